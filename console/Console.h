@@ -1,0 +1,52 @@
+#pragma once
+// The console core: the main window's state and the services every phase uses (the database
+// connection, the run log, the progress model, the operator). It knows nothing of Qt.
+#include "console/ConsoleModel.h"
+#include "console/ConsoleState.h"
+#include "console/Operator.h"
+#include "console/RunLog.h"
+#include "platform/PathMap.h"
+#include "platform/db/Connection.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace quillan {
+
+// How the program must end, as the core decides it. Library code never exits the process; it
+// records the decision here and unwinds, and the owner (window or headless runner) acts on it.
+enum class Ending {
+    None,          // keep running / window stays open
+    ProgramEnded,  // "ends the program at once"
+};
+
+class Console {
+public:
+    Console(std::filesystem::path programFolder, Operator& op);
+
+    ConsoleState state;
+    ConsoleModel model;
+    RunLog log;
+    Operator& op;
+    PathMap paths;
+    std::unique_ptr<db::Connection> conn;
+
+    const std::filesystem::path& programFolder() const { return programFolder_; }
+    // Windows text -> native path, resolved without regard to case where the file exists.
+    std::filesystem::path native(std::string_view windowsPath) const;
+
+    // The current text of the status box is replaced (each run message replaces the last).
+    void status(const std::string& text) { model.setStatusBox(text); }
+
+    // Records that the program must end now; callers return at once after it.
+    void endProgram() { ending_ = Ending::ProgramEnded; }
+    Ending ending() const { return ending_; }
+
+private:
+    std::filesystem::path programFolder_;
+    Ending ending_ = Ending::None;
+};
+
+} // namespace quillan

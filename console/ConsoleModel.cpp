@@ -1,0 +1,135 @@
+#include "console/ConsoleModel.h"
+
+#include <algorithm>
+
+namespace quillan {
+
+const std::array<const char*, kChecklistRows>& checklistCaptions() {
+    static const std::array<const char*, kChecklistRows> captions = {
+        "Checking DB Connection Status",
+        "",
+        "Check new downloads info....",
+        "Updating new downloads info...",
+        "Downloading new programs...",
+        "Copying files for update...",
+        "DataBase Backup",
+        "Backup Supporting Files",
+        "Run Hot Fix",
+        "Replace Exes",
+        "Replace RPTs &&  RTMs",
+        "Replace Other Files",
+        "UnRegister && Register Files",
+        "Removing Old Files",
+        "Roll Back for Error",
+    };
+    return captions;
+}
+
+const std::array<const char*, 6>& gridHeaders() {
+    static const std::array<const char*, 6> headers = {" ", "Event", "Processing Name", "Time", "Status %",
+                                                       "View Details"};
+    return headers;
+}
+
+std::string percentText(long long value, long long maximum) {
+    const long long whole = maximum == 0 ? 0 : value * 100 / maximum;
+    return std::to_string(whole) + " %";
+}
+
+void ConsoleModel::removeObserver(ModelObserver* o) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), o), observers_.end());
+}
+
+void ConsoleModel::setLabel(Label l, const std::string& text) {
+    labels_[l] = text;
+    for (auto* o : observers_)
+        o->labelChanged(l, text);
+}
+
+const std::string& ConsoleModel::label(Label l) const {
+    static const std::string empty;
+    auto it = labels_.find(l);
+    return it == labels_.end() ? empty : it->second;
+}
+
+void ConsoleModel::setChecklist(int index, const ChecklistRow& row) {
+    checklist_.at(static_cast<std::size_t>(index)) = row;
+    for (auto* o : observers_)
+        o->checklistChanged(index, row);
+}
+
+void ConsoleModel::resetChecklist() {
+    for (int i = 0; i < kChecklistRows; ++i)
+        setChecklist(i, ChecklistRow{});
+}
+
+void ConsoleModel::setOverall(bool visible, int value) {
+    overallVisible_ = visible;
+    overallValue_ = value;
+    overallPercent_ = percentText(value, 100);
+    for (auto* o : observers_)
+        o->overallChanged(visible, value, overallPercent_);
+}
+
+void ConsoleModel::setGridRow(int row, const GridRow& r) {
+    GridRow copy = r;
+    if (auto it = grid_.find(row); it != grid_.end() && copy.link.empty())
+        copy.link = it->second.link; // rewriting a row keeps the link a phase placed in column 6
+    grid_[row] = copy;
+    for (auto* o : observers_)
+        o->gridRowChanged(row, copy);
+}
+
+void ConsoleModel::setGridLink(int row, const std::string& link) {
+    auto& r = grid_[row];
+    r.link = link;
+    for (auto* o : observers_)
+        o->gridRowChanged(row, r);
+}
+
+void ConsoleModel::setStatusBox(const std::string& text) {
+    statusBox_ = text;
+    for (auto* o : observers_)
+        o->statusBoxChanged(statusBoxVisible_, statusBox_);
+}
+
+void ConsoleModel::setStatusBoxVisible(bool visible) {
+    statusBoxVisible_ = visible;
+    for (auto* o : observers_)
+        o->statusBoxChanged(statusBoxVisible_, statusBox_);
+}
+
+void ConsoleModel::setButton(Button b, bool enabled, bool visible) {
+    buttons_[b] = {enabled, visible};
+    for (auto* o : observers_)
+        o->buttonChanged(b, enabled, visible);
+}
+
+bool ConsoleModel::buttonEnabled(Button b) const {
+    auto it = buttons_.find(b);
+    return it == buttons_.end() ? true : it->second.first;
+}
+
+bool ConsoleModel::buttonVisible(Button b) const {
+    auto it = buttons_.find(b);
+    return it == buttons_.end() ? true : it->second.second;
+}
+
+void ConsoleModel::setPanel(bool current, int index, const std::string& text) {
+    auto& panel = current ? currentPanel_ : lastPanel_;
+    panel.at(static_cast<std::size_t>(index)) = text;
+    for (auto* o : observers_)
+        o->panelChanged(current, index, text);
+}
+
+const std::string& ConsoleModel::panel(bool current, int index) const {
+    const auto& panel = current ? currentPanel_ : lastPanel_;
+    return panel.at(static_cast<std::size_t>(index));
+}
+
+void ConsoleModel::processEvents() {
+    for (auto* o : observers_)
+        o->processEvents();
+}
+
+} // namespace quillan

@@ -1,0 +1,122 @@
+#pragma once
+// Everything the main window shows, as plain data. The console core writes here; views (the Qt
+// window, the headless text view, test recorders) observe the changes. No view type leaks in.
+#include <array>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quillan {
+
+// Status codes of checklist rows and event-grid rows.
+enum class RowStatus { New = 1, InProgress = 2, Completed = 3, Failed = 4 };
+
+struct ChecklistRow {
+    RowStatus status = RowStatus::New;
+    bool barVisible = false;
+    int barValue = 0;
+    int barMax = 100;
+    bool percentVisible = false;
+    std::string percentText;
+};
+
+struct GridRow {
+    RowStatus status = RowStatus::New;
+    std::string event;          // column 2
+    std::string processingName; // column 3
+    std::string time;           // column 4, "DD/MM/YYYY HH:MM:SS"
+    std::string percent;        // column 5
+    std::string link;           // column 6 ("View Details")
+};
+
+// The labels of the main window that the core writes.
+enum class Label {
+    LblStatus,         // last error or state sentence
+    lblPrs,            // run state
+    lblDl,             // current phase
+    lblDownLoad,       // current item
+    lblLocation,       // its location
+    LblDLoad,          // transfer mode
+    LblDFLoad,         // transfer mode (second label)
+    lblStTime,         // start time
+    lblEndTime,        // finish time
+    LblDeployProgress, // notice area
+    lblRegMessage,     // registration message
+};
+
+enum class Button { CmdViewLog, CmdExit, CmdUp, CmdDown };
+
+constexpr int kChecklistRows = 15;   // indices 0 to 14; row 1 has no caption and no phase
+constexpr int kPanelLabels = 8;      // LblCDpStatus(i), lblLastDepStatus(i)
+
+// Checklist captions; a doubled "&&" shows one ampersand.
+const std::array<const char*, kChecklistRows>& checklistCaptions();
+// Event-grid header texts, columns 1 to 6.
+const std::array<const char*, 6>& gridHeaders();
+// "whole part of value * 100 / maximum" followed by " %"; "0 %" when maximum is 0.
+std::string percentText(long long value, long long maximum);
+
+class ModelObserver {
+public:
+    virtual ~ModelObserver() = default;
+    virtual void labelChanged(Label, const std::string& text) { (void)text; }
+    virtual void checklistChanged(int index, const ChecklistRow&) { (void)index; }
+    virtual void overallChanged(bool visible, int value, const std::string& percent) { (void)visible, (void)value, (void)percent; }
+    virtual void gridRowChanged(int row, const GridRow&) { (void)row; }
+    virtual void statusBoxChanged(bool visible, const std::string& text) { (void)visible, (void)text; }
+    virtual void buttonChanged(Button, bool enabled, bool visible) { (void)enabled, (void)visible; }
+    virtual void panelChanged(bool current, int index, const std::string& text) { (void)current, (void)index, (void)text; }
+    // Long work calls this after each item so that a window can repaint and take input.
+    virtual void processEvents() {}
+};
+
+class ConsoleModel {
+public:
+    void addObserver(ModelObserver* o) { observers_.push_back(o); }
+    void removeObserver(ModelObserver* o);
+
+    void setLabel(Label l, const std::string& text);
+    const std::string& label(Label l) const;
+
+    void setChecklist(int index, const ChecklistRow& row);
+    const ChecklistRow& checklist(int index) const { return checklist_.at(static_cast<std::size_t>(index)); }
+    void resetChecklist(); // every row New, bar hidden at 0, percent label empty and hidden
+
+    void setOverall(bool visible, int value); // maximum 100; label follows percentText
+    int overallValue() const { return overallValue_; }
+    bool overallVisible() const { return overallVisible_; }
+    const std::string& overallPercent() const { return overallPercent_; }
+
+    void setGridRow(int row, const GridRow& r); // writing a row again overwrites it
+    void setGridLink(int row, const std::string& link);
+    const std::map<int, GridRow>& grid() const { return grid_; }
+
+    void setStatusBox(const std::string& text); // replaces the whole text
+    void setStatusBoxVisible(bool visible);
+    const std::string& statusBox() const { return statusBox_; }
+    bool statusBoxVisible() const { return statusBoxVisible_; }
+
+    void setButton(Button b, bool enabled, bool visible = true);
+    bool buttonEnabled(Button b) const;
+    bool buttonVisible(Button b) const;
+
+    void setPanel(bool current, int index, const std::string& text); // LblCDpStatus / lblLastDepStatus
+    const std::string& panel(bool current, int index) const;
+
+    void processEvents();
+
+private:
+    std::vector<ModelObserver*> observers_;
+    std::map<Label, std::string> labels_;
+    std::array<ChecklistRow, kChecklistRows> checklist_{};
+    bool overallVisible_ = false;
+    int overallValue_ = 0;
+    std::string overallPercent_;
+    std::map<int, GridRow> grid_;
+    std::string statusBox_;
+    bool statusBoxVisible_ = false;
+    std::map<Button, std::pair<bool, bool>> buttons_;
+    std::array<std::string, kPanelLabels> currentPanel_{}, lastPanel_{};
+};
+
+} // namespace quillan

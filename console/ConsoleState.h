@@ -1,0 +1,61 @@
+#pragma once
+// The named fields of the main window that the phases share: connection settings, this system's
+// settings, folders, drives and the run state. Path fields hold Windows-style texts, as the data
+// does; Console::native() turns them into native paths at the moment of use.
+#include "platform/DateTime.h"
+
+#include <string>
+#include <vector>
+
+namespace quillan {
+
+struct DriveInfo {
+    std::string letter; // one letter, no colon; empty for a drive the scan did not fill
+    double freeGB = 0;
+};
+
+struct ConsoleState {
+    // --- start-up: connection settings
+    std::string appPath;    // program folder, Windows text ("C:\Tervik")
+    std::string iniPath;    // program folder + "\Dll\Sd.ini"
+    std::string connString; // first line of the settings file, catalog replaced by "MASTER"
+    std::string dbName, dbPrefix, dbServer, dbUser, dbPassword;
+    std::string distributorCode; // also the process-wide copy the database backup reads
+    std::string computerName;
+    bool isLocalServer = false;
+
+    // --- start-up: folders and drives
+    std::string deployInFolder, archiveInFolder, tempExtractFolder;
+    std::vector<DriveInfo> driveList;
+    double installDriveFreeGB = 0;
+    std::string backupDrive;
+    double backupDriveFreeGB = 0;
+    std::string backupFolder;
+    double dbSizeGB = 0;
+    std::string systemDrive;
+    std::string picNew, picProcess, picSuccess, picFailed; // Windows texts of the status pictures
+
+    // --- settings (ValidateData)
+    int transferMode = 0; // 1 FTP, 2 HTTP
+    std::string errLogFolder, errLogPath;
+    std::string serverPath, deployServerPath, ftpUser, ftpPassword, lanServerPath, updateFolder;
+    std::string deployMasterPath, deployTransPath, webServiceUrl;
+    std::string filePattern, fileFormat;
+
+    // --- status panel
+    DateTime serverDate;
+
+    // --- run state
+    bool runFailed = false;
+    int completedPhase = 0;
+    bool splitPackagesJoined = false;
+    bool setupDetailsFound = true;
+    bool ftpConnected = false;
+    bool httpAvailable = false;
+    bool operatorStopped = false;
+    bool runFinished = false;
+    bool timerEnabled = false;
+    int gridRowCounter = 4; // next event-grid row taken by the download and later phases
+};
+
+} // namespace quillan

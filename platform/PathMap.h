@@ -1,0 +1,43 @@
+#pragma once
+// The one conversion between the system's Windows-style path texts ("C:\Tervik\Bin",
+// "C:\Tervik\\Reports") and native paths. On Windows it is nearly the identity; on POSIX drive
+// letters come from a drive map:
+//   1. the environment variable QUILLAN_DRIVES, "C=/srv/c;D=/srv/d", when set;
+//   2. otherwise the file "quillan-drives.ini" in the program folder, one "X=/path" line a drive;
+//   3. otherwise C: is the file-system root "/".
+// Texts without a drive letter (already native, or relative) only have their separators turned.
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillan {
+
+class PathMap {
+public:
+    PathMap(); // the platform default (POSIX: C=/)
+    explicit PathMap(std::map<char, std::filesystem::path> drives);
+    // Applies the lookup order above for a program folder.
+    static PathMap forProgramFolder(const std::filesystem::path& programFolder);
+    static std::optional<PathMap> parse(std::string_view spec, char separator); // "C=/a;D=/b"
+
+    // Windows text -> native path. Repeated separators collapse; case is kept (see resolveCase).
+    std::filesystem::path toNative(std::string_view windowsPath) const;
+    // Native path -> Windows text ("X:\..."), using the mapped drive whose root is the longest
+    // prefix; a path outside every drive is returned as its native text.
+    std::string toWindows(const std::filesystem::path& nativePath) const;
+
+    const std::map<char, std::filesystem::path>& drives() const { return drives_; } // upper-case letters
+
+private:
+    std::map<char, std::filesystem::path> drives_;
+};
+
+// Windows file names ignore case and the data relies on it ("\Images\Failed.Gif" names the file
+// "Failed.gif"). Returns the existing path whose components match `path` without regard to case,
+// or `path` unchanged when nothing matches (so the caller's "does not exist" still holds).
+std::filesystem::path resolveCase(const std::filesystem::path& path);
+
+} // namespace quillan

@@ -1,0 +1,32 @@
+#pragma once
+// What start-up asks of the machine: its drives, its name and its system drive.
+#include "platform/PathMap.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quillan {
+
+struct FixedDrive {
+    char letter = 0;            // upper case, no colon
+    std::uint64_t freeBytes = 0; // available to this user
+};
+
+// Fixed, ready drives in the platform's order (Windows: A to Z; POSIX: the drive map's letters in
+// order). Throws std::system_error on failure.
+std::vector<FixedDrive> scanFixedDrives(const PathMap& map);
+
+// Free bytes / 1073741824, rounded to two decimals.
+double freeGigabytes(std::uint64_t freeBytes);
+
+// The computer name (Windows: GetComputerName; POSIX: the host name up to its first dot).
+std::string computerName();
+
+// First two characters of the system folder ("C:"). POSIX: QUILLAN_SYSTEM_DRIVE when set, else "C:".
+std::string systemDriveText();
+
+// Opens a file with the program the desktop associates with it (CmdViewLog). False on failure.
+bool openWithAssociatedProgram(const std::filesystem::path& file);
+
+} // namespace quillan

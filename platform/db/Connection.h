@@ -1,0 +1,44 @@
+#pragma once
+// The one database connection of a process. Two backends implement it: SQL Server through ODBC
+// (the field) and the embedded engine on SQLite (sample installation, demo, tests). Statement
+// texts are T-SQL, written once, whichever backend runs them.
+#include "platform/db/Recordset.h"
+
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace quillan::db {
+
+// A statement or connection failure; what() is the description the operation reports.
+class DbError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class Connection {
+public:
+    virtual ~Connection() = default;
+    // Runs a statement (or batch) and returns the rows of its first result set, fetched whole.
+    virtual Recordset query(const std::string& sql) = 0;
+    // Runs a statement or batch for its effect; affected-row counts are not reported.
+    virtual void execute(const std::string& sql) = 0;
+    virtual std::string backendName() const = 0;
+};
+
+// Embeds a text value as a T-SQL string literal: wraps it in single quotes and doubles every
+// single quote inside, so no value can end the literal or extend the statement.
+std::string sqlQuote(std::string_view text);
+// The same, without the surrounding quotes, for statement texts that already place the quotes
+// (for example "where FileName='" + sqlEscape(name) + "'").
+std::string sqlEscape(std::string_view text);
+
+// Opens a connection from an OLE DB connection string as the application's "Dll\Sd.ini" holds it.
+// "Provider=SQLite" selects the embedded engine (its data folder is resolved against appDir);
+// any other provider selects SQL Server through ODBC. Throws DbError.
+std::unique_ptr<Connection> openConnection(const std::string& oledbConnectionString,
+                                           const std::filesystem::path& appDir);
+
+} // namespace quillan::db

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs every Debian package that the build, the tests and the benchmarks need.
+# Idempotent: packages already present are left alone; the package lists are refreshed
+# only when something is missing.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ pkg-config clang-format
+  # libraries
+  qt6-base-dev libcurl4-openssl-dev libzip-dev libsqlite3-dev unixodbc-dev
+  libpugixml-dev libfreexl-dev libcli11-dev libcpp-httplib-dev libssl-dev
+  # ODBC drivers: FreeTDS for SQL Server in the field, SQLite's for the plumbing tests
+  tdsodbc libsqliteodbc
+  # tests: real servers and fixtures
+  libgtest-dev libgmock-dev python3 python3-pyftpdlib python3-xlwt xvfb xauth
+  # benchmarks: the standard tools we compare against
+  curl zip unzip time libbenchmark-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all packages present"
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "install-deps: installing ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
