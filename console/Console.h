@@ -18,8 +18,10 @@ namespace quillan {
 // How the program must end, as the core decides it. Library code never exits the process; it
 // records the decision here and unwinds, and the owner (window or headless runner) acts on it.
 enum class Ending {
-    None,          // keep running / window stays open
-    ProgramEnded,  // "ends the program at once"
+    None,              // keep running / window stays open
+    AlreadyUpToDate,   // program ended: the recorded release is already applied
+    OperatorCancelled, // program ended: the operator cancelled at a decision point
+    Failure,           // program ended: a check or phase failed ("ends the program at once")
 };
 
 class Console {
@@ -41,7 +43,8 @@ public:
     void status(const std::string& text) { model.setStatusBox(text); }
 
     // Records that the program must end now; callers return at once after it.
-    void endProgram() { ending_ = Ending::ProgramEnded; }
+    void endProgram(Ending why = Ending::Failure) { ending_ = why; }
+    bool programEnded() const { return ending_ != Ending::None; }
     Ending ending() const { return ending_; }
 
 private:

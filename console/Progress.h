@@ -1,0 +1,39 @@
+#pragma once
+// The progress operations every phase uses: checklist rows, the overall bar, event-grid rows and
+// the status box. They write the console's model; views render it.
+#include "console/Console.h"
+
+#include <string>
+
+namespace quillan {
+
+// Writes one event-grid row (time column = now, "DD/MM/YYYY HH:MM:SS"). Any status other than
+// 1 to 4 writes nothing.
+void LoadToGrid(Console& c, int row, const std::string& eventText, const std::string& processingName, int status,
+                const std::string& percentText);
+// Shows the whole run log in the status box (read through a second, read-only stream).
+void ErrorDisplay(Console& c);
+
+// Checklist row picture.
+void setRowStatus(Console& c, int index, RowStatus status);
+// Phase start: bar and percent label hidden, maximum = items, value 0 (the percent text still
+// follows the progress: the grid's "Status %" column is copied from it).
+void startRow(Console& c, int index, int itemCount);
+// Sets the row's bar value (clamped to its maximum) and its percent text.
+void setRowValue(Console& c, int index, int value);
+// Advances the row's bar by one item.
+void stepRow(Console& c, int index);
+// Success: picture completed, bar 0 and hidden, percent label hidden.
+void completeRow(Console& c, int index);
+// Failure: picture failed, percent label "0 %"; sets runFailed.
+void failRow(Console& c, int index);
+const std::string& rowPercent(const Console& c, int index);
+
+// Overall bar: add 10 to Prgbar1 (capped at 100) and update lblPercent(15).
+void advanceOverall(Console& c);
+void setOverall(Console& c, int value);
+
+// Takes the next event-grid row number from the run's counter (starts at 4).
+int nextGridRow(Console& c);
+
+} // namespace quillan

@@ -1,0 +1,19 @@
+#pragma once
+// The run: the start timer's event and the fixed sequence of phases.
+#include "console/Console.h"
+
+#include <memory>
+
+namespace quillan {
+
+class RunPhases; // the phases the driver calls (console/RunPhases.h)
+
+// The phases as built so far; a phase not built yet reports so and records a failure.
+std::unique_ptr<RunPhases> makeRunPhases();
+
+// Start timer event: connection check, log line, then RunDeployment. Runs at most once per
+// Console (the timer disables itself).
+void Timer1_Timer(Console& c, RunPhases& phases);
+void RunDeployment(Console& c, RunPhases& phases);
+
+} // namespace quillan

@@ -1,0 +1,13 @@
+#pragma once
+// The windowed program: creates the application, the main window and the console, runs start-up
+// and the run on the window's thread, and returns the process exit code.
+#include "console/Operator.h"
+
+#include <filesystem>
+
+namespace quillan::ui {
+
+// `fallback` answers questions when the window cannot (never in normal use; tests pass one).
+int runWindowed(int& argc, char** argv, const std::filesystem::path& programFolder);
+
+} // namespace quillan::ui
