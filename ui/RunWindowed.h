@@ -7,7 +7,6 @@
 
 namespace quillan::ui {
 
-// `fallback` answers questions when the window cannot (never in normal use; tests pass one).
 int runWindowed(int& argc, char** argv, const std::filesystem::path& programFolder);
 
 } // namespace quillan::ui
