@@ -1,0 +1,35 @@
+#pragma once
+// One process's life as the owner sees it: build the console, start up, run once, and tell how
+// it ended. The headless runner and the window both drive a Session, so they cannot differ.
+#include "console/Console.h"
+#include "console/ExitCode.h"
+#include "console/Startup.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace quillan {
+
+class RunPhases;
+
+class Session {
+public:
+    Session(std::filesystem::path programFolder, Operator& op);
+    ~Session();
+
+    Console& console() { return console_; }
+    // Form_Load. The owner shows its view before calling it when it has one.
+    StartupOutcome start();
+    // The start timer's event (call once, about 10 ms after an Armed start); does nothing when
+    // start-up did not arm the timer or a run already happened.
+    void runOnce();
+    ExitCode exitCode() const;
+
+private:
+    Console console_;
+    std::unique_ptr<RunPhases> phases_;
+    StartupOutcome startup_ = StartupOutcome::StoppedWithoutRun;
+    bool ran_ = false;
+};
+
+} // namespace quillan
