@@ -19,6 +19,8 @@ class PathMap {
 public:
     PathMap(); // the platform default (POSIX: C=/)
     explicit PathMap(std::map<char, std::filesystem::path> drives);
+    PathMap(std::map<char, std::filesystem::path> drives,
+            std::map<std::string, std::filesystem::path> shares);
     // Applies the lookup order above for a program folder.
     static PathMap forProgramFolder(const std::filesystem::path& programFolder);
     static std::optional<PathMap> parse(std::string_view spec, char separator); // "C=/a;D=/b"
@@ -30,9 +32,18 @@ public:
     std::string toWindows(const std::filesystem::path& nativePath) const;
 
     const std::map<char, std::filesystem::path>& drives() const { return drives_; } // upper-case letters
+    // UNC shares mapped by "\\server\share=/path" entries, keyed "\\server\share" as written.
+    const std::map<std::string, std::filesystem::path>& shares() const { return shares_; }
+    // Where the map came from: "QUILLAN_DRIVES", the ini file's path, or "default".
+    const std::string& source() const { return source_; }
+    // Entries of the configured map that could not be read (start-up shows them in the run log).
+    const std::vector<std::string>& warnings() const { return warnings_; }
 
 private:
     std::map<char, std::filesystem::path> drives_;
+    std::map<std::string, std::filesystem::path> shares_;
+    std::string source_ = "default";
+    std::vector<std::string> warnings_;
 };
 
 // Windows file names ignore case and the data relies on it ("\Images\Failed.Gif" names the file
