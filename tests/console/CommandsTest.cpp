@@ -1,0 +1,222 @@
+// The operator's commands and the "View Details" links of the event grid.
+#include "console/Commands.h"
+#include "console/DetailLinks.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quillan {
+namespace {
+
+class RecordingOperator : public Operator {
+public:
+    void inform(const std::string& text) override { told.push_back(text); }
+    bool askYesNo(Question, const std::string&) override { return true; }
+    bool askOkCancel(Question, const std::string&) override { return true; }
+    std::vector<std::string> told;
+};
+
+// Keeps every statement it is given and answers with queued recordsets (empty when none left).
+class RecordingConnection : public db::Connection {
+public:
+    explicit RecordingConnection(std::vector<std::string>& transcript) : transcript_(transcript) {}
+    db::Recordset query(const std::string& sql) override {
+        transcript_.push_back(sql);
+        if (failWith)
+            throw db::DbError(failWith);
+        if (answers.empty())
+            return db::Recordset({"File Name", "File Date"}, {});
+        auto rs = answers.front();
+        answers.pop_front();
+        return rs;
+    }
+    void execute(const std::string& sql) override { transcript_.push_back(sql); }
+    std::string backendName() const override { return "recording"; }
+
+    std::deque<db::Recordset> answers;
+    const char* failWith = nullptr;
+
+private:
+    std::vector<std::string>& transcript_;
+};
+
+db::Recordset twoFiles() {
+    return db::Recordset({"File Name", "File Date"},
+                         {{"Tervik.exe", DateTime{2024, 3, 5, 14, 7, 9}}, {"Stock.exe", db::Value{}}});
+}
+
+class CommandsTest : public ::testing::Test {
+protected:
+    CommandsTest() : console(std::filesystem::temp_directory_path(), op) {
+        auto conn = std::make_unique<RecordingConnection>(transcript);
+        fake = conn.get();
+        console.conn = std::move(conn);
+        console.state.dbPrefix = "[TervikDB]";
+        console.state.runFinished = true;
+    }
+    void link(int row, const std::string& text) {
+        GridRow r;
+        r.status = RowStatus::Completed;
+        r.event = "Replace Exes ";
+        r.link = text;
+        console.model.setGridRow(row, r);
+    }
+
+    RecordingOperator op;
+    Console console;
+    std::vector<std::string> transcript;
+    RecordingConnection* fake = nullptr;
+};
+
+TEST_F(CommandsTest, EachLinkRunsItsOwnStatement) {
+    const std::string exes =
+        "Select File_Names as [File Name],File_Crdate AS [File Date] from [TervikDB].dbo."
+        "SetupDetails (nolock) where HotfixNo =0 and file_names like '%.exe' order by VersionNo";
+    const std::string hotfix =
+        "Select File_Names as [File Name],File_Crdate AS [File Date] from [TervikDB].dbo."
+        "SetupDetails (nolock) where HotfixNo >0 order by VersionNo,hotfixno";
+    const std::string reports =
+        "Select File_Names as [File Name],File_Crdate AS [File Date] from [TervikDB].dbo.SetupDetails "
+        "(nolock) "
+        "where HotfixNo =0 and (file_names like '%.rtm' or file_names like '%.rpt') order by VersionNo";
+    const std::string reg = "Select File_Names as [File Name],File_Crdate AS [File Date] from [TervikDB].dbo."
+                            "SetupDetails (nolock) where HotfixNo =0 and RegRequired=1 order by VersionNo ";
+    const std::string other =
+        "Select file_Names as [File Name],File_Crdate AS [File Date] from [TervikDB].dbo.SetupDetails "
+        "(nolock) "
+        "where HotfixNo =0 and file_names not like '%.exe' and file_names not like '%.rpt' and file_names "
+        "not "
+        "like '%.rtm' and FileExtension not like 'ZIP' and FileExtension not like 'TPL'  and RegRequired=0 "
+        "order by VersionNo";
+    // Written as the phases write them, plus one in another letter case: the comparison is upper case.
+    link(5, "Show Exes");
+    link(6, "Show Hotfix");
+    link(7, "Show RPTs&RTMs");
+    link(8, "Show Register Files");
+    link(9, "show other file");
+    for (int row = 5; row <= 9; ++row)
+        fpdata_Click(console, kDetailLinkColumn, row);
+    EXPECT_EQ(transcript, (std::vector<std::string>{exes, hotfix, reports, reg, other}));
+    EXPECT_TRUE(op.told.empty());
+}
+
+TEST_F(CommandsTest, ALinkWithRowsGivesTheDetailTable) {
+    link(4, "Show Exes");
+    fake->answers.push_back(twoFiles());
+    const auto table = fpdata_Click(console, kDetailLinkColumn, 4);
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->headers, (std::vector<std::string>{"File Name", "File Date"}));
+    ASSERT_EQ(table->rows.size(), 2u);
+    EXPECT_EQ(table->rows[0], (std::vector<std::string>{"Tervik.exe", "05/03/2024 14:07:09"}));
+    EXPECT_EQ(table->rows[1], (std::vector<std::string>{"Stock.exe", ""}));
+}
+
+TEST_F(CommandsTest, ClicksThatOpenNothing) {
+    link(4, "Show Exes");
+    link(5, "   ");
+    link(6, "View Details");
+    fake->answers.push_back(twoFiles());
+
+    // no row comes back
+    fake->answers.clear();
+    EXPECT_FALSE(fpdata_Click(console, kDetailLinkColumn, 4));
+    EXPECT_EQ(transcript.size(), 1u);
+
+    // another column of a link row, an empty cell, a text that is no link, a row never written
+    fake->answers.push_back(twoFiles());
+    for (int col = 1; col <= 5; ++col)
+        EXPECT_FALSE(fpdata_Click(console, col, 4)) << col;
+    EXPECT_FALSE(fpdata_Click(console, kDetailLinkColumn, 5));
+    EXPECT_FALSE(fpdata_Click(console, kDetailLinkColumn, 6));
+    EXPECT_FALSE(fpdata_Click(console, kDetailLinkColumn, 40));
+    EXPECT_EQ(transcript.size(), 1u);
+
+    // before the run was brought to its end (still going, or stopped by an unexpected error)
+    console.state.runFinished = false;
+    EXPECT_FALSE(fpdata_Click(console, kDetailLinkColumn, 4));
+    EXPECT_EQ(transcript.size(), 1u);
+    EXPECT_TRUE(op.told.empty());
+}
+
+TEST_F(CommandsTest, AFailingQueryIsReportedWithTheCommandName) {
+    link(4, "Show Hotfix");
+    fake->failWith = "Invalid object name 'SetupDetails'.";
+    EXPECT_FALSE(fpdata_Click(console, kDetailLinkColumn, 4));
+    EXPECT_EQ(op.told, (std::vector<std::string>{"Invalid object name 'SetupDetails'. In fpdata_Click"}));
+}
+
+TEST_F(CommandsTest, AfterUnloadALinkNoLongerReachesTheDatabase) {
+    link(4, "Show Exes");
+    EXPECT_TRUE(CmdExit_Click(console));
+    EXPECT_EQ(console.conn, nullptr);
+    EXPECT_FALSE(fpdata_Click(console, kDetailLinkColumn, 4));
+    EXPECT_TRUE(transcript.empty());
+}
+
+TEST(DetailStatement, OnlyTheFiveLinkTextsAreLinks) {
+    EXPECT_TRUE(detailStatement("[X]", "SHOW RPTS&RTMS"));
+    EXPECT_FALSE(detailStatement("[X]", "Show RPTs && RTMs"));
+    EXPECT_FALSE(detailStatement("[X]", "Show Exes "));
+    EXPECT_FALSE(detailStatement("[X]", ""));
+}
+
+TEST_F(CommandsTest, ShowDetailOfAnEmptyRecordsetShowsNothing) {
+    db::Recordset empty({"File Name", "File Date"}, {});
+    EXPECT_FALSE(ShowDetail(console, empty));
+}
+
+TEST_F(CommandsTest, F4IsSwallowedWithOrWithoutModifiers) {
+    for (int shift : {0, 1, 2, 4, 7}) {
+        int key = kKeyF4, sh = shift;
+        EXPECT_TRUE(Form_KeyDown(console, key, sh));
+        EXPECT_EQ(key, 0);
+        EXPECT_EQ(sh, 0);
+    }
+    int key = 114, sh = 4; // F3 with Alt passes through untouched
+    EXPECT_FALSE(Form_KeyDown(console, key, sh));
+    EXPECT_EQ(key, 114);
+    EXPECT_EQ(sh, 4);
+}
+
+TEST_F(CommandsTest, FoldAndUnfoldKeepTheHeightsInProportionAndRecentre) {
+    WindowMetrics m{600, 1280, 1024, 1.0 / 15.0};
+    const auto down = CmdDown_Click(console, m);
+    ASSERT_TRUE(down);
+    EXPECT_EQ(down->height, 619); // 9285 twips at 96 dots per inch
+    EXPECT_EQ(down->left, 340);
+    EXPECT_EQ(down->top, 512 - 309);
+    EXPECT_TRUE(console.model.buttonVisible(Button::CmdUp));
+    EXPECT_FALSE(console.model.buttonVisible(Button::CmdDown));
+
+    const auto up = CmdUp_Click(console, m);
+    ASSERT_TRUE(up);
+    EXPECT_EQ(up->height, 200);
+    EXPECT_EQ(up->top, 412);
+    EXPECT_FALSE(console.model.buttonVisible(Button::CmdUp));
+    EXPECT_TRUE(console.model.buttonVisible(Button::CmdDown));
+
+    m.unitsPerTwip = 0.09; // a view with a larger unit keeps the proportion
+    EXPECT_EQ(CmdUp_Click(console, m)->height, 270);
+    EXPECT_EQ(CmdDown_Click(console, m)->height, 836);
+}
+
+TEST(Recentre, AWindowLargerThanTheScreenStaysReachable) {
+    const auto g = recentre(900, 836, 800, 600);
+    EXPECT_EQ(g.left, 0);
+    EXPECT_EQ(g.top, 0);
+    EXPECT_EQ(g.height, 836);
+}
+
+TEST_F(CommandsTest, ViewLogBeforeTheLogExistsIsReported) {
+    console.state.errLogPath.clear();
+    EXPECT_FALSE(CmdViewLog_Click(console));
+    ASSERT_EQ(op.told.size(), 1u);
+    EXPECT_TRUE(op.told[0].ends_with(" In CmdViewLog_Click"));
+}
+
+} // namespace
+} // namespace quillan
