@@ -26,7 +26,12 @@ std::string SystemTimeText(const SystemTime& st);
 
 // True when the file's time lies as far from `referenceA` as `expectedB` does, within 100 seconds.
 // A missing file answers False; an unreadable time answers True. Dates are database texts.
-bool CompareFileDate(const std::filesystem::path& file, const std::string& referenceA, const std::string& expectedB);
+bool CompareFileDate(const std::filesystem::path& file, const std::string& referenceA,
+                     const std::string& expectedB);
+// The same, also telling why a comparison could not be made (a reference date that is not a date,
+// in which case the answer is True as documented); `error` is emptied otherwise.
+bool CompareFileDate(const std::filesystem::path& file, const std::string& referenceA,
+                     const std::string& expectedB, std::string& error);
 
 // Sets a file's last-write time (local). Used by unpacking and tests.
 bool SetFileDate(const std::filesystem::path& file, const DateTime& localTime);

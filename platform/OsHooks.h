@@ -18,4 +18,7 @@ std::int64_t unixFromLocal(const DateTime& local);
 // The drive map used when nothing is configured (POSIX: C is "/"; Windows: every letter is itself).
 std::map<char, std::filesystem::path> defaultDriveMap();
 
+// This process's identifier, which the process helpers never end.
+std::uint32_t currentProcessId();
+
 } // namespace quillan::os

@@ -3,13 +3,14 @@
 #include "platform/PathMap.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace quillan {
 
 struct FixedDrive {
-    char letter = 0;            // upper case, no colon
+    char letter = 0;             // upper case, no colon
     std::uint64_t freeBytes = 0; // available to this user
 };
 
@@ -28,5 +29,9 @@ std::string systemDriveText();
 
 // Opens a file with the program the desktop associates with it (CmdViewLog). False on failure.
 bool openWithAssociatedProgram(const std::filesystem::path& file);
+
+// Creates `folder` when it is missing, one level only (its parent must exist). False with the
+// system's description of the failure in `error`; True, creating nothing, when it already exists.
+bool createFolderLevel(const std::filesystem::path& folder, std::string& error);
 
 } // namespace quillan

@@ -1,0 +1,65 @@
+// Drives come from the drive map; free space from statvfs; the desktop opener is xdg-open.
+#include "platform/SystemInfo.h"
+
+#include <cstdlib>
+#include <spawn.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace quillan {
+
+std::vector<FixedDrive> scanFixedDrives(const PathMap& map) {
+    std::vector<FixedDrive> drives;
+    for (const auto& [letter, root] : map.drives()) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(root, ec)) {
+            continue; // a drive that is not there is not ready
+        }
+        struct statvfs fs {};
+        if (::statvfs(root.c_str(), &fs) != 0) {
+            continue;
+        }
+        drives.push_back(
+            {letter, static_cast<std::uint64_t>(fs.f_bavail) * static_cast<std::uint64_t>(fs.f_frsize)});
+    }
+    return drives;
+}
+
+std::string computerName() {
+    char buffer[256] = {};
+    if (::gethostname(buffer, sizeof buffer - 1) != 0) {
+        return {};
+    }
+    std::string name(buffer);
+    return name.substr(0, name.find('.'));
+}
+
+std::string systemDriveText() {
+    const char* configured = std::getenv("QUILLAN_SYSTEM_DRIVE");
+    if (configured != nullptr && *configured != '\0') {
+        return std::string(configured).substr(0, 2);
+    }
+    return "C:";
+}
+
+bool openWithAssociatedProgram(const std::filesystem::path& file) {
+    std::string program = "xdg-open";
+    std::string argument = file.string();
+    char* argv[] = {program.data(), argument.data(), nullptr};
+    pid_t pid = 0;
+    if (::posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) {
+        return false;
+    }
+    // Not waited for by the caller; a detached reaper keeps it from lingering as a zombie.
+    std::thread([pid] {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+    }).detach();
+    return true;
+}
+
+} // namespace quillan

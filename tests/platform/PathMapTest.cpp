@@ -1,0 +1,167 @@
+#include "platform/PathMap.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using quillan::PathMap;
+using namespace quillan::test;
+namespace fs = std::filesystem;
+
+namespace {
+PathMap twoDrives() {
+    return PathMap({{'C', "/srv/c"}, {'D', "/srv/d"}});
+}
+} // namespace
+
+TEST(PathMapToNative, MapsDriveLettersInEitherCase) {
+    const PathMap map = twoDrives();
+    EXPECT_EQ(map.toNative("C:\\Tervik\\Bin"), fs::path("/srv/c/Tervik/Bin"));
+    EXPECT_EQ(map.toNative("c:\\x"), fs::path("/srv/c/x"));
+    EXPECT_EQ(map.toNative("d:/Backup/db.zip"), fs::path("/srv/d/Backup/db.zip"));
+}
+
+TEST(PathMapToNative, CollapsesRepeatedSeparatorsAndDropsTrailingOnes) {
+    const PathMap map = twoDrives();
+    EXPECT_EQ(map.toNative("C:\\\\Reports"), fs::path("/srv/c/Reports"));
+    EXPECT_EQ(map.toNative("C:\\Tervik\\\\Reports"), fs::path("/srv/c/Tervik/Reports"));
+    EXPECT_EQ(map.toNative("C:\\Tervik\\\\\\Reports\\"), fs::path("/srv/c/Tervik/Reports"));
+    EXPECT_EQ(map.toNative("C:\\Tervik/\\Reports"), fs::path("/srv/c/Tervik/Reports"));
+}
+
+TEST(PathMapToNative, DriveRootInAllSpellings) {
+    const PathMap map = twoDrives();
+    EXPECT_EQ(map.toNative("C:\\"), fs::path("/srv/c"));
+    EXPECT_EQ(map.toNative("C:"), fs::path("/srv/c"));
+    EXPECT_EQ(PathMap().toNative("C:\\"), fs::path("/"));
+    EXPECT_EQ(PathMap().toNative("C:\\Tervik\\Bin"), fs::path("/Tervik/Bin"));
+}
+
+TEST(PathMapToNative, ParentStepsStopAtTheDriveRoot) {
+    const PathMap map = twoDrives();
+    EXPECT_EQ(map.toNative("C:\\a\\..\\b"), fs::path("/srv/c/b"));
+    EXPECT_EQ(map.toNative("C:\\..\\..\\etc\\passwd"), fs::path("/srv/c/etc/passwd"));
+    EXPECT_EQ(map.toNative("C:\\.\\a\\.\\b"), fs::path("/srv/c/a/b"));
+}
+
+TEST(PathMapToNative, AnUnmappedDriveCannotBeUsed) {
+    const fs::path p = twoDrives().toNative("Q:\\Tervik\\x.txt");
+    // Below a device file: neither readable nor creatable, even by root.
+    std::error_code ec;
+    EXPECT_FALSE(fs::exists(p, ec));
+    EXPECT_FALSE(fs::create_directories(p.parent_path(), ec));
+    EXPECT_TRUE(ec);
+    EXPECT_NE(p.string().find("Q:"), std::string::npos); // the letter stays visible in messages
+}
+
+TEST(PathMapToNative, DrivelessTextsOnlyTurnSeparators) {
+    const PathMap map = twoDrives();
+    EXPECT_EQ(map.toNative("\\Images\\Failed.Gif"), fs::path("/Images/Failed.Gif"));
+    EXPECT_EQ(map.toNative("Dll\\Sd.ini"), fs::path("Dll/Sd.ini"));
+    EXPECT_EQ(map.toNative("/already/native"), fs::path("/already/native"));
+    EXPECT_EQ(map.toNative(""), fs::path());
+}
+
+TEST(PathMapToNative, UncSharesUseTheirEntryOrStayUnc) {
+    const PathMap map({{'C', "/srv/c"}}, {{"\\\\Server\\Deploy", "/mnt/deploy"}});
+    EXPECT_EQ(map.toNative("\\\\server\\DEPLOY\\Rel\\a.zip"), fs::path("/mnt/deploy/Rel/a.zip"));
+    EXPECT_EQ(map.toNative("\\\\server\\deploy"), fs::path("/mnt/deploy"));
+    EXPECT_EQ(map.toNative("\\\\server\\deploy\\..\\..\\x"), fs::path("/mnt/deploy/x"));
+    EXPECT_EQ(map.toNative("\\\\other\\share\\\\x"), fs::path("//other/share/x"));
+}
+
+TEST(PathMapToWindows, LongestDriveRootWins) {
+    const PathMap map({{'C', "/"}, {'D', "/srv/d"}, {'E', "/srv/d/e"}});
+    EXPECT_EQ(map.toWindows("/Tervik/Bin"), "C:\\Tervik\\Bin");
+    EXPECT_EQ(map.toWindows("/srv/d/Backup"), "D:\\Backup");
+    EXPECT_EQ(map.toWindows("/srv/d/e/x/y.txt"), "E:\\x\\y.txt");
+    EXPECT_EQ(map.toWindows("/srv/dd/x"), "C:\\srv\\dd\\x"); // a name prefix is not a folder prefix
+    EXPECT_EQ(map.toWindows("/srv/d"), "D:\\");
+    EXPECT_EQ(map.toWindows("/srv/d/"), "D:\\");
+    EXPECT_EQ(map.toWindows("/"), "C:\\");
+}
+
+TEST(PathMapToWindows, OutsideEveryDriveStaysNative) {
+    const PathMap map = twoDrives();
+    EXPECT_EQ(map.toWindows("/tmp/x"), "/tmp/x");
+    EXPECT_EQ(map.toWindows("relative/x"), "relative/x");
+}
+
+TEST(PathMapToWindows, RoundTripsWindowsTexts) {
+    const PathMap map({{'C', "/srv/c"}, {'D', "/srv/d"}}, {{"\\\\srv\\share", "/mnt/s"}});
+    for (const char* text :
+         {"C:\\Tervik\\Bin\\App.exe", "D:\\UploadBackup", "C:\\", "\\\\srv\\share\\x\\y"}) {
+        EXPECT_EQ(map.toWindows(map.toNative(text)), text);
+    }
+}
+
+TEST(PathMapParse, ReadsLettersColonsAndShares) {
+    const auto map = PathMap::parse(" c = /srv/c ; D:=/srv/d;\\\\srv\\share=/mnt/s", ';');
+    ASSERT_TRUE(map);
+    EXPECT_EQ(map->drives().at('C'), fs::path("/srv/c"));
+    EXPECT_EQ(map->drives().at('D'), fs::path("/srv/d"));
+    EXPECT_EQ(map->shares().at("\\\\srv\\share"), fs::path("/mnt/s"));
+}
+
+TEST(PathMapParse, RejectsEntriesItDoesNotUnderstand) {
+    EXPECT_FALSE(PathMap::parse("C", ';'));
+    EXPECT_FALSE(PathMap::parse("C=", ';'));
+    EXPECT_FALSE(PathMap::parse("CD=/x", ';'));
+    EXPECT_FALSE(PathMap::parse("C=/x;nonsense", ';'));
+    EXPECT_FALSE(PathMap::parse("", ';'));
+}
+
+TEST(PathMapLookup, EnvironmentComesFirst) {
+    TempDir program;
+    writeFile(program / "quillan-drives.ini", "C=/from/file\n");
+    EnvGuard env("QUILLAN_DRIVES", std::string("C=/from/env;D=/srv/d"));
+    const PathMap map = PathMap::forProgramFolder(program.path());
+    EXPECT_EQ(map.source(), "QUILLAN_DRIVES");
+    EXPECT_EQ(map.toNative("C:\\x"), fs::path("/from/env/x"));
+    EXPECT_EQ(map.toNative("d:\\y"), fs::path("/srv/d/y"));
+    EXPECT_TRUE(map.warnings().empty());
+}
+
+TEST(PathMapLookup, FileInTheProgramFolderWithCommentsAndRelativeFolders) {
+    TempDir program;
+    writeFile(program / "quillan-drives.ini", "; the workstation's drives\r\n"
+                                              "# comment\n"
+                                              "\n"
+                                              "C=drive-c\r\n"
+                                              "  d = /srv/d  \n"
+                                              "\\\\srv\\share=/mnt/s\n");
+    EnvGuard env("QUILLAN_DRIVES", std::nullopt);
+    const PathMap map = PathMap::forProgramFolder(program.path());
+    EXPECT_EQ(map.source(), (program / "quillan-drives.ini").string());
+    EXPECT_EQ(map.toNative("C:\\Tervik"), program.path() / "drive-c" / "Tervik");
+    EXPECT_EQ(map.toNative("D:\\"), fs::path("/srv/d"));
+    EXPECT_EQ(map.toNative("\\\\SRV\\share\\z"), fs::path("/mnt/s/z"));
+    EXPECT_TRUE(map.warnings().empty());
+}
+
+TEST(PathMapLookup, BadLinesAreReportedNotGuessed) {
+    TempDir program;
+    writeFile(program / "quillan-drives.ini", "C=/srv/c\nthis is not an entry\nE=\n");
+    EnvGuard env("QUILLAN_DRIVES", std::nullopt);
+    const PathMap map = PathMap::forProgramFolder(program.path());
+    EXPECT_EQ(map.drives().size(), 1u);
+    EXPECT_EQ(map.warnings().size(), 2u);
+}
+
+TEST(PathMapLookup, AConfiguredMapWithoutDrivesDoesNotFallBackToTheRoot) {
+    TempDir program;
+    EnvGuard env("QUILLAN_DRIVES", std::string("nonsense"));
+    const PathMap map = PathMap::forProgramFolder(program.path());
+    EXPECT_TRUE(map.drives().empty());
+    EXPECT_FALSE(map.warnings().empty());
+    EXPECT_NE(map.toNative("C:\\Tervik"), fs::path("/Tervik"));
+}
+
+TEST(PathMapLookup, DefaultIsTheRootForDriveC) {
+    TempDir program;
+    EnvGuard env("QUILLAN_DRIVES", std::nullopt);
+    const PathMap map = PathMap::forProgramFolder(program.path());
+    EXPECT_EQ(map.source(), "default");
+    EXPECT_EQ(map.drives().size(), 1u);
+    EXPECT_EQ(map.toNative("C:\\Tervik"), fs::path("/Tervik"));
+}

@@ -1,0 +1,165 @@
+#include "platform/Processes.h"
+
+#include "TestSupport.h"
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+using namespace quillan;
+using namespace quillan::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Runs copies of /bin/sleep under chosen file names and reaps them at the end. Names carry this
+// test process's id so that tests running in parallel never see each other's programs.
+class ChildPrograms {
+public:
+    ChildPrograms() : tag_("q" + std::to_string(::getpid()) + "t" + std::to_string(counter_++)) {}
+    ~ChildPrograms() {
+        for (pid_t pid : pids_) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+    ChildPrograms(const ChildPrograms&) = delete;
+    ChildPrograms& operator=(const ChildPrograms&) = delete;
+
+    // "app.exe" becomes e.g. "q123t0app.exe"; a prefix before it keeps the tag in the middle.
+    std::string name(const std::string& prefix, const std::string& base) const {
+        return prefix + tag_ + base;
+    }
+
+    pid_t start(const std::string& fileName) {
+        const fs::path exe = dir_ / fileName;
+        if (!fs::exists(exe)) {
+            fs::copy_file("/bin/sleep", exe);
+            fs::permissions(exe, fs::perms::owner_all);
+        }
+        std::string program = exe.string();
+        std::string seconds = "60";
+        char* argv[] = {program.data(), seconds.data(), nullptr};
+        pid_t pid = 0;
+        EXPECT_EQ(::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ), 0);
+        pids_.push_back(pid);
+        return pid;
+    }
+
+    // True when the child ended by a signal (reaping it).
+    bool ended(pid_t pid) {
+        int status = 0;
+        for (int i = 0; i < 300; ++i) {
+            const pid_t r = ::waitpid(pid, &status, WNOHANG);
+            if (r == pid) {
+                pids_.erase(std::remove(pids_.begin(), pids_.end(), pid), pids_.end());
+                return WIFSIGNALED(status);
+            }
+            ::usleep(10000);
+        }
+        return false;
+    }
+
+    bool stillRunning(pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) == 0; }
+
+private:
+    static inline std::atomic<int> counter_ = 0;
+    TempDir dir_;
+    std::string tag_;
+    std::vector<pid_t> pids_;
+};
+
+// A spawned program shows up in the list once the exec has happened.
+void waitUntilListed(const std::string& name) {
+    for (int i = 0; i < 300 && !IsProcessRunning(name); ++i) {
+        ::usleep(10000);
+    }
+}
+
+} // namespace
+
+TEST(ListProcesses, ReportsExecutableFileNames) {
+    ChildPrograms children;
+    const std::string name = children.name("", "Tervik.exe");
+    const pid_t pid = children.start(name);
+    waitUntilListed(name);
+    const auto all = listProcesses();
+    const auto it = std::find_if(all.begin(), all.end(), [&](const ProcessEntry& e) {
+        return e.pid == static_cast<std::uint32_t>(pid);
+    });
+    ASSERT_NE(it, all.end());
+    EXPECT_EQ(it->exeName, name);
+}
+
+TEST(KillProcess, EndsEveryProcessWhoseNameEndsWithTheGivenOne) {
+    ChildPrograms children;
+    const std::string app = children.name("", "app.exe");
+    const pid_t first = children.start(app);
+    const pid_t second = children.start(app);
+    const pid_t longer = children.start(children.name("my", "app.exe"));
+    const pid_t other = children.start(children.name("", "other.exe"));
+    waitUntilListed(app);
+    waitUntilListed(children.name("my", "app.exe"));
+
+    EXPECT_TRUE(KillProcess(app));
+    // Not yet reaped, the ended children are zombies: they must no longer count as running.
+    EXPECT_FALSE(IsProcessRunning(app));
+    EXPECT_FALSE(KillProcess(app)); // nothing left to match
+    EXPECT_TRUE(children.ended(first));
+    EXPECT_TRUE(children.ended(second));
+    EXPECT_TRUE(children.ended(longer));
+    EXPECT_TRUE(children.stillRunning(other));
+}
+
+TEST(KillProcess, IgnoresCase) {
+    ChildPrograms children;
+    const std::string upper = children.name("", "APP.EXE");
+    const pid_t pid = children.start(upper);
+    waitUntilListed(upper);
+    std::string lowerName = upper;
+    std::transform(lowerName.begin(), lowerName.end(), lowerName.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    EXPECT_TRUE(IsProcessRunning(lowerName));
+    EXPECT_TRUE(KillProcess(lowerName));
+    EXPECT_TRUE(children.ended(pid));
+}
+
+TEST(IsProcessRunning, NeedsTheWholeName) {
+    ChildPrograms children;
+    const std::string longer = children.name("my", "app.exe");
+    const pid_t pid = children.start(longer);
+    waitUntilListed(longer);
+    EXPECT_TRUE(IsProcessRunning(longer));
+    EXPECT_FALSE(IsProcessRunning(children.name("", "app.exe")));
+    EXPECT_TRUE(children.stillRunning(pid)); // asking ends nothing
+}
+
+TEST(KillProcess, AnEmptyNameMatchesNothing) {
+    ChildPrograms children;
+    const std::string name = children.name("", "app.exe");
+    const pid_t pid = children.start(name);
+    waitUntilListed(name);
+    EXPECT_FALSE(KillProcess(""));
+    EXPECT_FALSE(IsProcessRunning(""));
+    EXPECT_TRUE(children.stillRunning(pid));
+}
+
+TEST(KillProcessById, RefusesItselfAndProcessGroups) {
+    EXPECT_FALSE(KillProcessById(static_cast<std::uint32_t>(::getpid()), 0));
+    EXPECT_FALSE(KillProcessById(0, 0));           // would signal our own process group
+    EXPECT_FALSE(KillProcessById(0xFFFFFFFFu, 0)); // would be -1: every process we may signal
+}
+
+TEST(KillProcessById, EndsOneProcessAndAnswersFalseOnceItIsGone) {
+    ChildPrograms children;
+    const pid_t pid = children.start(children.name("", "one.exe"));
+    waitUntilListed(children.name("", "one.exe"));
+    EXPECT_TRUE(KillProcessById(static_cast<std::uint32_t>(pid), 0));
+    EXPECT_TRUE(children.ended(pid));
+    EXPECT_FALSE(KillProcessById(static_cast<std::uint32_t>(pid), 0));
+}
