@@ -1,0 +1,81 @@
+// Member names from archives are hostile input; member times must survive exactly.
+#include "archive/ExtraTime.h"
+#include "archive/FileSpecs.h"
+#include "archive/MemberName.h"
+
+#include <gtest/gtest.h>
+
+namespace quillan::archive {
+namespace {
+
+TEST(MemberName, FlatModeKeepsOnlyTheBareName) {
+    EXPECT_EQ(safeRelativeName("Bin/Tervik.exe", false), "Tervik.exe");
+    EXPECT_EQ(safeRelativeName("../x", false), "x");
+    EXPECT_EQ(safeRelativeName("..\\x", false), "x");
+    EXPECT_EQ(safeRelativeName("/etc/x", false), "x");
+    EXPECT_EQ(safeRelativeName("C:\\x", false), "x");
+    EXPECT_EQ(safeRelativeName("c:x", false), "x");
+    EXPECT_EQ(safeRelativeName("a/../../x", false), "x");
+    EXPECT_EQ(safeRelativeName("a\\b/c.rpt", false), "c.rpt");
+}
+
+TEST(MemberName, UnusableNamesAreRefused) {
+    for (const char* name : {"..", ".", "a/..", "a/.", "C:", "", "dir/", "dir\\", "ab:stream", "C:\\a:b"})
+        EXPECT_FALSE(safeRelativeName(name, false).has_value()) << name;
+    EXPECT_FALSE(safeRelativeName(std::string("a\0b", 3), false).has_value());
+}
+
+TEST(MemberName, FolderModeRefusesClimbingAndDropsRoots) {
+    EXPECT_EQ(safeRelativeName("Bin/Sub/a.dll", true), "Bin/Sub/a.dll");
+    EXPECT_EQ(safeRelativeName("/etc/x", true), "etc/x");
+    EXPECT_EQ(safeRelativeName("C:\\Tervik\\x", true), "Tervik/x");
+    EXPECT_EQ(safeRelativeName("./a//b", true), "a/b");
+    for (const char* name : {"../x", "..\\x", "a/../../x", "a/..", "/"})
+        EXPECT_FALSE(safeRelativeName(name, true).has_value()) << name;
+}
+
+TEST(Wildcard, MatchesLikeWindowsWithoutCase) {
+    EXPECT_TRUE(wildcardMatch("*.bak", "DIST_0102.BAK"));
+    EXPECT_TRUE(wildcardMatch("Backup*.zip", "backup1.zip"));
+    EXPECT_TRUE(wildcardMatch("a?c", "abc"));
+    EXPECT_TRUE(wildcardMatch("*", ""));
+    EXPECT_TRUE(wildcardMatch("*a*b*", "xxaxxbxx"));
+    EXPECT_FALSE(wildcardMatch("*.bak", "x.bak.zip"));
+    EXPECT_FALSE(wildcardMatch("a?c", "ac"));
+    EXPECT_FALSE(wildcardMatch("abc", "abcd"));
+}
+
+TEST(ExtendedTimestamp, RoundTripsSecondsIncludingBefore1970) {
+    for (std::int64_t s : {0LL, 1'709'647'629LL, -86'400LL, 2'147'483'647LL}) {
+        SysTime t{std::chrono::seconds(s)};
+        auto bytes = makeExtendedTimestamp(t);
+        ASSERT_EQ(bytes.size(), 5u);
+        EXPECT_EQ(parseExtendedTimestamp(bytes.data(), bytes.size()), t) << s;
+    }
+}
+
+TEST(ExtendedTimestamp, OutOfRangeOrMissingModificationTimeGivesNothing) {
+    EXPECT_TRUE(makeExtendedTimestamp(SysTime{std::chrono::seconds(2'147'483'648LL)}).empty());
+    const std::uint8_t accessOnly[] = {0x02, 1, 2, 3, 4};
+    EXPECT_FALSE(parseExtendedTimestamp(accessOnly, sizeof accessOnly));
+    const std::uint8_t truncated[] = {0x01, 1, 2};
+    EXPECT_FALSE(parseExtendedTimestamp(truncated, sizeof truncated));
+    EXPECT_FALSE(parseExtendedTimestamp(nullptr, 0));
+}
+
+TEST(NtfsTimes, ReadsTheModificationTimeWithSubSeconds) {
+    // 2024-03-05 14:07:09.5 UTC as FILETIME.
+    std::uint64_t ticks = (1'709'647'629ULL + 11'644'473'600ULL) * 10'000'000ULL + 5'000'000ULL;
+    std::vector<std::uint8_t> field = {0, 0, 0, 0, 1, 0, 24, 0};
+    for (int i = 0; i < 8; ++i)
+        field.push_back(static_cast<std::uint8_t>(ticks >> (8 * i)));
+    field.resize(field.size() + 16, 0);
+    auto t = parseNtfsTimes(field.data(), field.size());
+    ASSERT_TRUE(t);
+    EXPECT_EQ(*t, SysTime{std::chrono::seconds(1'709'647'629)} + std::chrono::milliseconds(500));
+    field.resize(10); // tag announces 24 bytes that are not there
+    EXPECT_FALSE(parseNtfsTimes(field.data(), field.size()));
+}
+
+} // namespace
+} // namespace quillan::archive

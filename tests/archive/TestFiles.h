@@ -1,0 +1,113 @@
+#pragma once
+// Small helpers for the archive tests: a private temporary folder per test, file contents and
+// times, and archives written directly with libzip so that names and times are under control.
+#include <zip.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace quillan::testing {
+
+class TempDir {
+public:
+    TempDir() {
+        std::random_device rd;
+        path_ = std::filesystem::temp_directory_path() /
+                ("quillan-archive-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline void writeFile(const std::filesystem::path& p, const std::string& data) {
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << data;
+}
+
+inline std::string readFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline std::string randomBytes(std::size_t n, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::string s(n, '\0');
+    for (char& c : s)
+        c = static_cast<char>(gen() & 0xff);
+    return s;
+}
+
+inline std::int64_t unixSeconds(const std::filesystem::path& p) {
+    auto sys = std::chrono::file_clock::to_sys(std::filesystem::last_write_time(p));
+    return std::chrono::floor<std::chrono::seconds>(sys).time_since_epoch().count();
+}
+
+inline void setUnixSeconds(const std::filesystem::path& p, std::int64_t s) {
+    auto sys = std::chrono::sys_seconds(std::chrono::seconds(s));
+    std::filesystem::last_write_time(p,
+                                     std::chrono::time_point_cast<std::filesystem::file_time_type::duration>(
+                                         std::chrono::file_clock::from_sys(sys)));
+}
+
+struct RawMember {
+    std::string name;
+    std::string data;
+    std::int64_t mtime = 1'600'000'000; // DOS time only: libzip writes no extended timestamp itself
+};
+
+// Writes an archive whose member names are taken as given, however hostile.
+inline void writeRawArchive(const std::filesystem::path& archive, const std::vector<RawMember>& members) {
+    int err = 0;
+    zip_t* z = zip_open(archive.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
+    if (z == nullptr)
+        throw std::runtime_error("test archive cannot be created");
+    for (const auto& m : members) {
+        zip_source_t* src = zip_source_buffer(z, m.data.data(), m.data.size(), 0);
+        zip_int64_t i = zip_file_add(z, m.name.c_str(), src, ZIP_FL_ENC_UTF_8);
+        if (i < 0)
+            throw std::runtime_error("test member cannot be added: " + m.name);
+        zip_file_set_mtime(z, static_cast<zip_uint64_t>(i), static_cast<time_t>(m.mtime), 0);
+    }
+    if (zip_close(z) != 0)
+        throw std::runtime_error("test archive cannot be written");
+}
+
+// Member names and extra-field ids as stored, in order.
+inline std::vector<std::string> memberNames(const std::filesystem::path& archive) {
+    std::vector<std::string> names;
+    int err = 0;
+    zip_t* z = zip_open(archive.c_str(), ZIP_RDONLY, &err);
+    if (z == nullptr)
+        return names;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i)
+        names.emplace_back(zip_get_name(z, static_cast<zip_uint64_t>(i), 0));
+    zip_discard(z);
+    return names;
+}
+
+inline int run(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str());
+}
+
+inline std::string quoted(const std::filesystem::path& p) {
+    return "'" + p.string() + "'";
+}
+
+} // namespace quillan::testing
