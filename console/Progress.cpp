@@ -3,21 +3,26 @@
 #include "platform/DateTime.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace quillan {
 
-void LoadToGrid(Console& c, int row, const std::string& eventText, const std::string& processingName, int status,
-                const std::string& percentText) {
+void LoadToGrid(Console& c, int row, const std::string& eventText, const std::string& processingName,
+                int status, const std::string& percentText) {
     if (status < 1 || status > 4)
         return;
-    GridRow r;
-    r.status = static_cast<RowStatus>(status);
-    r.event = eventText;
-    r.processingName = processingName;
-    r.time = DateTime::now().display();
-    r.percent = percentText;
-    c.model.setGridRow(row, r);
-    c.model.processEvents();
+    try {
+        GridRow r;
+        r.status = static_cast<RowStatus>(status);
+        r.event = eventText;
+        r.processingName = processingName;
+        r.time = DateTime::now().display();
+        r.percent = percentText;
+        c.model.setGridRow(row, r);
+        c.model.processEvents();
+    } catch (const std::exception& e) {
+        c.op.inform(std::string(e.what()) + " In LoadToGrid");
+    }
 }
 
 void ErrorDisplay(Console& c) {
@@ -90,6 +95,18 @@ void setOverall(Console& c, int value) {
 
 int nextGridRow(Console& c) {
     return c.state.gridRowCounter++;
+}
+
+void resetProgressDisplay(Console& c) {
+    for (int i = 0; i < kChecklistRows; ++i) {
+        ChecklistRow r = c.model.checklist(i);
+        r.barValue = 0;
+        r.barVisible = false;
+        r.percentText.clear();
+        r.percentVisible = false;
+        c.model.setChecklist(i, r);
+    }
+    c.model.setOverall(false, c.model.overallValue());
 }
 
 } // namespace quillan

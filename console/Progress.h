@@ -9,8 +9,8 @@ namespace quillan {
 
 // Writes one event-grid row (time column = now, "DD/MM/YYYY HH:MM:SS"). Any status other than
 // 1 to 4 writes nothing.
-void LoadToGrid(Console& c, int row, const std::string& eventText, const std::string& processingName, int status,
-                const std::string& percentText);
+void LoadToGrid(Console& c, int row, const std::string& eventText, const std::string& processingName,
+                int status, const std::string& percentText);
 // Shows the whole run log in the status box (read through a second, read-only stream).
 void ErrorDisplay(Console& c);
 
@@ -35,5 +35,9 @@ void setOverall(Console& c, int value);
 
 // Takes the next event-grid row number from the run's counter (starts at 4).
 int nextGridRow(Console& c);
+
+// End of a run: every row's bar 0 and hidden, every percent label emptied and hidden, the overall
+// bar hidden. Row pictures stay, so the checklist still tells how each step ended.
+void resetProgressDisplay(Console& c);
 
 } // namespace quillan

@@ -1,0 +1,50 @@
+#pragma once
+// The phases of a run as built so far. A phase that is not built yet says so in the status box
+// and the run log, and records a failure through the phase frame: it never reports work it did
+// not do as completed. After a missing installation phase the run is closed at once, so that no
+// later phase changes the installation on top of a step that did not happen.
+#include "console/RunPhases.h"
+
+#include <string>
+
+namespace quillan {
+
+class DeploymentPhases : public RunPhases {
+public:
+    bool ftpLogin(Console& c) override;
+    bool httpLogin(Console& c) override;
+
+    PhaseOutcome scriptDownload(Console& c) override;
+    PhaseOutcome scriptImport(Console& c) override;
+    PendingCheck pendingCheck(Console& c) override;
+    PhaseOutcome pathCorrections(Console& c) override;
+    PhaseOutcome programDownload(Console& c) override;
+    PhaseOutcome downloadVerification(Console& c) override;
+    PhaseOutcome unpacking(Console& c) override;
+    PhaseOutcome databaseBackup(Console& c) override;
+    PhaseOutcome fileBackup(Console& c) override;
+    PhaseOutcome closePrograms(Console& c) override;
+    PhaseOutcome replaceExes(Console& c) override;
+    PhaseOutcome hotfixes(Console& c) override;
+    PhaseOutcome replaceReports(Console& c) override;
+    PhaseOutcome replaceOtherFiles(Console& c) override;
+    PhaseOutcome registration(Console& c) override;
+    PhaseOutcome completion(Console& c) override;
+
+    bool RollBack(Console& c, int& completedPhase) override;
+    bool RollBack1(Console& c, int& completedPhase) override;
+
+protected:
+    // Reports a phase that is not built: status box and log line, failure through the frame.
+    void notBuilt(Console& c, int checklistRow, int gridRow, const std::string& phaseName);
+    // notBuilt, then the run is closed through the finishing operation.
+    PhaseOutcome notBuiltEndsRun(Console& c, int checklistRow, const std::string& phaseName);
+    // What the finishing operations do while they are not built: bring the run to a visible end
+    // that says it ended with errors.
+    bool finishNotBuilt(Console& c, const std::string& operation);
+};
+
+// The line a missing piece writes to the status box and the run log.
+std::string notBuiltLine(const std::string& phaseName);
+
+} // namespace quillan

@@ -1,0 +1,249 @@
+// The deployment panels and the pending check, against a scripted connection whose transcript
+// shows the exact statements sent.
+#include "status/StatusPanel.h"
+#include "tests/status/ScriptedConnection.h"
+
+#include "platform/FileTimes.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace quillan {
+namespace {
+
+using test::TestConsole;
+using V = db::Value;
+
+const std::string kServerDate = "Select convert(varchar(20),getDate(),111) as cdt";
+const std::string kVersion = "Select ISNULL(Max(VersionNo),0) as Version from   [TervikDb].dbo.SetupDetails";
+const std::string kExeCount = "select Count(File_Names) as ExeCount from [TervikDb].dbo.SetupDetails where "
+                              "File_Names like '%.Exe' and VersionNo in(Select Max(VersionNo) from   "
+                              "[TervikDb].dbo.SetupDetails)";
+const std::string kRptCount = "select Count(File_Names) as RtpCount from [TervikDb].dbo.SetupDetails where "
+                              "File_Names like '%.Rpt'  and VersionNo in(Select Max(VersionNo) from   "
+                              "[TervikDb].dbo.SetupDetails)";
+const std::string kRtmCount = "select Count(File_Names) as RtmCount from [TervikDb].dbo.SetupDetails where "
+                              "File_Names like '%.Rtm'  and VersionNo in(Select Max(VersionNo) from   "
+                              "[TervikDb].dbo.SetupDetails)";
+const std::string kLastVersion =
+    "Select ISNULL(Max(VersionNo),0) as Version from   [TervikDb].dbo.SetupDetails "
+    "where VersionNo Not in (Select Max(VersionNo) from   "
+    "[TervikDb].dbo.SetupDetails)";
+const std::string kBelowNewest = "[TervikDb].dbo.SetupDetails where VersionNo Not in (Select Max(VersionNo) "
+                                 "from   [TervikDb].dbo.SetupDetails))";
+const std::string kLastExeCount =
+    "select Count(File_Names) as ExeCount from [TervikDb].dbo.SetupDetails where "
+    "File_Names like '%.Exe' and VersionNo in(Select Max(VersionNo) from   " +
+    kBelowNewest;
+const std::string kLastRptCount =
+    "select Count(File_Names) as RtpCount from [TervikDb].dbo.SetupDetails where "
+    "File_Names like '%.Rpt'  and VersionNo in(Select Max(VersionNo) from   " +
+    kBelowNewest;
+const std::string kLastRtmCount =
+    "select Count(File_Names) as RtmCount from [TervikDb].dbo.SetupDetails where "
+    "File_Names like '%.Rtm'  and VersionNo in(Select Max(VersionNo) from   " +
+    kBelowNewest;
+
+const std::string kAllRows = "select * from [TervikDb].dbo.SetupDetails";
+const std::string kExes = "Select File_Path,File_Names,File_CrDate, isnull(File_UnZipDate,File_CrDate) as "
+                          "File_UnZipDate  from [TervikDb].dbo.SetupDetails (nolock) where HotfixNo =0 and "
+                          "FileExtension like 'EXE' order by VersionNo";
+const std::string kFixes =
+    "Select * from [TervikDb].dbo.SetupDetails (nolock) where HotfixNo >0 order by VersionNo";
+std::string fixLog(int n) {
+    return "select * from [TervikDb].dbo.hotfixlog (nolock) where Fixid=" + std::to_string(n);
+}
+
+// ---- GetServerDate -------------------------------------------------------------------------
+
+TEST(GetServerDate, TakesTheServersDateAndStoresIt) {
+    TestConsole t;
+    t.db->answer(kServerDate, {"cdt"}, {{V("2024/03/05")}});
+    const DateTime d = GetServerDate(t.c);
+    EXPECT_EQ(d.iso(), "2024-03-05 00:00:00");
+    EXPECT_EQ(t.c.state.serverDate, d);
+    EXPECT_EQ(t.db->transcript, std::vector<std::string>{kServerDate});
+}
+
+TEST(GetServerDate, NoRowFallsBackToTheMachinesDate) {
+    TestConsole t;
+    const DateTime before = DateTime::now();
+    const DateTime d = GetServerDate(t.c);
+    EXPECT_EQ(d.isoDate(), before.isoDate()) << "run across midnight?";
+    EXPECT_EQ(d.hour + d.minute + d.second, 0);
+    EXPECT_EQ(t.c.state.serverDate, d);
+}
+
+TEST(GetServerDate, FailureKeepsThePreviousDateAndSaysWhere) {
+    TestConsole t;
+    t.c.state.serverDate = *DateTime::parse("2020-01-02");
+    t.db->fail(kServerDate, "Server gone");
+    EXPECT_EQ(GetServerDate(t.c).isoDate(), "2020-01-02");
+    EXPECT_EQ(t.c.state.serverDate.isoDate(), "2020-01-02");
+    ASSERT_EQ(t.op.informed.size(), 1u);
+    EXPECT_EQ(t.op.informed[0], "Server gonein GetServerDate");
+}
+
+// ---- CurrentDeployStatus -------------------------------------------------------------------
+
+TEST(CurrentDeployStatus, FillsBothPanelsWithTheExactStatements) {
+    TestConsole t;
+    t.c.state.serverDate = *DateTime::parse("2024-03-05");
+    t.db->answer(kVersion, {"Version"}, {{V(12)}});
+    t.db->answer(kExeCount, {"ExeCount"}, {{V(3)}});
+    t.db->answer(kRptCount, {"RtpCount"}, {{V(2)}});
+    t.db->answer(kRtmCount, {"RtmCount"}, {{V(1)}});
+    t.db->answer(kLastVersion, {"Version"}, {{V(11)}});
+    t.db->answer(kLastExeCount, {"ExeCount"}, {{V(4)}});
+    t.db->answer(kLastRptCount, {"RtpCount"}, {{V(5)}});
+    t.db->answer(kLastRtmCount, {"RtmCount"}, {{V()}});
+
+    CurrentDeployStatus(t.c);
+
+    EXPECT_EQ(t.db->transcript,
+              (std::vector<std::string>{kVersion, kExeCount, kRptCount, kRtmCount, kLastVersion,
+                                        kLastExeCount, kLastRptCount, kLastRtmCount}));
+    EXPECT_EQ(t.c.model.panel(true, 0), "05/03/2024");
+    EXPECT_EQ(t.c.model.panel(true, 1), "12");
+    EXPECT_EQ(t.c.model.panel(true, 4), "3");
+    EXPECT_EQ(t.c.model.panel(true, 5), "2");
+    EXPECT_EQ(t.c.model.panel(true, 6), "1");
+    EXPECT_EQ(t.c.model.panel(false, 1), "11");
+    EXPECT_EQ(t.c.model.panel(false, 3), "4");
+    EXPECT_EQ(t.c.model.panel(false, 4), "5");
+    EXPECT_EQ(t.c.model.panel(false, 5), "") << "NULL shows as an empty caption";
+    EXPECT_TRUE(t.op.informed.empty());
+}
+
+TEST(CurrentDeployStatus, QueryWithoutRowLeavesItsLabel) {
+    TestConsole t;
+    t.c.model.setPanel(true, 4, "before");
+    t.db->answer(kVersion, {"Version"}, {{V(1)}});
+    CurrentDeployStatus(t.c);
+    EXPECT_EQ(t.c.model.panel(true, 1), "1");
+    EXPECT_EQ(t.c.model.panel(true, 4), "before");
+}
+
+TEST(CurrentDeployStatus, FailureKeepsWhatWasFilledAndStops) {
+    TestConsole t;
+    t.db->answer(kVersion, {"Version"}, {{V(7)}});
+    t.db->fail(kRptCount, "Invalid column");
+    t.db->answer(kRtmCount, {"RtmCount"}, {{V(9)}});
+    CurrentDeployStatus(t.c);
+    EXPECT_EQ(t.c.model.panel(true, 1), "7");
+    EXPECT_EQ(t.c.model.panel(true, 6), "") << "nothing after the failing statement runs";
+    EXPECT_EQ(t.db->transcript.size(), 3u);
+    ASSERT_EQ(t.op.informed.size(), 1u);
+    EXPECT_EQ(t.op.informed[0], "Invalid column In CurrentDeployStatus");
+}
+
+// ---- DeployProcessStatus -------------------------------------------------------------------
+
+const std::vector<std::string> kExeColumns = {"File_Path", "File_Names", "File_CrDate", "File_UnZipDate"};
+
+struct PendingCheckTest : ::testing::Test {
+    TestConsole t;
+    void someRows() { t.db->answer(kAllRows, {"File_Names"}, {{V("App.exe")}}); }
+    // An EXE recorded as published at 10:00 and unpacked at 12:00 on 2024-01-01, in App.Path\Bin.
+    std::filesystem::path exeRow() {
+        t.db->answer(kExes, kExeColumns,
+                     {{V("App.Path\\Bin"), V("App.exe"), V(*DateTime::parse("2024-01-01 10:00:00")),
+                       V(*DateTime::parse("2024-01-01 12:00:00"))}});
+        return t.dir.path() / "Bin" / "App.exe";
+    }
+    void writeFile(const std::filesystem::path& p, const std::string& localTime) {
+        std::filesystem::create_directories(p.parent_path());
+        std::ofstream(p) << "x";
+        ASSERT_TRUE(SetFileDate(p, *DateTime::parse(localTime)));
+    }
+};
+
+TEST_F(PendingCheckTest, EmptyTableMeansNothingRecorded) {
+    EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::NothingRecorded);
+    EXPECT_FALSE(t.c.state.setupDetailsFound);
+    EXPECT_FALSE(DeployProcessStatus(t.c));
+    EXPECT_EQ(t.db->transcript, (std::vector<std::string>{kAllRows, kAllRows}));
+}
+
+TEST_F(PendingCheckTest, MissingExeIsPending) {
+    someRows();
+    exeRow();
+    EXPECT_TRUE(DeployProcessStatus(t.c));
+    EXPECT_TRUE(t.c.state.setupDetailsFound);
+    EXPECT_EQ(t.db->transcript, (std::vector<std::string>{kAllRows, kExes, kFixes}));
+}
+
+TEST_F(PendingCheckTest, ExeAtTheUnpackedTimeWithin100SecondsIsApplied) {
+    someRows();
+    writeFile(exeRow(), "2024-01-01 12:01:39"); // 99 s off the recorded relation
+    EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Applied);
+    EXPECT_TRUE(t.c.state.setupDetailsFound);
+}
+
+TEST_F(PendingCheckTest, ExeOff100SecondsOrMoreIsPending) {
+    someRows();
+    writeFile(exeRow(), "2024-01-01 12:01:40");
+    EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Pending);
+}
+
+TEST_F(PendingCheckTest, PathsOutsideTheApplicationFolderAreTakenAsWritten) {
+    someRows();
+    const std::filesystem::path exe = t.dir.path() / "Other" / "Tool.exe";
+    writeFile(exe, "2024-01-01 12:00:00");
+    t.db->answer(kExes, kExeColumns,
+                 {{V(t.c.paths.toWindows(exe.parent_path())), V("Tool.exe"), V("2024-01-01 10:00:00"),
+                   V("2024-01-01 12:00:00")}});
+    EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Applied);
+}
+
+TEST_F(PendingCheckTest, HotfixWithoutLogRowIsPending) {
+    someRows();
+    t.db->answer(kFixes, {"HotfixNo", "File_Names"}, {{V(7), V("7 fix.sql")}, {V(8), V("8 fix.sql")}});
+    t.db->answer(fixLog(7), {"FixId"}, {{V(7)}});
+    EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Pending);
+    EXPECT_EQ(t.db->transcript, (std::vector<std::string>{kAllRows, kExes, kFixes, fixLog(7), fixLog(8)}));
+}
+
+TEST_F(PendingCheckTest, EveryHotfixLoggedAndNoExeIsApplied) {
+    someRows();
+    t.db->answer(kFixes, {"HotfixNo"}, {{V(7)}});
+    t.db->answer(fixLog(7), {"FixId"}, {{V(7)}});
+    EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Applied);
+    EXPECT_FALSE(DeployProcessStatus(t.c));
+    EXPECT_TRUE(t.c.state.setupDetailsFound);
+}
+
+TEST_F(PendingCheckTest, AppliedExeDoesNotHideAPendingHotfix) {
+    someRows();
+    writeFile(exeRow(), "2024-01-01 12:00:00");
+    t.db->answer(kFixes, {"HotfixNo"}, {{V(3)}});
+    EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Pending);
+}
+
+TEST_F(PendingCheckTest, DatabaseErrorIsAFailedCheckNotAnAppliedRelease) {
+    someRows();
+    t.db->fail(kExes, "Deadlock victim");
+    EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Failed);
+    EXPECT_FALSE(DeployProcessStatus(t.c)) << "the boolean answer stays False on failure";
+    ASSERT_EQ(t.op.informed.size(), 2u);
+    EXPECT_EQ(t.op.informed[0], "Deadlock victim In DeployProcessStatus");
+}
+
+TEST_F(PendingCheckTest, HotfixNumberThatIsNotANumberFailsTheCheck) {
+    someRows();
+    t.db->answer(kFixes, {"HotfixNo"}, {{V("7 or 1=1")}});
+    EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Failed);
+    for (const auto& s : t.db->transcript)
+        EXPECT_EQ(s.find("1=1"), std::string::npos) << s;
+}
+
+TEST_F(PendingCheckTest, WithoutConnectionTheCheckFails) {
+    t.c.conn.reset();
+    EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Failed);
+    ASSERT_EQ(t.op.informed.size(), 1u);
+    EXPECT_NE(t.op.informed[0].find(" In DeployProcessStatus"), std::string::npos);
+}
+
+} // namespace
+} // namespace quillan
