@@ -34,6 +34,9 @@ std::string sqlQuote(std::string_view text);
 // The same, without the surrounding quotes, for statement texts that already place the quotes
 // (for example "where FileName='" + sqlEscape(name) + "'").
 std::string sqlEscape(std::string_view text);
+// Embeds a name (database, table) as a bracketed T-SQL identifier: "[" + name + "]" with every
+// ']' inside doubled, so no name can end the identifier. NUL characters are refused as above.
+std::string sqlQuoteName(std::string_view name);
 
 // Opens a connection from an OLE DB connection string as the application's "Dll\Sd.ini" holds it.
 // "Provider=SQLite" selects the embedded engine (its data folder is resolved against appDir);

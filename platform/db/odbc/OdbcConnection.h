@@ -1,0 +1,32 @@
+#pragma once
+// The connection to SQL Server (or any ODBC data source) through one ODBC connection handle.
+// Statements are run directly, never prepared; each statement handle lives for one call.
+#include "platform/db/Connection.h"
+#include "platform/db/odbc/OdbcFetch.h"
+#include "platform/db/odbc/OdbcHandles.h"
+
+#include <string>
+
+namespace quillan::db::odbc {
+
+class OdbcConnection final : public Connection {
+public:
+    // Connects with a complete ODBC connection string. Neither connection nor command time-outs
+    // apply once logged in (long backups and hotfixes must not be cut off); the login itself may
+    // take `loginTimeoutSeconds` (0: no limit) so that a dead server does not hang start-up.
+    OdbcConnection(const std::string& odbcConnectionString, int loginTimeoutSeconds);
+
+    Recordset query(const std::string& sql) override;
+    void execute(const std::string& sql) override;
+    std::string backendName() const override;
+
+    // Same as above, passing the informational messages (PRINT, progress) to the sink.
+    Recordset query(const std::string& sql, const InfoSink& sink);
+    void execute(const std::string& sql, const InfoSink& sink);
+
+private:
+    Handle dbc_;
+    std::string driver_;
+};
+
+} // namespace quillan::db::odbc
