@@ -6,6 +6,8 @@
 //   2. otherwise the file "quillan-drives.ini" in the program folder, one "X=/path" line a drive;
 //   3. otherwise C: is the file-system root "/".
 // Texts without a drive letter (already native, or relative) only have their separators turned.
+// "\\server\share=/path" entries map UNC texts; unmapped shares stay "//server/share/...". A drive
+// letter the map does not name gives a path that cannot be used (see docs/platform.md).
 #include <filesystem>
 #include <map>
 #include <optional>
