@@ -1,0 +1,202 @@
+// The LAN transport: a package already present, missing on the share, copied with progress, and
+// a failed copy that must not leave a half file under the package's name.
+#include "transfer/Lan.h"
+#include "console/Console.h"
+#include "console/Progress.h"
+#include "transfer/FileCopy.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#if defined(__unix__)
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+namespace quillan {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordingOperator : public Operator {
+public:
+    std::vector<std::string> informed;
+    void inform(const std::string& text) override { informed.push_back(text); }
+    bool askYesNo(Question, const std::string&) override { return true; }
+    bool askOkCancel(Question, const std::string&) override { return true; }
+};
+
+class ProgressRecorder : public ModelObserver {
+public:
+    std::vector<std::string> percents;
+    int repaints = 0;
+    void checklistChanged(int index, const ChecklistRow& r) override {
+        if (index == kLanProgressRow && (percents.empty() || percents.back() != r.percentText))
+            percents.push_back(r.percentText);
+    }
+    void processEvents() override { ++repaints; }
+};
+
+void writeFile(const fs::path& p, const std::string& data) {
+    std::ofstream(p, std::ios::binary) << data;
+}
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> names(const fs::path& folder) {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(folder))
+        out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+class Lan : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::random_device rd;
+        root = fs::temp_directory_path() / ("quillan-lan-" + std::to_string(rd()) + std::to_string(rd()));
+        fs::create_directories(root / "share");
+        fs::create_directories(root / "update");
+        console = std::make_unique<Console>(root, op);
+        console->state.updateFolder = (root / "update").string();
+        console->state.lanServerPath = (root / "share").string();
+        console->log.open(root / "DeployErrlog.log");
+        console->model.addObserver(&progress);
+    }
+    void TearDown() override {
+        console.reset();
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+    std::string logText() const { return console->log.readAll(); }
+    bool logged(const std::string& line) const { return logText().find(line + "\r\n") != std::string::npos; }
+
+    fs::path root;
+    RecordingOperator op;
+    ProgressRecorder progress;
+    std::unique_ptr<Console> console;
+};
+
+TEST_F(Lan, PackageAlreadyLocalCountsEvenWithoutTheShare) {
+    writeFile(root / "update/Pkg_101.ZIP", "local");
+    console->state.lanServerPath = (root / "unreachable").string();
+    EXPECT_TRUE(DownloadFromLan(*console, "pkg_101.zip"));
+    // The lookup ignores case and reports the name found on disk.
+    EXPECT_TRUE(logged(">>-Pkg_101.ZIP already available in the local folder "));
+    EXPECT_EQ(readFile(root / "update/Pkg_101.ZIP"), "local");
+    EXPECT_TRUE(progress.percents.empty()); // nothing copied, nothing shown
+}
+
+TEST_F(Lan, PackageMissingOnTheShare) {
+    EXPECT_FALSE(DownloadFromLan(*console, "Pkg_102.zip"));
+    EXPECT_TRUE(logged(">>-Files not available in the LAN Folder " + console->state.lanServerPath));
+    EXPECT_TRUE(names(root / "update").empty());
+}
+
+TEST_F(Lan, CopyKeepsDataAndTimeAndCountsToHundred) {
+    std::string data(9'000'000, '\0');
+    std::mt19937 gen(1);
+    for (char& ch : data)
+        ch = static_cast<char>(gen());
+    writeFile(root / "share/Pkg_103.zip", data);
+    auto stamp = fs::last_write_time(root / "share/Pkg_103.zip") - std::chrono::hours(30);
+    fs::last_write_time(root / "share/Pkg_103.zip", stamp);
+    std::string before = logText();
+
+    EXPECT_TRUE(DownloadFromLan(*console, "Pkg_103.zip"));
+    EXPECT_EQ(readFile(root / "update/Pkg_103.zip"), data);
+    EXPECT_EQ(fs::last_write_time(root / "update/Pkg_103.zip"), stamp);
+    EXPECT_EQ(names(root / "update"), (std::vector<std::string>{"Pkg_103.zip"})); // no temporary left
+    EXPECT_EQ(logText(), before); // a successful copy writes no log line
+    // 9 MB in 4 MiB chunks: two intermediate steps, then complete.
+    EXPECT_EQ(progress.percents, (std::vector<std::string>{"0 %", "46 %", "93 %", "100 %"}));
+    EXPECT_GE(progress.repaints, 3);
+    EXPECT_EQ(rowPercent(*console, kLanProgressRow), "100 %");
+}
+
+TEST_F(Lan, EmptyPackageIsCopiedToo) {
+    writeFile(root / "share/empty.zip", "");
+    EXPECT_TRUE(DownloadFromLan(*console, "empty.zip"));
+    EXPECT_TRUE(fs::exists(root / "update/empty.zip"));
+    EXPECT_EQ(rowPercent(*console, kLanProgressRow), "100 %");
+}
+
+TEST_F(Lan, NamesThatLeaveTheFolderAreRefused) {
+    fs::create_directories(root / "share/sub");
+    writeFile(root / "share/sub/x.zip", "x");
+    writeFile(root / "x.zip", "outside");
+    for (const char* bad : {"../x.zip", "sub/x.zip", "sub\\x.zip", "..", "", "*.zip", "C:x.zip"}) {
+        EXPECT_FALSE(DownloadFromLan(*console, bad)) << bad;
+    }
+    EXPECT_TRUE(logged(">>-Bad file name ../x.zip in Download from LAN"));
+    EXPECT_TRUE(names(root / "update").empty());
+}
+
+TEST_F(Lan, MissingUpdateFolderIsReportedNotThrown) {
+    writeFile(root / "share/Pkg_104.zip", "data");
+    console->state.updateFolder = (root / "gone").string();
+    EXPECT_FALSE(DownloadFromLan(*console, "Pkg_104.zip"));
+    EXPECT_TRUE(logged(">>-No such file or directory in Download from LAN")) << logText();
+    EXPECT_FALSE(fs::exists(root / "gone"));
+}
+
+#if defined(__unix__)
+TEST_F(Lan, FailedCopyLeavesNoFileUnderTheFinalName) {
+    writeFile(root / "share/Pkg_105.zip", std::string(3'000'000, 'z'));
+    // A file-size limit makes the write fail part-way, as a full disk would.
+    struct rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1'000'000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    bool copied = DownloadFromLan(*console, "Pkg_105.zip");
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(copied);
+    EXPECT_TRUE(logged(">>-File too large in Download from LAN")) << logText();
+    EXPECT_TRUE(names(root / "update").empty()); // neither the package nor its temporary
+
+    // The next attempt finds nothing local and copies the whole file.
+    EXPECT_TRUE(DownloadFromLan(*console, "Pkg_105.zip"));
+    EXPECT_EQ(fs::file_size(root / "update/Pkg_105.zip"), 3'000'000u);
+}
+#endif
+
+TEST_F(Lan, ReplacesAFileThatAppearedUnderTheTargetName) {
+    writeFile(root / "share/a.zip", "new content");
+    writeFile(root / "update/a.zip", "stale");
+    transfer::copyFileAtomically(root / "share/a.zip", root / "update/a.zip");
+    EXPECT_EQ(readFile(root / "update/a.zip"), "new content");
+}
+
+TEST_F(Lan, SizeInBytesAndMegabytes) {
+    writeFile(root / "update/three.zip", std::string(3 * 1024 * 1000, 'a'));
+    writeFile(root / "update/kilo.zip", std::string(1024, 'b'));
+    writeFile(root / "update/none.zip", "");
+    const std::string folder = console->state.updateFolder;
+    EXPECT_EQ(GetDownLoadFileSize(*console, folder + "\\three.zip", 2), 3.0);
+    EXPECT_EQ(GetDownLoadFileSize(*console, folder + "\\three.zip", 1), 3.0 * 1024 * 1000);
+    EXPECT_DOUBLE_EQ(GetDownLoadFileSize(*console, folder + "\\kilo.zip", 2), 0.001);
+    EXPECT_EQ(GetDownLoadFileSize(*console, folder + "\\kilo.zip", 7), 1024.0); // other units: bytes
+    EXPECT_EQ(GetDownLoadFileSize(*console, folder + "\\none.zip", 2), 0.0);
+    EXPECT_TRUE(op.informed.empty());
+}
+
+TEST_F(Lan, SizeOfAMissingFileSaysSoAndIsZero) {
+    EXPECT_EQ(GetDownLoadFileSize(*console, console->state.updateFolder + "\\absent.zip", 1), 0.0);
+    EXPECT_EQ(op.informed, (std::vector<std::string>{"File not found In GetDownLoadFileSize"}));
+}
+
+} // namespace
+} // namespace quillan

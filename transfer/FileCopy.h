@@ -1,0 +1,26 @@
+#pragma once
+// Copying a file so that the target name only ever holds a complete copy: the data goes to a
+// temporary name beside the target (streamed in large chunks, never held whole) and is renamed
+// onto the target once complete, replacing any file there. The copy keeps the source's
+// modification time, as the platform's file copy does.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+
+namespace quillan::transfer {
+
+// Called after every chunk with the bytes copied so far and the source's size.
+using CopyProgress = std::function<void(std::uint64_t copied, std::uint64_t total)>;
+
+constexpr std::size_t kCopyChunk = 4u << 20;
+
+// Throws std::system_error (with the system's reason) when the copy cannot be completed; the
+// temporary file is removed then and the target is left as it was.
+void copyFileAtomically(const std::filesystem::path& from, const std::filesystem::path& to,
+                        const CopyProgress& progress = {}, std::size_t chunk = kCopyChunk);
+
+// The temporary name used for `to` while it is being copied.
+std::filesystem::path copyTemporaryFor(const std::filesystem::path& to);
+
+} // namespace quillan::transfer
