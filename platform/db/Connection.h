@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillan::db {
 
@@ -25,6 +26,9 @@ public:
     virtual Recordset query(const std::string& sql) = 0;
     // Runs a statement or batch for its effect; affected-row counts are not reported.
     virtual void execute(const std::string& sql) = 0;
+    // Every result set of a statement or batch, in order; statements without one add nothing. The
+    // default, for backends that only know the first result set, returns that one when it has columns.
+    virtual std::vector<Recordset> queryAll(const std::string& sql);
     virtual std::string backendName() const = 0;
 };
 

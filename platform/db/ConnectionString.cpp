@@ -1,5 +1,6 @@
 #include "platform/db/ConnectionString.h"
 
+#include "platform/db/OdbcConnectionString.h"
 #include "platform/db/RecordFilter.h"
 
 #include <algorithm>
@@ -106,6 +107,13 @@ void ConnectionString::erase(std::string_view key) {
     entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
                                   [&](const Entry& e) { return equalsNoCase(e.key, key); }),
                    entries_.end());
+}
+
+std::string ConnectionString::toString() const {
+    std::string out;
+    for (const auto& e : entries_)
+        out += odbcPair(e.key, e.value);
+    return out;
 }
 
 } // namespace quillan::db

@@ -27,6 +27,8 @@ public:
     void erase(std::string_view key);
 
     const std::vector<Entry>& entries() const { return entries_; }
+    // "key=value;" for every entry, values braced where parse() needs it to read them back.
+    std::string toString() const;
 
 private:
     std::vector<Entry> entries_;

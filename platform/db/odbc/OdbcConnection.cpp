@@ -63,6 +63,12 @@ void OdbcConnection::execute(const std::string& sql) {
     execute(sql, {});
 }
 
+std::vector<Recordset> OdbcConnection::queryAll(const std::string& sql) {
+    Handle stmt(SQL_HANDLE_STMT, dbc_.get());
+    run(stmt, sql, {});
+    return fetchAllResultSets(stmt, {});
+}
+
 Recordset OdbcConnection::query(const std::string& sql, const InfoSink& sink) {
     Handle stmt(SQL_HANDLE_STMT, dbc_.get());
     run(stmt, sql, sink);

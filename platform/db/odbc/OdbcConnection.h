@@ -18,6 +18,7 @@ public:
 
     Recordset query(const std::string& sql) override;
     void execute(const std::string& sql) override;
+    std::vector<Recordset> queryAll(const std::string& sql) override;
     std::string backendName() const override;
 
     // Same as above, passing the informational messages (PRINT, progress) to the sink.

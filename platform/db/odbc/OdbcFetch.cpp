@@ -139,19 +139,10 @@ void forwardInfo(const Handle& stmt, const InfoSink& sink) {
         sink(m.text);
 }
 
-Recordset fetchFirstResultSet(const Handle& stmt, const InfoSink& sink) {
-    SQLSMALLINT count = 0;
-    for (;;) {
-        check(SQLNumResultCols(stmt.get(), &count), stmt, "Reading the result columns failed");
-        if (count > 0)
-            break;
-        const SQLRETURN rc = SQLMoreResults(stmt.get());
-        if (rc == SQL_NO_DATA)
-            return {};
-        check(rc, stmt, "Moving to the next result failed");
-        if (rc == SQL_SUCCESS_WITH_INFO)
-            forwardInfo(stmt, sink);
-    }
+namespace {
+
+// Reads the rows of the current result set, which has `count` columns.
+Recordset readResultSet(const Handle& stmt, SQLSMALLINT count) {
     const auto cols = describeColumns(stmt, count);
     std::vector<std::vector<Value>> rows;
     for (;;) {
@@ -171,14 +162,45 @@ Recordset fetchFirstResultSet(const Handle& stmt, const InfoSink& sink) {
     return Recordset(std::move(names), std::move(rows));
 }
 
-void drainResults(const Handle& stmt, const InfoSink& sink) {
+// Moves to the next result; false when there is none.
+bool nextResult(const Handle& stmt, const InfoSink& sink) {
+    const SQLRETURN rc = SQLMoreResults(stmt.get());
+    if (rc == SQL_NO_DATA)
+        return false;
+    check(rc, stmt, "A later statement of the batch failed");
+    if (rc == SQL_SUCCESS_WITH_INFO)
+        forwardInfo(stmt, sink);
+    return true;
+}
+
+SQLSMALLINT columnCount(const Handle& stmt) {
+    SQLSMALLINT count = 0;
+    check(SQLNumResultCols(stmt.get(), &count), stmt, "Reading the result columns failed");
+    return count;
+}
+
+} // namespace
+
+Recordset fetchFirstResultSet(const Handle& stmt, const InfoSink& sink) {
     for (;;) {
-        const SQLRETURN rc = SQLMoreResults(stmt.get());
-        if (rc == SQL_NO_DATA)
-            return;
-        check(rc, stmt, "A later statement of the batch failed");
-        if (rc == SQL_SUCCESS_WITH_INFO)
-            forwardInfo(stmt, sink);
+        if (const auto count = columnCount(stmt); count > 0)
+            return readResultSet(stmt, count);
+        if (!nextResult(stmt, sink))
+            return {};
+    }
+}
+
+std::vector<Recordset> fetchAllResultSets(const Handle& stmt, const InfoSink& sink) {
+    std::vector<Recordset> all;
+    do {
+        if (const auto count = columnCount(stmt); count > 0)
+            all.push_back(readResultSet(stmt, count));
+    } while (nextResult(stmt, sink));
+    return all;
+}
+
+void drainResults(const Handle& stmt, const InfoSink& sink) {
+    while (nextResult(stmt, sink)) {
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace quillan::db::odbc {
 
@@ -17,6 +18,9 @@ void forwardInfo(const Handle& stmt, const InfoSink& sink);
 // After a successful SQLExecDirect: moves to the first result set that has columns and reads it.
 // A batch without one gives an empty Recordset without columns.
 Recordset fetchFirstResultSet(const Handle& stmt, const InfoSink& sink);
+
+// After a successful SQLExecDirect: every result set that has columns, in order.
+std::vector<Recordset> fetchAllResultSets(const Handle& stmt, const InfoSink& sink);
 
 // Discards what is left (rows and further results); throws DbError on a failed later statement.
 void drainResults(const Handle& stmt, const InfoSink& sink);

@@ -162,3 +162,15 @@ TEST(OdbcTranslation, DriverAndLoginTimeoutFromTheEnvironment) {
         EXPECT_EQ(odbcLoginTimeoutSeconds(), 30);
     }
 }
+
+TEST(ConnectionString, ToStringReadsBackTheSameEntries) {
+    auto cs =
+        ConnectionString::parse("Provider=SQLite;Password=\"a;b}c\";Data Folder= C:\\Tervik\\Data ;X={ y}");
+    const auto again = ConnectionString::parse(cs.toString());
+    ASSERT_EQ(again.entries().size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(again.entries()[i].key, cs.entries()[i].key);
+        EXPECT_EQ(again.entries()[i].value, cs.entries()[i].value);
+    }
+    EXPECT_EQ(again.get("X"), " y");
+}
