@@ -1,0 +1,92 @@
+"""FTP server for the transfer tests: serves one folder on 127.0.0.1, port chosen by the OS.
+
+Prints "PORT <n>" once listening. Options:
+  --root DIR --user U --password P
+  --drop-after N   the first download of a file from its start closes the control and data
+                   connections after N bytes (a connection lost mid-file)
+  --no-rest        refuses REST, so a download cannot resume
+  --stall          every download sends nothing and never ends
+  --log FILE       appends every received command line (PASS hidden) to FILE
+"""
+import argparse
+import sys
+import time
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--root", required=True)
+    ap.add_argument("--user", default="deploy")
+    ap.add_argument("--password", default="secret")
+    ap.add_argument("--drop-after", type=int, default=0)
+    ap.add_argument("--no-rest", action="store_true")
+    ap.add_argument("--stall", action="store_true")
+    ap.add_argument("--log", default="")
+    args = ap.parse_args()
+
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(args.user, args.password, args.root, perm="elr")
+
+    state = {"dropped": False}
+
+    class Dtp(DTPHandler):
+        sent = 0
+
+        def send(self, data):
+            if args.stall:
+                return 0
+            n = DTPHandler.send(self, data)
+            self.sent += n
+            if args.drop_after and not state["dropped"] and self.cmd_channel.retr_offset == 0 \
+                    and self.sent >= args.drop_after:
+                state["dropped"] = True
+                cmd = self.cmd_channel
+                self.close()
+                cmd.close()
+            return n
+
+        def initiate_send(self):
+            if args.stall:
+                return
+            DTPHandler.initiate_send(self)
+
+    class Handler(FTPHandler):
+        dtp_handler = Dtp
+        retr_offset = 0
+
+        def pre_process_command(self, line, cmd, arg):
+            if args.log:
+                shown = "PASS ****" if cmd == "PASS" else line
+                with open(args.log, "a") as f:
+                    f.write(shown + "\n")
+            if cmd == "REST" and args.no_rest:
+                self.respond("502 Command not implemented.")
+                return
+            FTPHandler.pre_process_command(self, line, cmd, arg)
+
+        def ftp_RETR(self, file):
+            self.retr_offset = self._restart_position
+            FTPHandler.ftp_RETR(self, file)
+
+    Handler.authorizer = authorizer
+    Handler.passive_ports = None
+    Handler.banner = "test server ready"
+    # Refused logins are answered at once, so failure tests stay quick.
+    Handler.auth_failed_timeout = 0.01
+
+    server = FTPServer(("127.0.0.1", 0), Handler)
+    server.max_cons = 64
+    port = server.socket.getsockname()[1]
+    print("PORT %d" % port, flush=True)
+    try:
+        server.serve_forever(timeout=0.2, blocking=True, handle_exit=True)
+    finally:
+        server.close_all()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,143 @@
+#include "transfer/CurlEasy.h"
+
+#include "transfer/CurlGlobal.h"
+
+#include <cctype>
+#include <new>
+#include <string_view>
+
+namespace quillan::transfer {
+
+namespace {
+constexpr long kReceiveBuffer = 512 * 1024;
+
+std::string trimLine(std::string_view s) {
+    while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' '))
+        s.remove_suffix(1);
+    return std::string(s);
+}
+} // namespace
+
+CurlEasy::CurlEasy() {
+    ensureCurlInitialised();
+    h_ = curl_easy_init();
+    if (h_ == nullptr)
+        throw std::bad_alloc();
+}
+
+CurlEasy::~CurlEasy() {
+    curl_easy_cleanup(h_);
+}
+
+void CurlEasy::prepare(const TransferLimits& limits, const FtpHooks* hooks) {
+    curl_easy_reset(h_);
+    hooks_ = hooks;
+    lastReply_.clear();
+    statusLine_.clear();
+    headers_.clear();
+    errorBuffer_[0] = '\0';
+    curl_easy_setopt(h_, CURLOPT_ERRORBUFFER, errorBuffer_);
+    curl_easy_setopt(h_, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h_, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
+    curl_easy_setopt(h_, CURLOPT_LOW_SPEED_LIMIT, limits.stallBytesPerSecond);
+    curl_easy_setopt(h_, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
+    curl_easy_setopt(h_, CURLOPT_SERVER_RESPONSE_TIMEOUT, limits.stallSeconds);
+    curl_easy_setopt(h_, CURLOPT_BUFFERSIZE, kReceiveBuffer);
+    curl_easy_setopt(h_, CURLOPT_HEADERFUNCTION, &CurlEasy::onHeader);
+    curl_easy_setopt(h_, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(h_, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h_, CURLOPT_XFERINFOFUNCTION, &CurlEasy::onXferInfo);
+    curl_easy_setopt(h_, CURLOPT_XFERINFODATA, this);
+    if (hooks_ != nullptr && hooks_->onConnect) {
+        // libcurl tells the connection steps only through its verbose text.
+        curl_easy_setopt(h_, CURLOPT_VERBOSE, 1L);
+        curl_easy_setopt(h_, CURLOPT_DEBUGFUNCTION, &CurlEasy::onDebug);
+        curl_easy_setopt(h_, CURLOPT_DEBUGDATA, this);
+    }
+}
+
+CURLcode CurlEasy::perform(TransferError& error) {
+    CURLcode rc = curl_easy_perform(h_);
+    if (rc != CURLE_OK) {
+        error = TransferError{};
+        error.curlCode = rc;
+        error.internetCode = internetCodeForCurl(rc);
+        error.serverResponse = lastReply_;
+        error.detail = errorBuffer_[0] != '\0' ? errorBuffer_ : curl_easy_strerror(rc);
+    }
+    return rc;
+}
+
+std::string CurlEasy::header(std::string_view name) const {
+    for (const auto& line : headers_) {
+        auto colon = line.find(':');
+        if (colon != name.size())
+            continue;
+        bool same = true;
+        for (std::size_t i = 0; i < colon && same; ++i)
+            same = std::tolower(static_cast<unsigned char>(line[i])) ==
+                   std::tolower(static_cast<unsigned char>(name[i]));
+        if (!same)
+            continue;
+        std::string_view v(line);
+        v.remove_prefix(colon + 1);
+        while (!v.empty() && v.front() == ' ')
+            v.remove_prefix(1);
+        return std::string(v);
+    }
+    return {};
+}
+
+long CurlEasy::responseCode() const {
+    long code = 0;
+    curl_easy_getinfo(h_, CURLINFO_RESPONSE_CODE, &code);
+    return code;
+}
+
+int CurlEasy::onDebug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
+    auto* me = static_cast<CurlEasy*>(self);
+    if (type != CURLINFO_TEXT || me->hooks_ == nullptr || !me->hooks_->onConnect)
+        return 0;
+    std::string_view text(data, size);
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    auto after = [&](std::string_view prefix) { return trimLine(text.substr(prefix.size())); };
+    if (text.starts_with("Trying ")) {
+        std::string address = after("Trying ");
+        if (address.ends_with("..."))
+            address.resize(address.size() - 3);
+        if (auto colon = address.rfind(':'); colon != std::string::npos && address.find(':') == colon)
+            address.resize(colon); // "host:port" -> host
+        me->hooks_->onConnect(ConnectEvent::Resolved, address);
+        me->hooks_->onConnect(ConnectEvent::Connecting, address);
+    } else if (text.starts_with("Connected to ")) {
+        std::string host = after("Connected to ");
+        host = host.substr(0, host.find(' '));
+        me->hooks_->onConnect(ConnectEvent::Connected, host);
+    }
+    return 0;
+}
+
+size_t CurlEasy::onHeader(char* data, size_t size, size_t count, void* self) {
+    auto* me = static_cast<CurlEasy*>(self);
+    std::string line = trimLine(std::string_view(data, size * count));
+    if (line.empty())
+        return size * count;
+    me->lastReply_ = line;
+    if (line.starts_with("HTTP/")) {
+        me->statusLine_ = line;
+        me->headers_.clear();
+    } else {
+        me->headers_.push_back(line);
+    }
+    return size * count;
+}
+
+int CurlEasy::onXferInfo(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto* me = static_cast<CurlEasy*>(self);
+    if (me->hooks_ != nullptr && me->hooks_->cancel && me->hooks_->cancel())
+        return 1;
+    return 0;
+}
+
+} // namespace quillan::transfer

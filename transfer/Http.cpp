@@ -1,0 +1,205 @@
+#include "transfer/Http.h"
+
+#include "console/Progress.h"
+#include "transfer/CurlHttpClient.h"
+#include "transfer/ProbeFile.h"
+#include "transfer/RemoteName.h"
+
+#include <cmath>
+#include <filesystem>
+#include <stdexcept>
+
+namespace quillan {
+
+namespace {
+
+constexpr std::uint64_t kChunk = 1024; // the progress unit: one step per 1024 bytes received
+constexpr int kDownloadRow = 4;
+
+void setRow(Console& c, int index, RowStatus status, int value, const std::string& percent,
+            bool percentVisible) {
+    ChecklistRow r = c.model.checklist(index);
+    r.status = status;
+    r.barValue = value;
+    r.barMax = 100;
+    r.barVisible = false;
+    r.percentVisible = percentVisible;
+    r.percentText = percent;
+    c.model.setChecklist(index, r);
+}
+
+// The step rule for one chunk: add the step while it keeps the bar at or under 100, else stop
+// the bar at 100 with the label "100%"; once at 100 nothing moves.
+void applyChunk(Console& c, HttpSession& s) {
+    if (s.progressValue >= 100)
+        return;
+    ChecklistRow r = c.model.checklist(kDownloadRow);
+    std::string label;
+    if (s.progressValue + s.progressStep <= 100) {
+        s.progressValue += s.progressStep;
+        label = std::to_string(static_cast<long long>(s.progressValue * 100 / 100)) + " %";
+    } else {
+        s.progressValue = 100;
+        label = "100%";
+    }
+    int value = static_cast<int>(s.progressValue);
+    if (value != r.barValue || label != r.percentText) {
+        r.barValue = value;
+        r.barMax = 100;
+        r.percentText = label;
+        c.model.setChecklist(kDownloadRow, r);
+    }
+}
+
+void chunksUpTo(Console& c, HttpSession& s, std::uint64_t chunks) {
+    for (; s.chunksSeen < chunks; ++s.chunksSeen)
+        applyChunk(c, s);
+}
+
+std::string describe(const transfer::TransferError& e) {
+    return e.internetCode != 0 ? e.text() : e.detail;
+}
+
+} // namespace
+
+HttpSession& httpSession(const Console& c) {
+    return transferSession(c).http;
+}
+
+bool httpDownloadDone(const Console& c) {
+    return httpSession(c).httpDownloadDone;
+}
+
+std::string FileNameFromUrl(const std::string& url) {
+    auto slash = url.rfind('/');
+    return slash == std::string::npos ? url : url.substr(slash + 1);
+}
+
+bool HTTPLogin(Console& c) {
+    bool result = false;
+    HttpSession& s = httpSession(c);
+    try {
+        transfer::CreateLogFile(c, "Test.log");
+        if (c.state.serverPath.empty()) {
+            c.endProgram(Ending::Failure);
+            return false;
+        }
+        const std::string& server = c.state.serverPath;
+        const std::string testUrl = server + "Test.log";
+        setRow(c, 0, c.model.checklist(0).status, 0, rowPercent(c, 0), c.model.checklist(0).percentVisible);
+        LoadToGrid(c, 1, "Checking Internet connection", "Downloading files from server", 1,
+                   rowPercent(c, 0));
+        setRowStatus(c, 0, RowStatus::InProgress);
+        LoadToGrid(c, 1, "Checking Internet connection", server, 2, rowPercent(c, 0));
+
+        // Any answer, error pages included, shows that the server is reachable.
+        s.httpRequestOk = 1;
+        transfer::CurlHttpClient http;
+        transfer::HttpDownloadOptions probe;
+        probe.resume = false;
+        probe.failOnHttpError = false;
+        if (!http.download(testUrl, c.native(c.state.appPath) / "Test.log", {}, probe)) {
+            if (http.lastError().curlCode == 0)
+                throw std::runtime_error(describe(http.lastError())); // Test.log could not be written
+            s.httpRequestOk = 0;
+            c.log.line(">>-" + describe(http.lastError()));
+        }
+
+        if (s.httpRequestOk != 1) {
+            c.state.runFailed = true;
+            result = false;
+            setRow(c, 0, RowStatus::Failed, 0, "0 %", true);
+            LoadToGrid(c, 1, "Checking Internet connection", "Downloading files from server", 4,
+                       rowPercent(c, 0));
+            setRow(c, 0, RowStatus::Failed, 0, "0 %", false);
+            ErrorDisplay(c);
+        } else {
+            result = true;
+            setRow(c, 0, RowStatus::Completed, 100, percentText(100, 100), false);
+            LoadToGrid(c, 1, "Checking Internet connection ", "Downloading files from server", 3,
+                       rowPercent(c, 0));
+        }
+        if (result) {
+            c.state.httpAvailable = true;
+        } else {
+            c.state.httpAvailable = false;
+            if (c.op.askYesNo(Question::Server, "Unable to Connect to HTTP, Still Do you want to Continue")) {
+                result = true;
+                c.state.httpAvailable = true;
+            }
+        }
+        if (!c.state.isLocalServer) {
+            setRow(c, 0, RowStatus::Completed, 100, percentText(100, 100), false);
+            LoadToGrid(c, 1, "Checking Http Connection", server, 3, rowPercent(c, 0));
+            result = true;
+            c.state.httpAvailable = true;
+        }
+    } catch (const std::exception& e) {
+        c.log.line(std::string(e.what()) + " In HTTPLogin");
+        ErrorDisplay(c);
+        c.state.timerEnabled = false;
+        return false;
+    }
+    return result;
+}
+
+bool DownloadFromHttp(Console& c, const std::string& fileName) {
+    bool result = false;
+    HttpSession& s = httpSession(c);
+    try {
+        s.httpCurrentUrl = c.state.serverPath + c.state.deployServerPath + fileName;
+        s.httpDownloadDone = false;
+        setRow(c, kDownloadRow, RowStatus::InProgress, 0, c.model.checklist(kDownloadRow).percentText,
+               c.model.checklist(kDownloadRow).percentVisible);
+
+        const std::string localName = FileNameFromUrl(s.httpCurrentUrl);
+        if (!transfer::isSafeRemoteName(localName))
+            throw std::runtime_error("Refused file name \"" + localName + "\"");
+        const auto target = c.native(c.state.updateFolder) / localName;
+
+        s.progressValue = 0;
+        s.progressStep = 0;
+        s.chunksSeen = 0;
+        transfer::HttpHooks hooks;
+        hooks.onResponse = [&](const transfer::HttpResponse& r, std::string& refusal) {
+            if (!r.contentLength) {
+                refusal = "The answer has no Content-length";
+                return false;
+            }
+            if (*r.contentLength == 0) {
+                refusal = "The answer has a Content-length of 0";
+                return false;
+            }
+            // Step per chunk, rounded to 4 decimals as the bar has always shown it.
+            double step = static_cast<double>(kChunk) / static_cast<double>(*r.contentLength) * 100.0;
+            s.progressStep = std::round(step * 10000.0) / 10000.0;
+            return true;
+        };
+        std::uint64_t lastEvents = 0;
+        hooks.onProgress = [&](std::uint64_t received, std::uint64_t) {
+            chunksUpTo(c, s, received / kChunk);
+            // Let the window repaint now and then; every 1024 bytes would be wasted work.
+            if (received - lastEvents >= 256 * kChunk) {
+                lastEvents = received;
+                c.model.processEvents();
+            }
+        };
+        hooks.cancel = [&c] { return c.programEnded(); };
+
+        transfer::CurlHttpClient http;
+        result = true; // the request is issued
+        if (http.download(s.httpCurrentUrl, target, hooks)) {
+            std::uint64_t size = std::filesystem::file_size(target);
+            chunksUpTo(c, s, (size + kChunk - 1) / kChunk); // the last, shorter chunk
+            s.httpDownloadDone = true;
+        } else {
+            c.log.line(describe(http.lastError()) + " in Download from HTTP");
+        }
+        c.model.processEvents();
+    } catch (const std::exception& e) {
+        c.log.line(std::string(e.what()) + " in Download from HTTP");
+    }
+    return result;
+}
+
+} // namespace quillan
