@@ -1,0 +1,151 @@
+// The progress model the phases share: grid rows, the log view, the phase frame, the overall bar
+// and the end-of-run reset; and the target-folder rule.
+#include "console/Progress.h"
+#include "console/PhaseFrame.h"
+#include "console/ReturnFolder.h"
+#include "tests/status/ScriptedConnection.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace quillan {
+namespace {
+
+using test::TestConsole;
+
+TEST(LoadToGrid, StatusOutsideOneToFourWritesNothing) {
+    TestConsole t;
+    LoadToGrid(t.c, 4, "Replace Exes ", "detail", 3, "50 %");
+    const GridRow before = t.c.model.grid().at(4);
+    LoadToGrid(t.c, 4, "other", "other", 0, "1 %");
+    LoadToGrid(t.c, 4, "other", "other", 5, "1 %");
+    LoadToGrid(t.c, 9, "other", "other", 5, "1 %");
+    ASSERT_EQ(t.c.model.grid().size(), 1u);
+    EXPECT_EQ(t.c.model.grid().at(4).event, before.event);
+    EXPECT_EQ(t.c.model.grid().at(4).status, RowStatus::Completed);
+}
+
+TEST(LoadToGrid, WritesEveryColumnAndOverwritesTheRow) {
+    TestConsole t;
+    LoadToGrid(t.c, 2, "Check new downloads info...", "Downloading files from server", 2, "0 %");
+    LoadToGrid(t.c, 2, "Check new downloads info...", "Downloading files from server", 4, "0 %");
+    const GridRow& g = t.c.model.grid().at(2);
+    EXPECT_EQ(g.status, RowStatus::Failed);
+    EXPECT_EQ(g.event, "Check new downloads info...");
+    EXPECT_EQ(g.processingName, "Downloading files from server");
+    EXPECT_EQ(g.percent, "0 %");
+    EXPECT_TRUE(std::regex_match(g.time, std::regex(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d)"))) << g.time;
+}
+
+TEST(ErrorDisplay, ShowsTheWholeLogAsItStandsNow) {
+    TestConsole t;
+    t.c.log.line(">>-first");
+    ErrorDisplay(t.c);
+    EXPECT_TRUE(t.c.model.statusBoxVisible());
+    EXPECT_NE(t.c.model.statusBox().find("Deployment Process Started\r\n"), std::string::npos)
+        << "header too";
+    t.c.status(">>-some message");
+    t.c.log.line(">>-second");
+    ErrorDisplay(t.c);
+    EXPECT_EQ(t.c.model.statusBox(), t.log());
+    EXPECT_NE(t.c.model.statusBox().find(">>-first\r\n>>-second\r\n"), std::string::npos);
+}
+
+TEST(PhaseFrame, StartItemsAndSuccessDriveRowAndGrid) {
+    TestConsole t;
+    const PhaseRow r{9, 7, "Replace Exes ", "C:\\Tervik"};
+    phaseStart(t.c, r, ">>-Started Replacing Exe ", "Replace Exes", 4);
+    EXPECT_EQ(t.c.model.statusBox(), ">>-Started Replacing Exe ");
+    EXPECT_EQ(t.c.model.checklist(9).status, RowStatus::InProgress);
+    EXPECT_FALSE(t.c.model.checklist(9).barVisible);
+    EXPECT_FALSE(t.c.model.checklist(9).percentVisible);
+    EXPECT_EQ(t.c.model.grid().at(7).status, RowStatus::InProgress);
+    EXPECT_EQ(t.c.model.grid().at(7).percent, "0 %");
+    EXPECT_EQ(t.c.model.label(Label::lblDl), "Replace Exes");
+
+    phaseItem(t.c, r, "A.exe", "C:\\Tervik");
+    phaseItem(t.c, r, "B.exe", "C:\\Tervik");
+    phaseItem(t.c, r, "C.exe", "C:\\Tervik");
+    EXPECT_EQ(t.c.model.checklist(9).barValue, 3);
+    EXPECT_EQ(rowPercent(t.c, 9), "75 %");
+    EXPECT_EQ(t.c.model.label(Label::lblDownLoad), "C.exe");
+
+    phaseSuccess(t.c, r, ">>-Replacing Exe completed");
+    EXPECT_EQ(t.c.model.checklist(9).status, RowStatus::Completed);
+    EXPECT_EQ(t.c.model.checklist(9).barValue, 0);
+    EXPECT_EQ(t.c.model.grid().at(7).status, RowStatus::Completed);
+    EXPECT_EQ(t.c.model.grid().at(7).percent, "75 %") << "the grid copies the percent text";
+    EXPECT_EQ(t.c.model.label(Label::lblDownLoad), "");
+    EXPECT_EQ(t.c.model.label(Label::lblLocation), "");
+    EXPECT_EQ(t.c.model.statusBox(), t.log()) << "success ends by showing the log";
+    EXPECT_FALSE(t.c.state.runFailed);
+}
+
+TEST(PhaseFrame, FailureRecordsTheRunFailure) {
+    TestConsole t;
+    const PhaseRow r{6, 5, "DataBase Backup", "backup"};
+    phaseStart(t.c, r, ">>-start", "DataBase Backup", 2);
+    phaseItem(t.c, r, "x", "y");
+    phaseFailure(t.c, r, "Error while Taking backup check the log file");
+    EXPECT_TRUE(t.c.state.runFailed);
+    EXPECT_EQ(t.c.model.checklist(6).status, RowStatus::Failed);
+    EXPECT_EQ(rowPercent(t.c, 6), "0 %");
+    EXPECT_EQ(t.c.model.grid().at(5).status, RowStatus::Failed);
+    EXPECT_EQ(t.c.model.grid().at(5).percent, "0 %");
+    EXPECT_EQ(t.c.model.label(Label::LblStatus), "Error while Taking backup check the log file");
+}
+
+TEST(PhaseFrame, PhaseWithoutChecklistRowStillFailsTheRun) {
+    TestConsole t;
+    phaseFailure(t.c, PhaseRow{-1, 4, "Closing programs", ""}, "stopped");
+    EXPECT_TRUE(t.c.state.runFailed);
+    EXPECT_EQ(t.c.model.grid().at(4).status, RowStatus::Failed);
+}
+
+TEST(OverallBar, StepsOfTenCappedAtOneHundred) {
+    TestConsole t;
+    t.c.model.setOverall(true, 20);
+    advanceOverall(t.c);
+    EXPECT_EQ(t.c.model.overallValue(), 30);
+    EXPECT_EQ(t.c.model.overallPercent(), "30 %");
+    setOverall(t.c, 95);
+    advanceOverall(t.c);
+    EXPECT_EQ(t.c.model.overallValue(), 100);
+    EXPECT_TRUE(t.c.model.overallVisible());
+}
+
+TEST(GridRows, CounterHandsOutRowsFromFour) {
+    TestConsole t;
+    EXPECT_EQ(nextGridRow(t.c), 4);
+    EXPECT_EQ(nextGridRow(t.c), 5);
+}
+
+TEST(ResetProgressDisplay, HidesBarsAndLabelsButKeepsPictures) {
+    TestConsole t;
+    startRow(t.c, 4, 2);
+    stepRow(t.c, 4);
+    failRow(t.c, 4);
+    t.c.model.setOverall(true, 70);
+    resetProgressDisplay(t.c);
+    const ChecklistRow& r = t.c.model.checklist(4);
+    EXPECT_EQ(r.status, RowStatus::Failed);
+    EXPECT_EQ(r.barValue, 0);
+    EXPECT_FALSE(r.barVisible);
+    EXPECT_EQ(r.percentText, "");
+    EXPECT_FALSE(r.percentVisible);
+    EXPECT_FALSE(t.c.model.overallVisible());
+}
+
+TEST(ReturnFolder, AppPathMarkerNamesTheApplicationFolder) {
+    TestConsole t;
+    t.c.state.appPath = "C:\\Tervik";
+    EXPECT_EQ(ReturnFolder(t.c, "App.Path\\Reports"), "C:\\Tervik\\Reports");
+    EXPECT_EQ(ReturnFolder(t.c, "APP.PATH"), "C:\\Tervik");
+    EXPECT_EQ(ReturnFolder(t.c, "app.path\\Bin\\x"), "C:\\Tervik\\Bin\\x");
+    EXPECT_EQ(ReturnFolder(t.c, "D:\\Data\\Bin"), "D:\\Data\\Bin");
+    EXPECT_EQ(ReturnFolder(t.c, ""), "");
+}
+
+} // namespace
+} // namespace quillan

@@ -1,0 +1,300 @@
+// The run driver: phase order, overall-bar steps, the pending-check branches, phase outcomes and
+// the unexpected-error path, driven through a recording RunPhases double; then the phases as
+// built so far, which must end a run honestly while most phases are missing.
+#include "console/RunDriver.h"
+#include "console/RunPhases.h"
+#include "tests/console/RecordingPhases.h"
+#include "tests/status/ScriptedConnection.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace quillan {
+namespace {
+
+using test::RecordingPhases;
+using test::TestConsole;
+
+struct StatusHistory : ModelObserver {
+    std::vector<std::string> texts;
+    void statusBoxChanged(bool, const std::string& text) override { texts.push_back(text); }
+    bool saw(const std::string& t) const { return std::find(texts.begin(), texts.end(), t) != texts.end(); }
+};
+
+bool contains(const std::string& haystack, const std::string& needle) {
+    return haystack.find(needle) != std::string::npos;
+}
+
+struct RunDriverTest : ::testing::Test {
+    TestConsole t;
+    RecordingPhases p;
+    StatusHistory history;
+    RunDriverTest() {
+        t.c.model.addObserver(&history);
+        t.c.state.isLocalServer = true;
+        t.c.state.transferMode = 1;
+        t.c.state.ftpConnected = true;
+        t.c.model.setButton(Button::CmdExit, false);
+        t.c.model.setButton(Button::CmdViewLog, false);
+    }
+    ~RunDriverTest() override { t.c.model.removeObserver(&history); }
+};
+
+const std::vector<std::string> kAllPhases = {
+    "scriptDownload",  "scriptImport",         "pendingCheck", "pathCorrections",
+    "programDownload", "downloadVerification", "unpacking",    "databaseBackup",
+    "fileBackup",      "closePrograms",        "replaceExes",  "hotfixes",
+    "replaceReports",  "replaceOtherFiles",    "registration", "completion"};
+
+TEST_F(RunDriverTest, FullRunCallsEveryPhaseInOrderAndStepsTheOverallBar) {
+    ChecklistRow shown = t.c.model.checklist(5);
+    shown.status = RowStatus::Completed;
+    shown.barVisible = shown.percentVisible = true;
+    shown.barValue = 3;
+    shown.percentText = "75 %";
+    t.c.model.setChecklist(5, shown);
+
+    RunDeployment(t.c, p);
+
+    EXPECT_EQ(p.names(), kAllPhases);
+    EXPECT_EQ(p.overallAt("scriptDownload"), 10);
+    EXPECT_EQ(p.overallAt("scriptImport"), 20);
+    EXPECT_EQ(p.overallAt("programDownload"), 30);
+    EXPECT_EQ(p.overallAt("unpacking"), 40);
+    EXPECT_EQ(p.overallAt("databaseBackup"), 50);
+    EXPECT_EQ(p.overallAt("fileBackup"), 60);
+    EXPECT_EQ(p.overallAt("replaceExes"), 70);
+    EXPECT_EQ(p.overallAt("hotfixes"), 80);
+    EXPECT_EQ(p.overallAt("replaceReports"), 90);
+    EXPECT_EQ(p.overallAt("registration"), 100);
+    EXPECT_EQ(t.c.model.overallPercent(), "100 %");
+
+    // The display is reset at the end; pictures keep telling how each step ended.
+    EXPECT_FALSE(t.c.model.overallVisible());
+    const ChecklistRow& r = t.c.model.checklist(5);
+    EXPECT_EQ(r.status, RowStatus::Completed);
+    EXPECT_FALSE(r.barVisible);
+    EXPECT_EQ(r.barValue, 0);
+    EXPECT_FALSE(r.percentVisible);
+    EXPECT_EQ(r.percentText, "");
+    EXPECT_FALSE(t.c.programEnded());
+}
+
+TEST_F(RunDriverTest, VerificationSetsFortyAndTheBarNeverPassesOneHundred) {
+    p.effects["downloadVerification"] = [](Console& c) { setOverall(c, 35); };
+    p.effects["unpacking"] = [](Console& c) { advanceOverall(c); }; // the unpacking phase adds its own 10
+    RunDeployment(t.c, p);
+    EXPECT_EQ(p.overallAt("unpacking"), 40);
+    EXPECT_EQ(p.overallAt("databaseBackup"), 60);
+    EXPECT_EQ(p.overallAt("replaceReports"), 100);
+    EXPECT_EQ(p.overallAt("registration"), 100);
+}
+
+TEST_F(RunDriverTest, SetUpClearsOperatorStoppedAndShowsTheOverallBar) {
+    t.c.state.operatorStopped = true;
+    bool visibleAtFirstPhase = false;
+    p.effects["scriptDownload"] = [&](Console& c) { visibleAtFirstPhase = c.model.overallVisible(); };
+    RunDeployment(t.c, p);
+    EXPECT_FALSE(t.c.state.operatorStopped);
+    EXPECT_TRUE(visibleAtFirstPhase);
+}
+
+TEST_F(RunDriverTest, ReleaseAlreadyAppliedEndsTheProgram) {
+    p.pending = PendingCheck::Applied;
+    RunDeployment(t.c, p);
+    EXPECT_EQ(p.names(), (std::vector<std::string>{"scriptDownload", "scriptImport", "pendingCheck"}));
+    EXPECT_EQ(t.op.informed, std::vector<std::string>{"Updates Completed successfully"});
+    EXPECT_EQ(t.c.model.statusBox(), ">>-Deployment Process Completed");
+    EXPECT_TRUE(contains(t.log(), ">>-Deployment Process Completed\r\n"));
+    EXPECT_EQ(t.c.ending(), Ending::AlreadyUpToDate);
+}
+
+TEST_F(RunDriverTest, NothingRecordedIsLoggedAndTheRunGoesOn) {
+    p.pending = PendingCheck::NothingRecorded;
+    RunDeployment(t.c, p);
+    EXPECT_TRUE(history.saw(">>-No Record found to continue the Deploy Process"));
+    EXPECT_TRUE(contains(t.log(), ">>-No Record found to continue the Deploy Process\r\n"));
+    EXPECT_EQ(p.names(), kAllPhases);
+    EXPECT_FALSE(t.c.programEnded());
+}
+
+TEST_F(RunDriverTest, FailedScriptDownloadAndImportStillReachThePendingCheck) {
+    auto fail = [](int row) { return [row](Console& c) { failRow(c, row); }; };
+    p.effects["scriptDownload"] = fail(2);
+    p.effects["scriptImport"] = fail(3);
+    p.pending = PendingCheck::Applied;
+    RunDeployment(t.c, p);
+    EXPECT_EQ(p.names().back(), "pendingCheck");
+    EXPECT_TRUE(t.c.state.runFailed);
+}
+
+TEST_F(RunDriverTest, FailedPendingCheckIsNotTakenForAnAppliedRelease) {
+    p.pending = PendingCheck::Failed;
+    RunDeployment(t.c, p);
+    EXPECT_EQ(p.names().back(), "pendingCheck");
+    EXPECT_TRUE(t.op.informed.empty()) << "no success box";
+    EXPECT_EQ(t.c.ending(), Ending::Failure);
+    EXPECT_TRUE(t.c.state.runFailed);
+    EXPECT_FALSE(contains(t.log(), "Deployment Process Completed"));
+}
+
+TEST_F(RunDriverTest, PhaseThatClosesTheRunStopsItWithTheWindowOpen) {
+    p.outcomes["hotfixes"] = PhaseOutcome::RunEnded;
+    RunDeployment(t.c, p);
+    EXPECT_EQ(p.names().back(), "hotfixes");
+    EXPECT_FALSE(t.c.programEnded());
+    EXPECT_TRUE(t.c.model.overallVisible()) << "the display is reset only after completion";
+}
+
+TEST_F(RunDriverTest, PhaseThatEndsTheProgramStopsIt) {
+    p.outcomes["unpacking"] = PhaseOutcome::ProgramEnded;
+    RunDeployment(t.c, p);
+    EXPECT_EQ(p.names().back(), "unpacking");
+    EXPECT_EQ(t.c.ending(), Ending::Failure) << "an ending the phase did not record is a failure";
+}
+
+TEST_F(RunDriverTest, ProgramEndedInsideAPhaseStopsTheRunWhateverItAnswers) {
+    p.effects["programDownload"] = [](Console& c) { c.endProgram(Ending::Failure); };
+    RunDeployment(t.c, p);
+    EXPECT_EQ(p.names().back(), "programDownload");
+}
+
+TEST_F(RunDriverTest, UnexpectedErrorShowsTheDescriptionAloneAndEndsTheRun) {
+    p.effects["replaceExes"] = [](Console&) { throw std::runtime_error("Permission denied"); };
+    RunDeployment(t.c, p);
+    EXPECT_EQ(p.names().back(), "replaceExes");
+    EXPECT_EQ(t.op.informed, std::vector<std::string>{"Permission denied"});
+    EXPECT_FALSE(t.c.programEnded());
+    EXPECT_FALSE(t.c.state.runFinished);
+    EXPECT_FALSE(t.c.model.buttonEnabled(Button::CmdExit)) << "only the finishing operations enable it";
+    EXPECT_TRUE(t.c.state.runFailed) << "the run must not count as a success";
+}
+
+// ---- Timer1_Timer ---------------------------------------------------------------------------
+
+TEST_F(RunDriverTest, TimerDoesNothingUnlessArmed) {
+    Timer1_Timer(t.c, p);
+    EXPECT_TRUE(p.calls.empty());
+}
+
+TEST_F(RunDriverTest, AProcessPerformsAtMostOneRun) {
+    t.c.state.timerEnabled = true;
+    Timer1_Timer(t.c, p);
+    Timer1_Timer(t.c, p);
+    const auto names = p.names();
+    EXPECT_EQ(std::count(names.begin(), names.end(), "scriptDownload"), 1);
+    EXPECT_FALSE(t.c.state.timerEnabled);
+}
+
+TEST_F(RunDriverTest, FtpCheckRunsWhenNotConnectedAndAnyAnswerContinues) {
+    t.c.state.timerEnabled = true;
+    t.c.state.ftpConnected = false;
+    p.outcomes["ftpLogin"] = PhaseOutcome::RunEnded; // the check answers False
+    Timer1_Timer(t.c, p);
+    EXPECT_TRUE(history.saw(">>-Connecting to FTP Server"));
+    ASSERT_GE(p.calls.size(), 2u);
+    EXPECT_EQ(p.calls[0].name, "ftpLogin");
+    EXPECT_EQ(p.calls[1].name, "scriptDownload");
+    EXPECT_TRUE(contains(t.log(), ">>-Connected to FTP Server\r\n"));
+}
+
+TEST_F(RunDriverTest, HttpCheckRunsOnlyWhenTheServerIsNotKnownAvailable) {
+    t.c.state.timerEnabled = true;
+    t.c.state.transferMode = 2;
+    t.c.state.httpAvailable = true;
+    Timer1_Timer(t.c, p);
+    EXPECT_EQ(p.calls.front().name, "scriptDownload");
+    EXPECT_FALSE(history.saw(">>-Connecting to HTTP Server"));
+    EXPECT_TRUE(contains(t.log(), ">>-Connected to HTTP Server\r\n"));
+
+    TestConsole t2;
+    RecordingPhases p2;
+    t2.c.state.timerEnabled = true;
+    t2.c.state.isLocalServer = true;
+    t2.c.state.transferMode = 2;
+    Timer1_Timer(t2.c, p2);
+    EXPECT_EQ(p2.calls.front().name, "httpLogin");
+    EXPECT_EQ(t2.c.model.statusBox().empty(), false);
+}
+
+TEST_F(RunDriverTest, LanClientLogsConnectedToLan) {
+    t.c.state.timerEnabled = true;
+    t.c.state.isLocalServer = false;
+    Timer1_Timer(t.c, p);
+    const std::string log = t.log();
+    EXPECT_TRUE(contains(log, ">>-Connected to LAN\r\n"));
+    EXPECT_FALSE(contains(log, ">>-Connected to FTP Server"));
+}
+
+TEST_F(RunDriverTest, CheckThatEndsTheProgramPreventsTheRun) {
+    t.c.state.timerEnabled = true;
+    t.c.state.transferMode = 2;
+    p.effects["httpLogin"] = [](Console& c) { c.endProgram(Ending::Failure); };
+    Timer1_Timer(t.c, p);
+    EXPECT_EQ(p.names(), std::vector<std::string>{"httpLogin"});
+}
+
+TEST_F(RunDriverTest, ErrorInTheTimerEventIsReportedWithItsSuffixAndStartsNoRun) {
+    t.c.state.timerEnabled = true;
+    t.c.state.ftpConnected = false;
+    p.effects["ftpLogin"] = [](Console&) { throw std::runtime_error("Out of memory"); };
+    Timer1_Timer(t.c, p);
+    EXPECT_EQ(t.op.informed, std::vector<std::string>{"Out of memory In Timer1_Timer "});
+    EXPECT_EQ(p.names(), std::vector<std::string>{"ftpLogin"});
+    Timer1_Timer(t.c, p);
+    EXPECT_EQ(p.calls.size(), 1u) << "the event does not come round again";
+}
+
+// ---- the phases as built so far ------------------------------------------------------------
+
+struct DefaultPhasesTest : ::testing::Test {
+    TestConsole t;
+    std::unique_ptr<RunPhases> phases = makeRunPhases();
+    DefaultPhasesTest() {
+        t.c.state.timerEnabled = true;
+        t.c.state.isLocalServer = false; // no connection check needs the transfer library
+        t.c.state.transferMode = 0;
+        t.c.model.setButton(Button::CmdExit, false);
+        t.c.model.setButton(Button::CmdViewLog, false);
+    }
+};
+
+TEST_F(DefaultPhasesTest, MissingPhasesAreNeverReportedAsDoneAndTheRunEndsVisibly) {
+    Timer1_Timer(t.c, *phases);
+    const std::string log = t.log();
+    EXPECT_TRUE(contains(log, ">>-Deploy-script download: not built yet in this version\r\n"));
+    EXPECT_TRUE(contains(log, ">>-Deploy-script import: not built yet in this version\r\n"));
+    EXPECT_TRUE(contains(log, ">>-No Record found to continue the Deploy Process\r\n"));
+    EXPECT_TRUE(contains(log, ">>-Path corrections: not built yet in this version\r\n"));
+    EXPECT_TRUE(contains(log, ">>-RollBack: the finishing operation is not built yet"));
+    EXPECT_FALSE(contains(log, "Program download")) << "nothing runs on top of a missing step";
+
+    for (int i = 0; i < kChecklistRows; ++i)
+        EXPECT_NE(t.c.model.checklist(i).status, RowStatus::Completed) << "row " << i;
+    EXPECT_EQ(t.c.model.checklist(2).status, RowStatus::Failed);
+    EXPECT_EQ(t.c.model.checklist(3).status, RowStatus::Failed);
+    EXPECT_EQ(t.c.model.grid().at(2).status, RowStatus::Failed);
+    EXPECT_EQ(t.c.model.grid().at(3).status, RowStatus::Failed);
+    for (const auto& [row, g] : t.c.model.grid())
+        EXPECT_NE(g.status, RowStatus::Completed) << "grid row " << row;
+
+    EXPECT_TRUE(t.c.state.runFailed);
+    EXPECT_TRUE(t.c.state.runFinished);
+    EXPECT_TRUE(t.c.model.buttonEnabled(Button::CmdExit));
+    EXPECT_TRUE(t.c.model.buttonEnabled(Button::CmdViewLog));
+    EXPECT_TRUE(contains(t.c.model.label(Label::LblStatus), "phases are missing"));
+    EXPECT_EQ(t.c.model.statusBox(), t.log()) << "the log is shown at the end";
+    EXPECT_FALSE(t.c.programEnded());
+}
+
+TEST_F(DefaultPhasesTest, ReleaseAlreadyAppliedEndsTheProgramThroughThePendingCheck) {
+    t.db->answer("select * from [TervikDb].dbo.SetupDetails", {"File_Names"}, {{db::Value("App.exe")}});
+    Timer1_Timer(t.c, *phases);
+    EXPECT_EQ(t.c.ending(), Ending::AlreadyUpToDate);
+    EXPECT_EQ(t.op.informed, std::vector<std::string>{"Updates Completed successfully"});
+    EXPECT_FALSE(contains(t.log(), "Path corrections"));
+}
+
+} // namespace
+} // namespace quillan
