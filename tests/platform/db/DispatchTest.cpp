@@ -1,0 +1,130 @@
+// The choice of backend by openConnection / openAdmin, and the SQL Server path reaching a real
+// TCP endpoint through the FreeTDS driver (a silent local listener stands in for the server).
+#include "DbTestSupport.h"
+
+#include "platform/db/Connection.h"
+#include "platform/db/DbAdmin.h"
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace quillan;
+
+namespace {
+
+// Accepts connections on 127.0.0.1 (port chosen by the system) and never answers them.
+class SilentServer {
+public:
+    SilentServer() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        addr.sin_port = 0;
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        ::listen(fd_, 4);
+        socklen_t len = sizeof addr;
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
+        port_ = ntohs(addr.sin_port);
+        thread_ = std::thread([this] {
+            std::vector<int> held;
+            while (!stop_) {
+                pollfd p{fd_, POLLIN, 0};
+                if (::poll(&p, 1, 50) > 0) {
+                    if (int c = ::accept(fd_, nullptr, nullptr); c >= 0) {
+                        held.push_back(c);
+                        ++accepted_;
+                    }
+                }
+            }
+            for (int c : held)
+                ::close(c);
+        });
+    }
+    ~SilentServer() {
+        stop_ = true;
+        thread_.join();
+        ::close(fd_);
+    }
+    int port() const { return port_; }
+    int accepted() const { return accepted_; }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> accepted_{0};
+    std::thread thread_;
+};
+
+class EnvVar {
+public:
+    EnvVar(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        setenv(name, value, 1);
+    }
+    ~EnvVar() { old_.empty() ? unsetenv(name_) : setenv(name_, old_.c_str(), 1); }
+
+private:
+    const char* name_;
+    std::string old_;
+};
+
+} // namespace
+
+// A server that takes the connection and never answers must not hang start-up: the login gives
+// up after the login time-out with a DbError.
+TEST(Dispatch, SqlServerStringReachesTheServerAndTheLoginTimesOut) {
+    SilentServer server;
+    EnvVar driver("QUILLAN_ODBC_DRIVER", "FreeTDS");
+    EnvVar timeout("QUILLAN_ODBC_LOGIN_TIMEOUT", "2");
+    dbtest::ScratchDir dir;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(db::openConnection("Provider=SQLOLEDB.1;Password=pw;Persist Security Info=True;User ID=sa;"
+                                    "Initial Catalog=TervikDB;Data Source=127.0.0.1," +
+                                        std::to_string(server.port()),
+                                    dir.path()),
+                 db::DbError);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(server.accepted(), 1) << "the driver did not connect to the port given as host,port";
+    EXPECT_LT(took, std::chrono::seconds(20));
+}
+
+TEST(Dispatch, AdminConnectsToTheSameServerForm) {
+    SilentServer server;
+    EnvVar driver("QUILLAN_ODBC_DRIVER", "FreeTDS");
+    EnvVar timeout("QUILLAN_ODBC_LOGIN_TIMEOUT", "2");
+    dbtest::ScratchDir dir;
+    auto admin = db::openAdmin("Provider=SQLOLEDB.1;Data Source=127.0.0.1;Initial Catalog=T", dir.path());
+    EXPECT_THROW(admin->connect("127.0.0.1," + std::to_string(server.port()), "sa", "  "), db::DbError);
+    EXPECT_GE(server.accepted(), 1);
+}
+
+TEST(Dispatch, SqliteProviderSelectsTheEmbeddedEngine) {
+#ifndef QUILLAN_HAVE_EMBEDDED_ENGINE
+    GTEST_SKIP() << "the embedded engine is not part of this build";
+#endif
+    dbtest::ScratchDir dir;
+    // The provider name and the keys are matched without regard to case; the default folder is Data.
+    auto conn = db::openConnection("provider = sqlite ;initial catalog=master", dir.path());
+    EXPECT_TRUE(std::filesystem::exists(dir / "Data"));
+    conn->execute("CREATE DATABASE Tervik");
+    conn = db::openConnection("Provider=SQLite;Data Folder=" + (dir / "abs").string(), dir.path());
+    EXPECT_TRUE(std::filesystem::exists(dir / "abs"));
+    conn = db::openConnection("Provider=SQLite;Data Folder=rel\\sub;Initial Catalog=master", dir.path());
+    EXPECT_TRUE(std::filesystem::exists(dir / "rel" / "sub"));
+    auto admin = db::openAdmin("Provider=SQLite;Initial Catalog=Tervik", dir.path());
+    admin->connect("", "", "");
+    admin->executeBatch("Tervik", "CREATE TABLE t (x INT)");
+    auto rs = admin->query("Tervik", "SELECT count(*) AS n FROM t");
+    EXPECT_EQ(rs.field("n").asInt(), 0);
+}
