@@ -23,7 +23,11 @@ struct EmbeddedOptions {
 
 // Opens a connection on the data folder (created when missing, with an empty master). Throws DbError.
 std::unique_ptr<Connection> openEmbeddedConnection(const EmbeddedOptions& options);
-// The administration interface on the same folder; connect() checks the folder.
-std::unique_ptr<DbAdmin> openEmbeddedAdmin(const std::filesystem::path& dataFolder);
+// The administration interface on the same folder; connect() checks the folder. `nativePath` turns
+// file names inside batches into native paths, as EmbeddedOptions::nativePath does; when empty,
+// the platform's default drive map (PathMap) is used.
+std::unique_ptr<DbAdmin>
+openEmbeddedAdmin(const std::filesystem::path& dataFolder,
+                  std::function<std::filesystem::path(const std::string&)> nativePath = {});
 
 } // namespace quillan::db

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace quillan::db::test {
@@ -36,11 +38,12 @@ protected:
         };
         conn = openEmbeddedConnection(o);
         conn->execute("CREATE DATABASE [Tervik]");
-        conn->execute("CREATE TABLE " + P +
-                      ".dbo.SetupDetails (File_Names VARCHAR(200), File_Path VARCHAR(500), File_CrDate DATETIME, "
-                      "File_UnZipDate DATETIME, Status INT, RegRequired INT, HotfixNo INT, VersionNo INT, "
-                      "UploadFileSize BIGINT, DownloadFileSize BIGINT, FileExtension VARCHAR(10), "
-                      "FileSplitStatus INT)");
+        conn->execute(
+            "CREATE TABLE " + P +
+            ".dbo.SetupDetails (File_Names VARCHAR(200), File_Path VARCHAR(500), File_CrDate DATETIME, "
+            "File_UnZipDate DATETIME, Status INT, RegRequired INT, HotfixNo INT, VersionNo INT, "
+            "UploadFileSize BIGINT, DownloadFileSize BIGINT, FileExtension VARCHAR(10), "
+            "FileSplitStatus INT)");
     }
     void TearDown() override {
         conn.reset();
@@ -56,9 +59,10 @@ protected:
         if (e.empty())
             e = name.substr(name.rfind('.') + 1);
         conn->execute("INSERT INTO " + P + ".dbo.SetupDetails VALUES ('" + name + "','" + path +
-                      "','2024-03-01 10:00:00',NULL," + std::to_string(status) + "," + std::to_string(reg) + "," +
-                      std::to_string(hotfix) + "," + std::to_string(version) + "," + std::to_string(up) + "," +
-                      std::to_string(down) + ",'" + e + "'," + std::to_string(split) + ")");
+                      "','2024-03-01 10:00:00',NULL," + std::to_string(status) + "," + std::to_string(reg) +
+                      "," + std::to_string(hotfix) + "," + std::to_string(version) + "," +
+                      std::to_string(up) + "," + std::to_string(down) + ",'" + e + "'," +
+                      std::to_string(split) + ")");
     }
     long long count(const std::string& fromWhere) {
         return conn->query("SELECT COUNT(*) AS N FROM " + fromWhere).field("N").asInt();

@@ -1,0 +1,305 @@
+#include "platform/db/embedded/Importers.h"
+
+#include "platform/db/Connection.h"
+#include "platform/db/embedded/Lexer.h"
+#include "platform/db/embedded/SqlFunctions.h"
+
+#include <freexl.h>
+#include <pugixml.hpp>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace quillan::db::embedded {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Stmt {
+    sqlite3_stmt* s = nullptr;
+    Stmt(sqlite3* db, const std::string& sql) {
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) != SQLITE_OK)
+            throw DbError(sqlite3_errmsg(db));
+    }
+    ~Stmt() { sqlite3_finalize(s); }
+    Stmt(const Stmt&) = delete;
+    Stmt& operator=(const Stmt&) = delete;
+    void run(sqlite3* db) {
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE)
+            throw DbError(sqlite3_errmsg(db));
+        sqlite3_reset(s);
+        sqlite3_clear_bindings(s);
+    }
+};
+
+void exec(sqlite3* db, const std::string& sql) {
+    char* err = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+        std::string m = err ? err : "unknown error";
+        sqlite3_free(err);
+        throw DbError(m);
+    }
+}
+
+template <class F> void inSavepoint(sqlite3* db, F&& work) {
+    exec(db, "SAVEPOINT quillan_import");
+    try {
+        work();
+    } catch (...) {
+        sqlite3_exec(db, "ROLLBACK TO quillan_import; RELEASE quillan_import", nullptr, nullptr, nullptr);
+        throw;
+    }
+    exec(db, "RELEASE quillan_import");
+}
+
+std::string readFile(const fs::path& file, const std::string& what) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw DbError("Cannot bulk load because the file \"" + what + "\" could not be opened.");
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::vector<std::string> split(const std::string& s, const std::string& sep) {
+    std::vector<std::string> out;
+    std::size_t pos = 0;
+    for (std::size_t hit; (hit = s.find(sep, pos)) != std::string::npos; pos = hit + sep.size())
+        out.push_back(s.substr(pos, hit - pos));
+    out.push_back(s.substr(pos));
+    return out;
+}
+
+std::string insertSql(const std::string& schema, const std::string& table,
+                      const std::vector<ColumnInfo>& cols) {
+    std::string names, marks;
+    for (std::size_t i = 0; i < cols.size(); ++i) {
+        names += (i ? ", " : "") + quoteIdent(cols[i].name);
+        marks += i ? ", ?" : "?";
+    }
+    return "INSERT INTO " + quoteIdent(schema) + "." + quoteIdent(table) + " (" + names + ") VALUES (" +
+           marks + ")";
+}
+
+} // namespace
+
+std::vector<ColumnInfo> tableColumns(sqlite3* db, const std::string& schema, const std::string& table) {
+    Stmt s(db, "SELECT name, type FROM pragma_table_info(?, ?)");
+    sqlite3_bind_text(s.s, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(s.s, 2, schema.c_str(), -1, SQLITE_TRANSIENT);
+    std::vector<ColumnInfo> cols;
+    while (sqlite3_step(s.s) == SQLITE_ROW)
+        cols.push_back({reinterpret_cast<const char*>(sqlite3_column_text(s.s, 0)),
+                        reinterpret_cast<const char*>(sqlite3_column_text(s.s, 1))});
+    if (cols.empty())
+        throw DbError("Invalid object name '" + table + "'.");
+    return cols;
+}
+
+void bulkInsert(sqlite3* db, const std::string& schema, const Step& step, const fs::path& file) {
+    auto cols = tableColumns(db, schema, step.table);
+    std::string data = readFile(file, step.argument);
+    // "\n" as row terminator also ends rows written with CR LF, as the server reads them.
+    bool lf = step.rowTerminator == "\n" || step.rowTerminator == "\r\n";
+    auto rows = split(data, lf ? "\n" : step.rowTerminator);
+    if (!rows.empty() && rows.back().empty())
+        rows.pop_back();
+    inSavepoint(db, [&] {
+        Stmt ins(db, insertSql(schema, step.table, cols));
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            long long rowNo = static_cast<long long>(r) + 1;
+            if (rowNo < step.number)
+                continue;
+            if (step.lastRow > 0 && rowNo > step.lastRow)
+                break;
+            std::string line = rows[r];
+            if (lf && !line.empty() && line.back() == '\r')
+                line.pop_back();
+            auto fields = split(line, step.fieldTerminator);
+            if (fields.size() != cols.size())
+                throw DbError("Bulk load data conversion error: row " + std::to_string(rowNo) + " of \"" +
+                              step.argument + "\" has " + std::to_string(fields.size()) + " fields, table '" +
+                              step.table + "' has " + std::to_string(cols.size()) + " columns.");
+            for (std::size_t c = 0; c < cols.size(); ++c)
+                bindConverted(ins.s, static_cast<int>(c) + 1, cols[c].type, fields[c],
+                              "row " + std::to_string(rowNo) + ", column " + std::to_string(c + 1) + " (" +
+                                  cols[c].name + ")");
+            ins.run(db);
+        }
+    });
+}
+
+void loadSheet(sqlite3* db, const RowsetSource& src, const fs::path& file) {
+    const void* handle = nullptr;
+    if (freexl_open(file.c_str(), &handle) != FREEXL_OK)
+        throw DbError("OPENROWSET: the workbook '" + src.file + "' cannot be opened as an Excel 97 file.");
+    struct Closer {
+        const void* h;
+        ~Closer() { freexl_close(h); }
+    } closer{handle};
+    unsigned int sheets = 0;
+    freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &sheets);
+    int found = -1;
+    for (unsigned short i = 0; i < sheets; ++i) {
+        const char* name = nullptr;
+        if (freexl_get_worksheet_name(handle, i, &name) == FREEXL_OK && name && iequals(name, src.sheet))
+            found = i;
+    }
+    if (found < 0)
+        throw DbError("OPENROWSET: the workbook '" + src.file + "' has no sheet '" + src.sheet + "$'.");
+    freexl_select_active_worksheet(handle, static_cast<unsigned short>(found));
+    unsigned int rows = 0;
+    unsigned short cols = 0;
+    freexl_worksheet_dimensions(handle, &rows, &cols);
+    auto cell = [&](unsigned int r, unsigned short c, FreeXL_CellValue& v) {
+        if (freexl_get_cell_value(handle, r, c, &v) != FREEXL_OK)
+            throw DbError("OPENROWSET: cannot read a cell of '" + src.file + "'.");
+    };
+    std::vector<std::string> names;
+    for (unsigned short c = 0; c < cols; ++c) {
+        FreeXL_CellValue v;
+        cell(0, c, v);
+        std::string n;
+        if (v.type == FREEXL_CELL_TEXT || v.type == FREEXL_CELL_SST_TEXT)
+            n = v.value.text_value;
+        else if (v.type == FREEXL_CELL_INT)
+            n = std::to_string(v.value.int_value);
+        if (n.empty())
+            n = "F" + std::to_string(c + 1);
+        for (const auto& e : names)
+            if (iequals(e, n))
+                throw DbError("OPENROWSET: the sheet '" + src.sheet + "' has the column '" + n + "' twice.");
+        names.push_back(n);
+    }
+    std::string table = "temp." + quoteIdent(src.tempTable);
+    std::string defs, marks;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        defs += (i ? ", " : "") + quoteIdent(names[i]) + " COLLATE NOCASE";
+        marks += i ? ", ?" : "?";
+    }
+    exec(db, "DROP TABLE IF EXISTS " + table);
+    if (names.empty())
+        throw DbError("OPENROWSET: the sheet '" + src.sheet + "' has no header row.");
+    exec(db, "CREATE TABLE " + table + " (" + defs + ")");
+    Stmt ins(db, "INSERT INTO " + table + " VALUES (" + marks + ")");
+    for (unsigned int r = 1; r < rows; ++r) {
+        bool any = false;
+        for (unsigned short c = 0; c < cols; ++c) {
+            FreeXL_CellValue v;
+            cell(r, c, v);
+            int idx = c + 1;
+            switch (v.type) {
+            case FREEXL_CELL_INT:
+                sqlite3_bind_int64(ins.s, idx, v.value.int_value);
+                any = true;
+                break;
+            case FREEXL_CELL_DOUBLE:
+                sqlite3_bind_double(ins.s, idx, v.value.double_value);
+                any = true;
+                break;
+            case FREEXL_CELL_TEXT:
+            case FREEXL_CELL_SST_TEXT:
+            case FREEXL_CELL_DATE:
+            case FREEXL_CELL_DATETIME:
+            case FREEXL_CELL_TIME:
+                sqlite3_bind_text(ins.s, idx, v.value.text_value, -1, SQLITE_TRANSIENT);
+                any = true;
+                break;
+            default:
+                sqlite3_bind_null(ins.s, idx);
+            }
+        }
+        if (any)
+            ins.run(db);
+        else {
+            sqlite3_reset(ins.s);
+            sqlite3_clear_bindings(ins.s);
+        }
+    }
+}
+
+void importSetupDetails(sqlite3* db, const std::string& schema, const std::string& table,
+                        const std::string& document, const fs::path& fileIfPath) {
+    std::string trimmed = document;
+    trimmed.erase(0, trimmed.find_first_not_of(" \t\r\n\xEF\xBB\xBF"));
+    pugi::xml_document doc;
+    pugi::xml_parse_result ok = !trimmed.empty() && trimmed[0] == '<' ? doc.load_string(trimmed.c_str())
+                                                                      : doc.load_file(fileIfPath.c_str());
+    if (!ok)
+        throw DbError("Proc_ImpSetupDetails: the XML document cannot be read (" +
+                      std::string(ok.description()) + ").");
+    pugi::xml_node root = doc.document_element();
+    auto cols = tableColumns(db, schema, table);
+    auto column = [&](const std::string& name) -> int {
+        for (std::size_t i = 0; i < cols.size(); ++i)
+            if (iequals(cols[i].name, name))
+                return static_cast<int>(i);
+        return -1;
+    };
+    // Values a release row takes when the document leaves them out: a fresh row belongs to the
+    // release being deployed and has nothing downloaded yet.
+    const std::map<std::string, std::string> defaults = {{"STATUS", "1"},
+                                                         {"DOWNLOADFILESIZE", "0"},
+                                                         {"REGREQUIRED", "0"},
+                                                         {"HOTFIXNO", "0"},
+                                                         {"FILESPLITSTATUS", "0"}};
+    int fileNames = column("File_Names"), version = column("VersionNo"), ext = column("FileExtension");
+    if (fileNames < 0)
+        throw DbError("Proc_ImpSetupDetails: the table '" + table + "' has no column File_Names.");
+    inSavepoint(db, [&] {
+        Stmt ins(db, insertSql(schema, table, cols));
+        std::string del = "DELETE FROM " + quoteIdent(schema) + "." + quoteIdent(table) +
+                          " WHERE File_Names = ?1" + (version >= 0 ? " AND VersionNo IS ?2" : "");
+        Stmt remove(db, del);
+        int rowNo = 0;
+        for (pugi::xml_node row : root.children()) {
+            if (row.type() != pugi::node_element)
+                continue;
+            std::string rowName = row.name();
+            if (rowName.size() >= 6 && iequals(rowName.substr(rowName.size() - 6), "schema"))
+                continue; // an inline schema written with the data
+            ++rowNo;
+            std::vector<std::optional<std::string>> values(cols.size());
+            auto take = [&](const std::string& name, const std::string& value) {
+                int c = column(name);
+                if (c < 0)
+                    throw DbError("Proc_ImpSetupDetails: invalid column name '" + name + "' in row " +
+                                  std::to_string(rowNo) + ".");
+                values[static_cast<std::size_t>(c)] = value;
+            };
+            for (pugi::xml_attribute a : row.attributes())
+                if (std::string(a.name()).find(':') == std::string::npos)
+                    take(a.name(), a.value());
+            for (pugi::xml_node field : row.children())
+                if (field.type() == pugi::node_element)
+                    take(field.name(), field.text().get());
+            if (!values[static_cast<std::size_t>(fileNames)] ||
+                values[static_cast<std::size_t>(fileNames)]->empty())
+                throw DbError("Proc_ImpSetupDetails: row " + std::to_string(rowNo) + " has no File_Names.");
+            const std::string name = *values[static_cast<std::size_t>(fileNames)];
+            for (std::size_t c = 0; c < cols.size(); ++c) {
+                auto d = defaults.find(upper(cols[c].name));
+                if (!values[c] && d != defaults.end())
+                    values[c] = d->second;
+            }
+            if (ext >= 0 && !values[static_cast<std::size_t>(ext)] && name.find('.') != std::string::npos)
+                values[static_cast<std::size_t>(ext)] = upper(name.substr(name.rfind('.') + 1));
+            sqlite3_bind_text(remove.s, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+            if (version >= 0)
+                bindConverted(remove.s, 2, cols[static_cast<std::size_t>(version)].type,
+                              values[static_cast<std::size_t>(version)].value_or(""), "VersionNo");
+            remove.run(db);
+            for (std::size_t c = 0; c < cols.size(); ++c)
+                bindConverted(ins.s, static_cast<int>(c) + 1, cols[c].type, values[c].value_or(""),
+                              "row " + std::to_string(rowNo) + ", column " + cols[c].name);
+            ins.run(db);
+        }
+    });
+}
+
+} // namespace quillan::db::embedded

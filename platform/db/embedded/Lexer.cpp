@@ -1,0 +1,213 @@
+#include "platform/db/embedded/Lexer.h"
+
+#include "platform/db/Connection.h"
+
+#include <cctype>
+
+namespace quillan::db::embedded {
+
+namespace {
+
+bool identStart(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || c == '#' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+bool identPart(char c) {
+    return identStart(c) || std::isdigit(static_cast<unsigned char>(c)) || c == '$' || c == '@';
+}
+
+} // namespace
+
+bool iequals(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::string upper(std::string_view s) {
+    std::string r(s);
+    for (char& c : r)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return r;
+}
+
+std::string lower(std::string_view s) {
+    std::string r(s);
+    for (char& c : r)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return r;
+}
+
+bool Token::is(std::string_view word) const {
+    return kind == Tok::Ident && !quoted && iequals(text, word);
+}
+
+std::vector<Token> tokenize(std::string_view s) {
+    std::vector<Token> out;
+    std::size_t i = 0;
+    bool space = false;
+    auto push = [&](Tok k, std::string text) {
+        Token t{k, std::move(text)};
+        t.spaceBefore = space;
+        space = false;
+        out.push_back(std::move(t));
+        return &out.back();
+    };
+    while (i < s.size()) {
+        char c = s[i];
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            space = true;
+            ++i;
+        } else if (c == '-' && i + 1 < s.size() && s[i + 1] == '-') {
+            while (i < s.size() && s[i] != '\n')
+                ++i;
+            space = true;
+        } else if (c == '/' && i + 1 < s.size() && s[i + 1] == '*') {
+            // T-SQL block comments nest.
+            int depth = 0;
+            do {
+                if (i + 1 >= s.size())
+                    throw DbError("Missing end comment mark '*/'.");
+                if (s[i] == '/' && s[i + 1] == '*') {
+                    ++depth;
+                    i += 2;
+                } else if (s[i] == '*' && s[i + 1] == '/') {
+                    --depth;
+                    i += 2;
+                } else {
+                    ++i;
+                }
+            } while (depth > 0);
+            space = true;
+        } else if (c == '\'' || ((c == 'N' || c == 'n') && i + 1 < s.size() && s[i + 1] == '\'')) {
+            bool uni = c != '\'';
+            i += uni ? 2 : 1;
+            std::string text;
+            for (;;) {
+                if (i >= s.size())
+                    throw DbError("Unclosed quotation mark after the character string '" + text + "'.");
+                if (s[i] == '\'') {
+                    if (i + 1 < s.size() && s[i + 1] == '\'') {
+                        text += '\'';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                text += s[i++];
+            }
+            push(Tok::String, std::move(text))->unicode = uni;
+        } else if (c == '[' || c == '"') {
+            char close = c == '[' ? ']' : '"';
+            ++i;
+            std::string text;
+            for (;;) {
+                if (i >= s.size())
+                    throw DbError("Unclosed quoted identifier beginning with " + std::string(1, c) + text);
+                if (s[i] == close) {
+                    if (i + 1 < s.size() && s[i + 1] == close) {
+                        text += close;
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                text += s[i++];
+            }
+            push(Tok::Ident, std::move(text))->quoted = true;
+        } else if (std::isdigit(static_cast<unsigned char>(c)) ||
+                   (c == '.' && i + 1 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 1])))) {
+            std::size_t b = i;
+            if (c == '0' && i + 1 < s.size() && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+                i += 2;
+                while (i < s.size() && std::isxdigit(static_cast<unsigned char>(s[i])))
+                    ++i;
+            } else {
+                while (i < s.size() && (std::isdigit(static_cast<unsigned char>(s[i])) || s[i] == '.'))
+                    ++i;
+                if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+                    std::size_t j = i + 1;
+                    if (j < s.size() && (s[j] == '+' || s[j] == '-'))
+                        ++j;
+                    if (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) {
+                        i = j;
+                        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
+                            ++i;
+                    }
+                }
+            }
+            push(Tok::Number, std::string(s.substr(b, i - b)));
+        } else if (identStart(c) || c == '@') {
+            std::size_t b = i;
+            bool var = c == '@';
+            ++i;
+            while (i < s.size() && identPart(s[i]))
+                ++i;
+            push(var ? Tok::Variable : Tok::Ident, std::string(s.substr(b, i - b)));
+        } else if (c == '(') {
+            push(Tok::LParen, "(");
+            ++i;
+        } else if (c == ')') {
+            push(Tok::RParen, ")");
+            ++i;
+        } else if (c == ',') {
+            push(Tok::Comma, ",");
+            ++i;
+        } else if (c == '.') {
+            push(Tok::Dot, ".");
+            ++i;
+        } else if (c == ';') {
+            push(Tok::Semicolon, ";");
+            ++i;
+        } else {
+            static const char* const two[] = {"<>", "!=", "<=", ">=", "!<", "!>", "+=", "-=", "*=", "/="};
+            std::string op(1, c);
+            for (const char* t : two)
+                if (s.substr(i, 2) == t)
+                    op = t;
+            if (op.size() == 1 && std::string_view("+-*/%=<>&|^~").find(c) == std::string_view::npos)
+                throw DbError(std::string("Incorrect syntax near '") + c + "'.");
+            i += op.size();
+            push(Tok::Op, std::move(op));
+        }
+    }
+    return out;
+}
+
+std::string quoteIdent(std::string_view name) {
+    std::string r = "\"";
+    for (char c : name) {
+        if (c == '"')
+            r += '"';
+        r += c;
+    }
+    return r + "\"";
+}
+
+std::string quoteLiteral(std::string_view text) {
+    std::string r = "'";
+    for (char c : text) {
+        if (c == '\'')
+            r += '\'';
+        r += c;
+    }
+    return r + "'";
+}
+
+std::string render(const Token& t) {
+    switch (t.kind) {
+    case Tok::Ident:
+        return t.quoted ? quoteIdent(t.text) : t.text;
+    case Tok::String:
+        return quoteLiteral(t.text);
+    default:
+        return t.text;
+    }
+}
+
+} // namespace quillan::db::embedded
