@@ -1,0 +1,114 @@
+// The panels and the pending check on the embedded engine: the statements as sent must run on a
+// real database and give the answers the console relies on.
+#include "platform/FileTimes.h"
+#include "platform/db/embedded/EmbeddedEngine.h"
+#include "status/StatusPanel.h"
+#include "tests/status/ScriptedConnection.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace quillan {
+namespace {
+
+const std::string P = "[Tervik]";
+
+struct StatusOnEngine : ::testing::Test {
+    test::TempDir dir;
+    test::RecordingOperator op;
+    Console c{dir.path() / "Tervik", op};
+    db::Connection* db = nullptr;
+
+    StatusOnEngine() {
+        std::filesystem::create_directories(dir.path() / "Tervik");
+        db::EmbeddedOptions o;
+        o.dataFolder = dir.path() / "Data";
+        c.conn = db::openEmbeddedConnection(o);
+        db = c.conn.get();
+        db->execute("CREATE DATABASE [Tervik]");
+        db->execute(
+            "CREATE TABLE " + P +
+            ".dbo.SetupDetails (File_Names VARCHAR(200), File_Path VARCHAR(500), File_CrDate DATETIME, "
+            "File_UnZipDate DATETIME, Status INT, RegRequired INT, HotfixNo INT, VersionNo INT, "
+            "UploadFileSize BIGINT, DownloadFileSize BIGINT, FileExtension VARCHAR(10), "
+            "FileSplitStatus INT)");
+        db->execute("CREATE TABLE " + P + ".dbo.HotFixLog (FixId INT)");
+        c.state.dbName = "Tervik";
+        c.state.dbPrefix = P;
+        c.state.appPath = c.paths.toWindows(c.programFolder());
+    }
+
+    void addFile(const std::string& name, int version, int hotfix, const std::string& ext,
+                 const std::string& unzipDate = "NULL") {
+        db->execute("INSERT INTO " + P + ".dbo.SetupDetails VALUES (" + db::sqlQuote(name) +
+                    ",'App.Path','2024-03-01 10:00:00'," + unzipDate + ",1,0," + std::to_string(hotfix) +
+                    "," + std::to_string(version) + ",100,100," + db::sqlQuote(ext) + ",0)");
+    }
+    void writeProgram(const std::string& name, const std::string& localTime) {
+        const auto p = c.programFolder() / name;
+        std::ofstream(p) << "x";
+        ASSERT_TRUE(SetFileDate(p, *DateTime::parse(localTime)));
+    }
+};
+
+TEST_F(StatusOnEngine, ServerDateIsTodaysDate) {
+    const DateTime d = GetServerDate(c);
+    EXPECT_TRUE(op.informed.empty()) << op.informed.front();
+    EXPECT_EQ(d.isoDate(), DateTime::now().isoDate());
+    EXPECT_EQ(c.state.serverDate, d);
+}
+
+TEST_F(StatusOnEngine, PanelsShowTheNewestVersionAndTheOneBelowIt) {
+    addFile("A.exe", 2, 0, "EXE");
+    addFile("B.exe", 2, 0, "EXE");
+    addFile("Sales.rpt", 2, 0, "RPT");
+    addFile("Old.exe", 1, 0, "EXE");
+    addFile("Old.rtm", 1, 0, "RTM");
+    CurrentDeployStatus(c);
+    EXPECT_TRUE(op.informed.empty()) << op.informed.front();
+    EXPECT_EQ(c.model.panel(true, 1), "2");
+    EXPECT_EQ(c.model.panel(true, 4), "2");
+    EXPECT_EQ(c.model.panel(true, 5), "1");
+    EXPECT_EQ(c.model.panel(true, 6), "0");
+    EXPECT_EQ(c.model.panel(false, 1), "1");
+    EXPECT_EQ(c.model.panel(false, 3), "1");
+    EXPECT_EQ(c.model.panel(false, 4), "0");
+    EXPECT_EQ(c.model.panel(false, 5), "1");
+}
+
+TEST_F(StatusOnEngine, EmptyTableShowsZerosAndNothingRecorded) {
+    CurrentDeployStatus(c);
+    EXPECT_EQ(c.model.panel(true, 1), "0");
+    EXPECT_EQ(c.model.panel(true, 4), "0");
+    EXPECT_EQ(c.model.panel(false, 1), "0");
+    EXPECT_EQ(c.model.panel(false, 3), "0");
+    EXPECT_EQ(DeployProcessCheck(c), PendingCheck::NothingRecorded);
+    EXPECT_FALSE(c.state.setupDetailsFound);
+    EXPECT_TRUE(op.informed.empty()) << op.informed.front();
+}
+
+TEST_F(StatusOnEngine, PendingUntilTheProgramIsUnpackedAndTheHotfixLogged) {
+    addFile("App.exe", 3, 0, "EXE", "'2024-03-01 12:00:00'");
+    addFile("5 fix.sql", 3, 5, "sql");
+    EXPECT_EQ(DeployProcessCheck(c), PendingCheck::Pending) << "program missing";
+
+    writeProgram("App.exe", "2024-03-01 12:00:30");
+    EXPECT_EQ(DeployProcessCheck(c), PendingCheck::Pending) << "hotfix 5 not logged";
+
+    db->execute("INSERT INTO " + P + ".dbo.HotFixLog VALUES (5)");
+    EXPECT_EQ(DeployProcessCheck(c), PendingCheck::Applied);
+    EXPECT_TRUE(c.state.setupDetailsFound);
+    EXPECT_TRUE(op.informed.empty()) << op.informed.front();
+}
+
+TEST_F(StatusOnEngine, ProgramNeverUnpackedComparesAgainstItsPublishedTime) {
+    addFile("App.exe", 3, 0, "EXE"); // File_UnZipDate NULL: the published time stands in
+    writeProgram("App.exe", "2024-03-01 10:00:50");
+    EXPECT_EQ(DeployProcessCheck(c), PendingCheck::Applied);
+    writeProgram("App.exe", "2024-03-01 10:05:00");
+    EXPECT_EQ(DeployProcessCheck(c), PendingCheck::Pending);
+}
+
+} // namespace
+} // namespace quillan
