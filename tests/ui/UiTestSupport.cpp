@@ -1,0 +1,68 @@
+#include "UiTestSupport.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+
+#include <atomic>
+#include <unistd.h>
+
+namespace quillan::uitest {
+
+QApplication& app() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "quillan_ui_test";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: tearing a QApplication down after main() has returned crashes inside Qt.
+    static auto* application = new QApplication(argc, argv);
+    return *application;
+}
+
+db::Recordset RecordingConnection::query(const std::string& sql) {
+    transcript_.push_back(sql);
+    if (answers.empty())
+        return db::Recordset({"File Name", "File Date"}, {});
+    auto rs = answers.front();
+    answers.pop_front();
+    return rs;
+}
+
+namespace {
+
+// Pictures saved as PNG under the installation's names, one of them in other letter case.
+void writePicture(const std::filesystem::path& file, QColor colour) {
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setBrush(colour);
+    p.drawRect(2, 2, 11, 11);
+    p.end();
+    image.save(QString::fromStdString(file.string()), "PNG");
+}
+
+} // namespace
+
+ProgramFolder::ProgramFolder(bool withPictures) {
+    static std::atomic<int> counter{0};
+    path_ = std::filesystem::temp_directory_path() /
+            ("quillan-ui-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    std::filesystem::create_directories(path_ / "Images");
+    if (withPictures) {
+        writePicture(path_ / "Images" / "New.Gif", QColor(120, 120, 220));
+        writePicture(path_ / "Images" / "Process.gif", QColor(240, 200, 0));
+        writePicture(path_ / "Images" / "SUCESS.GIF", QColor(0, 180, 0));
+        writePicture(path_ / "Images" / "failed.gif", QColor(200, 0, 0));
+        QImage logo(48, 48, QImage::Format_RGB32);
+        logo.fill(QColor(31, 63, 122));
+        logo.save(QString::fromStdString((path_ / "Images" / "Quillan.bmp").string()), "BMP");
+    }
+}
+
+ProgramFolder::~ProgramFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+} // namespace quillan::uitest
