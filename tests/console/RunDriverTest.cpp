@@ -210,12 +210,15 @@ TEST_F(RunDriverTest, HttpCheckRunsOnlyWhenTheServerIsNotKnownAvailable) {
 
     TestConsole t2;
     RecordingPhases p2;
+    StatusHistory h2;
+    t2.c.model.addObserver(&h2);
     t2.c.state.timerEnabled = true;
     t2.c.state.isLocalServer = true;
     t2.c.state.transferMode = 2;
     Timer1_Timer(t2.c, p2);
     EXPECT_EQ(p2.calls.front().name, "httpLogin");
-    EXPECT_EQ(t2.c.model.statusBox().empty(), false);
+    EXPECT_TRUE(h2.saw(">>-Connecting to HTTP Server"));
+    t2.c.model.removeObserver(&h2);
 }
 
 TEST_F(RunDriverTest, LanClientLogsConnectedToLan) {
