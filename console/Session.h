@@ -15,6 +15,8 @@ class RunPhases;
 class Session {
 public:
     Session(std::filesystem::path programFolder, Operator& op);
+    // The same on a given machine (tests: chosen drives, computer name, connection).
+    Session(std::filesystem::path programFolder, Operator& op, Machine machine);
     ~Session();
 
     Console& console() { return console_; }
@@ -24,9 +26,13 @@ public:
     // start-up did not arm the timer or a run already happened.
     void runOnce();
     ExitCode exitCode() const;
+    StartupOutcome startupOutcome() const { return startup_; }
+    // False when this build has no run driver: an armed start-up then stays pending.
+    static bool runDriverBuilt();
 
 private:
     Console console_;
+    Machine machine_;
     std::unique_ptr<RunPhases> phases_;
     StartupOutcome startup_ = StartupOutcome::StoppedWithoutRun;
     bool ran_ = false;

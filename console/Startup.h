@@ -1,6 +1,7 @@
 #pragma once
 // Start-up of the main window (Form_Load) and the operations it calls.
 #include "console/Console.h"
+#include "console/Machine.h"
 
 namespace quillan {
 
@@ -11,5 +12,12 @@ enum class StartupOutcome {
 };
 
 StartupOutcome Form_Load(Console& c);
+// The same on a given machine (drives, computer name, system drive, connection); the one-argument
+// form uses Machine::real().
+StartupOutcome Form_Load(Console& c, const Machine& m);
+
+// The platform's busy notices while a component call keeps the window busy (title "Quillan").
+inline constexpr const char* kRequestPendingText = " PLEASE WAIT... OPERATION IN PROGRESS";
+inline constexpr const char* kServerBusyText = "PLEASE WAIT... OPERATION IN PROGRESS";
 
 } // namespace quillan

@@ -1,0 +1,36 @@
+#pragma once
+// The connection settings of "Dll\Sd.ini": where the file is, how its one line is taken apart,
+// and whether the database server is this machine.
+#include "console/Console.h"
+
+#include <string>
+
+namespace quillan {
+
+struct ConnectionSettings {
+    std::string connString; // the line with every occurrence of the catalog name replaced by "MASTER"
+    std::string dbName, dbPrefix, dbServer, dbUser, dbPassword;
+};
+
+// Program folder + "Dll\Sd.ini", without a doubled "\" when the folder is a drive root.
+std::string settingsFilePath(const std::string& appPath);
+
+// Takes the connection string apart. Throws std::runtime_error (the description start-up reports)
+// when "INITIAL CATALOG" is missing or no ";" follows it.
+ConnectionSettings parseConnectionString(const std::string& line);
+
+struct ServerLocality {
+    std::string computerName; // with "\" + instance appended when the server names one
+    bool isLocalServer = false;
+};
+ServerLocality localServerTest(const std::string& machineName, const std::string& dbServer);
+
+// Reads the first line of the settings file (state.iniPath) into state.connString and returns it.
+// Throws std::runtime_error when the file cannot be read.
+std::string ReadConnectionString(Console& c);
+
+// Joins a Windows folder text and a tail that starts with "\", without doubling the separator when
+// the folder is a drive root ("C:\" + "\Images" gives "C:\Images").
+std::string joinWindows(const std::string& folder, const std::string& tail);
+
+} // namespace quillan

@@ -1,0 +1,88 @@
+#include "console/ConnectionSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace quillan;
+
+TEST(ConnectionString, TakesCatalogServerUserAndPasswordAndConnectsToMaster) {
+    const auto s = parseConnectionString(
+        "Provider=SQLOLEDB.1;Password=Secret;Persist Security Info=True;User ID=sa;Initial Catalog=Tervik;"
+        "Data Source=SRV01\\SQL2005");
+    EXPECT_EQ(s.dbName, "Tervik");
+    EXPECT_EQ(s.dbPrefix, "[Tervik]");
+    EXPECT_EQ(s.dbServer, "SRV01\\SQL2005");
+    EXPECT_EQ(s.dbUser, "sa");
+    EXPECT_EQ(s.dbPassword, "Secret");
+    EXPECT_EQ(s.connString, "Provider=SQLOLEDB.1;Password=Secret;Persist Security Info=True;User ID=sa;"
+                            "Initial Catalog=MASTER;Data Source=SRV01\\SQL2005");
+}
+
+TEST(ConnectionString, KeysIgnoreCaseValuesKeepIt) {
+    const auto s =
+        parseConnectionString("initial catalog=AppDb;data source=(local);user id=Admin;password=MiXeD;");
+    EXPECT_EQ(s.dbName, "AppDb");
+    EXPECT_EQ(s.dbServer, "(local)");
+    EXPECT_EQ(s.dbUser, "Admin");
+    EXPECT_EQ(s.dbPassword, "MiXeD");
+}
+
+TEST(ConnectionString, PasswordFromPwdOnlyWhenPasswordIsAbsentOrBlank) {
+    EXPECT_EQ(parseConnectionString("Initial Catalog=T;Data Source=x;UID=sa;PWD=fromPwd;").dbPassword,
+              "fromPwd");
+    EXPECT_EQ(parseConnectionString("Initial Catalog=T;PWD=fromPwd;Password=fromPassword;").dbPassword,
+              "fromPassword");
+    EXPECT_EQ(parseConnectionString("Initial Catalog=T;Password=  ;PWD=fromPwd;").dbPassword, "fromPwd");
+}
+
+TEST(ConnectionString, CatalogNameIsReplacedEverywhereCaseSensitively) {
+    // The replacement is global: the server name containing the catalog name changes too, while
+    // the same letters in another case stay.
+    const auto s = parseConnectionString("Data Source=TervikSrv;Initial Catalog=Tervik;User ID=tervik;");
+    EXPECT_EQ(s.connString, "Data Source=MASTERSrv;Initial Catalog=MASTER;User ID=tervik;");
+    EXPECT_EQ(s.dbServer, "MASTERSrv");
+    EXPECT_EQ(s.dbName, "Tervik");
+}
+
+TEST(ConnectionString, MissingCatalogOrSemicolonIsAnError) {
+    EXPECT_THROW(parseConnectionString("Data Source=x;User ID=sa;"), std::runtime_error);
+    EXPECT_THROW(parseConnectionString("Data Source=x;Initial Catalog=Tervik"), std::runtime_error);
+    EXPECT_THROW(parseConnectionString("Data Source=x;Initial Catalog;"), std::runtime_error);
+}
+
+TEST(ConnectionString, EmptyCatalogLeavesTheStringAlone) {
+    const auto s = parseConnectionString("Initial Catalog=;Data Source=x;");
+    EXPECT_EQ(s.dbName, "");
+    EXPECT_EQ(s.connString, "Initial Catalog=;Data Source=x;");
+}
+
+TEST(ConnectionString, KeyInsideAnElementTakesTheTextBehindIt) {
+    // A blank before the key must not shift the value into the key's own letters.
+    EXPECT_EQ(parseConnectionString("Initial Catalog=T; Data Source=SRV;").dbServer, "SRV");
+}
+
+TEST(SettingsFile, DriveRootHasNoDoubledSeparator) {
+    EXPECT_EQ(settingsFilePath("C:\\"), "C:\\Dll\\Sd.ini");
+    EXPECT_EQ(settingsFilePath("C:\\Tervik"), "C:\\Tervik\\Dll\\Sd.ini");
+    EXPECT_EQ(joinWindows("C:\\", "\\Images\\New.Gif"), "C:\\Images\\New.Gif");
+    EXPECT_EQ(joinWindows("C:\\Tervik", "\\DEPLOY IN"), "C:\\Tervik\\DEPLOY IN");
+}
+
+TEST(LocalServer, LocalNamesDotAndThisMachineWithInstance) {
+    EXPECT_TRUE(localServerTest("QBOX", "(local)").isLocalServer);
+    EXPECT_TRUE(localServerTest("QBOX", "(LOCAL)").isLocalServer);
+    EXPECT_TRUE(localServerTest("QBOX", ".").isLocalServer);
+    EXPECT_TRUE(localServerTest("QBOX", "qbox").isLocalServer);
+
+    const auto withInstance = localServerTest("QBOX", "qBox\\SqlExpress");
+    EXPECT_TRUE(withInstance.isLocalServer);
+    EXPECT_EQ(withInstance.computerName, "QBOX\\SQLEXPRESS");
+}
+
+TEST(LocalServer, AnotherMachineIsNotLocal) {
+    EXPECT_FALSE(localServerTest("QBOX", "CENTRAL").isLocalServer);
+    EXPECT_FALSE(localServerTest("QBOX", "CENTRAL\\QBOX").isLocalServer);
+    EXPECT_FALSE(localServerTest("QBOX", "QBOX2").isLocalServer);
+    EXPECT_EQ(localServerTest("QBOX", "CENTRAL").computerName, "QBOX");
+}

@@ -1,0 +1,113 @@
+#include "TestInstall.h"
+#include "console/AnsweringOperator.h"
+#include "console/Answers.h"
+#include "console/HeadlessView.h"
+#include "console/ScriptedOperator.h"
+
+#include <sstream>
+
+using namespace quillan;
+using namespace quillan::test;
+using ::testing::HasSubstr;
+
+TEST(Answers, ParsesKnownKeysAndValuesRejectsTheRest) {
+    EXPECT_EQ(parseAnswer("continue=yes"), std::make_pair(Question::Continue, true));
+    EXPECT_EQ(parseAnswer("Close=NO"), std::make_pair(Question::Close, false));
+    EXPECT_EQ(parseAnswer("notice=ok"), std::make_pair(Question::Notice, true));
+    EXPECT_EQ(parseAnswer("server=cancel"), std::make_pair(Question::Server, false));
+    EXPECT_FALSE(parseAnswer("continue"));
+    EXPECT_FALSE(parseAnswer("continue=maybe"));
+    EXPECT_FALSE(parseAnswer("contniue=yes"));
+    EXPECT_FALSE(parseAnswer("other=yes"));
+}
+
+TEST(ScriptedOperator, GivenAnswersAreUsedForTheirQuestionOnly) {
+    std::ostringstream out;
+    ScriptedOperator op({{Question::Continue, true}, {Question::Close, false}}, out);
+    EXPECT_TRUE(op.askYesNo(Question::Continue, "Continue?"));
+    EXPECT_FALSE(op.askYesNo(Question::Close, "Close Tervik.exe?"));
+    EXPECT_THAT(out.str(), HasSubstr("Continue? -> Yes (--answer continue)"));
+    EXPECT_THAT(out.str(), HasSubstr("Close Tervik.exe? -> No (--answer close)"));
+}
+
+TEST(ScriptedOperator, UnansweredQuestionTakesTheSafeAnswerAndSaysSoInTheLog) {
+    FakeInstall inst;
+    auto c = inst.console();
+    c->log.open(inst.tmp.path() / "run.log");
+    std::ostringstream out;
+    ScriptedOperator op({{Question::Continue, true}}, out);
+    op.setLog(&c->log);
+    EXPECT_FALSE(op.askOkCancel(Question::Notice, "Read this"));
+    EXPECT_FALSE(op.askYesNo(Question::Server, "Go on without the server?"));
+    EXPECT_THAT(out.str(), HasSubstr("Read this -> Cancel (no answer given for \"notice\""));
+    EXPECT_THAT(out.str(), HasSubstr("-> No (no answer given for \"server\""));
+    const std::string log = c->log.readAll();
+    EXPECT_THAT(log, HasSubstr(">>-No answer given for the question \"notice\" (Read this): the safe answer "
+                               "Cancel was taken\r\n"));
+    EXPECT_THAT(log, HasSubstr("\"server\""));
+}
+
+TEST(ScriptedOperator, InformationBoxesArePrinted) {
+    std::ostringstream out;
+    ScriptedOperator op({}, out);
+    op.inform("Required more than 5 GB Free Space");
+    EXPECT_EQ(out.str(), "[Quillan] Required more than 5 GB Free Space\n");
+}
+
+TEST(TerminalOperator, PromptsForOpenQuestionsScriptedAnswersFirst) {
+    std::istringstream in("maybe\nyes\n");
+    std::ostringstream out;
+    TerminalOperator op({{Question::Close, false}}, in, out);
+    EXPECT_FALSE(op.askYesNo(Question::Close, "Close it?"));   // scripted, no prompt
+    EXPECT_TRUE(op.askYesNo(Question::Continue, "Continue?")); // "maybe" asked again, then yes
+    EXPECT_THAT(out.str(), HasSubstr("Continue? [yes/no]: "));
+    EXPECT_EQ(in.rdbuf()->in_avail(), 0);
+    EXPECT_FALSE(op.askOkCancel(Question::Notice, "Notice")); // end of input: the safe answer
+    EXPECT_THAT(out.str(), HasSubstr("Notice -> Cancel (no answer given"));
+}
+
+TEST(HeadlessView, PrintsStatusGridAndReadableLabels) {
+    std::ostringstream out;
+    HeadlessView view(out);
+    ConsoleModel model;
+    model.addObserver(&view);
+    model.setStatusBox(">>-Downloading script File");
+    model.setStatusBox(">>-Downloading script File"); // unchanged: not repeated
+    GridRow r;
+    r.status = RowStatus::Completed;
+    r.event = "Replace Exes ";
+    r.processingName = "Tervik.exe";
+    r.time = "01/02/2024 10:11:12";
+    r.percent = "100 %";
+    model.setGridRow(5, r);
+    model.setLabel(Label::LblStatus, "Completed Successfuly");
+    model.setLabel(Label::lblDownLoad, "file.zip"); // per-item label: not printed
+    model.setLabel(Label::lblPrs, "");              // empty: not printed
+    EXPECT_EQ(out.str(), "[status] >>-Downloading script File\n"
+                         "[grid 5] completed | Replace Exes  | Tervik.exe | 01/02/2024 10:11:12 | 100 %\n"
+                         "[LblStatus] Completed Successfuly\n");
+}
+
+TEST(HeadlessView, RunLogShownTwicePrintsOnlyTheNewLines) {
+    std::ostringstream out;
+    HeadlessView view(out);
+    ConsoleModel model;
+    model.addObserver(&view);
+    model.setStatusBox("");
+    model.setStatusBox("a\r\nb\r\n");
+    model.setStatusBox("");
+    model.setStatusBox("a\r\nb\r\nc\r\n");
+    EXPECT_EQ(out.str(), "[log] a\n[log] b\n[log] c\n");
+}
+
+TEST(AnsweringOperator, GivenAnswersFirstTheOperatorBehindForTheRest) {
+    QueueOperator behind;
+    behind.answers = {true};
+    AnsweringOperator op({{Question::Close, false}}, behind);
+    EXPECT_FALSE(op.askYesNo(Question::Close, "Close it?"));
+    EXPECT_TRUE(op.askOkCancel(Question::Notice, "Notice"));
+    op.inform("hello");
+    ASSERT_EQ(behind.asked.size(), 1u); // only the open question reached the operator
+    EXPECT_EQ(behind.asked[0].question, Question::Notice);
+    EXPECT_EQ(behind.informed, std::vector<std::string>{"hello"});
+}

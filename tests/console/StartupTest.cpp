@@ -1,0 +1,338 @@
+#include "console/Startup.h"
+#include "TestInstall.h"
+#include "console/WorkTables.h"
+
+using namespace quillan;
+using namespace quillan::test;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+
+namespace {
+
+struct Startup : ::testing::Test {
+    FakeInstall inst;
+    std::unique_ptr<Console> c = inst.console();
+
+    StartupOutcome load() { return Form_Load(*c, inst.machine()); }
+};
+
+struct DriveRootStartup : ::testing::Test {
+    FakeInstall inst{true};
+    std::unique_ptr<Console> c = inst.console();
+};
+
+} // namespace
+
+TEST_F(Startup, CompleteInstallationArmsTheTimer) {
+    ASSERT_EQ(load(), StartupOutcome::Armed);
+    const auto& s = c->state;
+    EXPECT_TRUE(s.timerEnabled);
+    EXPECT_FALSE(c->programEnded());
+    EXPECT_TRUE(inst.op.informed.empty());
+    EXPECT_EQ(s.appPath, "C:\\Tervik");
+    EXPECT_EQ(s.iniPath, "C:\\Tervik\\Dll\\Sd.ini");
+    EXPECT_EQ(inst.openedWith,
+              "Provider=SQLOLEDB;Data Source=(local);Initial Catalog=MASTER;User ID=sa;Password=pw;");
+    EXPECT_EQ(s.dbPrefix, "[Tervik]");
+    EXPECT_EQ(s.distributorCode, "D042");
+    EXPECT_TRUE(s.isLocalServer);
+    EXPECT_EQ(s.computerName, "QBOX");
+    EXPECT_EQ(s.deployInFolder, "C:\\Tervik\\DEPLOY IN");
+    EXPECT_EQ(s.archiveInFolder, "C:\\Tervik\\DEPLOY ARCHIVEIN\\");
+    EXPECT_EQ(s.tempExtractFolder, "C:\\Tervik\\TEMPEXTRACT\\");
+    EXPECT_TRUE(fs::is_directory(inst.program / "DEPLOY IN"));
+    EXPECT_TRUE(fs::is_directory(inst.program / "DEPLOY ARCHIVEIN"));
+    EXPECT_TRUE(fs::is_directory(inst.program / "TEMPEXTRACT"));
+    EXPECT_TRUE(fs::is_directory(inst.drive / "Tervik" / "Update"));
+    EXPECT_EQ(s.backupDrive, "C");
+    EXPECT_EQ(s.backupFolder, "C:\\UploadBackup");
+    EXPECT_TRUE(fs::is_directory(inst.drive / "UploadBackup"));
+    EXPECT_DOUBLE_EQ(s.installDriveFreeGB, 20.0);
+    EXPECT_DOUBLE_EQ(s.dbSizeGB, 0.25);
+    EXPECT_EQ(s.systemDrive, "C:");
+    EXPECT_EQ(s.picNew, "C:\\Tervik\\Images\\New.Gif");
+    EXPECT_EQ(s.picFailed, "C:\\Tervik\\Images\\Failed.Gif");
+    EXPECT_EQ(c->model.label(Label::lblPrs), "In Progress");
+    EXPECT_FALSE(c->model.buttonEnabled(Button::CmdExit));
+    EXPECT_FALSE(c->model.buttonEnabled(Button::CmdViewLog));
+    EXPECT_FALSE(c->model.statusBoxVisible());
+    EXPECT_EQ(c->model.label(Label::lblStTime).size(), 19u); // DD/MM/YYYY HH:MM:SS
+}
+
+TEST_F(Startup, WorkTablesAreCreatedByTheirExactBatchesInOrder) {
+    ASSERT_EQ(load(), StartupOutcome::Armed);
+    const auto batches = workTableStatements("[Tervik]");
+    EXPECT_EQ(batches[0],
+              " IF NOT EXISTS (SELECT *  FROM [Tervik].dbo.sysobjects WHERE name  ='DeploymentMessage' AND "
+              "xtype = 'U')  BEGIN   CREATE TABLE [Tervik].dbo.DeploymentMessage  (  Captions   "
+              "VARCHAR(2000),  DStatus    INT  ) END ");
+    EXPECT_EQ(batches[1],
+              " IF NOT EXISTS (SELECT *  FROM [Tervik].dbo.sysobjects WHERE name  ='TempBackupFile' AND "
+              "xtype = 'U')  BEGIN   CREATE TABLE [Tervik].dbo.TempBackupFile  (  FileName       "
+              "VARCHAR(100),  LastModDate    DATETIME  ) END ");
+    EXPECT_EQ(batches[2],
+              " IF NOT EXISTS (SELECT *  FROM [Tervik].dbo.sysobjects WHERE name  ='FileExtension' AND "
+              "xtype = 'U')  BEGIN   CREATE TABLE [Tervik].dbo.FileExtension  (  Extension       "
+              "VARCHAR(100),  Type            INT,  Status          INT  ) END ");
+    EXPECT_EQ(batches[3],
+              " IF NOT EXISTS (SELECT *  FROM [Tervik].dbo.sysobjects WHERE name  ='DeploymentVesrion' "
+              "AND xtype = 'U')  BEGIN   CREATE TABLE [Tervik].dbo.DeploymentVesrion  (  ProcessexeName   "
+              "Nvarchar(100),  VersionId        varchar(50),  HostName          varchar(100)   ) END ");
+    EXPECT_EQ(inst.db.commands, std::vector<std::string>(batches.begin(), batches.end()));
+}
+
+TEST_F(Startup, StatementsRunInTheStartupOrder) {
+    ASSERT_EQ(load(), StartupOutcome::Armed);
+    auto at = [&](const std::string& part) {
+        for (std::size_t i = 0; i < inst.db.statements.size(); ++i)
+            if (inst.db.statements[i].find(part) != std::string::npos)
+                return i;
+        ADD_FAILURE() << part << " not run";
+        return std::size_t{0};
+    };
+    EXPECT_LT(at("Select DistributorCode FROM [Tervik].dbo.Distributor"), at("seqno=30"));
+    EXPECT_LT(at("seqno=30"), at("DeploymentMessage' AND xtype"));
+    EXPECT_LT(at("DeploymentVesrion' AND xtype"), at("dbo.sysfiles"));
+    EXPECT_LT(at("dbo.sysfiles"), at("FN_SetupDetails(3)"));
+    EXPECT_TRUE(inst.db.ran(
+        "select convert (dec (15,5), ((convert (dec (15,2),sum(convert(bigint,case when status & "
+        "64 = 0 then size else 0 end)))+ convert (dec (15,2),sum(convert(bigint,case when status & "
+        "64 <> 0 then size else 0 end))))* 8192)/1073741824 ) as DbSize FROM [Tervik].dbo.sysfiles"));
+    EXPECT_TRUE(inst.db.ran("Select [Tervik].dbo.FN_SetupDetails(3) AS EXISTS1"));
+}
+
+TEST_F(Startup, MissingLogoStopsBeforeConnecting) {
+    fs::remove(inst.program / "Images" / "Quillan.bmp");
+    EXPECT_EQ(load(), StartupOutcome::StoppedWithoutRun);
+    EXPECT_EQ(c->model.label(Label::LblStatus), "Quillan Image Not Found");
+    EXPECT_TRUE(inst.openedWith.empty());
+    EXPECT_TRUE(inst.db.statements.empty());
+    EXPECT_FALSE(c->state.timerEnabled);
+    EXPECT_FALSE(c->programEnded());
+}
+
+TEST_F(Startup, LogoIsFoundWithoutRegardToCase) {
+    fs::rename(inst.program / "Images" / "Quillan.bmp", inst.program / "Images" / "QUILLAN.BMP");
+    EXPECT_EQ(load(), StartupOutcome::Armed);
+}
+
+TEST_F(Startup, UnexpectedErrorsStopWithTheFormLoadSuffix) {
+    struct Case {
+        const char* what;
+        std::function<void(FakeInstall&)> breakIt;
+        const char* inMessage;
+    };
+    const Case cases[] = {
+        {"settings file missing", [](FakeInstall& i) { fs::remove(i.program / "Dll" / "Sd.ini"); }, "Sd.ini"},
+        {"no catalog", [](FakeInstall& i) { i.setConnLine("Data Source=(local);User ID=sa;"); },
+         "INITIAL CATALOG"},
+        {"no semicolon after the catalog",
+         [](FakeInstall& i) { i.setConnLine("Data Source=(local);Initial Catalog=Tervik"); },
+         "INITIAL CATALOG"},
+        {"connection fails",
+         [](FakeInstall& i) { i.db.fail("dbo.Distributor", "Login failed for user 'sa'"); }, "Login failed"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        FakeInstall fresh;
+        k.breakIt(fresh);
+        auto con = fresh.console();
+        EXPECT_EQ(Form_Load(*con, fresh.machine()), StartupOutcome::StoppedWithoutRun);
+        ASSERT_EQ(fresh.op.informed.size(), 1u);
+        EXPECT_THAT(fresh.op.informed[0], HasSubstr(k.inMessage));
+        EXPECT_THAT(fresh.op.informed[0], EndsWith("In Form_Load"));
+        EXPECT_FALSE(con->state.timerEnabled);
+        EXPECT_FALSE(con->model.buttonEnabled(Button::CmdExit));
+        EXPECT_FALSE(con->programEnded());
+    }
+}
+
+TEST_F(Startup, ConnectionThatCannotBeOpenedStops) {
+    Machine m = inst.machine();
+    m.openConnection = [](const std::string&, const fs::path&) -> std::unique_ptr<db::Connection> {
+        throw db::DbError("Server not found");
+    };
+    EXPECT_EQ(Form_Load(*c, m), StartupOutcome::StoppedWithoutRun);
+    ASSERT_EQ(inst.op.informed.size(), 1u);
+    EXPECT_EQ(inst.op.informed[0], "Server not foundIn Form_Load");
+}
+
+TEST_F(Startup, MissingSettingStopsWithoutRunAndLogsItsLine) {
+    inst.db.answerEmpty("seqno=35 and", "Condition");
+    EXPECT_EQ(load(), StartupOutcome::StoppedWithoutRun);
+    EXPECT_FALSE(c->state.timerEnabled);
+    EXPECT_FALSE(c->programEnded());
+    EXPECT_THAT(inst.runLog(), HasSubstr(">>-Update Folder Not Configured\r\n"));
+    EXPECT_FALSE(inst.db.ran("CREATE TABLE")); // start-up ended at the settings check
+}
+
+TEST_F(Startup, MissingLogFolderEndsTheProgram) {
+    inst.db.answerEmpty("seqno=37 and", "Condition");
+    EXPECT_EQ(load(), StartupOutcome::ProgramEnded);
+    EXPECT_EQ(c->ending(), Ending::Failure);
+    EXPECT_EQ(inst.op.informed, std::vector<std::string>{"Error Log Folder not Configured"});
+}
+
+TEST_F(Startup, InstallDriveSpaceAtFiveGigabytesPassesBelowEnds) {
+    inst.drives = {{'C', 5 * kGB}};
+    EXPECT_EQ(load(), StartupOutcome::Armed);
+
+    FakeInstall low;
+    low.drives = {{'D', 50 * kGB}, {'C', 5 * kGB - 10 * 1024 * 1024}}; // 4.99 GB
+    auto con = low.console();
+    EXPECT_EQ(Form_Load(*con, low.machine()), StartupOutcome::ProgramEnded);
+    EXPECT_EQ(con->ending(), Ending::Failure);
+    EXPECT_EQ(low.op.informed,
+              std::vector<std::string>{"To Run Quillan Process Application need minimum of 5 GB "
+                                       "space in core tervik installed from Drive C"});
+    EXPECT_FALSE(con->state.timerEnabled);
+}
+
+TEST_F(Startup, ProgramFolderOnNoScannedDriveEnds) {
+    inst.drives = {{'D', 50 * kGB}};
+    EXPECT_EQ(load(), StartupOutcome::ProgramEnded);
+    EXPECT_EQ(inst.op.informed,
+              std::vector<std::string>{"To Run Quillan Process Application need minimum of 5 GB "
+                                       "space in core tervik installed from Drive "});
+}
+
+TEST_F(Startup, NoDriveAtAllStopsAsAnUnexpectedError) {
+    inst.drives = {};
+    EXPECT_EQ(load(), StartupOutcome::StoppedWithoutRun);
+    ASSERT_EQ(inst.op.informed.size(), 1u);
+    EXPECT_THAT(inst.op.informed[0], EndsWith("In Form_Load"));
+}
+
+TEST_F(Startup, BackupDriveIsTheRoomiestAndNeedsFiveGigabytes) {
+    inst.drives = {{'C', 6 * kGB}, {'E', 9 * kGB}};
+    fs::create_directories(inst.tmp.path() / "e");
+    writeFile(inst.program / "quillan-drives.ini",
+              "C=" + inst.drive.string() + "\nE=" + (inst.tmp.path() / "e").string() + "\n");
+    c = inst.console();
+    ASSERT_EQ(load(), StartupOutcome::Armed);
+    EXPECT_TRUE(fs::is_directory(inst.tmp.path() / "e" / "UploadBackup"));
+    EXPECT_EQ(c->state.backupDrive, "E");
+    EXPECT_DOUBLE_EQ(c->state.backupDriveFreeGB, 9.0);
+    EXPECT_EQ(c->state.backupFolder, "E:\\UploadBackup");
+}
+
+TEST_F(Startup, BackupDriveBelowFiveGigabytesEnds) {
+    // Only reachable when the install drive passes but the scan then reports less (the scans run
+    // twice, as on a disk that fills up in between).
+    int calls = 0;
+    Machine m = inst.machine();
+    m.scanDrives = [&calls](const PathMap&) {
+        return std::vector<FixedDrive>{{'C', ++calls == 1 ? 6 * kGB : 4 * kGB}};
+    };
+    EXPECT_EQ(Form_Load(*c, m), StartupOutcome::ProgramEnded);
+    EXPECT_EQ(inst.op.informed, std::vector<std::string>{"Required more than 5 GB Free Space"});
+}
+
+TEST_F(Startup, DatabaseAsLargeAsTheFreeSpaceEnds) {
+    inst.drives = {{'C', 6 * kGB}};
+    inst.db.answer("dbo.sysfiles", "DbSize", 6.0);
+    EXPECT_EQ(load(), StartupOutcome::ProgramEnded);
+    EXPECT_EQ(inst.op.informed, std::vector<std::string>{"Not enough free space for taking database backup"});
+
+    FakeInstall smaller;
+    smaller.drives = {{'C', 6 * kGB}};
+    smaller.db.answer("dbo.sysfiles", "DbSize", 5.99);
+    auto con = smaller.console();
+    EXPECT_EQ(Form_Load(*con, smaller.machine()), StartupOutcome::Armed);
+}
+
+TEST_F(Startup, NoticeIsShownWhenSetupDetailsThreeIsNotOneAndAMessageWaits) {
+    inst.db.answer("FN_SetupDetails(3)", "EXISTS1", 0);
+    inst.db.forget("DeploymentMessage (NOLOCK)");
+    inst.db.rules.push_back(
+        {"DeploymentMessage (NOLOCK)",
+         db::Recordset({"Captions"}, {{"  Please close Tervik on every PC  "}, {"Second"}}), std::nullopt});
+    inst.op.answers = {true};
+    EXPECT_EQ(load(), StartupOutcome::Armed);
+    ASSERT_EQ(inst.op.asked.size(), 1u);
+    EXPECT_EQ(inst.op.asked[0].question, Question::Notice);
+    EXPECT_TRUE(inst.op.asked[0].okCancel);
+    EXPECT_EQ(inst.op.asked[0].text, "Please close Tervik on every PC");
+    EXPECT_TRUE(inst.db.ran(
+        "SELECT DISTINCT Captions FROM [Tervik].dbo.DeploymentMessage (NOLOCK) WHERE DStatus = 1"));
+}
+
+TEST_F(Startup, CancelOnTheNoticeEndsTheProgram) {
+    inst.db.answer("FN_SetupDetails(3)", "EXISTS1", 2);
+    inst.db.answer("DeploymentMessage (NOLOCK)", "Captions", "Stop?");
+    inst.op.answers = {false};
+    EXPECT_EQ(load(), StartupOutcome::ProgramEnded);
+    EXPECT_EQ(c->ending(), Ending::OperatorCancelled);
+    EXPECT_FALSE(c->state.timerEnabled);
+    EXPECT_FALSE(fs::exists(inst.drive / "UploadBackup")); // ended before the backup folder
+}
+
+TEST_F(Startup, NoNoticeWhenSetupDetailsThreeIsOneOrAbsentOrNoMessage) {
+    struct Case {
+        const char* what;
+        std::function<void(FakeConnection&)> setup;
+    };
+    const Case cases[] = {
+        {"answer 1",
+         [](FakeConnection& d) {
+             d.answer("FN_SetupDetails(3)", "EXISTS1", 1);
+             d.answer("DeploymentMessage (NOLOCK)", "Captions", "x");
+         }},
+        {"no row",
+         [](FakeConnection& d) {
+             d.answerEmpty("FN_SetupDetails(3)", "EXISTS1");
+             d.answer("DeploymentMessage (NOLOCK)", "Captions", "x");
+         }},
+        {"no message",
+         [](FakeConnection& d) {
+             d.answer("FN_SetupDetails(3)", "EXISTS1", 0);
+             d.answerEmpty("DeploymentMessage (NOLOCK)", "Captions");
+         }},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        FakeInstall fresh;
+        k.setup(fresh.db);
+        auto con = fresh.console();
+        EXPECT_EQ(Form_Load(*con, fresh.machine()), StartupOutcome::Armed);
+        EXPECT_TRUE(fresh.op.asked.empty());
+    }
+}
+
+TEST_F(Startup, LanClientIsNotLocal) {
+    inst.setConnLine("Provider=SQLOLEDB;Data Source=CENTRAL\\SQL;Initial Catalog=Tervik;User ID=sa;PWD=x;");
+    ASSERT_EQ(load(), StartupOutcome::Armed);
+    EXPECT_FALSE(c->state.isLocalServer);
+    EXPECT_EQ(c->state.computerName, "QBOX\\SQL");
+    EXPECT_EQ(c->state.dbPassword, "x");
+}
+
+TEST_F(Startup, ThisMachineWithAnInstanceInAnotherCaseIsLocal) {
+    inst.setConnLine("Provider=SQLOLEDB;Data Source=qbox\\sqlexpress;Initial Catalog=Tervik;User ID=sa;");
+    ASSERT_EQ(load(), StartupOutcome::Armed);
+    EXPECT_TRUE(c->state.isLocalServer);
+}
+
+TEST_F(Startup, FailedSystemRootIsReportedAndStartupGoesOn) {
+    Machine m = inst.machine();
+    m.systemDrive = []() -> std::string { throw std::runtime_error("no system folder"); };
+    EXPECT_EQ(Form_Load(*c, m), StartupOutcome::Armed);
+    EXPECT_EQ(inst.op.informed, std::vector<std::string>{"no system folder In GetsystemRoot"});
+}
+
+TEST_F(Startup, ExistingWorkFoldersAndFilesAreKept) {
+    writeFile(inst.program / "DEPLOY IN" / "script.xml", "<x/>");
+    writeFile(inst.drive / "UploadBackup" / "old.bak", "b");
+    ASSERT_EQ(load(), StartupOutcome::Armed);
+    EXPECT_EQ(readFile(inst.program / "DEPLOY IN" / "script.xml"), "<x/>");
+    EXPECT_EQ(readFile(inst.drive / "UploadBackup" / "old.bak"), "b");
+}
+
+TEST_F(DriveRootStartup, ProgramFolderAtADriveRoot) {
+    ASSERT_EQ(Form_Load(*c, inst.machine()), StartupOutcome::Armed);
+    EXPECT_EQ(c->state.appPath, "C:\\");
+    EXPECT_EQ(c->state.iniPath, "C:\\Dll\\Sd.ini");
+    EXPECT_EQ(c->state.deployInFolder, "C:\\DEPLOY IN");
+    EXPECT_EQ(c->state.picNew, "C:\\Images\\New.Gif");
+    EXPECT_TRUE(fs::is_directory(inst.drive / "DEPLOY IN"));
+}

@@ -1,0 +1,241 @@
+#include "TestInstall.h"
+#include "console/Settings.h"
+
+using namespace quillan;
+using namespace quillan::test;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace {
+
+struct Validate : ::testing::Test {
+    FakeInstall inst;
+    std::unique_ptr<Console> c;
+
+    void SetUp() override { c = fresh(); }
+    std::unique_ptr<Console> fresh() {
+        auto con = inst.console();
+        con->conn = std::make_unique<ForwardingConnection>(inst.db);
+        con->state.dbPrefix = "[Tervik]";
+        return con;
+    }
+    bool run() { return ValidateData(*c); }
+    std::string log() { return inst.runLog(); }
+};
+
+const char* kHeaderRule = "---------------------------------------------\r\n";
+
+} // namespace
+
+TEST_F(Validate, HttpModeReadsEverySettingInOrder) {
+    EXPECT_TRUE(run());
+    const auto& s = c->state;
+    EXPECT_EQ(s.transferMode, 2);
+    EXPECT_EQ(c->model.label(Label::LblDLoad), "HTTP");
+    EXPECT_EQ(c->model.label(Label::LblDFLoad), "HTTP");
+    EXPECT_EQ(s.serverPath, "127.0.0.1");
+    EXPECT_EQ(s.deployServerPath, "Deploy");
+    EXPECT_EQ(s.ftpUser, ""); // not read in HTTP mode
+    EXPECT_EQ(s.lanServerPath, "C:\\LanShare");
+    EXPECT_EQ(s.updateFolder, "C:\\Tervik\\Update");
+    EXPECT_EQ(s.deployMasterPath, "Master");
+    EXPECT_EQ(s.deployTransPath, "Trans");
+    EXPECT_EQ(s.webServiceUrl, "http://127.0.0.1/ws");
+    EXPECT_EQ(s.distributorCode, "D042");
+    EXPECT_EQ(s.filePattern, "*.Xml");
+    EXPECT_EQ(s.fileFormat, "Xml");
+    EXPECT_EQ(s.errLogPath, "C:\\Tervik\\Logs\\Deploy\\DeployErrlog.log");
+
+    const std::vector<std::string> expected = {
+        "select Status From [Tervik].dbo.configuration Where ModuleName='datatransfer' and seqno=30",
+        "select Condition From [Tervik].dbo.configuration  Where ModuleName='datatransfer' and seqno=37 and "
+        "len(ltrim(Condition))>0 ",
+        "select Condition From [Tervik].dbo.configuration Where ModuleName='datatransfer' and seqno=31 and "
+        "len(ltrim(Condition))>0 ",
+        "select Condition From [Tervik].dbo.configuration Where ModuleName='datatransfer' and seqno=32 and "
+        "len(ltrim(Condition))>0 ",
+        "select Condition From [Tervik].dbo.configuration Where ModuleName='datatransfer' and seqno=36 and "
+        "len(ltrim(Condition))>0 ",
+        "select Condition From [Tervik].dbo.configuration Where ModuleName='datatransfer' and seqno=35 and "
+        "len(ltrim(Condition))>0 ",
+        "select Condition From [Tervik].dbo.configuration Where  seqno=38 and len(ltrim(Condition))>0 and "
+        "ModuleName='datatransfer'",
+        "select Condition From [Tervik].dbo.configuration Where  seqno=39 and len(ltrim(Condition))>0 and  "
+        "ModuleName='datatransfer'",
+        "select Condition From [Tervik].dbo.configuration Where  seqno=40 and len(ltrim(Condition))>0 and "
+        "ModuleName='datatransfer'",
+        "select DistributorCode From [Tervik].dbo.Distributor",
+        "select Status from [Tervik].dbo.configuration Where ModuleName='DataTransfer' and DesCription "
+        "='FileFormatSelection HTTP' and Seqno=15 order by seqno",
+        "select * from [Tervik].dbo.configuration Where ModuleName='DataTransfer' and   Seqno=16",
+    };
+    EXPECT_EQ(inst.db.statements, expected);
+}
+
+TEST_F(Validate, FtpModeNeedsUserAndPasswordButNoWebService) {
+    inst.configure(1);
+    inst.db.forget("seqno=40 and");
+    EXPECT_TRUE(run());
+    EXPECT_EQ(c->model.label(Label::LblDLoad), "FTP");
+    EXPECT_EQ(c->state.ftpUser, "ftpuser");
+    EXPECT_EQ(c->state.ftpPassword, "ftppass");
+    EXPECT_EQ(c->state.fileFormat, "Csv"); // FTP format row answers 1
+    EXPECT_EQ(c->state.filePattern, "*.Csv");
+    EXPECT_FALSE(inst.db.ran("seqno=40"));
+    EXPECT_TRUE(inst.db.ran("DesCription ='FileFormatSelectionFTP' and Seqno=3"));
+    EXPECT_TRUE(inst.db.ran(
+        "select Status from [Tervik].dbo.configuration Where ModuleName='DataTransfer' and   Seqno=4"));
+}
+
+TEST_F(Validate, HttpModeNeedsNoFtpCredentials) {
+    inst.db.forget("seqno=33 and");
+    inst.db.forget("seqno=34 and");
+    EXPECT_TRUE(run());
+    EXPECT_FALSE(inst.db.ran("seqno=33"));
+}
+
+TEST_F(Validate, EachMissingSettingWritesItsLineAndStopsTheCheck) {
+    struct Case {
+        int mode;
+        const char* key;
+        const char* line;
+        const char* notReadAfter; // a later setting that must not be read
+    };
+    const Case cases[] = {
+        {2, "seqno=31 and", ">>-Server Path Not Configured", "seqno=32"},
+        {2, "seqno=32 and", ">>-Deploy Server Path Not Configured", "seqno=36"},
+        {1, "seqno=33 and", ">>-FTP UserName Not Configured", "seqno=34"},
+        {1, "seqno=34 and", ">>-FTP Password Not Configured", "seqno=36"},
+        {2, "seqno=36 and", ">>-LAN Server Path Not Configured", "seqno=35"},
+        {2, "seqno=35 and", ">>-Update Folder Not Configured", "seqno=38"},
+        {2, "seqno=38 and", ">>-Deploy Server Master Path Not Configured", "seqno=39"},
+        {2, "seqno=39 and", ">>-Deploy Server Transaction Path Not Configured", "seqno=40"},
+        {2, "seqno=40 and", ">>-WebService Not Configured", "Distributor"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.line);
+        inst.configure(k.mode);
+        inst.db.answerEmpty(k.key, "Condition");
+        inst.db.statements.clear();
+        c = fresh();
+        EXPECT_FALSE(run());
+        EXPECT_FALSE(c->programEnded());
+        EXPECT_THAT(log(),
+                    HasSubstr("Deployment Process Started\r\n" + std::string(kHeaderRule) + k.line + "\r\n"));
+        EXPECT_FALSE(inst.db.ran(k.notReadAfter));
+        EXPECT_TRUE(inst.op.informed.empty());
+    }
+}
+
+TEST_F(Validate, MissingLogFolderEndsTheProgram) {
+    inst.db.answerEmpty("seqno=37 and", "Condition");
+    EXPECT_FALSE(run());
+    EXPECT_TRUE(c->programEnded());
+    EXPECT_EQ(c->ending(), Ending::Failure);
+    ASSERT_EQ(inst.op.informed.size(), 1u);
+    EXPECT_EQ(inst.op.informed[0], "Error Log Folder not Configured");
+    EXPECT_FALSE(inst.db.ran("seqno=31"));
+}
+
+TEST_F(Validate, RunLogFolderIsCreatedAndTheLogStartsWithTheHeader) {
+    ASSERT_FALSE(fs::exists(inst.drive / "Tervik" / "Logs"));
+    EXPECT_TRUE(run());
+    const std::string text = log();
+    ASSERT_GE(text.size(), 4u);
+    EXPECT_EQ(text.rfind(kHeaderRule, 0), 0u);
+    EXPECT_THAT(text, HasSubstr("\r\nDeployment Date:"));
+    EXPECT_THAT(text, HasSubstr("\r\nDeployment Process Started\r\n" + std::string(kHeaderRule)));
+    EXPECT_EQ(std::string(kHeaderRule).size(), 47u); // 45 hyphens and CR LF
+}
+
+TEST_F(Validate, ASecondStartLeavesOnlyTheSecondLog) {
+    inst.db.answerEmpty("seqno=31 and", "Condition");
+    EXPECT_FALSE(run());
+    EXPECT_THAT(log(), HasSubstr(">>-Server Path Not Configured"));
+    inst.configure(2);
+    c = fresh();
+    EXPECT_TRUE(run());
+    c->log.line(">>-second");
+    const std::string text = log();
+    EXPECT_THAT(text, Not(HasSubstr("Server Path Not Configured")));
+    EXPECT_EQ(text.rfind(kHeaderRule, 0), 0u);
+    EXPECT_THAT(
+        text,
+        HasSubstr(
+            "Deployment Process Started\r\n---------------------------------------------\r\n>>-second\r\n"));
+}
+
+TEST_F(Validate, ZipSettingReplacesThePatternAndKeepsTheFormat) {
+    inst.db.answer("FileFormatSelection HTTP", "Status", 2);
+    inst.db.answer("Seqno=16", "Status", 1);
+    EXPECT_TRUE(run());
+    EXPECT_EQ(c->state.filePattern, "*.Zip");
+    EXPECT_EQ(c->state.fileFormat, "Xls");
+}
+
+TEST_F(Validate, UnknownFormatValueOrMissingRowsChangeNothing) {
+    inst.db.answer("FileFormatSelection HTTP", "Status", 7);
+    inst.db.answerEmpty("Seqno=16", "Status");
+    c->state.filePattern = "before";
+    EXPECT_TRUE(run());
+    EXPECT_EQ(c->state.filePattern, "before");
+    EXPECT_EQ(c->state.fileFormat, "");
+}
+
+TEST_F(Validate, UnsupportedTransferModeFailsAsAnUnexpectedError) {
+    for (bool missingRow : {false, true}) {
+        SCOPED_TRACE(missingRow ? "no seqno 30 row" : "seqno 30 is 3");
+        inst.configure(2);
+        if (missingRow)
+            inst.db.answerEmpty("seqno=30", "Status");
+        else
+            inst.db.answer("seqno=30", "Status", 3);
+        inst.op.informed.clear();
+        c = fresh();
+        c->state.timerEnabled = true;
+        EXPECT_FALSE(run());
+        EXPECT_FALSE(c->programEnded());
+        EXPECT_FALSE(c->state.timerEnabled);
+        EXPECT_EQ(c->model.label(Label::LblDLoad), "");
+        ASSERT_EQ(inst.op.informed.size(), 1u);
+        EXPECT_THAT(inst.op.informed[0], HasSubstr("not supported"));
+        EXPECT_THAT(inst.op.informed[0], testing::EndsWith(" In ValidateData"));
+        // The run log is shown in the status box.
+        EXPECT_TRUE(c->model.statusBoxVisible());
+        EXPECT_THAT(c->model.statusBox(), HasSubstr("Deployment Process Started"));
+        EXPECT_FALSE(inst.db.ran("FileFormatSelection"));
+    }
+}
+
+TEST_F(Validate, AFailingStatementIsReportedWithTheOperationName) {
+    inst.db.fail("seqno=32 and", "Invalid object name 'configuration'");
+    EXPECT_FALSE(run());
+    ASSERT_EQ(inst.op.informed.size(), 1u);
+    EXPECT_EQ(inst.op.informed[0], "Invalid object name 'configuration' In ValidateData");
+}
+
+TEST_F(Validate, DistributorCodeStaysWhenNoRow) {
+    inst.db.answerEmpty("dbo.Distributor", "DistributorCode");
+    c->state.distributorCode = "EARLIER";
+    EXPECT_TRUE(run());
+    EXPECT_EQ(c->state.distributorCode, "EARLIER");
+}
+
+TEST(CreateLogFile, ReplacesAnyFileWithAnEmptyOne) {
+    FakeInstall inst;
+    auto c = inst.console();
+    writeFile(inst.program / "Test.log", "old content");
+    EXPECT_TRUE(CreateLogFile(*c, "Test.log"));
+    EXPECT_TRUE(fs::exists(inst.program / "Test.log"));
+    EXPECT_EQ(fs::file_size(inst.program / "Test.log"), 0u);
+    EXPECT_TRUE(CreateLogFile(*c, "New.log"));
+    EXPECT_TRUE(fs::exists(inst.program / "New.log"));
+}
+
+TEST(CreateLogFile, FailureIsReportedWithTrailingBlank) {
+    FakeInstall inst;
+    auto c = inst.console();
+    EXPECT_FALSE(CreateLogFile(*c, "missing\\Test.log"));
+    ASSERT_EQ(inst.op.informed.size(), 1u);
+    EXPECT_THAT(inst.op.informed[0], testing::EndsWith(" In CreateLogFile "));
+}
