@@ -12,6 +12,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/ConnectionString.h"
 #include "platform/db/OdbcConnectionString.h"
+#include "platform/db/odbc/OdbcConnection.h"
 
 #include <CLI/CLI.hpp>
 
@@ -126,6 +127,8 @@ int run(const Options& o) {
         connection = cs.toString();
     }
     auto conn = db::openConnection(connection, appDir);
+    if (auto* odbc = dynamic_cast<db::odbc::OdbcConnection*>(conn.get()))
+        odbc->setInfoSink([](const std::string& message) { std::cerr << message << "\n"; });
     if (odbcString && !o.database.empty())
         conn->execute("USE " + db::sqlQuoteName(o.database));
     for (const auto& batch : batches(text))

@@ -56,17 +56,17 @@ std::string OdbcConnection::backendName() const {
 }
 
 Recordset OdbcConnection::query(const std::string& sql) {
-    return query(sql, {});
+    return query(sql, sink_);
 }
 
 void OdbcConnection::execute(const std::string& sql) {
-    execute(sql, {});
+    execute(sql, sink_);
 }
 
 std::vector<Recordset> OdbcConnection::queryAll(const std::string& sql) {
     Handle stmt(SQL_HANDLE_STMT, dbc_.get());
-    run(stmt, sql, {});
-    return fetchAllResultSets(stmt, {});
+    run(stmt, sql, sink_);
+    return fetchAllResultSets(stmt, sink_);
 }
 
 Recordset OdbcConnection::query(const std::string& sql, const InfoSink& sink) {

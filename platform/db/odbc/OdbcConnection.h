@@ -22,12 +22,17 @@ public:
     std::string backendName() const override;
 
     // Same as above, passing the informational messages (PRINT, progress) to the sink.
+    // Where the calls without a sink send informational messages (PRINT output and the like);
+    // by default they are dropped.
+    void setInfoSink(InfoSink sink) { sink_ = std::move(sink); }
+
     Recordset query(const std::string& sql, const InfoSink& sink);
     void execute(const std::string& sql, const InfoSink& sink);
 
 private:
     Handle dbc_;
     std::string driver_;
+    InfoSink sink_;
 };
 
 } // namespace quillan::db::odbc
