@@ -27,23 +27,30 @@ std::string describe(const std::filesystem::path& archive, const std::string& me
 // Streams one member through `buffer` into `out` (or nowhere when testing). libzip checks the
 // CRC as the last bytes are read.
 void copyMember(zip_t* z, zip_uint64_t index, const std::string& name, const std::filesystem::path& archive,
-                std::vector<char>& buffer, std::ofstream* out) {
+                std::uint64_t expected, std::vector<char>& buffer, std::ofstream* out) {
     std::unique_ptr<zip_file_t, ZipFileClose> in(zip_fopen_index(z, index, 0));
     if (!in)
         throw ArchiveError(describe(archive, name, lastError(z)));
+    std::uint64_t done = 0;
     for (;;) {
         zip_int64_t n = zip_fread(in.get(), buffer.data(), buffer.size());
         if (n < 0)
             throw ArchiveError(describe(archive, name, zip_error_strerror(zip_file_get_error(in.get()))));
         if (n == 0)
             break;
+        done += static_cast<std::uint64_t>(n);
         if (out != nullptr && !out->write(buffer.data(), static_cast<std::streamsize>(n)))
             throw ArchiveError(describe(archive, name, "the file cannot be written"));
     }
+    // A damaged directory can announce another size than the data holds; never pass it as whole.
+    if (done != expected)
+        throw ArchiveError(describe(
+            archive, name, "size " + std::to_string(done) + " instead of " + std::to_string(expected)));
 }
 
 void writeMember(zip_t* z, zip_uint64_t index, const std::string& name, const std::filesystem::path& archive,
-                 const std::filesystem::path& target, SysTime mtime, std::vector<char>& buffer) {
+                 std::uint64_t expected, const std::filesystem::path& target, SysTime mtime,
+                 std::vector<char>& buffer) {
     std::filesystem::path temp = temporarySibling(target);
     try {
         {
@@ -52,7 +59,7 @@ void writeMember(zip_t* z, zip_uint64_t index, const std::string& name, const st
             out.open(temp, std::ios::binary | std::ios::trunc);
             if (!out)
                 throw ArchiveError(describe(archive, name, "cannot create " + pathText(temp)));
-            copyMember(z, index, name, archive, buffer, &out);
+            copyMember(z, index, name, archive, expected, buffer, &out);
             out.close();
             if (!out)
                 throw ArchiveError(describe(archive, name, "the file cannot be written"));
@@ -164,7 +171,7 @@ bool cUnzip::Unzip() {
             continue;
         }
         if (testZip_) {
-            copyMember(z.get(), index, stored, zipFile_, buffer, nullptr);
+            copyMember(z.get(), index, stored, zipFile_, st.size, buffer, nullptr);
             continue;
         }
         std::filesystem::path target = unzipFolder_ / std::filesystem::path(*rel);
@@ -178,7 +185,7 @@ bool cUnzip::Unzip() {
         }
         if (useFolderNames_)
             std::filesystem::create_directories(target.parent_path());
-        writeMember(z.get(), index, stored, zipFile_, target, mtime, buffer);
+        writeMember(z.get(), index, stored, zipFile_, st.size, target, mtime, buffer);
     }
     return true;
 }
