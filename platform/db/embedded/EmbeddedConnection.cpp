@@ -5,7 +5,10 @@
 #include "platform/db/embedded/Lexer.h"
 #include "platform/db/embedded/Session.h"
 
+#include <algorithm>
+#include <fstream>
 #include <map>
+#include <vector>
 
 namespace quillan::db {
 
@@ -85,6 +88,56 @@ void copyDatabase(sqlite3* from, sqlite3* to, const PercentCallback& progress, c
         progress(100);
 }
 
+// A consistent copy of a catalog file at file-copy speed: a read transaction holds SQLite's shared
+// lock, under which no writer can change the file (a hot journal is rolled back first), and the
+// bytes are copied in about twenty steps with progress. A catalog in WAL mode is copied through
+// SQLite's online backup instead, since its content is not all in the main file.
+void copyConsistent(sqlite3* from, const fs::path& source, const fs::path& target,
+                    const PercentCallback& progress, const std::string& what) {
+    sqlite3_stmt* s = nullptr;
+    std::string mode;
+    if (sqlite3_prepare_v2(from, "PRAGMA journal_mode", -1, &s, nullptr) == SQLITE_OK &&
+        sqlite3_step(s) == SQLITE_ROW)
+        mode = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+    sqlite3_finalize(s);
+    if (embedded::iequals(mode, "wal")) {
+        SqliteHandle to(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        copyDatabase(from, to.get(), progress, what);
+        return;
+    }
+    if (sqlite3_exec(from, "BEGIN; SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) !=
+        SQLITE_OK)
+        throw DbError(what + " failed: " + sqlite3_errmsg(from));
+    struct EndRead {
+        sqlite3* db;
+        ~EndRead() { sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr); }
+    } endRead{from};
+    std::ifstream in(source, std::ios::binary);
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    if (!in || !out)
+        throw DbError(what + " failed: cannot open '" + (in ? target : source).string() + "'.");
+    const std::uintmax_t total = fs::file_size(source);
+    const std::size_t chunk = static_cast<std::size_t>(std::max<std::uintmax_t>(4 << 20, total / 20));
+    std::vector<char> buffer(chunk);
+    std::uintmax_t done = 0;
+    int last = -1;
+    while (done < total) {
+        auto n = static_cast<std::streamsize>(std::min<std::uintmax_t>(chunk, total - done));
+        if (!in.read(buffer.data(), n) || !out.write(buffer.data(), n))
+            throw DbError(what + " failed while copying '" + source.string() + "'.");
+        done += static_cast<std::uintmax_t>(n);
+        int percent = static_cast<int>(done * 100 / total);
+        if (percent != last && progress)
+            progress(percent);
+        last = percent;
+    }
+    out.close();
+    if (!out)
+        throw DbError(what + " failed while writing '" + target.string() + "'.");
+    if (last != 100 && progress)
+        progress(100);
+}
+
 class EmbeddedAdmin : public DbAdmin {
 public:
     EmbeddedAdmin(fs::path folder, embedded::NativePathFn nativePath)
@@ -116,10 +169,7 @@ public:
         fs::remove(partial, ec);
         try {
             SqliteHandle from(source, SQLITE_OPEN_READONLY);
-            {
-                SqliteHandle to(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-                copyDatabase(from.get(), to.get(), progress, "BACKUP DATABASE '" + database + "'");
-            }
+            copyConsistent(from.get(), source, partial, progress, "BACKUP DATABASE '" + database + "'");
             fs::rename(partial, file);
         } catch (const fs::filesystem_error& e) {
             fs::remove(partial, ec);

@@ -873,7 +873,7 @@ private:
             }
             return s;
         }
-        if (tok.is("BEGIN"))
+        if (tok.is("BEGIN") && !at(i + 1).is("TRAN") && !at(i + 1).is("TRANSACTION"))
             return parseBody(i, e);
         if (tok.is("END") || tok.is("ELSE"))
             syntax(i);

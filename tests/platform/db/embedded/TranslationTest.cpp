@@ -110,6 +110,17 @@ TEST_F(Translation, BatchesWithoutSeparatorsAndIfElse) {
     EXPECT_EQ(rs.field("m").asInt(), 99);
 }
 
+TEST_F(Translation, TransactionsCommitAndRollBack) {
+    conn->execute("BEGIN TRAN");
+    addFile("kept.exe", 1);
+    conn->execute("COMMIT");
+    conn->execute("BEGIN TRANSACTION");
+    addFile("dropped.exe", 1);
+    conn->execute("ROLLBACK");
+    EXPECT_EQ(column(conn->query("SELECT File_Names FROM " + P + ".dbo.SetupDetails"), "File_Names"),
+              std::vector<std::string>{"kept.exe"});
+}
+
 TEST_F(Translation, UntranslatableInputFailsNamingTheConstruct) {
     EXPECT_NE(failure("DECLARE @x INT").find("DECLARE"), std::string::npos);
     EXPECT_NE(failure("SELECT DATEADD(day, 1, GETDATE()) AS d").find("DATEADD"), std::string::npos);
