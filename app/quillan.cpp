@@ -134,10 +134,7 @@ int main(int argc, char** argv) {
 
     if (!headless) {
 #ifdef QUILLAN_HAVE_UI
-        if (!answers.empty())
-            std::cerr << "quillan: the window asks its questions itself; --answer applies to --headless only"
-                      << std::endl;
-        return quillan::ui::runWindowed(argc, argv, programFolder);
+        return quillan::ui::runWindowed(argc, argv, programFolder, answers);
 #else
         std::cout << "This build of quillan has no window (built without the Qt interface): running headless."
                   << std::endl;

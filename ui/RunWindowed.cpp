@@ -1,5 +1,6 @@
 #include "ui/RunWindowed.h"
 
+#include "console/AnsweringOperator.h"
 #include "console/Session.h"
 #include "ui/FrmQuillan.h"
 #include "ui/QtOperator.h"
@@ -13,12 +14,14 @@ namespace {
 constexpr int kStartTimerMs = 10; // Timer1's interval
 }
 
-int runWindowed(int& argc, char** argv, const std::filesystem::path& programFolder) {
+int runWindowed(int& argc, char** argv, const std::filesystem::path& programFolder, const Answers& answers) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillan");
 
     QtOperator op;
-    Session session(programFolder, op);
+    AnsweringOperator answering(answers, op); // command-line answers first, message boxes for the rest
+    Session session(programFolder, answering);
+    answering.setLog(&session.console().log);
     FrmQuillan window(session.console(), programFolder);
     op.setParent(&window);
     window.show();
