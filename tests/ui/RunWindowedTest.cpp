@@ -1,0 +1,148 @@
+// The windowed program end to end on a sample installation: runWindowed builds the application,
+// shows the window, starts up, runs, and returns the session's exit code. A probe installed when
+// the application is created answers the message boxes and watches the window as an operator would.
+#include "ui/RunWindowed.h"
+#include "app/sample/SampleInstallation.h"
+#include "console/ExitCode.h"
+#include "ui/FrmQuillan.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace quillan {
+namespace {
+
+// What the probe does and saw; one per test process at a time.
+struct Probe {
+    bool cancelNotices = false;
+    std::vector<std::string> boxes;
+    bool sawBusy = false;
+    bool closeRefusedWhileBusy = false;
+    bool triedCloseWhileBusy = false;
+    bool exitEnabledAfterRun = false;
+    int ticks = 0;
+};
+Probe* probe = nullptr;
+
+ui::FrmQuillan* mainWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* f = qobject_cast<ui::FrmQuillan*>(w); f && f->isVisible())
+            return f;
+    return nullptr;
+}
+
+void tick() {
+    Probe& p = *probe;
+    if (++p.ticks > 600) { // 120 s: give up rather than hang the test run
+        QCoreApplication::exit(99);
+        return;
+    }
+    ui::FrmQuillan* w = mainWindow();
+    if (w && w->busy()) {
+        p.sawBusy = true;
+        if (!p.triedCloseWhileBusy) {
+            p.triedCloseWhileBusy = true;
+            p.closeRefusedWhileBusy = !w->close() && w->isVisible();
+        }
+    }
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        p.boxes.push_back(box->text().toStdString());
+        QAbstractButton* answer = box->button(QMessageBox::Yes);
+        if (!answer)
+            answer = box->button(p.cancelNotices ? QMessageBox::Cancel : QMessageBox::Ok);
+        if (!answer)
+            answer = box->button(QMessageBox::Ok);
+        if (answer)
+            answer->click();
+        return;
+    }
+    if (!w || w->busy())
+        return;
+    if (p.sawBusy) { // start-up and the run are over: the operator leaves
+        p.exitEnabledAfterRun = w->findChild<QAbstractButton*>("CmdExit")->isEnabled();
+        w->close();
+    }
+}
+
+void installProbe() {
+    if (!probe)
+        return;
+    auto* timer = new QTimer(QCoreApplication::instance());
+    QObject::connect(timer, &QTimer::timeout, tick);
+    timer->start(50);
+}
+Q_COREAPP_STARTUP_FUNCTION(installProbe)
+
+class RunWindowedTest : public ::testing::Test {
+protected:
+    RunWindowedTest() {
+        static std::atomic<int> counter{0};
+        folder = std::filesystem::temp_directory_path() /
+                 ("quillan-window-run-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        probe = &seen;
+    }
+    ~RunWindowedTest() override {
+        probe = nullptr;
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+    int run() {
+        static char name[] = "quillan";
+        char* argv[] = {name, nullptr};
+        int argc = 1;
+        return ui::runWindowed(argc, argv, folder);
+    }
+
+    std::filesystem::path folder;
+    Probe seen;
+};
+
+TEST_F(RunWindowedTest, CancelOnTheNoticeEndsTheProgramAndClosesTheWindow) {
+    sample::SampleOptions o;
+    o.folder = folder;
+    o.mode = sample::Mode::Lan;
+    o.notice = "Please close Tervik on every workstation";
+    makeSampleInstallation(o);
+    seen.cancelNotices = true;
+
+    const int code = run();
+    EXPECT_EQ(code, static_cast<int>(ExitCode::StoppedWithoutRun));
+    ASSERT_FALSE(seen.boxes.empty());
+    EXPECT_EQ(seen.boxes.back(), "Please close Tervik on every workstation");
+    EXPECT_LT(seen.ticks, 600);
+}
+
+TEST_F(RunWindowedTest, ARunEndsWithTheWindowOpenAndClosingIsRefusedWhileItGoes) {
+    sample::SampleOptions o;
+    o.folder = folder;
+    o.mode = sample::Mode::Lan;
+    makeSampleInstallation(o);
+
+    const int code = run();
+    for (const auto& b : seen.boxes)
+        std::cerr << "box: " << b << "\n";
+    EXPECT_LT(seen.ticks, 600);
+    EXPECT_TRUE(seen.sawBusy);
+    EXPECT_TRUE(seen.closeRefusedWhileBusy);
+    // The run was closed through the finishing operation, which enables the exit button.
+    EXPECT_TRUE(seen.exitEnabledAfterRun);
+    EXPECT_TRUE(code == static_cast<int>(ExitCode::Completed) ||
+                code == static_cast<int>(ExitCode::CompletedWithErrors))
+        << code;
+}
+
+} // namespace
+} // namespace quillan
