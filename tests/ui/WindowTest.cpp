@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
@@ -185,6 +186,22 @@ TEST_F(WindowTest, FoldAndUnfoldKeepTheProportionOfTheTwoHeights) {
     EXPECT_FALSE(shown("CmdDown"));
 }
 
+TEST_F(WindowTest, FoldingRecentresTheWindowOnTheScreen) {
+    QTest::mouseClick(child<QPushButton>("CmdUp"), Qt::LeftButton);
+    // Centred; a window wider or taller than the screen keeps its left or top edge on it.
+    const QRect area = window->screen()->availableGeometry();
+    EXPECT_NEAR(window->x(), area.x() + std::max(0, area.width() / 2 - window->width() / 2), 1);
+    EXPECT_NEAR(window->y(), area.y() + std::max(0, area.height() / 2 - window->height() / 2), 1);
+    EXPECT_GT(window->y(), area.y()); // the folded window fits the offscreen screen's height
+}
+
+TEST_F(WindowTest, LongWorkLetsTheWindowProcessItsEvents) {
+    bool delivered = false;
+    QTimer::singleShot(0, window.get(), [&] { delivered = true; });
+    console.model.processEvents(); // what a phase calls after each item
+    EXPECT_TRUE(delivered);
+}
+
 TEST_F(WindowTest, F4AndAltF4AreSwallowedWhereverTheFocusIs) {
     auto* grid = child<QTableWidget>("Fpdata");
     for (QWidget* target : {static_cast<QWidget*>(window.get()), static_cast<QWidget*>(grid)}) {
@@ -255,6 +272,23 @@ TEST_F(WindowTest, ALinkAfterTheRunOpensTheDetailViewAndEscClosesIt) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     ASSERT_EQ(transcript.size(), 1u);
     EXPECT_TRUE(transcript[0].ends_with("file_names like '%.exe' order by VersionNo"));
+
+    // Each click builds the view anew from a fresh query; the close button closes it too.
+    fake->answers.push_back(db::Recordset({"File Name", "File Date"}, {{"Tervik.exe", db::Value{}}}));
+    sawDialog = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<ui::FrmShowDetails*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        sawDialog = true;
+        rows = dialog->grid()->rowCount();
+        QTest::mouseClick(dialog->findChild<QPushButton*>("CmdClose"), Qt::LeftButton);
+    });
+    clickCell(4, 6);
+    EXPECT_TRUE(sawDialog);
+    EXPECT_EQ(rows, 1);
+    EXPECT_EQ(transcript.size(), 2u);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(WindowTest, ALinkBeforeTheRunEndedOrAnotherColumnOpensNothing) {
