@@ -336,3 +336,11 @@ TEST_F(DriveRootStartup, ProgramFolderAtADriveRoot) {
     EXPECT_EQ(c->state.picNew, "C:\\Images\\New.Gif");
     EXPECT_TRUE(fs::is_directory(inst.drive / "DEPLOY IN"));
 }
+
+TEST_F(Startup, SettingsFileWithByteOrderMarkAndCrLfIsRead) {
+    inst.setConnLine(
+        "\xEF\xBB\xBFProvider=SQLOLEDB;Data Source=(local);Initial Catalog=Tervik;User ID=sa;Password=pw;");
+    ASSERT_EQ(load(), StartupOutcome::Armed);
+    EXPECT_EQ(inst.openedWith,
+              "Provider=SQLOLEDB;Data Source=(local);Initial Catalog=MASTER;User ID=sa;Password=pw;");
+}
