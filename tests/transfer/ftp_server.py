@@ -5,7 +5,7 @@ Prints "PORT <n>" once listening. Options:
   --drop-after N   the first download of a file from its start closes the control and data
                    connections after N bytes (a connection lost mid-file)
   --no-rest        refuses REST, so a download cannot resume
-  --stall          every download sends nothing and never ends
+  --stall          every file download sends nothing and never ends (listings still work)
   --log FILE       appends every received command line (PASS hidden) to FILE
 """
 import argparse
@@ -36,8 +36,11 @@ def main():
     class Dtp(DTPHandler):
         sent = 0
 
+        def stalled(self):
+            return args.stall and self.cmd_channel.in_retr
+
         def send(self, data):
-            if args.stall:
+            if self.stalled():
                 return 0
             n = DTPHandler.send(self, data)
             self.sent += n
@@ -50,13 +53,14 @@ def main():
             return n
 
         def initiate_send(self):
-            if args.stall:
+            if self.stalled():
                 return
             DTPHandler.initiate_send(self)
 
     class Handler(FTPHandler):
         dtp_handler = Dtp
         retr_offset = 0
+        in_retr = False
 
         def pre_process_command(self, line, cmd, arg):
             if args.log:
@@ -70,9 +74,12 @@ def main():
 
         def ftp_RETR(self, file):
             self.retr_offset = self._restart_position
+            self.in_retr = True
             FTPHandler.ftp_RETR(self, file)
 
     Handler.authorizer = authorizer
+    # sendfile() would bypass the data channel's send(), where drops and stalls are made.
+    Handler.use_sendfile = False
     Handler.passive_ports = None
     Handler.banner = "test server ready"
     # Refused logins are answered at once, so failure tests stay quick.

@@ -1,0 +1,197 @@
+// The HTTP side against an in-process HTTP server on loopback: the connection check, the
+// package download with its progress rule, error answers, missing lengths and lost connections.
+#include "tests/transfer/TransferTestSupport.h"
+
+#include "console/Progress.h"
+#include "transfer/Http.h"
+
+#include <atomic>
+
+using namespace quillan;
+using namespace quillan::test;
+
+namespace {
+
+struct HttpFixture : ConsoleFixture {
+    HttpTestServer http;
+    std::atomic<int> requests{0};
+    std::string lastRange;
+
+    void serve(const std::string& path, const std::string& body, int status = 200) {
+        http.server.Get(path, [this, body, status](const httplib::Request& req, httplib::Response& res) {
+            ++requests;
+            lastRange = req.get_header_value("Range");
+            res.status = status;
+            res.set_content(body, "application/octet-stream");
+        });
+    }
+    void start() {
+        http.start();
+        c->state.serverPath = http.base();
+        c->state.deployServerPath = "deploy/";
+    }
+};
+
+} // namespace
+
+TEST(HttpLoginTest, AnyAnswerPassesAndItsBodyBecomesTestLog) {
+    HttpFixture f;
+    f.serve("/Test.log", "probe body");
+    f.start();
+    EXPECT_TRUE(HTTPLogin(*f.c));
+    EXPECT_TRUE(f.c->state.httpAvailable);
+    EXPECT_EQ(readFile(f.dir / "prog" / "Test.log"), "probe body");
+    EXPECT_EQ(f.c->model.checklist(0).status, RowStatus::Completed);
+    EXPECT_EQ(f.c->model.checklist(0).percentText, "100 %");
+    const GridRow& row = f.c->model.grid().at(1);
+    EXPECT_EQ(row.event, "Checking Internet connection ");
+    EXPECT_EQ(row.processingName, "Downloading files from server");
+    EXPECT_EQ(row.status, RowStatus::Completed);
+    EXPECT_TRUE(f.op.asked.empty());
+}
+
+TEST(HttpLoginTest, AnErrorPageStillCountsAsReachable) {
+    HttpFixture f;
+    f.serve("/Test.log", "not here", 404);
+    f.start();
+    EXPECT_TRUE(HTTPLogin(*f.c));
+    EXPECT_EQ(readFile(f.dir / "prog" / "Test.log"), "not here");
+}
+
+TEST(HttpLoginTest, NoServerFailsAsksAndOnARemoteDatabasePassesAnyway) {
+    ConsoleFixture f;
+    f.c->state.serverPath = "http://127.0.0.1:" + std::to_string(closedPort()) + "/";
+    EXPECT_FALSE(HTTPLogin(*f.c));
+    EXPECT_FALSE(f.c->state.httpAvailable);
+    EXPECT_TRUE(f.c->state.runFailed);
+    EXPECT_EQ(f.c->model.checklist(0).status, RowStatus::Failed);
+    EXPECT_EQ(f.c->model.grid().at(1).status, RowStatus::Failed);
+    ASSERT_EQ(f.op.asked.size(), 1u);
+    EXPECT_EQ(f.op.asked[0].text, "Unable to Connect to HTTP, Still Do you want to Continue");
+    EXPECT_TRUE(fs::exists(f.dir / "prog" / "Test.log")); // created empty before the request
+    EXPECT_NE(f.log().find(">>-The attempt to connect to the server failed."), std::string::npos);
+
+    f.c->state.isLocalServer = false;
+    EXPECT_TRUE(HTTPLogin(*f.c));
+    EXPECT_TRUE(f.c->state.httpAvailable);
+    EXPECT_EQ(f.c->model.grid().at(1).event, "Checking Http Connection");
+    EXPECT_EQ(f.c->model.grid().at(1).status, RowStatus::Completed);
+}
+
+TEST(HttpLoginTest, AnEmptyServerPathEndsTheProgram) {
+    ConsoleFixture f;
+    f.c->state.serverPath = "";
+    EXPECT_FALSE(HTTPLogin(*f.c));
+    EXPECT_TRUE(f.c->programEnded());
+    EXPECT_TRUE(f.op.asked.empty());
+}
+
+TEST(HttpDownloadTest, ExactMultipleOf1024TakesNStepsAndEndsAt100WithABlank) {
+    HttpFixture f;
+    std::string body = patternBytes(1024 * 50);
+    f.serve("/deploy/Pkg.zip", body);
+    f.start();
+    EXPECT_TRUE(DownloadFromHttp(*f.c, "Pkg.zip"));
+    EXPECT_TRUE(httpDownloadDone(*f.c));
+    EXPECT_TRUE(readFile(f.dir / "update" / "Pkg.zip") == body);
+    EXPECT_EQ(f.c->model.checklist(4).barValue, 100);
+    EXPECT_EQ(f.c->model.checklist(4).percentText, "100 %"); // 50 steps of 2
+    EXPECT_EQ(httpSession(*f.c).chunksSeen, 50u);
+}
+
+TEST(HttpDownloadTest, TheStepIsRoundedAndTheBarIsCappedWithoutABlank) {
+    HttpFixture f;
+    f.serve("/deploy/Three.zip", patternBytes(3072)); // 3 steps of 33.3333
+    f.serve("/deploy/Four.zip", patternBytes(3073));  // 4 chunks: the last passes 100
+    f.start();
+    EXPECT_TRUE(DownloadFromHttp(*f.c, "Three.zip"));
+    EXPECT_TRUE(httpDownloadDone(*f.c));
+    EXPECT_EQ(f.c->model.checklist(4).barValue, 99);
+    EXPECT_EQ(f.c->model.checklist(4).percentText, "99 %");
+    EXPECT_DOUBLE_EQ(httpSession(*f.c).progressStep, 33.3333);
+
+    EXPECT_TRUE(DownloadFromHttp(*f.c, "Four.zip"));
+    EXPECT_EQ(f.c->model.checklist(4).barValue, 100);
+    EXPECT_EQ(f.c->model.checklist(4).percentText, "100%");
+    EXPECT_EQ(fs::file_size(f.dir / "update" / "Four.zip"), 3073u);
+}
+
+TEST(HttpDownloadTest, AnErrorStatusWritesNothingUnderTheTargetName) {
+    HttpFixture f;
+    f.serve("/deploy/Gone.zip", "<html>Not Found</html>", 404);
+    f.start();
+    EXPECT_TRUE(DownloadFromHttp(*f.c, "Gone.zip")); // the request was issued
+    EXPECT_FALSE(httpDownloadDone(*f.c));
+    EXPECT_FALSE(fs::exists(f.dir / "update" / "Gone.zip"));
+    EXPECT_FALSE(fs::exists(f.dir / "update" / "Gone.zip.part"));
+    EXPECT_NE(f.log().find("404 Not Found in Download from HTTP"), std::string::npos);
+}
+
+TEST(HttpDownloadTest, AnAnswerWithoutContentLengthLeavesTheDownloadUndone) {
+    HttpFixture f;
+    f.http.server.Get("/deploy/Chunked.zip", [](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("application/octet-stream", [](size_t, httplib::DataSink& sink) {
+            sink.write("abc", 3);
+            sink.done();
+            return true;
+        });
+    });
+    f.start();
+    EXPECT_TRUE(DownloadFromHttp(*f.c, "Chunked.zip"));
+    EXPECT_FALSE(httpDownloadDone(*f.c));
+    EXPECT_FALSE(fs::exists(f.dir / "update" / "Chunked.zip"));
+    std::string log = f.log();
+    const std::string expected = "The answer has no Content-length in Download from HTTP";
+    auto line = log.find(expected);
+    EXPECT_NE(line, std::string::npos);
+    EXPECT_EQ(log.find("in Download from HTTP", line + expected.size()), std::string::npos); // one line only
+}
+
+TEST(HttpDownloadTest, AConnectionLostMidBodyIsResumedWithARange) {
+    HttpFixture f;
+    const std::string body = patternBytes(200000);
+    std::atomic<bool> dropped{false};
+    f.http.server.Get("/deploy/Big.zip", [&](const httplib::Request& req, httplib::Response& res) {
+        f.lastRange = req.get_header_value("Range");
+        if (!dropped.exchange(true)) {
+            // Promise the whole body, deliver 60000 bytes, then drop the connection.
+            res.set_content_provider(body.size(), "application/octet-stream",
+                                     [&](size_t offset, size_t, httplib::DataSink& sink) {
+                                         if (offset >= 60000)
+                                             return false;
+                                         sink.write(body.data() + offset, 60000);
+                                         return true;
+                                     });
+            return;
+        }
+        res.set_content(body, "application/octet-stream"); // ranges are served by the library
+    });
+    f.start();
+    EXPECT_TRUE(DownloadFromHttp(*f.c, "Big.zip"));
+    EXPECT_FALSE(httpDownloadDone(*f.c));
+    EXPECT_FALSE(fs::exists(f.dir / "update" / "Big.zip"));
+    ASSERT_TRUE(fs::exists(f.dir / "update" / "Big.zip.part"));
+    EXPECT_EQ(fs::file_size(f.dir / "update" / "Big.zip.part"), 60000u);
+
+    EXPECT_TRUE(DownloadFromHttp(*f.c, "Big.zip"));
+    EXPECT_TRUE(httpDownloadDone(*f.c));
+    EXPECT_EQ(f.lastRange, "bytes=60000-");
+    EXPECT_TRUE(readFile(f.dir / "update" / "Big.zip") == body);
+    EXPECT_FALSE(fs::exists(f.dir / "update" / "Big.zip.part"));
+    EXPECT_EQ(f.c->model.checklist(4).barValue, 100);
+}
+
+TEST(HttpDownloadTest, ANameThatWouldLeaveTheUpdateFolderIsRefused) {
+    HttpFixture f;
+    f.start();
+    EXPECT_FALSE(DownloadFromHttp(*f.c, "..\\escape.zip"));
+    EXPECT_FALSE(httpDownloadDone(*f.c));
+    EXPECT_EQ(f.requests.load(), 0);
+    EXPECT_NE(f.log().find("Refused file name \"..\\escape.zip\" in Download from HTTP"), std::string::npos);
+}
+
+TEST(HttpDownloadTest, FileNameFromUrlTakesTheLastSegment) {
+    EXPECT_EQ(FileNameFromUrl("http://host/folder/sub/Pkg.zip"), "Pkg.zip");
+    EXPECT_EQ(FileNameFromUrl("Pkg.zip"), "Pkg.zip");
+    EXPECT_EQ(FileNameFromUrl("http://host/folder/"), "");
+}

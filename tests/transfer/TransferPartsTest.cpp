@@ -1,0 +1,129 @@
+// The pieces under the transports: the error table, libcurl's failures on it, name checks,
+// wildcard matching, size texts, partial files.
+#include "tests/transfer/TransferTestSupport.h"
+
+#include "transfer/ByteSizeText.h"
+#include "transfer/CurlHttpClient.h"
+#include "transfer/InternetError.h"
+#include "transfer/PartialFile.h"
+#include "transfer/RemoteName.h"
+
+#include <curl/curl.h>
+
+using namespace quillan;
+using namespace quillan::transfer;
+using namespace quillan::test;
+
+TEST(InternetErrorTextTest, TableTextsAreJoinedExactly) {
+    EXPECT_EQ(InternetErrorText(12033), "Error details not available.");
+    EXPECT_EQ(InternetErrorText(12032), "Error details not available.");
+    EXPECT_EQ(InternetErrorText(99), "Error details not available.");
+    EXPECT_EQ(InternetErrorText(12013), "Request to connect and login to an FTP server could not"
+                                        "be completed because the supplied user name is incorrect.");
+    EXPECT_EQ(InternetErrorText(12014),
+              "Request to connect and login to an FTP server could not be completed "
+              "because the supplied password is incorrect. ");
+    EXPECT_EQ(InternetErrorText(12006), "URL scheme could not be recognized, or is not supported.");
+    EXPECT_EQ(InternetErrorText(12003), "Extended error returned from server.");
+    EXPECT_EQ(InternetErrorText(12003, "550 No such file"), "550 No such file");
+    EXPECT_EQ(InternetErrorText(12036), "The request failed because the handle already exists.");
+}
+
+TEST(InternetErrorTextTest, LibcurlFailuresLandOnTheTable) {
+    EXPECT_EQ(internetCodeForCurl(CURLE_COULDNT_CONNECT), 12029);
+    EXPECT_EQ(internetCodeForCurl(CURLE_COULDNT_RESOLVE_HOST), 12007);
+    EXPECT_EQ(internetCodeForCurl(CURLE_OPERATION_TIMEDOUT), 12002);
+    EXPECT_EQ(internetCodeForCurl(CURLE_LOGIN_DENIED), 12015);
+    EXPECT_EQ(internetCodeForCurl(CURLE_ABORTED_BY_CALLBACK), 12017);
+    EXPECT_EQ(internetCodeForCurl(CURLE_PARTIAL_FILE), 12030);
+    EXPECT_EQ(internetCodeForCurl(CURLE_REMOTE_FILE_NOT_FOUND), 12003);
+}
+
+TEST(RemoteNameTest, NamesThatCouldLeaveTheirFolderAreRefused) {
+    EXPECT_TRUE(isSafeRemoteName("Pkg1.zip"));
+    EXPECT_TRUE(isSafeRemoteName("a..b.zip"));
+    for (const char* bad : {"", ".", "..", "../x.zip", "..\\x.zip", "sub/x.zip", "C:x.zip", "x\n.zip"})
+        EXPECT_FALSE(isSafeRemoteName(bad)) << bad;
+}
+
+TEST(RemoteNameTest, WildcardsMatchWithoutRegardToCase) {
+    EXPECT_TRUE(wildcardMatch("*.zip", "PKG.ZIP"));
+    EXPECT_TRUE(wildcardMatch("*.Xml", "SETUPDETAILS_1.xml"));
+    EXPECT_FALSE(wildcardMatch("*.zip", "pkg.zip.part"));
+    EXPECT_TRUE(wildcardMatch("*.*", "README"));
+    EXPECT_TRUE(wildcardMatch("a?c*", "ABCdef"));
+    EXPECT_FALSE(wildcardMatch("a?c", "ac"));
+}
+
+TEST(ByteSizeTextTest, ThreeSignificantDigits) {
+    EXPECT_EQ(byteSizeText(0), "0 bytes");
+    EXPECT_EQ(byteSizeText(1023), "1023 bytes");
+    EXPECT_EQ(byteSizeText(1024), "1.00 KB");
+    EXPECT_EQ(byteSizeText(1536), "1.50 KB");
+    EXPECT_EQ(byteSizeText(300000), "292 KB");
+    EXPECT_EQ(byteSizeText(1048575), "0.99 MB");
+    EXPECT_EQ(byteSizeText(5ull * 1024 * 1024 * 1024), "5.00 GB");
+}
+
+TEST(PartialFileTest, CommitRenamesAndResumeAppends) {
+    ScratchDir d;
+    {
+        PartialFile p(d / "f.bin");
+        ASSERT_TRUE(p.open(0));
+        ASSERT_TRUE(p.write("abc", 3));
+    } // closed, not committed: the partial file stays, the final name does not exist
+    EXPECT_FALSE(fs::exists(d / "f.bin"));
+    PartialFile p(d / "f.bin");
+    EXPECT_EQ(p.existingBytes(), 3u);
+    ASSERT_TRUE(p.open(3));
+    ASSERT_TRUE(p.write("def", 3));
+    ASSERT_TRUE(p.commit());
+    EXPECT_EQ(readFile(d / "f.bin"), "abcdef");
+    EXPECT_FALSE(fs::exists(d / "f.bin.part"));
+}
+
+TEST(CurlHttpClientTest, ARangeTheServerIgnoresStartsTheFileAfresh) {
+    HttpTestServer http;
+    const std::string body = patternBytes(5000);
+    std::vector<std::string> ranges;
+    http.server.Get("/f", [&](const httplib::Request& req, httplib::Response& res) {
+        ranges.push_back(req.get_header_value("Range"));
+        // A full answer whatever Range said (a streamed body, which the library does not cut).
+        res.set_chunked_content_provider("application/octet-stream", [&](size_t, httplib::DataSink& sink) {
+            sink.write(body.data(), body.size());
+            sink.done();
+            return true;
+        });
+    });
+    http.start();
+    ScratchDir d;
+    writeFile(d / "f.part", "stale bytes of another file");
+    CurlHttpClient client;
+    ASSERT_TRUE(client.download(http.base() + "f", d / "f"));
+    ASSERT_FALSE(ranges.empty());
+    EXPECT_EQ(ranges.front(), "bytes=27-");
+    EXPECT_TRUE(readFile(d / "f") == body);
+}
+
+TEST(CurlHttpClientTest, AStalledAnswerIsAbandoned) {
+    HttpTestServer http;
+    std::atomic<bool> stop{false};
+    http.server.Get("/slow", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(1000, "application/octet-stream", [&](size_t, size_t, httplib::DataSink&) {
+            for (int i = 0; i < 100 && !stop; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            return false;
+        });
+    });
+    http.start();
+    ScratchDir d;
+    TransferLimits limits;
+    limits.stallSeconds = 1;
+    limits.stallBytesPerSecond = 1;
+    CurlHttpClient client(limits);
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(client.download(http.base() + "slow", d / "slow"));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4));
+    EXPECT_EQ(client.lastError().internetCode, 12002);
+    stop = true;
+}

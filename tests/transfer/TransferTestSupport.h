@@ -1,0 +1,210 @@
+#pragma once
+// Test servers on loopback (an FTP server process, an in-process HTTP server), scratch folders and
+// a console wired for the transfer procedures. Each test gets its own ports and folders.
+#include "console/Console.h"
+#include "console/QueueOperator.h"
+#include "transfer/TransferSession.h"
+
+#include <httplib.h>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <netinet/in.h>
+#include <poll.h>
+#include <random>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace quillan::test {
+
+namespace fs = std::filesystem;
+
+class ScratchDir {
+public:
+    ScratchDir() {
+        std::random_device rd;
+        path_ = fs::temp_directory_path() /
+                ("quillan-transfer-" + std::to_string(::getpid()) + "-" + std::to_string(rd()));
+        fs::create_directories(path_);
+    }
+    ~ScratchDir() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const fs::path& path() const { return path_; }
+    fs::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    fs::path path_;
+};
+
+inline void writeFile(const fs::path& p, const std::string& bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+inline std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// Bytes that differ along the file, so a misplaced resume shows.
+inline std::string patternBytes(std::size_t n, unsigned seed = 7) {
+    std::string s(n, '\0');
+    std::uint32_t x = seed;
+    for (auto& ch : s) {
+        x = x * 1664525u + 1013904223u;
+        ch = static_cast<char>(x >> 24);
+    }
+    return s;
+}
+
+// tests/transfer/ftp_server.py run by the system Python, serving `root` on a port the OS chose.
+class FtpTestServer {
+public:
+    explicit FtpTestServer(const fs::path& root, std::vector<std::string> extra = {}) {
+        std::vector<std::string> args{"/usr/bin/python3",
+                                      std::string(QUILLAN_SOURCE_DIR) + "/tests/transfer/ftp_server.py",
+                                      "--root", root.string()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        int fds[2];
+        if (::pipe(fds) != 0)
+            throw std::runtime_error("pipe");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        int rc = ::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[1]);
+        if (rc != 0) {
+            ::close(fds[0]);
+            throw std::runtime_error("cannot start the FTP test server");
+        }
+        std::string line;
+        pollfd p{fds[0], POLLIN, 0};
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+            if (::poll(&p, 1, 200) > 0) {
+                char buf[64];
+                auto n = ::read(fds[0], buf, sizeof buf);
+                if (n <= 0)
+                    break;
+                line.append(buf, static_cast<std::size_t>(n));
+            }
+        }
+        ::close(fds[0]);
+        if (line.rfind("PORT ", 0) != 0) {
+            stop();
+            throw std::runtime_error("the FTP test server did not start: " + line);
+        }
+        port_ = std::stoi(line.substr(5));
+    }
+    ~FtpTestServer() { stop(); }
+    FtpTestServer(const FtpTestServer&) = delete;
+    FtpTestServer& operator=(const FtpTestServer&) = delete;
+
+    int port() const { return port_; }
+    std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
+
+private:
+    void stop() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            int status = 0;
+            ::waitpid(pid_, &status, 0);
+            pid_ = 0;
+        }
+    }
+    pid_t pid_ = 0;
+    int port_ = 0;
+};
+
+// cpp-httplib server on 127.0.0.1, any free port, running on its own thread.
+class HttpTestServer {
+public:
+    httplib::Server server;
+
+    void start() {
+        port_ = server.bind_to_any_port("127.0.0.1");
+        if (port_ <= 0)
+            throw std::runtime_error("cannot bind the HTTP test server");
+        thread_ = std::thread([this] { server.listen_after_bind(); });
+        // stop() before the accept loop runs would be lost and the thread would never end.
+        while (!server.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~HttpTestServer() {
+        server.stop();
+        if (thread_.joinable())
+            thread_.join();
+    }
+    int port() const { return port_; }
+    std::string base() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+
+private:
+    int port_ = 0;
+    std::thread thread_;
+};
+
+// A port nothing listens on: bound without listening, then released, so connecting is refused.
+inline int closedPort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = 0;
+    socklen_t len = sizeof a;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+        port = ntohs(a.sin_port);
+    ::close(fd);
+    return port;
+}
+
+// A console whose program folder, update folder and DEPLOY IN folder are scratch folders, with
+// its run log open.
+struct ConsoleFixture {
+    ScratchDir dir;
+    QueueOperator op;
+    std::unique_ptr<Console> c;
+
+    ConsoleFixture() {
+        fs::create_directories(dir / "prog");
+        fs::create_directories(dir / "update");
+        fs::create_directories(dir / "prog" / "DEPLOY IN");
+        c = std::make_unique<Console>(dir / "prog", op);
+        c->state.updateFolder = (dir / "update").string();
+        c->state.deployInFolder = (dir / "prog" / "DEPLOY IN").string();
+        c->state.appPath = (dir / "prog").string();
+        c->state.isLocalServer = true;
+        c->log.open(dir / "DeployErrlog.log");
+    }
+    ~ConsoleFixture() { endTransferSession(*c); }
+    std::string log() const { return c->log.readAll(); }
+};
+
+} // namespace quillan::test
