@@ -31,7 +31,6 @@ struct CurlHttpClient::Impl {
         curl_easy_setopt(h, CURLOPT_URL, url.c_str());
         curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
-        curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, ""); // no transfer encoding surprises
     }
 
     // The first body byte (or the end of an empty body) decides where the bytes go.
@@ -58,7 +57,8 @@ struct CurlHttpClient::Impl {
         HttpResponse r;
         r.status = status;
         r.offset = keep;
-        if (length >= 0)
+        // An encoded body (not asked for, but a server may send it) is not measured by its length.
+        if (length >= 0 && easy.header("Content-Encoding").empty())
             r.contentLength = keep + static_cast<std::uint64_t>(length);
         total = r.contentLength.value_or(0);
         if (hooks != nullptr && hooks->onResponse && !hooks->onResponse(r, refusal)) {

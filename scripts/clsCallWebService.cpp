@@ -1,0 +1,64 @@
+#include "scripts/clsCallWebService.h"
+
+#include "transfer/CurlHttpClient.h"
+
+#include <cctype>
+#include <stdexcept>
+
+namespace quillan {
+
+namespace {
+std::string lower(std::string s) {
+    for (auto& ch : s)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return s;
+}
+
+std::string failureText(const transfer::TransferError& e) {
+    return e.internetCode != 0 ? e.text() : e.detail;
+}
+} // namespace
+
+std::string clsCallWebService::BuildSOAPEnvelope(const std::string& serviceName,
+                                                 const std::string& methodName) {
+    std::string s;
+    s += R"(<?xml version="1.0" encoding="utf-8"?>)";
+    s += "<soap:Envelope";
+    s += R"( xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance")";
+    s += R"( xmlns:xsd="http://www.w3.org/2001/XMLSchema")";
+    s += R"( xmlns:soap="http://schemas.xmlsoap.org/soap/envelope/")";
+    s += ">";
+    s += "<soap:Body>";
+    s += "<" + methodName;
+    s += std::string(" xmlns=\"") + kServiceNamespace + lower(serviceName) + "\"/>";
+    s += "</soap:Body>";
+    s += "</soap:Envelope>";
+    return s;
+}
+
+std::string clsCallWebService::GetFileNameList(const std::string& serverUrl, const std::string& serviceName,
+                                               const std::string& methodName,
+                                               const std::string& distributorCode) const {
+    const std::string envelope = BuildSOAPEnvelope(serviceName, methodName);
+    std::string url = serverUrl + serviceName + ".asmx";
+    if (!distributorCode.empty())
+        url += "?DistributorCode=" + distributorCode;
+    const std::vector<std::string> headers{
+        std::string("SOAPAction: ") + kServiceNamespace + serviceName + "/" + methodName,
+        "Content-Type: text/xml",
+        "Expect:", // no "100-continue" round trip before the body
+    };
+    transfer::CurlHttpClient http;
+    std::string response;
+    if (!http.request("POST", url, envelope, headers, response))
+        throw std::runtime_error(failureText(http.lastError()));
+    return response;
+}
+
+void clsCallWebService::importFiles(const std::string& url, const std::string& localPath) const {
+    transfer::CurlHttpClient http;
+    if (!http.download(url, localPath))
+        throw std::runtime_error(failureText(http.lastError()));
+}
+
+} // namespace quillan
