@@ -33,22 +33,24 @@ void setRow(Console& c, int index, RowStatus status, int value, const std::strin
 void applyChunk(Console& c, HttpSession& s) {
     if (s.progressValue >= 100)
         return;
-    ChecklistRow r = c.model.checklist(kDownloadRow);
-    std::string label;
+    bool capped = false;
     if (s.progressValue + s.progressStep <= 100) {
         s.progressValue += s.progressStep;
-        label = std::to_string(static_cast<long long>(s.progressValue * 100 / 100)) + " %";
     } else {
         s.progressValue = 100;
-        label = "100%";
+        capped = true;
     }
+    // The percent is the whole part of the value (maximum 100), so the row changes at most once
+    // per whole step; the model is only told then.
     int value = static_cast<int>(s.progressValue);
-    if (value != r.barValue || label != r.percentText) {
-        r.barValue = value;
-        r.barMax = 100;
-        r.percentText = label;
-        c.model.setChecklist(kDownloadRow, r);
-    }
+    if (value == s.shownValue && !capped)
+        return;
+    s.shownValue = value;
+    ChecklistRow r = c.model.checklist(kDownloadRow);
+    r.barValue = value;
+    r.barMax = 100;
+    r.percentText = capped ? "100%" : std::to_string(value) + " %";
+    c.model.setChecklist(kDownloadRow, r);
 }
 
 void chunksUpTo(Console& c, HttpSession& s, std::uint64_t chunks) {
@@ -160,6 +162,7 @@ bool DownloadFromHttp(Console& c, const std::string& fileName) {
         s.progressValue = 0;
         s.progressStep = 0;
         s.chunksSeen = 0;
+        s.shownValue = -1;
         transfer::HttpHooks hooks;
         hooks.onResponse = [&](const transfer::HttpResponse& r, std::string& refusal) {
             if (!r.contentLength) {

@@ -35,6 +35,7 @@ struct HttpSession {
     double progressValue = 0; // row 4's bar value, fractional as the step is
     double progressStep = 0;
     std::uint64_t chunksSeen = 0;
+    int shownValue = -1; // the whole value the row shows, so unchanged steps cost nothing
 };
 
 struct TransferSession {
