@@ -108,7 +108,7 @@ void fillDatabase(db::Connection& conn, const SampleOptions& o) {
         ins.config("datatransfer", 30, "Transfer mode (1 FTP, 2 HTTP)", mode, std::nullopt);
 
     const std::string server =
-        !o.serverPath.empty() ? o.serverPath : (ftp ? "127.0.0.1" : "http://127.0.0.1:8080");
+        !o.serverPath.empty() ? o.serverPath : (ftp ? "127.0.0.1" : "http://127.0.0.1:8080/");
     const std::string service =
         !o.webServiceUrl.empty() ? o.webServiceUrl : "http://127.0.0.1:8080/DeployService/Service.asmx";
     const Setting settings[] = {
