@@ -1,6 +1,6 @@
 #include "archive/Zip.h"
 
-#include "archive/FileSpecs.h"
+#include "archive/FilePatterns.h"
 #include "archive/LibzipSupport.h"
 #include "archive/MemberName.h"
 
@@ -70,8 +70,8 @@ int cZip::Zip() {
     lastResult_ = kOk;
     if (zipFile_.empty())
         fail(kBadArguments, "no archive name given");
-    SpecOptions options{effectiveBase(), recurseSubDirs_, storeFolderNames_};
-    Expansion files = expandSpecs(specs_, options);
+    PatternOptions options{effectiveBase(), recurseSubDirs_, storeFolderNames_};
+    Expansion files = expandPatterns(specs_, options);
     if (!files.missing.empty())
         fail(kCannotRead, "file not found: " + files.missing.front());
     if (files.inputs.empty())
@@ -144,9 +144,9 @@ int cZip::Delete() {
         const char* name = zip_get_name(z.get(), static_cast<zip_uint64_t>(i), 0);
         if (name == nullptr)
             continue;
-        for (const std::string& spec : specs_) {
-            std::string pattern = bareName(spec);
-            if (wildcardMatch(spec, name) || wildcardMatch(pattern, bareName(name))) {
+        for (const std::string& added : specs_) {
+            std::string pattern = bareName(added);
+            if (wildcardMatch(added, name) || wildcardMatch(pattern, bareName(name))) {
                 zip_delete(z.get(), static_cast<zip_uint64_t>(i));
                 ++removed;
                 break;

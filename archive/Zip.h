@@ -1,6 +1,6 @@
 #pragma once
-// cZip: builds a ZIP archive from a list of file specifications. The system's callers set ZipFile,
-// AllowAppend = StoreFolderNames = StoreDirectories = False, add one specification per file and
+// cZip: builds a ZIP archive from a list of file patterns. The system's callers set ZipFile,
+// AllowAppend = StoreFolderNames = StoreDirectories = False, add one file pattern per file and
 // call Zip; they rely on a new archive holding the listed files under their bare names.
 //
 // A fresh object stores no folder entries, strips folder names and does not recurse. Members are
@@ -12,10 +12,10 @@
 // AllowAppend the previous archive stays as it was).
 //
 // Results and failures: Zip returns the result code (0 success) that Success() reflects. A failure
-// (nothing to add, a plain specification naming no file, two files with the same member name, an
+// (nothing to add, a plain pattern naming no file, two files with the same member name, an
 // archive that cannot be read or written) sets a non-zero code and raises ArchiveError naming the
 // archive and the reason: a backup whose archive was not written must not look done.
-// BasePath resolves relative specifications; the process's current folder is never changed.
+// BasePath resolves relative patterns; the process's current folder is never changed.
 #include "archive/ArchiveError.h"
 
 #include <filesystem>
@@ -31,7 +31,7 @@ public:
 
     void ZipFile(const std::filesystem::path& archive) { zipFile_ = archive; }
     const std::filesystem::path& ZipFile() const { return zipFile_; }
-    // Root folder for relative specifications; blank (or only blanks) means the current folder.
+    // Root folder for relative patterns; blank (or only blanks) means the current folder.
     void BasePath(const std::filesystem::path& base) { basePath_ = base; }
     const std::filesystem::path& BasePath() const { return basePath_; }
 
@@ -47,7 +47,7 @@ public:
     int CompressionLevel() const { return level_; }
 
     void ClearFileSpecs() { specs_.clear(); }
-    void AddFileSpec(const std::string& spec) { specs_.push_back(spec); }
+    void AddFileSpec(const std::string& pattern) { specs_.push_back(pattern); }
     int FileSpecCount() const { return static_cast<int>(specs_.size()); }
     const std::string& FileSpec(int i) const { return specs_.at(static_cast<std::size_t>(i - 1)); } // 1-based
 
@@ -55,7 +55,7 @@ public:
     bool Success() const { return lastResult_ == kOk; }
     int LastResult() const { return lastResult_; }
 
-    // Removes from ZipFile the members whose names (or bare names) match a specification's last
+    // Removes from ZipFile the members whose names (or bare names) match an added pattern's last
     // component. Returns the result code; raises ArchiveError when the archive cannot be rewritten.
     int Delete();
 

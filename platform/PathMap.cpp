@@ -114,15 +114,15 @@ struct ParsedMap {
 
 // Entries are "X=/path", "X:=/path" or "\\server\share=/path". Lines of a file may be blank or
 // comments starting with ';' or '#'.
-ParsedMap parseEntries(std::string_view spec, char separator) {
+ParsedMap parseEntries(std::string_view text, char separator) {
     ParsedMap result;
     std::size_t start = 0;
-    while (start <= spec.size()) {
-        std::size_t end = spec.find(separator, start);
+    while (start <= text.size()) {
+        std::size_t end = text.find(separator, start);
         if (end == std::string_view::npos) {
-            end = spec.size();
+            end = text.size();
         }
-        const std::string_view entry = trim(spec.substr(start, end - start));
+        const std::string_view entry = trim(text.substr(start, end - start));
         start = end + 1;
         if (entry.empty() || (separator == '\n' && (entry.front() == ';' || entry.front() == '#'))) {
             continue;
@@ -143,7 +143,7 @@ ParsedMap parseEntries(std::string_view spec, char separator) {
         } else {
             result.problems.push_back("drive map entry not understood: " + std::string(entry));
         }
-        if (end == spec.size()) {
+        if (end == text.size()) {
             break;
         }
     }
@@ -167,8 +167,8 @@ PathMap::PathMap(std::map<char, fs::path> drives, std::map<std::string, fs::path
     }
 }
 
-std::optional<PathMap> PathMap::parse(std::string_view spec, char separator) {
-    auto parsed = parseEntries(spec, separator);
+std::optional<PathMap> PathMap::parse(std::string_view text, char separator) {
+    auto parsed = parseEntries(text, separator);
     if (!parsed.problems.empty() || (parsed.drives.empty() && parsed.shares.empty())) {
         return std::nullopt;
     }

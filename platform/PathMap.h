@@ -25,7 +25,7 @@ public:
             std::map<std::string, std::filesystem::path> shares);
     // Applies the lookup order above for a program folder.
     static PathMap forProgramFolder(const std::filesystem::path& programFolder);
-    static std::optional<PathMap> parse(std::string_view spec, char separator); // "C=/a;D=/b"
+    static std::optional<PathMap> parse(std::string_view text, char separator); // "C=/a;D=/b"
 
     // Windows text -> native path. Repeated separators collapse; case is kept (see resolveCase).
     std::filesystem::path toNative(std::string_view windowsPath) const;

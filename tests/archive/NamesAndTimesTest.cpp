@@ -1,6 +1,6 @@
 // Member names from archives are hostile input; member times must survive exactly.
 #include "archive/ExtraTime.h"
-#include "archive/FileSpecs.h"
+#include "archive/FilePatterns.h"
 #include "archive/MemberName.h"
 
 #include <gtest/gtest.h>

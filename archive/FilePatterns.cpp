@@ -1,4 +1,4 @@
-#include "archive/FileSpecs.h"
+#include "archive/FilePatterns.h"
 
 #include "archive/LibzipSupport.h"
 
@@ -17,7 +17,7 @@ std::filesystem::path absoluteFrom(const std::filesystem::path& p, const std::fi
     return base / p;
 }
 
-void addMatches(const std::filesystem::path& folder, const std::string& pattern, const SpecOptions& options,
+void addMatches(const std::filesystem::path& folder, const std::string& pattern, const PatternOptions& options,
                 Expansion& out) {
     std::error_code ec;
     std::filesystem::directory_iterator it(folder, ec), end;
@@ -63,7 +63,7 @@ bool wildcardMatch(std::string_view pattern, std::string_view name) {
     return p == pattern.size();
 }
 
-std::string memberNameFor(const std::filesystem::path& file, const SpecOptions& options) {
+std::string memberNameFor(const std::filesystem::path& file, const PatternOptions& options) {
     if (!options.storeFolders)
         return pathText(file.filename());
     std::filesystem::path rel;
@@ -77,10 +77,10 @@ std::string memberNameFor(const std::filesystem::path& file, const SpecOptions& 
     return pathText(rel.lexically_normal().generic_u8string());
 }
 
-Expansion expandSpecs(const std::vector<std::string>& specs, const SpecOptions& options) {
+Expansion expandPatterns(const std::vector<std::string>& specs, const PatternOptions& options) {
     Expansion out;
-    for (const std::string& spec : specs) {
-        std::filesystem::path p = absoluteFrom(std::filesystem::path(spec), options.base);
+    for (const std::string& pattern : specs) {
+        std::filesystem::path p = absoluteFrom(std::filesystem::path(pattern), options.base);
         std::string last = pathText(p.filename());
         if (hasWildcard(last)) {
             std::filesystem::path folder = p.parent_path();
@@ -91,10 +91,10 @@ Expansion expandSpecs(const std::vector<std::string>& specs, const SpecOptions& 
         if (std::filesystem::is_regular_file(p, ec)) {
             out.inputs.push_back({p, memberNameFor(p, options)});
         } else if (std::filesystem::is_directory(p, ec) && options.recurse) {
-            SpecOptions inside = options;
+            PatternOptions inside = options;
             addMatches(p, "*", inside, out);
         } else {
-            out.missing.push_back(spec);
+            out.missing.push_back(pattern);
         }
     }
     return out;
