@@ -12,42 +12,43 @@ using namespace quillan::test;
 
 namespace {
 
-// Records every value row 4 shows during a transfer.
-struct RowRecorder : ModelObserver {
-    int row;
+// Records every value checklist row 4 shows during a transfer.
+struct Row4Recorder : ModelObserver {
     std::vector<ChecklistRow> seen;
-    explicit RowRecorder(int r) : row(r) {}
     void checklistChanged(int index, const ChecklistRow& r) override {
-        if (index == row)
+        if (index == 4)
             seen.push_back(r);
     }
 };
 
+// A console logged in as "deploy" against a server (started with `options`) whose root holds
+// top.zip and the deployment folder "deploy" (a 300000-byte package, other files, a folder).
 struct FtpFixture : ConsoleFixture {
     ScratchDir serverRoot;
     std::unique_ptr<FtpTestServer> server;
     std::string package = patternBytes(300000);
 
-    void startServer(std::vector<std::string> extra = {}) {
+    explicit FtpFixture(std::vector<std::string> options = {}) {
         writeFile(serverRoot / "deploy" / "Pkg1.zip", package);
         writeFile(serverRoot / "deploy" / "Other.zip", "other");
         writeFile(serverRoot / "deploy" / "notes.txt", "notes");
         writeFile(serverRoot / "deploy" / "SETUPDETAILS_1.xml", "<x/>");
         fs::create_directories(serverRoot / "deploy" / "sub.zip");
         writeFile(serverRoot / "top.zip", "top");
-        server = std::make_unique<FtpTestServer>(serverRoot.path(), extra);
+        server = std::make_unique<FtpTestServer>(serverRoot.path(), options);
         c->state.serverPath = server->address();
         c->state.ftpUser = "deploy";
         c->state.ftpPassword = "secret";
         c->state.deployServerPath = "deploy";
     }
+    fs::path update(const std::string& name) const { return dir / "update" / name; }
+    bool logged(const std::string& text) const { return log().find(text) != std::string::npos; }
 };
 
 } // namespace
 
 TEST(FtpLoginTest, RefusedLoginAsksAndFollowsTheAnswerAndTheServerKind) {
     FtpFixture f;
-    f.startServer();
     f.c->state.ftpPassword = "wrong";
 
     // Local database server, operator says No: not connected.
@@ -58,7 +59,7 @@ TEST(FtpLoginTest, RefusedLoginAsksAndFollowsTheAnswerAndTheServerKind) {
     EXPECT_EQ(f.op.asked[0].text, "Unable to Connect to FTP, Still Do you want to Continue");
     EXPECT_EQ(f.c->model.checklist(0).status, RowStatus::Failed);
     EXPECT_EQ(f.c->model.checklist(0).percentText, "0 %");
-    EXPECT_NE(f.log().find("Request to connect to and login to an FTP server failed."), std::string::npos);
+    EXPECT_TRUE(f.logged("Request to connect to and login to an FTP server failed."));
     EXPECT_TRUE(f.c->model.statusBoxVisible()); // the log is shown
     EXPECT_EQ(FtpCurrentFolder(*f.c), "");
 
@@ -66,72 +67,50 @@ TEST(FtpLoginTest, RefusedLoginAsksAndFollowsTheAnswerAndTheServerKind) {
     f.op.answers.push_back(true);
     EXPECT_TRUE(FtpLogin(*f.c));
     EXPECT_TRUE(f.c->state.ftpConnected);
-    EXPECT_EQ(f.c->model.checklist(0).status, RowStatus::Completed);
     EXPECT_EQ(f.c->model.checklist(0).percentText, "100 %");
 
     // Database on another machine: passed whatever the server and the operator said.
     f.c->state.isLocalServer = false;
     EXPECT_TRUE(FtpLogin(*f.c));
-    EXPECT_TRUE(f.c->state.ftpConnected);
     EXPECT_EQ(f.c->model.checklist(0).status, RowStatus::Completed);
 }
 
 TEST(FtpLoginTest, NoServerListeningIsTheConnectFailureOfTheTable) {
     ConsoleFixture f;
     f.c->state.serverPath = "127.0.0.1:" + std::to_string(closedPort());
-    f.c->state.ftpUser = "u";
-    f.c->state.ftpPassword = "p";
     EXPECT_FALSE(FtpLogin(*f.c));
     EXPECT_NE(f.log().find(">>-The attempt to connect to the server failed."), std::string::npos);
 }
 
-TEST(FtpLoginTest, SuccessfulLoginCompletesRowZeroAndKnowsTheRootFolder) {
+TEST(FtpListingTest, LoginThenListingsFilterByNameWithoutRegardToCaseAndSkipFolders) {
     FtpFixture f;
-    f.startServer();
-    EXPECT_TRUE(FtpLogin(*f.c));
-    EXPECT_TRUE(f.c->state.ftpConnected);
+    writeFile(f.serverRoot / "deploy" / "evil\\..\\x.zip", "a name with separators");
+    ASSERT_TRUE(FtpLogin(*f.c));
     EXPECT_TRUE(f.op.asked.empty());
-    EXPECT_EQ(f.c->model.checklist(0).status, RowStatus::Completed);
     EXPECT_EQ(f.c->model.checklist(0).barValue, 100);
     EXPECT_EQ(FtpCurrentFolder(*f.c), "/");
     EXPECT_EQ(ftpSession(*f.c).floodText, "Connected to 127.0.0.1");
-}
 
-TEST(FtpListingTest, DeployFolderListsOnlyTheRequestedNameWithoutRegardToCase) {
-    FtpFixture f;
-    f.startServer();
-    ASSERT_TRUE(FtpLogin(*f.c));
     OpenFtpDeployFolder(*f.c, "PKG1.ZIP");
     EXPECT_EQ(FtpCurrentFolder(*f.c), "/deploy/");
     const auto& list = ftpSession(*f.c).LstFTPFiles;
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0], "..");
-    EXPECT_EQ(list[1], "Pkg1.zip\t292 KB");
-    EXPECT_EQ(ListItemFileName(list[1]), "Pkg1.zip");
-    EXPECT_EQ(ListItemFileName(".."), "..");
-
+    EXPECT_EQ(list, (std::vector<std::string>{"..", "Pkg1.zip\t292 KB"}));
+    EXPECT_EQ(ListItemFileName(list.back()), "Pkg1.zip");
     // A directory never matches, even when its name is the filter.
-    ASSERT_TRUE(FtpSetCurrentFolder(*f.c, "/deploy"));
     FtpListFolder(*f.c, f.c->state.serverPath, "deploy", "secret", "sub.zip");
-    EXPECT_EQ(ftpSession(*f.c).LstFTPFiles, std::vector<std::string>{".."});
-}
+    EXPECT_EQ(list, std::vector<std::string>{".."});
 
-TEST(FtpListingTest, ScriptModeListsEveryFileAndTheRootHasNoParentEntry) {
-    FtpFixture f;
-    f.startServer();
-    writeFile(f.serverRoot / "deploy" / "evil\\..\\x.zip", "a name with separators");
-    ASSERT_TRUE(FtpLogin(*f.c));
+    // Script mode lists every file; the root has no ".." and shows no folder.
     ftpSession(*f.c).ftpScriptMode = true;
+    ASSERT_TRUE(FtpSetCurrentFolder(*f.c, "/"));
     FtpListFolder(*f.c, f.c->state.serverPath, "deploy", "secret", "");
-    std::vector<std::string> root = ftpSession(*f.c).LstFTPFiles;
-    EXPECT_EQ(root, std::vector<std::string>{"top.zip\t3 bytes"}); // no ".." and no folder "deploy"
-
+    EXPECT_EQ(list, std::vector<std::string>{"top.zip\t3 bytes"});
     ASSERT_TRUE(FtpSetCurrentFolder(*f.c, "deploy"));
     FtpListFolder(*f.c, f.c->state.serverPath, "deploy", "secret", "");
-    auto list = ftpSession(*f.c).LstFTPFiles;
-    std::sort(list.begin() + 1, list.end());
-    EXPECT_EQ(list, (std::vector<std::string>{"..", "Other.zip\t5 bytes", "Pkg1.zip\t292 KB",
-                                              "SETUPDETAILS_1.xml\t4 bytes", "notes.txt\t5 bytes"}));
+    auto sorted = list;
+    std::sort(sorted.begin() + 1, sorted.end());
+    EXPECT_EQ(sorted, (std::vector<std::string>{"..", "Other.zip\t5 bytes", "Pkg1.zip\t292 KB",
+                                                "SETUPDETAILS_1.xml\t4 bytes", "notes.txt\t5 bytes"}));
     // A missing folder leaves the current one.
     EXPECT_FALSE(FtpSetCurrentFolder(*f.c, "missing"));
     EXPECT_EQ(FtpCurrentFolder(*f.c), "/deploy/");
@@ -139,30 +118,28 @@ TEST(FtpListingTest, ScriptModeListsEveryFileAndTheRootHasNoParentEntry) {
 
 TEST(FtpDownloadTest, DownloadsWithProgressUnderTheRequestedName) {
     FtpFixture f;
-    f.startServer();
-    RowRecorder rec(4);
+    Row4Recorder rec;
     f.c->model.addObserver(&rec);
     EXPECT_TRUE(DownloadFromFtp(*f.c, "PKG1.zip"));
     f.c->model.removeObserver(&rec);
 
-    EXPECT_TRUE(readFile(f.dir / "update" / "PKG1.zip") == f.package);
-    EXPECT_FALSE(fs::exists(f.dir / "update" / "PKG1.zip.part"));
-    EXPECT_NE(f.log().find(">>-Downloaded Pkg1.zip\t292 KB from FTP"), std::string::npos);
+    EXPECT_TRUE(readFile(f.update("PKG1.zip")) == f.package);
+    EXPECT_FALSE(fs::exists(f.update("PKG1.zip.part")));
+    EXPECT_TRUE(f.logged(">>-Downloaded Pkg1.zip\t292 KB from FTP"));
+    EXPECT_EQ(ftpSession(*f.c).floodText, "Transfer of Pkg1.zip completed successfully.");
     EXPECT_EQ(f.c->model.checklist(4).barMax, 300000);
-    EXPECT_EQ(f.c->model.checklist(4).barValue, 300000);
     EXPECT_EQ(f.c->model.checklist(4).percentText, "100 %");
-    // The bar moved through intermediate values, never backwards, after FloodDisplay's "0".
+    // After FloodDisplay's "0" the bar moves through intermediate values, never backwards.
     ASSERT_GE(rec.seen.size(), 3u);
     EXPECT_EQ(rec.seen.front().percentText, "0");
     int previous = 0, intermediate = 0;
     for (const auto& r : rec.seen) {
         EXPECT_GE(r.barValue, previous);
         previous = r.barValue;
-        if (r.barValue > 0 && r.barValue < 300000)
-            ++intermediate;
+        intermediate += r.barValue > 0 && r.barValue < 300000;
     }
     EXPECT_GT(intermediate, 0);
-    EXPECT_EQ(ftpSession(*f.c).floodText, "Transfer of Pkg1.zip completed successfully.");
+    EXPECT_EQ(previous, 300000);
 }
 
 TEST(FtpDownloadTest, AFilePresentLocallyIsNotFetchedAgain) {
@@ -171,26 +148,21 @@ TEST(FtpDownloadTest, AFilePresentLocallyIsNotFetchedAgain) {
     f.c->state.serverPath = "127.0.0.1:" + std::to_string(closedPort()); // would fail if contacted
     EXPECT_TRUE(DownloadFromFtp(*f.c, "PKG1.ZIP"));
     EXPECT_NE(f.log().find(">>-Pkg1.zip already available in the local folder "), std::string::npos);
-    EXPECT_TRUE(f.op.asked.empty());
     EXPECT_EQ(readFile(f.dir / "update" / "Pkg1.zip"), "already here");
 }
 
 TEST(FtpDownloadTest, AMissingPackageFailsAndAnUnsafeNameIsRefused) {
     FtpFixture f;
-    f.startServer();
     EXPECT_FALSE(DownloadFromFtp(*f.c, "Missing.zip"));
-    EXPECT_FALSE(fs::exists(f.dir / "update" / "Missing.zip"));
+    EXPECT_FALSE(fs::exists(f.update("Missing.zip")));
 
     EXPECT_FALSE(DownloadFromFtp(*f.c, "..\\Pkg1.zip"));
-    EXPECT_NE(f.log().find(">>-..\\Pkg1.zip is not a plain file name in Download from FTP"),
-              std::string::npos);
-    // The listing item ".." is never downloaded.
-    EXPECT_FALSE(DownloadFtpListItem(*f.c, ".."));
+    EXPECT_TRUE(f.logged(">>-..\\Pkg1.zip is not a plain file name in Download from FTP"));
+    EXPECT_FALSE(DownloadFtpListItem(*f.c, "..")); // the listing item ".." is never downloaded
 }
 
 TEST(FtpDownloadTest, ScriptModeStoresIntoDeployInAndReportsOnRowTwo) {
     FtpFixture f;
-    f.startServer();
     f.c->state.filePattern = "*.Xml";
     ASSERT_TRUE(FtpLogin(*f.c));
     ftpSession(*f.c).ftpScriptMode = true;
@@ -206,45 +178,38 @@ TEST(FtpDownloadTest, ScriptModeStoresIntoDeployInAndReportsOnRowTwo) {
 }
 
 TEST(FtpResumeTest, AConnectionLostMidFileLeavesNoFileAndTheNextAttemptResumes) {
-    FtpFixture f;
     ScratchDir logDir;
-    f.startServer({"--drop-after", "100000", "--log", (logDir / "commands.log").string()});
-    const auto target = f.dir / "update" / "Pkg1.zip";
-    const auto part = f.dir / "update" / "Pkg1.zip.part";
-
+    FtpFixture f({"--drop-after", "100000", "--log", (logDir / "commands.log").string()});
     EXPECT_FALSE(DownloadFromFtp(*f.c, "Pkg1.zip"));
-    EXPECT_FALSE(fs::exists(target)); // nothing that would count as "already available"
-    ASSERT_TRUE(fs::exists(part));
-    auto kept = fs::file_size(part);
+    EXPECT_FALSE(fs::exists(f.update("Pkg1.zip"))); // nothing that would count as "already available"
+    ASSERT_TRUE(fs::exists(f.update("Pkg1.zip.part")));
+    auto kept = fs::file_size(f.update("Pkg1.zip.part"));
     EXPECT_GE(kept, 100000u);
     EXPECT_LT(kept, f.package.size());
-    EXPECT_NE(f.log().find(">>-Unable to downloaded the File Pkg1.zip\t292 KB from FTP"), std::string::npos);
+    EXPECT_TRUE(f.logged(">>-Unable to downloaded the File Pkg1.zip\t292 KB from FTP"));
     EXPECT_NE(ftpSession(*f.c).floodText.find("failed."), std::string::npos);
 
     EXPECT_TRUE(DownloadFromFtp(*f.c, "Pkg1.zip"));
-    EXPECT_TRUE(readFile(target) == f.package);
-    EXPECT_FALSE(fs::exists(part));
+    EXPECT_TRUE(readFile(f.update("Pkg1.zip")) == f.package);
+    EXPECT_FALSE(fs::exists(f.update("Pkg1.zip.part")));
     EXPECT_NE(readFile(logDir / "commands.log").find("REST " + std::to_string(kept)), std::string::npos);
 }
 
 TEST(FtpResumeTest, AServerWithoutRestartStartsTheFileAfresh) {
-    FtpFixture f;
-    f.startServer({"--drop-after", "100000", "--no-rest"});
+    FtpFixture f({"--drop-after", "100000", "--no-rest"});
     EXPECT_FALSE(DownloadFromFtp(*f.c, "Pkg1.zip"));
-    ASSERT_TRUE(fs::exists(f.dir / "update" / "Pkg1.zip.part"));
+    ASSERT_TRUE(fs::exists(f.update("Pkg1.zip.part")));
     EXPECT_TRUE(DownloadFromFtp(*f.c, "Pkg1.zip"));
-    EXPECT_TRUE(readFile(f.dir / "update" / "Pkg1.zip") == f.package);
+    EXPECT_TRUE(readFile(f.update("Pkg1.zip")) == f.package);
 }
 
 TEST(FtpResumeTest, AStalledTransferIsAbandonedAfterTheStallTime) {
     ::setenv("QUILLAN_STALL_SECONDS", "2", 1);
-    FtpFixture f;
-    f.startServer({"--stall"});
+    FtpFixture f({"--stall"});
     auto started = std::chrono::steady_clock::now();
     EXPECT_FALSE(DownloadFromFtp(*f.c, "Pkg1.zip"));
-    auto took = std::chrono::steady_clock::now() - started;
-    EXPECT_LT(took, std::chrono::seconds(20));
-    EXPECT_NE(f.log().find(">>-The request has timed out."), std::string::npos) << f.log();
-    EXPECT_FALSE(fs::exists(f.dir / "update" / "Pkg1.zip"));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_TRUE(f.logged(">>-The request has timed out.")) << f.log();
+    EXPECT_FALSE(fs::exists(f.update("Pkg1.zip")));
     ::unsetenv("QUILLAN_STALL_SECONDS");
 }
