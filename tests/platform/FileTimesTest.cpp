@@ -22,82 +22,58 @@ TEST(FileTimeRecord, CountsHundredNanosecondTicksFrom1601) {
     EXPECT_EQ(FileTimeToDate(133541032239999999ull), (DateTime{2024, 3, 5, 9, 7, 3})); // fraction cut
 }
 
-TEST(GetFileDate, MissingFileAnswersMinusOneAndLeavesTheDateAlone) {
+TEST(GetFileDate, ReadsTheLastWriteTimeOfFilesAndFoldersInLocalTime) {
+    EnvGuard tz("TZ", std::string(centralEurope));
     TempDir root;
     DateTime out{2001, 2, 3, 4, 5, 6};
     EXPECT_EQ(GetFileDate(root / "absent.exe", out), -1);
-    EXPECT_EQ(out, (DateTime{2001, 2, 3, 4, 5, 6}));
-}
-
-TEST(GetFileDate, ReadsTheLastWriteTimeInLocalTime) {
-    EnvGuard tz("TZ", std::string(centralEurope));
-    TempDir root;
+    EXPECT_EQ(out, (DateTime{2001, 2, 3, 4, 5, 6})); // a miss leaves the date alone
     const fs::path file = root / "App.exe";
     writeFile(file, "MZ");
     ASSERT_TRUE(SetFileDate(file, DateTime{2024, 7, 1, 12, 0, 0}));
     struct stat st {};
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mtime, 1719835200 - 7200); // 12:00 summer time is 10:00 UTC
-    DateTime out;
     ASSERT_EQ(GetFileDate(file, out), 0);
     EXPECT_EQ(out, (DateTime{2024, 7, 1, 12, 0, 0}));
-}
-
-TEST(GetFileDate, FoldersHaveTimesToo) {
-    TempDir root;
     fs::create_directories(root / "Reports");
     ASSERT_TRUE(SetFileDate(root / "Reports", DateTime{2023, 1, 2, 3, 4, 5}));
-    DateTime out;
     EXPECT_EQ(GetFileDate(root / "Reports", out), 0);
     EXPECT_EQ(out, (DateTime{2023, 1, 2, 3, 4, 5}));
 }
 
-class CompareFileDateTest : public ::testing::Test {
-protected:
-    // A is the fixed reference, B the expected file time; the file is put `offset` seconds from B.
-    bool compareAt(std::int64_t offset) {
-        const DateTime b = *DateTime::parse(expectedB);
-        EXPECT_TRUE(SetFileDate(file, DateTime::fromSerialSeconds(b.serialSeconds() + offset)));
-        return CompareFileDate(file, referenceA, expectedB);
-    }
-    void SetUp() override { writeFile(file, "MZ"); }
-
+// A is the fixed reference, B the expected file time; the file is put `offset` seconds from B.
+TEST(CompareFileDate, WithinNinetyNineSecondsOfTheExpectedDistanceFromTheReference) {
     TempDir root;
-    fs::path file = root / "Tervik.exe";
-    std::string referenceA = "2024-01-01 00:00:00";
-    std::string expectedB = "2024-03-05 09:07:03";
-};
-
-TEST_F(CompareFileDateTest, WithinNinetyNineSecondsCountsAsTheExpectedTime) {
-    EXPECT_TRUE(compareAt(0));
-    EXPECT_TRUE(compareAt(99));
-    EXPECT_TRUE(compareAt(-99));
-}
-
-TEST_F(CompareFileDateTest, AHundredSecondsOrMoreDiffers) {
-    EXPECT_FALSE(compareAt(100));
-    EXPECT_FALSE(compareAt(-100));
-    EXPECT_FALSE(compareAt(86400));
-}
-
-TEST_F(CompareFileDateTest, MissingFileOrFolderIsNotTheExpectedFile) {
-    EXPECT_FALSE(CompareFileDate(root / "absent.exe", referenceA, expectedB));
+    const fs::path file = root / "Tervik.exe";
+    writeFile(file, "MZ");
+    const std::string b = "2024-03-05 09:07:03";
+    struct Case {
+        const char* referenceA;
+        std::int64_t offset;
+        bool same;
+    };
+    const Case cases[] = {
+        {"2024-01-01 00:00:00", 0, true},     {"2024-01-01 00:00:00", 99, true},
+        {"2024-01-01 00:00:00", -99, true},   {"2024-01-01 00:00:00", 100, false},
+        {"2024-01-01 00:00:00", -100, false}, {"2024-01-01 00:00:00", 86400, false},
+        {"2024-06-01 00:00:00", 50, true}, // B before A: distances, not signs, are compared
+        {"2024-06-01 00:00:00", 1000, false},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(std::string(k.referenceA) + " " + std::to_string(k.offset));
+        ASSERT_TRUE(
+            SetFileDate(file, DateTime::fromSerialSeconds(DateTime::parse(b)->serialSeconds() + k.offset)));
+        std::string error = "stale";
+        EXPECT_EQ(CompareFileDate(file, k.referenceA, b, error), k.same);
+        EXPECT_TRUE(error.empty());
+    }
+    // A missing file or a folder is not the expected file.
+    EXPECT_FALSE(CompareFileDate(root / "absent.exe", "2024-01-01 00:00:00", b));
     fs::create_directories(root / "folder.exe");
-    EXPECT_FALSE(CompareFileDate(root / "folder.exe", referenceA, expectedB));
-}
-
-TEST_F(CompareFileDateTest, AReferenceThatIsNotADateAnswersTrueAndSaysWhy) {
+    EXPECT_FALSE(CompareFileDate(root / "folder.exe", "2024-01-01 00:00:00", b));
+    // A reference that is not a date answers true and says why.
     std::string error;
-    EXPECT_TRUE(CompareFileDate(file, "not a date", expectedB, error));
+    EXPECT_TRUE(CompareFileDate(file, "not a date", b, error));
     EXPECT_NE(error.find("not a date"), std::string::npos);
-    EXPECT_TRUE(compareAt(0));
-    EXPECT_TRUE(CompareFileDate(file, referenceA, expectedB, error));
-    EXPECT_TRUE(error.empty());
-}
-
-TEST_F(CompareFileDateTest, MeasuresDistancesFromTheReferenceNotTheSign) {
-    // B before A: the file must lie as far before A as B does.
-    referenceA = "2024-06-01 00:00:00";
-    EXPECT_TRUE(compareAt(50));
-    EXPECT_FALSE(compareAt(1000));
 }

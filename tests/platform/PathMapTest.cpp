@@ -14,34 +14,32 @@ PathMap twoDrives() {
 }
 } // namespace
 
-TEST(PathMapToNative, MapsDriveLettersInEitherCase) {
+TEST(PathMapToNative, DrivesSeparatorsRootsAndParentSteps) {
     const PathMap map = twoDrives();
-    EXPECT_EQ(map.toNative("C:\\Tervik\\Bin"), fs::path("/srv/c/Tervik/Bin"));
-    EXPECT_EQ(map.toNative("c:\\x"), fs::path("/srv/c/x"));
-    EXPECT_EQ(map.toNative("d:/Backup/db.zip"), fs::path("/srv/d/Backup/db.zip"));
-}
-
-TEST(PathMapToNative, CollapsesRepeatedSeparatorsAndDropsTrailingOnes) {
-    const PathMap map = twoDrives();
-    EXPECT_EQ(map.toNative("C:\\\\Reports"), fs::path("/srv/c/Reports"));
-    EXPECT_EQ(map.toNative("C:\\Tervik\\\\Reports"), fs::path("/srv/c/Tervik/Reports"));
-    EXPECT_EQ(map.toNative("C:\\Tervik\\\\\\Reports\\"), fs::path("/srv/c/Tervik/Reports"));
-    EXPECT_EQ(map.toNative("C:\\Tervik/\\Reports"), fs::path("/srv/c/Tervik/Reports"));
-}
-
-TEST(PathMapToNative, DriveRootInAllSpellings) {
-    const PathMap map = twoDrives();
-    EXPECT_EQ(map.toNative("C:\\"), fs::path("/srv/c"));
-    EXPECT_EQ(map.toNative("C:"), fs::path("/srv/c"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\Tervik\\Bin", "/srv/c/Tervik/Bin"},
+        {"c:\\x", "/srv/c/x"}, // either case of the letter
+        {"d:/Backup/db.zip", "/srv/d/Backup/db.zip"},
+        // Repeated separators collapse, trailing ones go.
+        {"C:\\\\Reports", "/srv/c/Reports"},
+        {"C:\\Tervik\\\\\\Reports\\", "/srv/c/Tervik/Reports"},
+        {"C:\\Tervik/\\Reports", "/srv/c/Tervik/Reports"},
+        {"C:\\", "/srv/c"},
+        {"C:", "/srv/c"},
+        // Parent steps stop at the drive root.
+        {"C:\\a\\..\\b", "/srv/c/b"},
+        {"C:\\..\\..\\etc\\passwd", "/srv/c/etc/passwd"},
+        {"C:\\.\\a\\.\\b", "/srv/c/a/b"},
+        // Driveless texts only turn separators.
+        {"\\Images\\Failed.Gif", "/Images/Failed.Gif"},
+        {"Dll\\Sd.ini", "Dll/Sd.ini"},
+        {"/already/native", "/already/native"},
+        {"", ""},
+    };
+    for (const auto& [text, native] : cases)
+        EXPECT_EQ(map.toNative(text), fs::path(native)) << text;
     EXPECT_EQ(PathMap().toNative("C:\\"), fs::path("/"));
     EXPECT_EQ(PathMap().toNative("C:\\Tervik\\Bin"), fs::path("/Tervik/Bin"));
-}
-
-TEST(PathMapToNative, ParentStepsStopAtTheDriveRoot) {
-    const PathMap map = twoDrives();
-    EXPECT_EQ(map.toNative("C:\\a\\..\\b"), fs::path("/srv/c/b"));
-    EXPECT_EQ(map.toNative("C:\\..\\..\\etc\\passwd"), fs::path("/srv/c/etc/passwd"));
-    EXPECT_EQ(map.toNative("C:\\.\\a\\.\\b"), fs::path("/srv/c/a/b"));
 }
 
 TEST(PathMapToNative, AnUnmappedDriveCannotBeUsed) {
@@ -52,14 +50,6 @@ TEST(PathMapToNative, AnUnmappedDriveCannotBeUsed) {
     EXPECT_FALSE(fs::create_directories(p.parent_path(), ec));
     EXPECT_TRUE(ec);
     EXPECT_NE(p.string().find("Q:"), std::string::npos); // the letter stays visible in messages
-}
-
-TEST(PathMapToNative, DrivelessTextsOnlyTurnSeparators) {
-    const PathMap map = twoDrives();
-    EXPECT_EQ(map.toNative("\\Images\\Failed.Gif"), fs::path("/Images/Failed.Gif"));
-    EXPECT_EQ(map.toNative("Dll\\Sd.ini"), fs::path("Dll/Sd.ini"));
-    EXPECT_EQ(map.toNative("/already/native"), fs::path("/already/native"));
-    EXPECT_EQ(map.toNative(""), fs::path());
 }
 
 TEST(PathMapToNative, UncSharesUseTheirEntryOrStayUnc) {
@@ -139,22 +129,18 @@ TEST(PathMapLookup, FileInTheProgramFolderWithCommentsAndRelativeFolders) {
     EXPECT_TRUE(map.warnings().empty());
 }
 
-TEST(PathMapLookup, BadLinesAreReportedNotGuessed) {
+TEST(PathMapLookup, BadEntriesAreReportedNotGuessedAndNeverFallBackToTheRoot) {
     TempDir program;
     writeFile(program / "quillan-drives.ini", "C=/srv/c\nthis is not an entry\nE=\n");
     EnvGuard env("QUILLAN_DRIVES", std::nullopt);
     const PathMap map = PathMap::forProgramFolder(program.path());
     EXPECT_EQ(map.drives().size(), 1u);
     EXPECT_EQ(map.warnings().size(), 2u);
-}
-
-TEST(PathMapLookup, AConfiguredMapWithoutDrivesDoesNotFallBackToTheRoot) {
-    TempDir program;
-    EnvGuard env("QUILLAN_DRIVES", std::string("nonsense"));
-    const PathMap map = PathMap::forProgramFolder(program.path());
-    EXPECT_TRUE(map.drives().empty());
-    EXPECT_FALSE(map.warnings().empty());
-    EXPECT_NE(map.toNative("C:\\Tervik"), fs::path("/Tervik"));
+    EnvGuard bad("QUILLAN_DRIVES", std::string("nonsense"));
+    const PathMap none = PathMap::forProgramFolder(program.path());
+    EXPECT_TRUE(none.drives().empty());
+    EXPECT_FALSE(none.warnings().empty());
+    EXPECT_NE(none.toNative("C:\\Tervik"), fs::path("/Tervik"));
 }
 
 TEST(PathMapLookup, DefaultIsTheRootForDriveC) {

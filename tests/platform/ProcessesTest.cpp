@@ -116,37 +116,21 @@ TEST(KillProcess, EndsEveryProcessWhoseNameEndsWithTheGivenOne) {
     EXPECT_TRUE(children.stillRunning(other));
 }
 
-TEST(KillProcess, IgnoresCase) {
+TEST(IsProcessRunning, NeedsTheWholeNameIgnoresCaseAndAnEmptyNameMatchesNothing) {
     ChildPrograms children;
-    const std::string upper = children.name("", "APP.EXE");
+    const std::string upper = children.name("MY", "APP.EXE");
     const pid_t pid = children.start(upper);
     waitUntilListed(upper);
-    std::string lowerName = upper;
-    std::transform(lowerName.begin(), lowerName.end(), lowerName.begin(),
+    std::string lower = upper;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    EXPECT_TRUE(IsProcessRunning(lowerName));
-    EXPECT_TRUE(KillProcess(lowerName));
-    EXPECT_TRUE(children.ended(pid));
-}
-
-TEST(IsProcessRunning, NeedsTheWholeName) {
-    ChildPrograms children;
-    const std::string longer = children.name("my", "app.exe");
-    const pid_t pid = children.start(longer);
-    waitUntilListed(longer);
-    EXPECT_TRUE(IsProcessRunning(longer));
-    EXPECT_FALSE(IsProcessRunning(children.name("", "app.exe")));
-    EXPECT_TRUE(children.stillRunning(pid)); // asking ends nothing
-}
-
-TEST(KillProcess, AnEmptyNameMatchesNothing) {
-    ChildPrograms children;
-    const std::string name = children.name("", "app.exe");
-    const pid_t pid = children.start(name);
-    waitUntilListed(name);
-    EXPECT_FALSE(KillProcess(""));
+    EXPECT_TRUE(IsProcessRunning(lower));
+    EXPECT_FALSE(IsProcessRunning(children.name("", "APP.EXE")));
     EXPECT_FALSE(IsProcessRunning(""));
-    EXPECT_TRUE(children.stillRunning(pid));
+    EXPECT_FALSE(KillProcess(""));
+    EXPECT_TRUE(children.stillRunning(pid)); // asking ends nothing
+    EXPECT_TRUE(KillProcess(lower));
+    EXPECT_TRUE(children.ended(pid));
 }
 
 TEST(KillProcessById, RefusesItselfAndProcessGroups) {

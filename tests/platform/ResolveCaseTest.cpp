@@ -8,17 +8,11 @@ using quillan::resolveCase;
 using namespace quillan::test;
 namespace fs = std::filesystem;
 
-TEST(ResolveCase, FindsAFileWhoseNameDiffersOnlyInCase) {
+TEST(ResolveCase, FindsAFileWhoseNameDiffersOnlyInCaseAndLeavesExistingPathsAndMisses) {
     TempDir root;
-    fs::create_directories(root / "Images");
     writeFile(root / "Images" / "Failed.gif", "GIF89a");
     EXPECT_EQ(resolveCase(root.path() / "IMAGES" / "Failed.Gif"), root.path() / "Images" / "Failed.gif");
     EXPECT_EQ(resolveCase(root.path() / "images" / "failed.GIF"), root.path() / "Images" / "Failed.gif");
-}
-
-TEST(ResolveCase, ExistingPathsAndMissesComeBackUnchanged) {
-    TempDir root;
-    fs::create_directories(root / "Images");
     EXPECT_EQ(resolveCase(root.path() / "Images"), root.path() / "Images");
     const fs::path missing = root.path() / "images" / "Nothing.gif";
     EXPECT_EQ(resolveCase(missing), missing);

@@ -11,11 +11,12 @@ using namespace quillan;
 using namespace quillan::test;
 namespace fs = std::filesystem;
 
-TEST(DriveScan, ListsTheMappedFoldersThatExistInLetterOrder) {
+TEST(DriveScan, ListsTheMappedFoldersThatExistInLetterOrderAndNoFiles) {
     TempDir root;
     fs::create_directories(root / "c");
     fs::create_directories(root / "d");
-    const PathMap map({{'E', root / "e-missing"}, {'D', root / "d"}, {'C', root / "c"}});
+    writeFile(root / "f", "a file is not a drive");
+    const PathMap map({{'E', root / "e-missing"}, {'F', root / "f"}, {'D', root / "d"}, {'C', root / "c"}});
     const auto drives = scanFixedDrives(map);
     ASSERT_EQ(drives.size(), 2u);
     EXPECT_EQ(drives[0].letter, 'C');
@@ -28,12 +29,6 @@ TEST(DriveScan, ListsTheMappedFoldersThatExistInLetterOrder) {
         EXPECT_LT(drift, 256u * 1024 * 1024) << drive.letter;
         EXPECT_GT(drive.freeBytes, 0u);
     }
-}
-
-TEST(DriveScan, AFileIsNotADrive) {
-    TempDir root;
-    writeFile(root / "not-a-folder", "x");
-    EXPECT_TRUE(scanFixedDrives(PathMap({{'C', root / "not-a-folder"}})).empty());
 }
 
 TEST(FreeGigabytes, RoundsToTwoDecimals) {
@@ -58,13 +53,10 @@ TEST(MachineNames, ComputerNameIsTheHostNameUpToItsFirstDot) {
 }
 
 TEST(MachineNames, SystemDriveComesFromTheSettingOrDefaultsToC) {
-    {
-        EnvGuard env("QUILLAN_SYSTEM_DRIVE", std::nullopt);
-        EXPECT_EQ(systemDriveText(), "C:");
-    }
-    {
-        EnvGuard env("QUILLAN_SYSTEM_DRIVE", std::string("D:\\Windows"));
-        EXPECT_EQ(systemDriveText(), "D:");
+    for (const auto& [setting, drive] :
+         {std::pair<std::optional<std::string>, const char*>{std::nullopt, "C:"}, {"D:\\Windows", "D:"}}) {
+        EnvGuard env("QUILLAN_SYSTEM_DRIVE", setting);
+        EXPECT_EQ(systemDriveText(), drive);
     }
 }
 
@@ -82,9 +74,7 @@ TEST(OpenWithAssociatedProgram, PassesTheFileToTheDesktopOpenerWithoutAShell) {
     for (int i = 0; i < 500 && !fs::exists(seen); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    std::ifstream in(seen);
-    std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(got, file);
+    EXPECT_EQ(readFile(seen), file);
 }
 
 TEST(OpenWithAssociatedProgram, FailsWhenNoOpenerIsInstalled) {
@@ -93,7 +83,7 @@ TEST(OpenWithAssociatedProgram, FailsWhenNoOpenerIsInstalled) {
     EXPECT_FALSE(openWithAssociatedProgram(root / "x.log"));
 }
 
-TEST(CreateFolderLevel, CreatesOneMissingLevelAndLeavesExistingOnes) {
+TEST(CreateFolderLevel, CreatesOneMissingLevelLeavesExistingOnesAndReportsWhyItCouldNot) {
     TempDir root;
     std::string error;
     EXPECT_TRUE(createFolderLevel(root / "UploadBackup", error));
@@ -102,14 +92,10 @@ TEST(CreateFolderLevel, CreatesOneMissingLevelAndLeavesExistingOnes) {
     writeFile(root / "UploadBackup" / "keep.txt", "x");
     EXPECT_TRUE(createFolderLevel(root / "UploadBackup", error));
     EXPECT_TRUE(fs::exists(root / "UploadBackup" / "keep.txt"));
-}
-
-TEST(CreateFolderLevel, ReportsWhyItCouldNot) {
-    TempDir root;
-    std::string error;
-    EXPECT_FALSE(createFolderLevel(root / "missing" / "level", error));
-    EXPECT_FALSE(error.empty());
     writeFile(root / "blocker", "x");
-    EXPECT_FALSE(createFolderLevel(root / "blocker", error));
-    EXPECT_FALSE(error.empty());
+    for (const fs::path& p : {root / "missing" / "level", root / "blocker"}) {
+        EXPECT_FALSE(createFolderLevel(p, error)) << p;
+        EXPECT_FALSE(error.empty()) << p;
+        error.clear();
+    }
 }

@@ -1,49 +1,37 @@
 #pragma once
-// Per-test scratch folders and environment settings that are put back afterwards.
+// Test helpers shared by the platform, database, archive and executable tests: a scratch folder per
+// test, whole-file reads and writes, and environment settings that are put back afterwards.
+#include "tests/support/TempDir.h"
+
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <random>
+#include <sstream>
 #include <string>
-#include <unistd.h>
 
 namespace quillan::test {
 
-// A fresh folder under the system temp folder, removed with everything in it on destruction.
-class TempDir {
-public:
-    TempDir() {
-        std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() /
-                ("quillan-platform-" + std::to_string(::getpid()) + "-" + std::to_string(rd()));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
-
 inline void writeFile(const std::filesystem::path& p, const std::string& text) {
+    if (p.has_parent_path())
+        std::filesystem::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << text;
+}
+
+inline std::string readFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
 // Sets (or with nullopt removes) an environment variable for the lifetime of the guard.
 class EnvGuard {
 public:
     EnvGuard(std::string name, const std::optional<std::string>& value) : name_(std::move(name)) {
-        if (const char* old = std::getenv(name_.c_str())) {
+        if (const char* old = std::getenv(name_.c_str()))
             old_ = old;
-        }
         set(value);
     }
     ~EnvGuard() { set(old_); }
@@ -52,14 +40,12 @@ public:
 
 private:
     void set(const std::optional<std::string>& value) {
-        if (value) {
+        if (value)
             ::setenv(name_.c_str(), value->c_str(), 1);
-        } else {
+        else
             ::unsetenv(name_.c_str());
-        }
-        if (name_ == "TZ") {
+        if (name_ == "TZ")
             ::tzset();
-        }
     }
     std::string name_;
     std::optional<std::string> old_;
