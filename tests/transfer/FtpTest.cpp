@@ -82,9 +82,8 @@ TEST(FtpLoginTest, NoServerListeningIsTheConnectFailureOfTheTable) {
     EXPECT_NE(f.log().find(">>-The attempt to connect to the server failed."), std::string::npos);
 }
 
-TEST(FtpListingTest, LoginThenListingsFilterByNameWithoutRegardToCaseAndSkipFolders) {
+TEST(FtpListingTest, LoginThenTheDeployFolderListsOnlyTheRequestedFileWithoutRegardToCase) {
     FtpFixture f;
-    writeFile(f.serverRoot / "deploy" / "evil\\..\\x.zip", "a name with separators");
     ASSERT_TRUE(FtpLogin(*f.c));
     EXPECT_TRUE(f.op.asked.empty());
     EXPECT_EQ(f.c->model.checklist(0).barValue, 100);
@@ -99,12 +98,17 @@ TEST(FtpListingTest, LoginThenListingsFilterByNameWithoutRegardToCaseAndSkipFold
     // A directory never matches, even when its name is the filter.
     FtpListFolder(*f.c, f.c->state.serverPath, "deploy", "secret", "sub.zip");
     EXPECT_EQ(list, std::vector<std::string>{".."});
+}
 
-    // Script mode lists every file; the root has no ".." and shows no folder.
+TEST(FtpScriptModeTest, ListsEveryFileAndFetchesOnlyPatternMatchesIntoDeployInOnRowTwo) {
+    FtpFixture f;
+    writeFile(f.serverRoot / "deploy" / "evil\\..\\x.zip", "a name with separators");
+    f.c->state.filePattern = "*.Xml";
+    ASSERT_TRUE(FtpLogin(*f.c));
     ftpSession(*f.c).ftpScriptMode = true;
-    ASSERT_TRUE(FtpSetCurrentFolder(*f.c, "/"));
+    const auto& list = ftpSession(*f.c).LstFTPFiles;
     FtpListFolder(*f.c, f.c->state.serverPath, "deploy", "secret", "");
-    EXPECT_EQ(list, std::vector<std::string>{"top.zip\t3 bytes"});
+    EXPECT_EQ(list, std::vector<std::string>{"top.zip\t3 bytes"}); // the root: no ".." and no folder
     ASSERT_TRUE(FtpSetCurrentFolder(*f.c, "deploy"));
     FtpListFolder(*f.c, f.c->state.serverPath, "deploy", "secret", "");
     auto sorted = list;
@@ -114,6 +118,15 @@ TEST(FtpListingTest, LoginThenListingsFilterByNameWithoutRegardToCaseAndSkipFold
     // A missing folder leaves the current one.
     EXPECT_FALSE(FtpSetCurrentFolder(*f.c, "missing"));
     EXPECT_EQ(FtpCurrentFolder(*f.c), "/deploy/");
+
+    EXPECT_TRUE(DownloadFtpListItem(*f.c, "SETUPDETAILS_1.xml\t4 bytes"));
+    EXPECT_EQ(readFile(f.dir / "prog" / "DEPLOY IN" / "SETUPDETAILS_1.xml"), "<x/>");
+    EXPECT_EQ(f.c->model.checklist(2).barMax, 4);
+    EXPECT_EQ(f.c->model.checklist(2).barValue, 4);
+    // A folder where nothing matches the pattern transfers nothing, whatever the entry names.
+    f.c->state.filePattern = "*.Csv";
+    EXPECT_FALSE(DownloadFtpListItem(*f.c, "notes.txt\t5 bytes"));
+    EXPECT_FALSE(fs::exists(f.dir / "prog" / "DEPLOY IN" / "notes.txt"));
 }
 
 TEST(FtpDownloadTest, DownloadsWithProgressUnderTheRequestedName) {
@@ -142,39 +155,19 @@ TEST(FtpDownloadTest, DownloadsWithProgressUnderTheRequestedName) {
     EXPECT_EQ(previous, 300000);
 }
 
-TEST(FtpDownloadTest, AFilePresentLocallyIsNotFetchedAgain) {
-    ConsoleFixture f;
-    writeFile(f.dir / "update" / "Pkg1.zip", "already here");
-    f.c->state.serverPath = "127.0.0.1:" + std::to_string(closedPort()); // would fail if contacted
-    EXPECT_TRUE(DownloadFromFtp(*f.c, "PKG1.ZIP"));
-    EXPECT_NE(f.log().find(">>-Pkg1.zip already available in the local folder "), std::string::npos);
-    EXPECT_EQ(readFile(f.dir / "update" / "Pkg1.zip"), "already here");
-}
-
-TEST(FtpDownloadTest, AMissingPackageFailsAndAnUnsafeNameIsRefused) {
+TEST(FtpDownloadTest, ALocalFileIsKeptAMissingPackageFailsAndAnUnsafeNameIsRefused) {
     FtpFixture f;
+    writeFile(f.update("Other.zip"), "already here");
+    EXPECT_TRUE(DownloadFromFtp(*f.c, "OTHER.ZIP"));
+    EXPECT_TRUE(f.logged(">>-Other.zip already available in the local folder "));
+    EXPECT_EQ(readFile(f.update("Other.zip")), "already here");
+
     EXPECT_FALSE(DownloadFromFtp(*f.c, "Missing.zip"));
     EXPECT_FALSE(fs::exists(f.update("Missing.zip")));
 
     EXPECT_FALSE(DownloadFromFtp(*f.c, "..\\Pkg1.zip"));
     EXPECT_TRUE(f.logged(">>-..\\Pkg1.zip is not a plain file name in Download from FTP"));
     EXPECT_FALSE(DownloadFtpListItem(*f.c, "..")); // the listing item ".." is never downloaded
-}
-
-TEST(FtpDownloadTest, ScriptModeStoresIntoDeployInAndReportsOnRowTwo) {
-    FtpFixture f;
-    f.c->state.filePattern = "*.Xml";
-    ASSERT_TRUE(FtpLogin(*f.c));
-    ftpSession(*f.c).ftpScriptMode = true;
-    ASSERT_TRUE(FtpSetCurrentFolder(*f.c, "deploy"));
-    EXPECT_TRUE(DownloadFtpListItem(*f.c, "SETUPDETAILS_1.xml\t4 bytes"));
-    EXPECT_EQ(readFile(f.dir / "prog" / "DEPLOY IN" / "SETUPDETAILS_1.xml"), "<x/>");
-    EXPECT_EQ(f.c->model.checklist(2).barMax, 4);
-    EXPECT_EQ(f.c->model.checklist(2).barValue, 4);
-    // A folder where nothing matches the pattern transfers nothing, whatever the entry names.
-    f.c->state.filePattern = "*.Csv";
-    EXPECT_FALSE(DownloadFtpListItem(*f.c, "notes.txt\t5 bytes"));
-    EXPECT_FALSE(fs::exists(f.dir / "prog" / "DEPLOY IN" / "notes.txt"));
 }
 
 TEST(FtpResumeTest, AConnectionLostMidFileLeavesNoFileAndTheNextAttemptResumes) {
