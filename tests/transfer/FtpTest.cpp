@@ -47,7 +47,7 @@ struct FtpFixture : ConsoleFixture {
 
 } // namespace
 
-TEST(FtpLoginTest, RefusedLoginAsksAndFollowsTheAnswerAndTheServerKind) {
+TEST(FtpLoginTest, RefusedLoginOrNoServerAsksAndFollowsTheAnswerAndTheServerKind) {
     FtpFixture f;
     f.c->state.ftpPassword = "wrong";
 
@@ -73,13 +73,12 @@ TEST(FtpLoginTest, RefusedLoginAsksAndFollowsTheAnswerAndTheServerKind) {
     f.c->state.isLocalServer = false;
     EXPECT_TRUE(FtpLogin(*f.c));
     EXPECT_EQ(f.c->model.checklist(0).status, RowStatus::Completed);
-}
 
-TEST(FtpLoginTest, NoServerListeningIsTheConnectFailureOfTheTable) {
-    ConsoleFixture f;
+    // No server listening: the connect failure of the error table.
+    f.c->state.isLocalServer = true;
     f.c->state.serverPath = "127.0.0.1:" + std::to_string(closedPort());
     EXPECT_FALSE(FtpLogin(*f.c));
-    EXPECT_NE(f.log().find(">>-The attempt to connect to the server failed."), std::string::npos);
+    EXPECT_TRUE(f.logged(">>-The attempt to connect to the server failed."));
 }
 
 TEST(FtpListingTest, LoginThenTheDeployFolderListsOnlyTheRequestedFileWithoutRegardToCase) {
@@ -170,30 +169,32 @@ TEST(FtpDownloadTest, ALocalFileIsKeptAMissingPackageFailsAndAnUnsafeNameIsRefus
     EXPECT_FALSE(DownloadFtpListItem(*f.c, "..")); // the listing item ".." is never downloaded
 }
 
-TEST(FtpResumeTest, AConnectionLostMidFileLeavesNoFileAndTheNextAttemptResumes) {
-    ScratchDir logDir;
-    FtpFixture f({"--drop-after", "100000", "--log", (logDir / "commands.log").string()});
-    EXPECT_FALSE(DownloadFromFtp(*f.c, "Pkg1.zip"));
-    EXPECT_FALSE(fs::exists(f.update("Pkg1.zip"))); // nothing that would count as "already available"
-    ASSERT_TRUE(fs::exists(f.update("Pkg1.zip.part")));
-    auto kept = fs::file_size(f.update("Pkg1.zip.part"));
-    EXPECT_GE(kept, 100000u);
-    EXPECT_LT(kept, f.package.size());
-    EXPECT_TRUE(f.logged(">>-Unable to downloaded the File Pkg1.zip\t292 KB from FTP"));
-    EXPECT_NE(ftpSession(*f.c).floodText.find("failed."), std::string::npos);
+TEST(FtpResumeTest, AConnectionLostMidFileLeavesNoFileAndTheNextAttemptResumesOrStartsAfresh) {
+    for (bool restart : {true, false}) {
+        SCOPED_TRACE(restart ? "server resumes" : "server refuses REST");
+        ScratchDir logDir;
+        std::vector<std::string> options{"--drop-after", "100000", "--log",
+                                         (logDir / "commands.log").string()};
+        if (!restart)
+            options.push_back("--no-rest");
+        FtpFixture f(options);
+        EXPECT_FALSE(DownloadFromFtp(*f.c, "Pkg1.zip"));
+        EXPECT_FALSE(fs::exists(f.update("Pkg1.zip"))); // nothing that would count as "already available"
+        ASSERT_TRUE(fs::exists(f.update("Pkg1.zip.part")));
+        auto kept = fs::file_size(f.update("Pkg1.zip.part"));
+        EXPECT_GE(kept, 100000u);
+        EXPECT_LT(kept, f.package.size());
+        EXPECT_TRUE(f.logged(">>-Unable to downloaded the File Pkg1.zip\t292 KB from FTP"));
+        EXPECT_NE(ftpSession(*f.c).floodText.find("failed."), std::string::npos);
 
-    EXPECT_TRUE(DownloadFromFtp(*f.c, "Pkg1.zip"));
-    EXPECT_TRUE(readFile(f.update("Pkg1.zip")) == f.package);
-    EXPECT_FALSE(fs::exists(f.update("Pkg1.zip.part")));
-    EXPECT_NE(readFile(logDir / "commands.log").find("REST " + std::to_string(kept)), std::string::npos);
-}
-
-TEST(FtpResumeTest, AServerWithoutRestartStartsTheFileAfresh) {
-    FtpFixture f({"--drop-after", "100000", "--no-rest"});
-    EXPECT_FALSE(DownloadFromFtp(*f.c, "Pkg1.zip"));
-    ASSERT_TRUE(fs::exists(f.update("Pkg1.zip.part")));
-    EXPECT_TRUE(DownloadFromFtp(*f.c, "Pkg1.zip"));
-    EXPECT_TRUE(readFile(f.update("Pkg1.zip")) == f.package);
+        EXPECT_TRUE(DownloadFromFtp(*f.c, "Pkg1.zip"));
+        EXPECT_TRUE(readFile(f.update("Pkg1.zip")) == f.package);
+        EXPECT_FALSE(fs::exists(f.update("Pkg1.zip.part")));
+        if (restart) {
+            EXPECT_NE(readFile(logDir / "commands.log").find("REST " + std::to_string(kept)),
+                      std::string::npos);
+        }
+    }
 }
 
 TEST(FtpResumeTest, AStalledTransferIsAbandonedAfterTheStallTime) {
