@@ -1,19 +1,11 @@
 #include "transfer/FileCopy.h"
 
+#include "platform/FileCopy.h"
+
 #include <cerrno>
-#include <fstream>
-#include <memory>
 #include <system_error>
 
 namespace quillan::transfer {
-namespace {
-
-[[noreturn]] void fail(const std::string& what) {
-    int code = errno != 0 ? errno : EIO;
-    throw std::system_error(code, std::generic_category(), what);
-}
-
-} // namespace
 
 std::filesystem::path copyTemporaryFor(const std::filesystem::path& to) {
     std::filesystem::path temp = to;
@@ -27,42 +19,7 @@ void copyFileAtomically(const std::filesystem::path& from, const std::filesystem
     const auto modified = std::filesystem::last_write_time(from);
     const std::filesystem::path temp = copyTemporaryFor(to);
     try {
-        std::ifstream in;
-        std::ofstream out;
-        // Unbuffered streams: each chunk is one read and one write call.
-        in.rdbuf()->pubsetbuf(nullptr, 0);
-        out.rdbuf()->pubsetbuf(nullptr, 0);
-        errno = 0;
-        in.open(from, std::ios::binary);
-        if (!in)
-            fail("cannot open " + from.string());
-        errno = 0;
-        out.open(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            fail("cannot create " + temp.string());
-        std::unique_ptr<char[]> buffer(new char[chunk]);
-        std::uint64_t copied = 0;
-        for (;;) {
-            errno = 0;
-            in.read(buffer.get(), static_cast<std::streamsize>(chunk));
-            std::streamsize got = in.gcount();
-            if (got > 0) {
-                errno = 0;
-                if (!out.write(buffer.get(), got))
-                    fail("cannot write " + temp.string());
-                copied += static_cast<std::uint64_t>(got);
-                if (progress)
-                    progress(copied, total);
-            }
-            if (in.eof())
-                break;
-            if (!in)
-                fail("cannot read " + from.string());
-        }
-        errno = 0;
-        out.close();
-        if (!out)
-            fail("cannot write " + temp.string());
+        const std::uint64_t copied = copyFileInChunks(from, temp, progress, chunk);
         if (copied != total) // the source changed under us: not a faithful copy
             throw std::system_error(EIO, std::generic_category(),
                                     "size of " + from.string() + " changed while copying");

@@ -1,8 +1,8 @@
 #pragma once
 // Copying a file so that the target name only ever holds a complete copy: the data goes to a
-// temporary name beside the target (streamed in large chunks, never held whole) and is renamed
-// onto the target once complete, replacing any file there. The copy keeps the source's
-// modification time, as the platform's file copy does.
+// temporary name beside the target (in chunks moved inside the kernel where the system can, never
+// held whole) and is renamed onto the target once complete, replacing any file there. The copy
+// keeps the source's modification time, as the platform's file copy does.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -13,6 +13,8 @@ namespace quillan::transfer {
 // Called after every chunk with the bytes copied so far and the source's size.
 using CopyProgress = std::function<void(std::uint64_t copied, std::uint64_t total)>;
 
+// Large enough that the per-chunk cost vanishes (the kernel moves the bytes), small enough that a
+// slow share still shows progress every few seconds.
 constexpr std::size_t kCopyChunk = 4u << 20;
 
 // Throws std::system_error (with the system's reason) when the copy cannot be completed; the
