@@ -1,30 +1,17 @@
 // quillan-sql end to end: the real executable, its standard output, standard error and exit code.
-#include "DbTestSupport.h"
+#include "tests/platform/TestSupport.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/wait.h>
 
 namespace {
 
-using quillan::dbtest::ScratchDir;
+using namespace quillan::test;
 
 struct Result {
     int code = -1;
     std::string out, err;
 };
-
-std::string slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void write(const std::filesystem::path& p, const std::string& text) {
-    std::ofstream(p, std::ios::binary) << text;
-}
 
 std::string shellQuote(const std::string& s) {
     std::string out = "'";
@@ -39,20 +26,17 @@ protected:
         std::string cmd = shellQuote(QUILLAN_BINARY_DIR "/app/quillan-sql");
         for (const auto& a : args)
             cmd += " " + shellQuote(a);
-        write(dir / "stdin", input);
+        writeFile(dir / "stdin", input);
         cmd += " <" + shellQuote((dir / "stdin").string()) + " >" + shellQuote((dir / "stdout").string()) +
                " 2>" + shellQuote((dir / "stderr").string());
         const int status = std::system(cmd.c_str());
-        Result r;
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = slurp(dir / "stdout");
-        r.err = slurp(dir / "stderr");
-        return r;
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir / "stdout"),
+                readFile(dir / "stderr")};
     }
 
     std::string odbc() const { return "Driver=SQLite3;Database=" + (dir / "t.db").string(); }
 
-    ScratchDir dir;
+    TempDir dir;
 };
 
 } // namespace
@@ -75,7 +59,7 @@ TEST_F(QuillanSql, PrintsEachResultSetTabSeparatedWithNullAndDates) {
                      "Total\n"
                      "2\n");
     EXPECT_EQ(r.err, "");
-    write(dir / "q.sql", "SELECT n FROM t WHERE x = 5");
+    writeFile(dir / "q.sql", "SELECT n FROM t WHERE x = 5");
     r = run({"--connect", odbc(), "-i", (dir / "q.sql").string()});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "n\n"); // an empty result set still has its header
@@ -110,8 +94,7 @@ TEST_F(QuillanSql, UsageErrorsExitWithTwo) {
 }
 
 TEST_F(QuillanSql, AppDirReadsTheFirstLineOfSdIniWithoutRegardToCase) {
-    std::filesystem::create_directories(dir / "app" / "dll");
-    write(dir / "app" / "dll" / "SD.INI", "\xEF\xBB\xBF" + odbc() + "\r\nsecond line ignored\r\n");
+    writeFile(dir / "app" / "dll" / "SD.INI", "\xEF\xBB\xBF" + odbc() + "\r\nsecond line ignored\r\n");
     auto r = run({"--app-dir", (dir / "app").string(), "-Q", "SELECT 'it''s' AS v"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "v\nit's\n");
@@ -125,8 +108,7 @@ TEST_F(QuillanSql, RunsAgainstTheEmbeddedEngineInMasterOrTheNamedDatabase) {
     GTEST_SKIP() << "the embedded engine is not part of this build";
 #endif
     const auto app = (dir / "app").string();
-    std::filesystem::create_directories(dir / "app" / "Dll");
-    write(dir / "app" / "Dll" / "Sd.ini", "Provider=SQLite;Data Folder=Data;Initial Catalog=TervikDB\n");
+    writeFile(dir / "app" / "Dll" / "Sd.ini", "Provider=SQLite;Data Folder=Data;Initial Catalog=TervikDB\n");
     auto r = run({"--app-dir", app, "-Q", "CREATE DATABASE TervikDB"});
     ASSERT_EQ(r.code, 0) << r.err;
     r = run({"--app-dir", app, "-d", "TervikDB", "-Q",

@@ -21,15 +21,15 @@ TEST_F(Admin, BackupThenRestoreBringsBackTheData) {
     EXPECT_TRUE(std::filesystem::exists(file));
     EXPECT_FALSE(std::filesystem::exists(dir / "Tervik_backup.bak.partial"));
 
-    conn->execute("DELETE FROM " + P + ".dbo.SetupDetails");
-    conn->execute("CREATE TABLE " + P + ".dbo.AfterBackup (A INT)");
+    conn->execute("DELETE FROM [Tervik].dbo.SetupDetails");
+    conn->execute("CREATE TABLE [Tervik].dbo.AfterBackup (A INT)");
     progress.clear();
     admin->restore("Tervik", file, [&](int p) { progress.push_back(p); });
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), 100);
     // The open connection sees the restored content.
-    EXPECT_EQ(count(P + ".dbo.SetupDetails"), 300);
-    EXPECT_EQ(count(P + ".dbo.sysobjects WHERE name = 'AfterBackup'"), 0);
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 300);
+    EXPECT_EQ(count("[Tervik].dbo.sysobjects WHERE name = 'AfterBackup'"), 0);
 }
 
 TEST_F(Admin, RestoreFromAMissingOrForeignFileLeavesTheCatalog) {
@@ -39,7 +39,7 @@ TEST_F(Admin, RestoreFromAMissingOrForeignFileLeavesTheCatalog) {
     EXPECT_THROW(admin->restore("Tervik", dir / "none.bak", {}), DbError);
     std::ofstream(dir / "junk.bak") << std::string(5000, 'j');
     EXPECT_THROW(admin->restore("Tervik", dir / "junk.bak", {}), DbError);
-    EXPECT_EQ(count(P + ".dbo.SetupDetails"), 1);
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 1);
     EXPECT_THROW(admin->backup("Nowhere", dir / "n.bak", {}), DbError);
 }
 
@@ -52,7 +52,7 @@ TEST_F(Admin, BatchesRunInTheNamedCatalogAndQueriesReturnRows) {
     auto rs = admin->query("Tervik", "Select * From HotFixLog Where FixID = " + std::string(" 12"));
     ASSERT_FALSE(rs.eof());
     EXPECT_EQ(rs.field(std::size_t{0}).asInt(), 12);
-    EXPECT_EQ(count(P + ".dbo.HotFixLog"), 1);
+    EXPECT_EQ(count("[Tervik].dbo.HotFixLog"), 1);
     EXPECT_THROW(admin->executeBatch("Tervik", "INSERT INTO NoTable VALUES (1)"), DbError);
     EXPECT_THROW(admin->executeBatch("Missing", "SELECT 1"), DbError);
 }

@@ -1,61 +1,49 @@
 // Deploy-script download and import, and split-file reassembly.
 #include "EngineFixture.h"
 
-#include <fstream>
-
 namespace quillan::db::test {
 
 namespace {
 
-class ImportStatements : public EngineTest {
-protected:
-    void write(const std::string& name, const std::string& text) {
-        std::ofstream(dir / name, std::ios::binary) << text;
-    }
-};
+using quillan::test::writeFile;
+
+class ImportStatements : public EngineTest {};
 
 TEST_F(ImportStatements, FetchedNamesAndFileOrder) {
-    conn->execute("CREATE TABLE " + P + ".dbo.IMPORT_DEPLOY_FILENAMES (SourceFileName VARCHAR(200))");
-    conn->execute("Insert into " + P + ".dbo.IMPORT_DEPLOY_FILENAMES (SourceFileName) values ('" +
-                  sqlEscape("D042_SETUPDETAILS_1.xml") + "')");
-    conn->execute("Insert into " + P + ".dbo.IMPORT_DEPLOY_FILENAMES(SourceFileName) values ('" +
+    conn->execute("CREATE TABLE [Tervik].dbo.IMPORT_DEPLOY_FILENAMES (SourceFileName VARCHAR(200))");
+    conn->execute("Insert into [Tervik].dbo.IMPORT_DEPLOY_FILENAMES (SourceFileName) values ('" +
                   sqlEscape("O'Brien_SETUPDETAILS.xml") + "')");
-    EXPECT_FALSE(conn->query("select * from " + P + ".dbo.IMPORT_DEPLOY_FILENAMES where SourceFileName = '" +
+    EXPECT_FALSE(conn->query("select * from [Tervik].dbo.IMPORT_DEPLOY_FILENAMES where SourceFileName = '" +
                              sqlEscape("O'Brien_SETUPDETAILS.xml") + "'")
                      .eof());
 
-    conn->execute("CREATE TABLE " + P + ".dbo.DEPLOY_FILENAMES (Seqno INT, Description VARCHAR(100))");
-    conn->execute(
-        "CREATE TABLE " + P +
-        ".dbo.DEPLOY_FILE_ORDER (TableId INT, Description VARCHAR(200), LastModifyDate VARCHAR(20), "
-        "FilePattern VARCHAR(10))");
-    conn->execute("INSERT INTO " + P + ".dbo.DEPLOY_FILENAMES VALUES (1, 'SETUPDETAILS')");
-    conn->execute("Delete from " + P + ".dbo.DEPLOY_FILE_ORDER");
-    auto seq = conn->query("SELECT  SeqNo FROM " + P + ".dbo.DEPLOY_FILENAMES where Description='" +
-                           std::string("SetupDetails") + "'");
-    ASSERT_FALSE(seq.eof());
-    EXPECT_EQ(seq.field("SeqNO").asInt(), 1);
-    conn->execute("Insert Into  " + P + ".dbo.DEPLOY_FILE_ORDER values(" + std::string("1") + " ,'" +
-                  "b.xml" + "','" + "2024-02-01" + "','" + "XML" + "')");
-    conn->execute("Insert Into  " + P + ".dbo.DEPLOY_FILE_ORDER values(" + std::string("1") + " ,'" +
-                  "a.xml" + "','" + "2024-03-01" + "','" + "XML" + "')");
-    auto order = conn->query("Select Description,FilePattern from " + P +
-                             ".dbo.DEPLOY_FILE_ORDER Where TableId=" + std::string("1") +
-                             "  Order By Description,LastModifyDate");
-    EXPECT_EQ(column(order, "Description"), (std::vector<std::string>{"a.xml", "b.xml"}));
+    conn->execute("CREATE TABLE [Tervik].dbo.DEPLOY_FILENAMES (Seqno INT, Description VARCHAR(100))");
+    conn->execute("CREATE TABLE [Tervik].dbo.DEPLOY_FILE_ORDER (TableId INT, Description VARCHAR(200), "
+                  "LastModifyDate VARCHAR(20), FilePattern VARCHAR(10))");
+    conn->execute("INSERT INTO [Tervik].dbo.DEPLOY_FILENAMES VALUES (1, 'SETUPDETAILS')");
+    conn->execute("Delete from [Tervik].dbo.DEPLOY_FILE_ORDER");
+    EXPECT_EQ(
+        column("SELECT  SeqNo FROM [Tervik].dbo.DEPLOY_FILENAMES where Description='SetupDetails'", "SeqNO"),
+        std::vector<std::string>{"1"});
+    conn->execute("Insert Into  [Tervik].dbo.DEPLOY_FILE_ORDER values(1 ,'b.xml','2024-02-01','XML')");
+    conn->execute("Insert Into  [Tervik].dbo.DEPLOY_FILE_ORDER values(1 ,'a.xml','2024-03-01','XML')");
+    EXPECT_EQ(
+        column("Select Description,FilePattern from [Tervik].dbo.DEPLOY_FILE_ORDER Where TableId=1  Order "
+               "By Description,LastModifyDate",
+               "Description"),
+        (std::vector<std::string>{"a.xml", "b.xml"}));
 }
 
-TEST_F(ImportStatements, BulkInsertSkipsHeaderAndConvertsFields) {
-    write("CSVImport.csv",
-          "File_Names\tFile_Path\tFile_CrDate\tFile_UnZipDate\tStatus\tRegRequired\tHotfixNo\tVersionNo\t"
-          "UploadFileSize\tDownloadFileSize\tFileExtension\tFileSplitStatus\r\n"
-          "Tervik.exe\tApp.Path\t2024/03/01 10:00:00\t\t1\t0\t0\t4\t1000\t0\tEXE\t0\r\n"
-          "Pack.zip\tApp.Path\t2024-03-02\t\t1\t0\t0\t4\t2000\t0\tZIP\t1\r\n");
-    std::string stmt = "BULK INSERT [" + std::string("Tervik") +
-                       "].dbo.[SETUPDETAILS] FROM 'C:\\CSVImport.csv' " + "WITH ( " + "FIELDTERMINATOR ='" +
-                       "\t" + "'," + "FIRSTROW = 2 " + ")";
+TEST_F(ImportStatements, BulkInsertSkipsHeaderConvertsFieldsAndLoadsNothingOfABadFile) {
+    writeFile(dir / "CSVImport.csv",
+              "File_Names\tFile_Path\tFile_CrDate\tFile_UnZipDate\tStatus\tRegRequired\tHotfixNo\tVersionNo\t"
+              "UploadFileSize\tDownloadFileSize\tFileExtension\tFileSplitStatus\r\n"
+              "Tervik.exe\tApp.Path\t2024/03/01 10:00:00\t\t1\t0\t0\t4\t1000\t0\tEXE\t0\r\n"
+              "Pack.zip\tApp.Path\t2024-03-02\t\t1\t0\t0\t4\t2000\t0\tZIP\t1\r\n");
+    const std::string stmt = "BULK INSERT [Tervik].dbo.[SETUPDETAILS] FROM 'C:\\CSVImport.csv' WITH ( "
+                             "FIELDTERMINATOR ='\t',FIRSTROW = 2 )";
     conn->execute(stmt);
-    auto rs = conn->query("Select * from " + P + ".dbo.SetupDetails (nolock) order by File_Names");
+    auto rs = conn->query("Select * from [Tervik].dbo.SetupDetails (nolock) order by File_Names");
     ASSERT_EQ(rs.recordCount(), 2u);
     EXPECT_EQ(rs.field("File_Names").asText(), "Pack.zip");
     EXPECT_EQ(rs.field("File_CrDate").asDate().iso(), "2024-03-02 00:00:00");
@@ -65,32 +53,24 @@ TEST_F(ImportStatements, BulkInsertSkipsHeaderAndConvertsFields) {
     EXPECT_EQ(rs.field("File_CrDate").asDate().iso(), "2024-03-01 10:00:00");
 
     // A bad row loads nothing of the file.
-    write("CSVImport.csv",
-          "h\n" + std::string("x.exe\tApp.Path\t2024-03-01\t\t1\t0\t0\tfour\t1\t0\tEXE\t0\n"));
-    try {
-        conn->execute(stmt);
-        ADD_FAILURE() << "a non-number in VersionNo must fail";
-    } catch (const DbError& e) {
-        EXPECT_NE(std::string(e.what()).find("VersionNo"), std::string::npos) << e.what();
-    }
-    EXPECT_EQ(count(P + ".dbo.SetupDetails"), 2);
+    writeFile(dir / "CSVImport.csv", "h\nx.exe\tApp.Path\t2024-03-01\t\t1\t0\t0\tfour\t1\t0\tEXE\t0\n");
+    EXPECT_NE(failure(stmt).find("VersionNo"), std::string::npos);
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 2);
     // The same statement with the escape spelling of the terminators.
-    write("CSVImport.csv", "h\nz.exe,App.Path,2024-03-01,,1,0,0,5,1,0,EXE,0\n");
+    writeFile(dir / "CSVImport.csv", "h\nz.exe,App.Path,2024-03-01,,1,0,0,5,1,0,EXE,0\n");
     conn->execute(
         "BULK INSERT [Tervik].dbo.[SETUPDETAILS] FROM 'C:\\CSVImport.csv' WITH (FIELDTERMINATOR=',', "
         "ROWTERMINATOR='\\n', FIRSTROW=2)");
-    EXPECT_EQ(count(P + ".dbo.SetupDetails WHERE VersionNo = 5"), 1);
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails WHERE VersionNo = 5"), 1);
 }
 
 TEST_F(ImportStatements, OpenRowsetReadsTheExcelSheet) {
-    std::string script = (dir / "make.py").string();
-    write(
-        "make.py",
+    writeFile(
+        dir / "make.py",
         "import sys, xlwt, datetime\n"
         "wb = xlwt.Workbook(); ws = wb.add_sheet('Sheet1')\n"
-        "cols = "
-        "['File_Names','File_Path','File_CrDate','Status','VersionNo','UploadFileSize','DownloadFileSize',"
-        "'FileExtension']\n"
+        "cols = ['File_Names','File_Path','File_CrDate','Status','VersionNo','UploadFileSize',"
+        "'DownloadFileSize','FileExtension']\n"
         "for i, c in enumerate(cols): ws.write(0, i, c)\n"
         "rows = [['Tervik.exe','App.Path',datetime.datetime(2024,3,1,10,0,0),1,6,1234,0,'EXE'],\n"
         "        ['Sales.rpt','App.Path\\\\Reports',datetime.datetime(2024,3,2,0,0,0),1,6,99,0,'RPT']]\n"
@@ -98,20 +78,24 @@ TEST_F(ImportStatements, OpenRowsetReadsTheExcelSheet) {
         "for r, row in enumerate(rows):\n"
         "    for i, v in enumerate(row): ws.write(r + 1, i, v, style) if i == 2 else ws.write(r + 1, i, v)\n"
         "wb.save(sys.argv[1])\n");
-    ASSERT_EQ(std::system(("/usr/bin/python3 " + script + " " + (dir / "ExcelImport.xls").string()).c_str()),
+    ASSERT_EQ(std::system(("/usr/bin/python3 " + (dir / "make.py").string() + " " +
+                           (dir / "ExcelImport.xls").string())
+                              .c_str()),
               0);
     // The column list comes from the table's columns, upper-cased and bracketed.
-    auto cols = conn->query("Select * from " + P + ".dbo.SETUPDETAILS").columns();
-    EXPECT_EQ(cols.size(), 12u);
-    std::string list = "[FILE_NAMES],[FILE_PATH],[FILE_CRDATE],[STATUS],[VERSIONNO],[UPLOADFILESIZE],"
-                       "[DOWNLOADFILESIZE],[FILEEXTENSION]";
+    const std::string list = "[FILE_NAMES],[FILE_PATH],[FILE_CRDATE],[STATUS],[VERSIONNO],[UPLOADFILESIZE],"
+                             "[DOWNLOADFILESIZE],[FILEEXTENSION]";
     auto admin = openEmbeddedAdmin(
         dir / "Data", [d = dir](const std::string& t) { return d / t.substr(t.rfind('\\') + 1); });
     admin->connect("(local)", "sa", "");
-    admin->executeBatch("Tervik", "INSERT INTO [SETUPDETAILS](" + list + ") SELECT " + list +
-                                      " FROM OPENROWSET('Microsoft.Jet.OLEDB.4.0','Excel 8.0;" +
-                                      "Database=C:\\ExcelImport.xls', [Sheet1$])");
-    auto rs = conn->query("Select * from " + P + ".dbo.SetupDetails (nolock) order by File_Names");
+    const auto rowset = [](const char* sheet) {
+        return std::string(
+                   " FROM OPENROWSET('Microsoft.Jet.OLEDB.4.0','Excel 8.0;Database=C:\\ExcelImport.xls', [") +
+               sheet + "$])";
+    };
+    admin->executeBatch("Tervik",
+                        "INSERT INTO [SETUPDETAILS](" + list + ") SELECT " + list + rowset("Sheet1"));
+    auto rs = conn->query("Select * from [Tervik].dbo.SetupDetails (nolock) order by File_Names");
     ASSERT_EQ(rs.recordCount(), 2u);
     EXPECT_EQ(rs.field("File_Path").asText(), "App.Path\\Reports");
     EXPECT_EQ(rs.field("UploadFileSize").asInt(), 99);
@@ -120,10 +104,8 @@ TEST_F(ImportStatements, OpenRowsetReadsTheExcelSheet) {
     EXPECT_EQ(rs.field("VersionNo").asInt(), 6);
     // A missing sheet names itself.
     try {
-        admin->executeBatch("Tervik",
-                            "INSERT INTO [SETUPDETAILS]([FILE_NAMES]) SELECT [FILE_NAMES] FROM "
-                            "OPENROWSET('Microsoft.Jet.OLEDB.4.0','Excel 8.0;Database=C:\\ExcelImport.xls', "
-                            "[Sheet2$])");
+        admin->executeBatch("Tervik", "INSERT INTO [SETUPDETAILS]([FILE_NAMES]) SELECT [FILE_NAMES]" +
+                                          rowset("Sheet2"));
         ADD_FAILURE();
     } catch (const DbError& e) {
         EXPECT_NE(std::string(e.what()).find("Sheet2"), std::string::npos) << e.what();
@@ -131,7 +113,7 @@ TEST_F(ImportStatements, OpenRowsetReadsTheExcelSheet) {
 }
 
 TEST_F(ImportStatements, XmlProcedureLoadsADataSetDocument) {
-    std::string xml =
+    const std::string xml =
         "<?xml version=\"1.0\" standalone=\"yes\"?><NewDataSet>"
         "<SetupDetails><File_Names>Tervik.exe</File_Names><File_Path>App.Path</File_Path>"
         "<File_CrDate>2024-03-01T10:00:00+05:30</File_CrDate><VersionNo>8</VersionNo><HotfixNo>0</HotfixNo>"
@@ -141,7 +123,7 @@ TEST_F(ImportStatements, XmlProcedureLoadsADataSetDocument) {
     auto admin = openEmbeddedAdmin(dir / "Data");
     admin->connect("(local)", "sa", " ");
     admin->executeBatch("Tervik", "Exec Proc_ImpSetupDetails " + sqlQuote(xml));
-    auto rs = conn->query("Select * from " + P + ".dbo.SetupDetails order by File_Names");
+    auto rs = conn->query("Select * from [Tervik].dbo.SetupDetails order by File_Names");
     ASSERT_EQ(rs.recordCount(), 2u);
     EXPECT_EQ(rs.field("File_Names").asText(), "O'Neil.rpt");
     EXPECT_EQ(rs.field("FileExtension").asText(), "RPT"); // taken from the name when absent
@@ -152,32 +134,31 @@ TEST_F(ImportStatements, XmlProcedureLoadsADataSetDocument) {
     EXPECT_EQ(rs.field("UploadFileSize").asInt(), 5000);
     // Importing the same release again replaces its rows instead of doubling them.
     admin->executeBatch("Tervik", "Exec Proc_ImpSetupDetails " + sqlQuote(xml));
-    EXPECT_EQ(count(P + ".dbo.SetupDetails"), 2);
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 2);
     // An unknown element fails and loads nothing.
     EXPECT_THROW(admin->executeBatch("Tervik",
-                                     "Exec Proc_ImpSetupDetails '<NewDataSet><SetupDetails><File_Names>x.exe"
-                                     "</File_Names><Bogus>1</Bogus></SetupDetails></NewDataSet>'"),
+                                     "Exec Proc_ImpSetupDetails '<NewDataSet><SetupDetails><File_Names>"
+                                     "x.exe</File_Names><Bogus>1</Bogus></SetupDetails></NewDataSet>'"),
                  DbError);
-    EXPECT_EQ(count(P + ".dbo.SetupDetails"), 2);
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 2);
 }
 
 TEST_F(ImportStatements, SplitFileReassemblyRows) {
     addFile("Big.tpl", 7, 0, 0, 10, 10, "TPL", 1, 1);
     addFile("Big.zip", 7, 0, 2, 0, 0, "ZIP");
-    auto tpl = conn->query("Select * from " + P +
-                           ".dbo.SetupDetails (nolock) where HotfixNo =0 and  FileExtension like 'TPL' and "
-                           "(uploadfilesize-downloadfilesize)=0 order by Versionno");
+    auto tpl =
+        conn->query("Select * from [Tervik].dbo.SetupDetails (nolock) where HotfixNo =0 and  FileExtension "
+                    "like 'TPL' and (uploadfilesize-downloadfilesize)=0 order by Versionno");
     ASSERT_FALSE(tpl.eof());
-    std::string joined = "Big.zip";
-    conn->execute("Delete from " + P + ".dbo.SETUPDETAILS where File_Names = '" + joined + "'");
-    conn->execute("INSERT INTO " + P +
-                  ".dbo.SETUPDETAILS(File_Names,File_Path,File_CrDate,Status,RegRequired,HotfixNo,Versionno,"
-                  "UploadFileSize,FileExtension,FilesplitStatus)" +
-                  " Values('" + joined + "','App.Path',Getdate(),1,2,0,'" + tpl.field("VersionNo").asText() +
-                  "',0,'ZIP',0)");
-    auto rs = conn->query(
-        "Select * from " + P +
-        ".dbo.SetupDetails (nolock) where HotfixNo =0 and  RegRequired=2 and FileExtension like 'ZIP' ");
+    conn->execute("Delete from [Tervik].dbo.SETUPDETAILS where File_Names = 'Big.zip'");
+    conn->execute(
+        "INSERT INTO [Tervik].dbo.SETUPDETAILS(File_Names,File_Path,File_CrDate,Status,RegRequired,"
+        "HotfixNo,Versionno,UploadFileSize,FileExtension,FilesplitStatus) Values('Big.zip','App.Path',"
+        "Getdate(),1,2,0,'" +
+        tpl.field("VersionNo").asText() + "',0,'ZIP',0)");
+    auto rs =
+        conn->query("Select * from [Tervik].dbo.SetupDetails (nolock) where HotfixNo =0 and  RegRequired=2 "
+                    "and FileExtension like 'ZIP' ");
     ASSERT_EQ(rs.recordCount(), 1u);
     EXPECT_EQ(rs.field("VersionNo").asInt(), 7);
     EXPECT_LE(std::abs(rs.field("File_CrDate").asDate().serialSeconds() - DateTime::now().serialSeconds()),
