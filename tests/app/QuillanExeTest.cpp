@@ -2,13 +2,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "tests/platform/TestSupport.h"
+
 #include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -40,46 +40,40 @@ std::string quote(const fs::path& p) {
     return "'" + p.string() + "'";
 }
 
-struct Temp {
-    fs::path dir;
-    Temp() {
-        std::random_device rd;
-        dir = fs::temp_directory_path() / ("quillan-exe-test-" + std::to_string(rd()) + std::to_string(rd()));
-    }
-    ~Temp() {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-};
+const std::string kQuillan = quote(kBin / "quillan");
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+// A sample installation made by quillan-sample with the given options, and headless start-up on it.
+struct Installed {
+    quillan::test::TempDir base;
+    fs::path dir = base / "install";
+    explicit Installed(const std::string& options) {
+        const Result made = run(quote(kBin / "quillan-sample") + " " + quote(dir) + " " + options);
+        EXPECT_EQ(made.code, 0) << made.out;
+    }
+    Result start() const { return run(kQuillan + " --app-dir " + quote(dir) + " --headless"); }
+    std::string log() const { return quillan::test::readFile(dir / "Tervik" / "Logs" / "DeployErrlog.log"); }
+};
 
 } // namespace
 
 TEST(QuillanExe, UsageErrorsHelpAndVersion) {
-    EXPECT_EQ(run(quote(kBin / "quillan") + " --headless --answer continue=maybe").code, 64);
-    EXPECT_EQ(run(quote(kBin / "quillan") + " --headless --answer later=yes").code, 64);
-    EXPECT_EQ(run(quote(kBin / "quillan") + " --headless --bogus").code, 64);
-    EXPECT_EQ(run(quote(kBin / "quillan") + " --headless --app-dir /nonexistent/quillan").code, 64);
-    const Result help = run(quote(kBin / "quillan") + " --help");
+    for (const char* args :
+         {"--answer continue=maybe", "--answer later=yes", "--bogus", "--app-dir /nonexistent/quillan"})
+        EXPECT_EQ(run(kQuillan + " --headless " + args).code, 64) << args;
+    const Result help = run(kQuillan + " --help");
     EXPECT_EQ(help.code, 0);
     EXPECT_THAT(help.out, HasSubstr("--answer"));
-    const Result version = run(quote(kBin / "quillan") + " --version");
+    const Result version = run(kQuillan + " --version");
     EXPECT_EQ(version.code, 0);
     EXPECT_THAT(version.out, HasSubstr("0.1.0"));
 }
 
 TEST(QuillanExe, MissingSettingStopsWithoutRunExitTwo) {
-    Temp t;
-    ASSERT_EQ(
-        run(quote(kBin / "quillan-sample") + " " + quote(t.dir) + " --mode http --without seqno35").code, 0);
-    const Result r = run(quote(kBin / "quillan") + " --app-dir " + quote(t.dir) + " --headless");
+    Installed t("--mode http --without seqno35");
+    const Result r = t.start();
     EXPECT_EQ(r.code, 2) << r.out;
     EXPECT_THAT(r.out, HasSubstr("Start-up: stopped without a run"));
-    const std::string log = readFile(t.dir / "Tervik" / "Logs" / "DeployErrlog.log");
+    const std::string log = t.log();
     EXPECT_EQ(log.rfind("---------------------------------------------\r\nDeployment Date:", 0), 0u);
     EXPECT_THAT(log,
                 HasSubstr("Deployment Process Started\r\n---------------------------------------------\r\n"));
@@ -87,26 +81,21 @@ TEST(QuillanExe, MissingSettingStopsWithoutRunExitTwo) {
 }
 
 TEST(QuillanExe, MissingLogFolderEndsExitThree) {
-    Temp t;
-    ASSERT_EQ(run(quote(kBin / "quillan-sample") + " " + quote(t.dir) + " --without seqno37").code, 0);
-    const Result r = run(quote(kBin / "quillan") + " --app-dir " + quote(t.dir) + " --headless");
+    const Result r = Installed("--without seqno37").start();
     EXPECT_EQ(r.code, 3) << r.out;
     EXPECT_THAT(r.out, HasSubstr("[Quillan] Error Log Folder not Configured"));
 }
 
 TEST(QuillanExe, UnansweredNoticeIsCancelledAndSaidSo) {
-    Temp t;
-    ASSERT_EQ(run(quote(kBin / "quillan-sample") + " " + quote(t.dir) + " --notice 'Read me first'").code, 0);
-    const Result r = run(quote(kBin / "quillan") + " --app-dir " + quote(t.dir) + " --headless");
+    Installed t("--notice 'Read me first'");
+    const Result r = t.start();
     EXPECT_EQ(r.code, 2) << r.out;
     EXPECT_THAT(r.out, HasSubstr("Read me first -> Cancel (no answer given for \"notice\""));
-    EXPECT_THAT(readFile(t.dir / "Tervik" / "Logs" / "DeployErrlog.log"),
-                HasSubstr(">>-No answer given for the question \"notice\""));
+    EXPECT_THAT(t.log(), HasSubstr(">>-No answer given for the question \"notice\""));
 }
 
 TEST(QuillanExe, SampleRefusesAnUsedFolder) {
-    Temp t;
-    ASSERT_EQ(run(quote(kBin / "quillan-sample") + " " + quote(t.dir)).code, 0);
+    Installed t("");
     const Result again = run(quote(kBin / "quillan-sample") + " " + quote(t.dir));
     EXPECT_NE(again.code, 0);
     EXPECT_THAT(again.out, HasSubstr("not empty"));

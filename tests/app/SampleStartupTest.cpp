@@ -2,13 +2,13 @@
 #include "app/sample/SampleInstallation.h"
 #include "console/QueueOperator.h"
 #include "console/Session.h"
+#include "tests/platform/TestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <random>
+#include <functional>
+#include <optional>
 
 using namespace quillan;
 using namespace quillan::sample;
@@ -19,29 +19,15 @@ using ::testing::Not;
 
 namespace {
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 struct SampleRun {
-    fs::path base;
-    fs::path dir;
+    test::TempDir base;
+    fs::path dir = base / "install";
     QueueOperator op;
-    std::unique_ptr<Session> session;
+    std::unique_ptr<Session> session; // declared after the folder: closed before it is removed
 
     explicit SampleRun(SampleOptions o) {
-        std::random_device rd;
-        base = fs::temp_directory_path() /
-               ("quillan-sample-test-" + std::to_string(rd()) + std::to_string(rd()));
-        dir = base / "install";
         o.folder = dir;
         makeSampleInstallation(o);
-    }
-    ~SampleRun() {
-        session.reset();
-        std::error_code ec;
-        fs::remove_all(base, ec);
     }
 
     // Drives are given, so the outcome does not depend on this machine's free space.
@@ -52,7 +38,7 @@ struct SampleRun {
         return session->start();
     }
     Console& c() { return session->console(); }
-    std::string log() { return readFile(dir / "Tervik" / "Logs" / "DeployErrlog.log"); }
+    std::string log() { return test::readFile(dir / "Tervik" / "Logs" / "DeployErrlog.log"); }
 };
 
 SampleOptions opts(Mode mode = Mode::Http) {
@@ -96,93 +82,93 @@ TEST(SampleStartup, HttpSampleArmsAtTheDriveRoot) {
     EXPECT_THAT(r.log(), HasSubstr("Deployment Process Started"));
 }
 
-TEST(SampleStartup, FtpAndLanSamplesArm) {
-    SampleRun ftp(opts(Mode::Ftp));
-    ASSERT_EQ(ftp.start(), StartupOutcome::Armed) << ::testing::PrintToString(ftp.op.informed);
-    EXPECT_EQ(ftp.c().state.transferMode, 1);
-    EXPECT_EQ(ftp.c().state.ftpUser, "quillan");
-
-    SampleRun lan(opts(Mode::Lan));
-    ASSERT_EQ(lan.start(), StartupOutcome::Armed) << ::testing::PrintToString(lan.op.informed);
-    EXPECT_FALSE(lan.c().state.isLocalServer);
-    EXPECT_EQ(lan.c().state.lanServerPath, "C:\\LanShare");
+TEST(SampleStartup, OtherModesAndFormatsArmWithoutTheOtherModesSettings) {
+    SampleOptions zippedCsv = opts(Mode::Ftp);
+    zippedCsv.fileFormat = 1;
+    zippedCsv.zipped = true;
+    const std::pair<SampleOptions, std::function<void(const ConsoleState&)>> cases[] = {
+        {opts(Mode::Ftp),
+         [](const ConsoleState& s) {
+             EXPECT_EQ(s.transferMode, 1);
+             EXPECT_EQ(s.ftpUser, "quillan");
+         }},
+        {opts(Mode::Lan),
+         [](const ConsoleState& s) {
+             EXPECT_FALSE(s.isLocalServer);
+             EXPECT_EQ(s.lanServerPath, "C:\\LanShare");
+         }},
+        {without({"seqno33", "seqno34"}), [](const ConsoleState& s) { EXPECT_EQ(s.transferMode, 2); }},
+        {without({"seqno40"}, Mode::Ftp), [](const ConsoleState& s) { EXPECT_EQ(s.transferMode, 1); }},
+        {zippedCsv,
+         [](const ConsoleState& s) {
+             EXPECT_EQ(s.filePattern, "*.Zip");
+             EXPECT_EQ(s.fileFormat, "Csv");
+         }},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        SampleRun r(cases[i].first);
+        ASSERT_EQ(r.start(), StartupOutcome::Armed) << ::testing::PrintToString(r.op.informed);
+        cases[i].second(r.c().state);
+    }
 }
 
-TEST(SampleStartup, MissingLogoOrSettingsFileStops) {
+TEST(SampleStartup, MissingFilesFolderModeOrSpaceStopOrEndWithTheirMessage) {
+    SampleOptions mode3 = opts();
+    mode3.transferMode = 3;
+    struct Case {
+        const char* name;
+        SampleOptions options;
+        std::uint64_t freeBytes;
+        StartupOutcome outcome;
+        ::testing::Matcher<std::string> informed;
+        std::optional<ExitCode> exit;
+    };
+    const Case cases[] = {
+        {"settings file", without({"ini"}), 20ULL << 30, StartupOutcome::StoppedWithoutRun,
+         EndsWith("In Form_Load"), ExitCode::StoppedWithoutRun},
+        {"log folder", without({"seqno37"}), 20ULL << 30, StartupOutcome::ProgramEnded,
+         ::testing::Eq("Error Log Folder not Configured"), ExitCode::EndedOnFailure},
+        {"transfer mode", mode3, 20ULL << 30, StartupOutcome::StoppedWithoutRun, EndsWith(" In ValidateData"),
+         std::nullopt},
+        {"free space", opts(), 4ULL << 30, StartupOutcome::ProgramEnded,
+         HasSubstr("need minimum of 5 GB space"), std::nullopt},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        SampleRun r(k.options);
+        EXPECT_EQ(r.start(k.freeBytes), k.outcome);
+        ASSERT_EQ(r.op.informed.size(), 1u);
+        EXPECT_THAT(r.op.informed[0], k.informed);
+        EXPECT_FALSE(r.c().state.timerEnabled);
+        if (k.exit) {
+            EXPECT_EQ(r.session->exitCode(), *k.exit);
+        }
+    }
     SampleRun logo(without({"logo"}));
     EXPECT_EQ(logo.start(), StartupOutcome::StoppedWithoutRun);
     EXPECT_EQ(logo.c().model.label(Label::LblStatus), "Quillan Image Not Found");
-
-    SampleRun ini(without({"ini"}));
-    EXPECT_EQ(ini.start(), StartupOutcome::StoppedWithoutRun);
-    ASSERT_EQ(ini.op.informed.size(), 1u);
-    EXPECT_THAT(ini.op.informed[0], EndsWith("In Form_Load"));
-    EXPECT_EQ(ini.session->exitCode(), ExitCode::StoppedWithoutRun);
 }
 
-TEST(SampleStartup, MissingLogFolderEndsTheProgram) {
-    SampleRun r(without({"seqno37"}));
-    EXPECT_EQ(r.start(), StartupOutcome::ProgramEnded);
-    EXPECT_EQ(r.op.informed, std::vector<std::string>{"Error Log Folder not Configured"});
-    EXPECT_EQ(r.session->exitCode(), ExitCode::EndedOnFailure);
-}
-
-TEST(SampleStartup, EachMissingSettingStopsWithItsLine) {
-    struct Case {
-        const char* setting;
-        Mode mode;
-        const char* line;
+TEST(SampleStartup, EachMissingOrBlankSettingStopsWithItsLine) {
+    SampleOptions blank = opts();
+    blank.blank.insert("seqno32"); // blanks only count as missing
+    const std::pair<SampleOptions, const char*> cases[] = {
+        {without({"seqno31"}), ">>-Server Path Not Configured"},
+        {blank, ">>-Deploy Server Path Not Configured"},
+        {without({"seqno33"}, Mode::Ftp), ">>-FTP UserName Not Configured"},
+        {without({"seqno35"}), ">>-Update Folder Not Configured"},
+        {without({"seqno40"}, Mode::Lan), ">>-WebService Not Configured"},
     };
-    const Case cases[] = {
-        {"seqno31", Mode::Http, ">>-Server Path Not Configured"},
-        {"seqno33", Mode::Ftp, ">>-FTP UserName Not Configured"},
-        {"seqno35", Mode::Http, ">>-Update Folder Not Configured"},
-        {"seqno40", Mode::Lan, ">>-WebService Not Configured"},
-    };
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.setting);
-        SampleRun r(without({k.setting}, k.mode));
+    for (const auto& [options, line] : cases) {
+        SCOPED_TRACE(line);
+        SampleRun r(options);
         EXPECT_EQ(r.start(), StartupOutcome::StoppedWithoutRun);
         EXPECT_TRUE(r.op.informed.empty()) << ::testing::PrintToString(r.op.informed);
         const std::string log = r.log();
         EXPECT_EQ(log.rfind("---------------------------------------------\r\nDeployment Date:", 0), 0u);
-        EXPECT_THAT(log, HasSubstr(std::string(k.line) + "\r\n"));
+        EXPECT_THAT(log, HasSubstr(std::string(line) + "\r\n"));
     }
-}
-
-TEST(SampleStartup, BlanksOnlyCountAsMissing) {
-    SampleOptions o = opts();
-    o.blank.insert("seqno32");
-    SampleRun r(o);
-    EXPECT_EQ(r.start(), StartupOutcome::StoppedWithoutRun);
-    EXPECT_THAT(r.log(), HasSubstr(">>-Deploy Server Path Not Configured\r\n"));
-}
-
-TEST(SampleStartup, ModeSpecificSettingsAreOnlyNeededInTheirMode) {
-    SampleRun http(without({"seqno33", "seqno34"}));
-    EXPECT_EQ(http.start(), StartupOutcome::Armed) << ::testing::PrintToString(http.op.informed);
-    SampleRun ftp(without({"seqno40"}, Mode::Ftp));
-    EXPECT_EQ(ftp.start(), StartupOutcome::Armed) << ::testing::PrintToString(ftp.op.informed);
-}
-
-TEST(SampleStartup, UnsupportedTransferModeStops) {
-    SampleOptions o = opts();
-    o.transferMode = 3;
-    SampleRun r(o);
-    EXPECT_EQ(r.start(), StartupOutcome::StoppedWithoutRun);
-    ASSERT_EQ(r.op.informed.size(), 1u);
-    EXPECT_THAT(r.op.informed[0], EndsWith(" In ValidateData"));
-    EXPECT_FALSE(r.c().state.timerEnabled);
-}
-
-TEST(SampleStartup, ZippedCsvScripts) {
-    SampleOptions o = opts(Mode::Ftp);
-    o.fileFormat = 1;
-    o.zipped = true;
-    SampleRun r(o);
-    ASSERT_EQ(r.start(), StartupOutcome::Armed);
-    EXPECT_EQ(r.c().state.filePattern, "*.Zip");
-    EXPECT_EQ(r.c().state.fileFormat, "Csv");
 }
 
 TEST(SampleStartup, NoticeOkGoesOnCancelEnds) {
@@ -208,13 +194,6 @@ TEST(SampleStartup, NoticeOkGoesOnCancelEnds) {
         EXPECT_EQ(r.start(), StartupOutcome::Armed);
         EXPECT_TRUE(r.op.asked.empty());
     }
-}
-
-TEST(SampleStartup, NotEnoughSpaceEnds) {
-    SampleRun r(opts());
-    EXPECT_EQ(r.start(4ULL * 1073741824ULL), StartupOutcome::ProgramEnded);
-    ASSERT_EQ(r.op.informed.size(), 1u);
-    EXPECT_THAT(r.op.informed[0], HasSubstr("need minimum of 5 GB space"));
 }
 
 TEST(SampleStartup, ASecondStartLeavesOnlyItsOwnLog) {
