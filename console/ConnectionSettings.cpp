@@ -1,5 +1,7 @@
 #include "console/ConnectionSettings.h"
 
+#include "platform/TextCase.h"
+
 #include <algorithm>
 #include <cctype>
 #include <fstream>
@@ -9,12 +11,6 @@
 namespace quillan {
 
 namespace {
-std::string upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char ch) { return static_cast<char>(std::toupper(ch)); });
-    return s;
-}
-
 std::vector<std::string> split(const std::string& s, char sep) {
     std::vector<std::string> parts;
     std::size_t start = 0;
@@ -38,7 +34,7 @@ std::string replaceAll(std::string s, const std::string& from, const std::string
 // The first element whose upper-cased text contains the key gives the text behind the key.
 std::string elementValue(const std::vector<std::string>& elements, const std::string& key) {
     for (const auto& e : elements) {
-        const auto pos = upper(e).find(key);
+        const auto pos = upperCase(e).find(key);
         if (pos != std::string::npos)
             return e.substr(pos + key.size());
     }
@@ -50,12 +46,6 @@ bool blank(const std::string& s) {
 }
 } // namespace
 
-std::string joinWindows(const std::string& folder, const std::string& tail) {
-    if (!folder.empty() && folder.back() == '\\' && !tail.empty() && tail.front() == '\\')
-        return folder + tail.substr(1);
-    return folder + tail;
-}
-
 std::string settingsFilePath(const std::string& appPath) {
     if (!appPath.empty() && appPath.back() == '\\')
         return appPath + "Dll\\Sd.ini";
@@ -64,7 +54,7 @@ std::string settingsFilePath(const std::string& appPath) {
 
 ConnectionSettings parseConnectionString(const std::string& line) {
     static const std::string catalogKey = "INITIAL CATALOG";
-    const std::string up = upper(line);
+    const std::string up = upperCase(line);
     const auto p = up.find(catalogKey);
     if (p == std::string::npos)
         throw std::runtime_error("The connection string names no INITIAL CATALOG");
@@ -91,11 +81,11 @@ ConnectionSettings parseConnectionString(const std::string& line) {
 ServerLocality localServerTest(const std::string& machineName, const std::string& dbServer) {
     ServerLocality l;
     l.computerName = machineName;
-    const auto parts = split(upper(dbServer), '\\');
+    const auto parts = split(upperCase(dbServer), '\\');
     if (parts.size() > 1)
         l.computerName += "\\" + parts[1];
-    const std::string server = upper(dbServer);
-    l.isLocalServer = upper(l.computerName) == server || server == "(LOCAL)" || dbServer == ".";
+    const std::string server = upperCase(dbServer);
+    l.isLocalServer = upperCase(l.computerName) == server || server == "(LOCAL)" || dbServer == ".";
     return l;
 }
 

@@ -2,6 +2,7 @@
 // The connection settings of "Dll\Sd.ini": where the file is, how its one line is taken apart,
 // and whether the database server is this machine.
 #include "console/Console.h"
+#include "console/WindowsPath.h"
 
 #include <string>
 
@@ -28,9 +29,5 @@ ServerLocality localServerTest(const std::string& machineName, const std::string
 // Reads the first line of the settings file (state.iniPath) into state.connString and returns it.
 // Throws std::runtime_error when the file cannot be read.
 std::string ReadConnectionString(Console& c);
-
-// Joins a Windows folder text and a tail that starts with "\", without doubling the separator when
-// the folder is a drive root ("C:\" + "\Images" gives "C:\Images").
-std::string joinWindows(const std::string& folder, const std::string& tail);
 
 } // namespace quillan

@@ -1,6 +1,7 @@
 #pragma once
 // This system's settings (rows of the application's configuration table) and the run log.
 #include "console/Console.h"
+#include "console/CreateLogFile.h"
 
 #include <optional>
 #include <string>
@@ -12,10 +13,6 @@ namespace quillan {
 // folder ends the program ("Error Log Folder not Configured"); any other missing setting writes
 // its ">>-... Not Configured" line and answers false.
 bool ValidateData(Console& c);
-
-// Program folder + "\" + name, deleted when present and created again empty. A failure shows its
-// description + " In CreateLogFile " and answers false.
-bool CreateLogFile(Console& c, const std::string& name);
 
 // The first row's `column` of a query, or nothing when no row comes back.
 std::optional<std::string> firstText(Console& c, const std::string& sql, const std::string& column);

@@ -1,8 +1,8 @@
 #include "transfer/Http.h"
 
+#include "console/CreateLogFile.h"
 #include "console/Progress.h"
 #include "transfer/CurlHttpClient.h"
-#include "transfer/ProbeFile.h"
 #include "transfer/RemoteName.h"
 
 #include <cmath>
@@ -81,7 +81,7 @@ bool HTTPLogin(Console& c) {
     bool result = false;
     HttpSession& s = httpSession(c);
     try {
-        transfer::CreateLogFile(c, "Test.log");
+        CreateLogFile(c, "Test.log");
         if (c.state.serverPath.empty()) {
             c.endProgram(Ending::Failure);
             return false;
