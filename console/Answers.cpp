@@ -1,21 +1,14 @@
 #include "console/Answers.h"
 
+#include "platform/TextCase.h"
+
 #include <algorithm>
 #include <cctype>
 
 namespace quillan {
 
-namespace {
-std::string lower(std::string_view s) {
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
-    return out;
-}
-} // namespace
-
 std::optional<Question> questionFromKey(std::string_view key) {
-    const std::string k = lower(key);
+    const std::string k = lowerCase(key);
     for (Question q : {Question::Notice, Question::Server, Question::Continue, Question::Close})
         if (k == questionKey(q))
             return q;
@@ -29,7 +22,7 @@ std::optional<std::pair<Question, bool>> parseAnswer(std::string_view text) {
     const auto q = questionFromKey(text.substr(0, eq));
     if (!q)
         return std::nullopt;
-    const std::string v = lower(text.substr(eq + 1));
+    const std::string v = lowerCase(text.substr(eq + 1));
     if (v == "yes" || v == "ok")
         return std::make_pair(*q, true);
     if (v == "no" || v == "cancel")

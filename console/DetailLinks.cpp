@@ -1,5 +1,7 @@
 #include "console/DetailLinks.h"
 
+#include "platform/TextCase.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -34,12 +36,6 @@ constexpr std::array<Link, 5> kLinks = {{
      "'TPL'  and RegRequired=0 order by VersionNo"},
 }};
 
-std::string upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char ch) { return static_cast<char>(std::toupper(ch)); });
-    return s;
-}
-
 std::string trimmed(const std::string& s) {
     const auto first = s.find_first_not_of(" \t\r\n");
     if (first == std::string::npos)
@@ -60,7 +56,7 @@ std::string cellText(const db::Value& v) {
 
 std::optional<std::string> detailStatement(const std::string& dbPrefix, const std::string& linkText) {
     // The cell text is compared as it stands, upper-cased: a link never carries blanks around it.
-    const std::string key = upper(linkText);
+    const std::string key = upperCase(linkText);
     for (const auto& link : kLinks)
         if (key == link.upper)
             return std::string(link.select) + dbPrefix + link.tail;

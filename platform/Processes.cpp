@@ -1,6 +1,8 @@
 // Matching running programs by executable name; listing and ending them is the OS half.
 #include "platform/Processes.h"
 
+#include "platform/TextCase.h"
+
 #include "platform/OsHooks.h"
 
 #include <algorithm>
@@ -8,12 +10,6 @@
 
 namespace quillan {
 namespace {
-
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
 
 bool endsWith(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() &&
@@ -27,11 +23,11 @@ bool KillProcess(const std::string& exeName) {
     if (exeName.empty()) {
         return false;
     }
-    const std::string wanted = lower(exeName);
+    const std::string wanted = lowerCase(exeName);
     const std::uint32_t self = os::currentProcessId();
     bool found = false;
     for (const auto& entry : listProcesses()) {
-        if (entry.pid != self && endsWith(lower(entry.exeName), wanted)) {
+        if (entry.pid != self && endsWith(lowerCase(entry.exeName), wanted)) {
             found = true;
             KillProcessById(entry.pid, 0);
         }
@@ -43,10 +39,10 @@ bool IsProcessRunning(const std::string& exeName) {
     if (exeName.empty()) {
         return false;
     }
-    const std::string wanted = lower(exeName);
+    const std::string wanted = lowerCase(exeName);
     const auto all = listProcesses();
     return std::any_of(all.begin(), all.end(),
-                       [&](const ProcessEntry& e) { return lower(e.exeName) == wanted; });
+                       [&](const ProcessEntry& e) { return lowerCase(e.exeName) == wanted; });
 }
 
 } // namespace quillan

@@ -1,5 +1,7 @@
 #include "scripts/clsCallWebService.h"
 
+#include "platform/TextCase.h"
+
 #include "transfer/CurlHttpClient.h"
 
 #include <cctype>
@@ -8,12 +10,6 @@
 namespace quillan {
 
 namespace {
-std::string lower(std::string s) {
-    for (auto& ch : s)
-        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    return s;
-}
-
 std::string failureText(const transfer::TransferError& e) {
     return e.internetCode != 0 ? e.text() : e.detail;
 }
@@ -30,7 +26,7 @@ std::string clsCallWebService::BuildSOAPEnvelope(const std::string& serviceName,
     s += ">";
     s += "<soap:Body>";
     s += "<" + methodName;
-    s += std::string(" xmlns=\"") + kServiceNamespace + lower(serviceName) + "\"/>";
+    s += std::string(" xmlns=\"") + kServiceNamespace + lowerCase(serviceName) + "\"/>";
     s += "</soap:Body>";
     s += "</soap:Envelope>";
     return s;

@@ -1,5 +1,7 @@
 #include "transfer/Ftp.h"
 
+#include "platform/TextCase.h"
+
 #include "console/Progress.h"
 #include "transfer/ByteSizeText.h"
 #include "transfer/RemoteName.h"
@@ -16,12 +18,6 @@ namespace {
 using transfer::CurlFtpClient;
 using transfer::FtpEndpoint;
 using transfer::RemoteEntry;
-
-std::string upper(std::string s) {
-    for (auto& ch : s)
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    return s;
-}
 
 std::string trim(const std::string& s) {
     auto b = s.find_first_not_of(" \t");
@@ -275,11 +271,11 @@ void FtpListFolder(Console& c, const std::string& server, const std::string& use
         s.lastErrorText = search.lastError().text();
         return;
     }
-    const std::string wanted = upper(filter);
+    const std::string wanted = upperCase(filter);
     for (const auto& e : *entries) {
         if (e.directory || !transfer::isSafeRemoteName(e.name))
             continue; // a name that could leave the local folder is never offered
-        if (s.ftpScriptMode || upper(e.name) == wanted)
+        if (s.ftpScriptMode || upperCase(e.name) == wanted)
             s.LstFTPFiles.push_back(e.name + "\t" + transfer::byteSizeText(e.size));
     }
     c.model.processEvents();
@@ -345,7 +341,7 @@ bool DownloadFromFtp(Console& c, const std::string& name) {
                 continue;
             // The listing holds the server's spelling; the package keeps the name it was asked by.
             std::string remoteName = ListItemFileName(item);
-            std::string localName = upper(remoteName) == upper(name) ? name : remoteName;
+            std::string localName = upperCase(remoteName) == upperCase(name) ? name : remoteName;
             if (downloadListItem(c, item, localName)) {
                 c.log.line(">>-Downloaded " + item + " from FTP");
                 const ChecklistRow& r = c.model.checklist(4);
