@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers for the archive tests: a private temporary folder per test, file contents and
 // times, and archives written directly with libzip so that names and times are under control.
+#include "tests/support/TempDir.h"
 #include <zip.h>
 
 #include <chrono>
@@ -13,26 +14,7 @@
 
 namespace quillan::testing {
 
-class TempDir {
-public:
-    TempDir() {
-        std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() /
-                ("quillan-archive-" + std::to_string(rd()) + "-" + std::to_string(rd()));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
+using TempDir = test::TempDir;
 
 inline void writeFile(const std::filesystem::path& p, const std::string& data) {
     std::filesystem::create_directories(p.parent_path());

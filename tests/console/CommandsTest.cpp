@@ -1,6 +1,7 @@
 // The operator's commands and the "View Details" links of the event grid.
 #include "console/Commands.h"
 #include "console/DetailLinks.h"
+#include "tests/support/RecordingConnection.h"
 
 #include <gtest/gtest.h>
 
@@ -12,37 +13,8 @@
 namespace quillan {
 namespace {
 
-class RecordingOperator : public Operator {
-public:
-    void inform(const std::string& text) override { told.push_back(text); }
-    bool askYesNo(Question, const std::string&) override { return true; }
-    bool askOkCancel(Question, const std::string&) override { return true; }
-    std::vector<std::string> told;
-};
-
-// Keeps every statement it is given and answers with queued recordsets (empty when none left).
-class RecordingConnection : public db::Connection {
-public:
-    explicit RecordingConnection(std::vector<std::string>& transcript) : transcript_(transcript) {}
-    db::Recordset query(const std::string& sql) override {
-        transcript_.push_back(sql);
-        if (failWith)
-            throw db::DbError(failWith);
-        if (answers.empty())
-            return db::Recordset({"File Name", "File Date"}, {});
-        auto rs = answers.front();
-        answers.pop_front();
-        return rs;
-    }
-    void execute(const std::string& sql) override { transcript_.push_back(sql); }
-    std::string backendName() const override { return "recording"; }
-
-    std::deque<db::Recordset> answers;
-    const char* failWith = nullptr;
-
-private:
-    std::vector<std::string>& transcript_;
-};
+using test::RecordingConnection;
+using test::RecordingOperator;
 
 db::Recordset twoFiles() {
     return db::Recordset({"File Name", "File Date"},

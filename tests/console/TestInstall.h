@@ -2,6 +2,7 @@
 // A throw-away installation for start-up tests: a drive folder mapped as C:, a program folder
 // with its settings file and logo, a scripted connection holding a complete configuration, a
 // machine with chosen drives, and a queue operator.
+#include "tests/support/TempDir.h"
 #include "FakeConnection.h"
 #include "console/Console.h"
 #include "console/Machine.h"
@@ -22,26 +23,6 @@ namespace quillan::test {
 namespace fs = std::filesystem;
 
 inline constexpr std::uint64_t kGB = 1073741824ULL;
-
-class TempDir {
-public:
-    TempDir() {
-        std::random_device rd;
-        path_ = fs::temp_directory_path() /
-                ("quillan-startup-" + std::to_string(rd()) + "-" + std::to_string(rd()));
-        fs::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 inline void writeFile(const fs::path& p, const std::string& text) {
     fs::create_directories(p.parent_path());

@@ -2,6 +2,7 @@
 // Test doubles for the console's services: a database connection that answers scripted
 // recordsets keyed by the exact statement text and keeps a transcript of every statement, an
 // operator that records its boxes, and a temporary program folder per test.
+#include "tests/support/TempDir.h"
 #include "console/Console.h"
 #include "console/Operator.h"
 #include "platform/db/Connection.h"
@@ -62,28 +63,6 @@ private:
         asked.push_back(text);
         return answer;
     }
-};
-
-// A fresh folder below the system's temporary folder, removed with the object.
-class TempDir {
-public:
-    TempDir() {
-        static std::atomic<int> counter{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("quillan-run-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
 };
 
 // A console on a temporary program folder with a scripted connection and an open run log.

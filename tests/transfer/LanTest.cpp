@@ -4,6 +4,7 @@
 #include "console/Console.h"
 #include "console/Progress.h"
 #include "transfer/FileCopy.h"
+#include "tests/support/RecordingConnection.h"
 
 #include <gtest/gtest.h>
 
@@ -21,13 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class RecordingOperator : public Operator {
-public:
-    std::vector<std::string> informed;
-    void inform(const std::string& text) override { informed.push_back(text); }
-    bool askYesNo(Question, const std::string&) override { return true; }
-    bool askOkCancel(Question, const std::string&) override { return true; }
-};
+using test::RecordingOperator;
 
 class ProgressRecorder : public ModelObserver {
 public:
@@ -190,12 +185,12 @@ TEST_F(Lan, SizeInBytesAndMegabytes) {
     EXPECT_DOUBLE_EQ(GetDownLoadFileSize(*console, folder + "\\kilo.zip", 2), 0.001);
     EXPECT_EQ(GetDownLoadFileSize(*console, folder + "\\kilo.zip", 7), 1024.0); // other units: bytes
     EXPECT_EQ(GetDownLoadFileSize(*console, folder + "\\none.zip", 2), 0.0);
-    EXPECT_TRUE(op.informed.empty());
+    EXPECT_TRUE(op.told.empty());
 }
 
 TEST_F(Lan, SizeOfAMissingFileSaysSoAndIsZero) {
     EXPECT_EQ(GetDownLoadFileSize(*console, console->state.updateFolder + "\\absent.zip", 1), 0.0);
-    EXPECT_EQ(op.informed, (std::vector<std::string>{"File not found In GetDownLoadFileSize"}));
+    EXPECT_EQ(op.told, (std::vector<std::string>{"File not found In GetDownLoadFileSize"}));
 }
 
 } // namespace

@@ -20,15 +20,6 @@ QApplication& app() {
     return *application;
 }
 
-db::Recordset RecordingConnection::query(const std::string& sql) {
-    transcript_.push_back(sql);
-    if (answers.empty())
-        return db::Recordset({"File Name", "File Date"}, {});
-    auto rs = answers.front();
-    answers.pop_front();
-    return rs;
-}
-
 namespace {
 
 // Pictures saved as PNG under the installation's names, one of them in other letter case.

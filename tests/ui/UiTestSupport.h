@@ -2,7 +2,7 @@
 // Shared pieces of the window tests: one QApplication under the offscreen platform, a console
 // with a recording database connection, and a per-test program folder.
 #include "console/Console.h"
-#include "platform/db/Connection.h"
+#include "tests/support/RecordingConnection.h"
 
 #include <QApplication>
 
@@ -15,25 +15,8 @@ namespace quillan::uitest {
 
 QApplication& app();
 
-class RecordingOperator : public Operator {
-public:
-    void inform(const std::string& text) override { told.push_back(text); }
-    bool askYesNo(Question, const std::string&) override { return true; }
-    bool askOkCancel(Question, const std::string&) override { return true; }
-    std::vector<std::string> told;
-};
-
-class RecordingConnection : public db::Connection {
-public:
-    explicit RecordingConnection(std::vector<std::string>& transcript) : transcript_(transcript) {}
-    db::Recordset query(const std::string& sql) override;
-    void execute(const std::string& sql) override { transcript_.push_back(sql); }
-    std::string backendName() const override { return "recording"; }
-    std::deque<db::Recordset> answers;
-
-private:
-    std::vector<std::string>& transcript_;
-};
+using test::RecordingConnection;
+using test::RecordingOperator;
 
 // A unique program folder, removed at the end; optionally with the status pictures and the logo.
 class ProgramFolder {
