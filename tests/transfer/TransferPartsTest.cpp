@@ -106,8 +106,8 @@ TEST(CurlHttpClientTest, ARangeTheServerIgnoresStartsTheFileAfresh) {
 }
 
 TEST(CurlHttpClientTest, AStalledAnswerIsAbandoned) {
+    std::atomic<bool> stop{false}; // outlives the server, whose handler may still be reading it
     HttpTestServer http;
-    std::atomic<bool> stop{false};
     http.server.Get("/slow", [&](const httplib::Request&, httplib::Response& res) {
         res.set_content_provider(1000, "application/octet-stream", [&](size_t, size_t, httplib::DataSink&) {
             for (int i = 0; i < 100 && !stop; ++i)

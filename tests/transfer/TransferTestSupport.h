@@ -1,6 +1,7 @@
 #pragma once
 // Test servers on loopback (an FTP server process, an in-process HTTP server), scratch folders and
 // a console wired for the transfer procedures. Each test gets its own ports and folders.
+#include "tests/support/TempDir.h"
 #include "console/Console.h"
 #include "console/QueueOperator.h"
 #include "transfer/TransferSession.h"
@@ -10,7 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -33,25 +37,9 @@ namespace quillan::test {
 
 namespace fs = std::filesystem;
 
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::random_device rd;
-        path_ = fs::temp_directory_path() /
-                ("quillan-transfer-" + std::to_string(::getpid()) + "-" + std::to_string(rd()));
-        fs::create_directories(path_);
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    const fs::path& path() const { return path_; }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    fs::path path_;
+// Scratch folders of the transfer tests.
+struct ScratchDir : TempDir {
+    ScratchDir() : TempDir("quillan-transfer") {}
 };
 
 inline void writeFile(const fs::path& p, const std::string& bytes) {
@@ -130,42 +118,119 @@ public:
     std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
 
 private:
+    // SIGTERM first so the server can close its sockets; one that has not gone within five
+    // seconds is killed, and the process is always reaped.
     void stop() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            int status = 0;
-            ::waitpid(pid_, &status, 0);
-            pid_ = 0;
+        if (pid_ <= 0)
+            return;
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        pid_t done = 0;
+        while ((done = ::waitpid(pid_, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (done == 0) {
+            ::kill(pid_, SIGKILL);
+            while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+            }
         }
+        pid_ = 0;
     }
     pid_t pid_ = 0;
     int port_ = 0;
 };
 
 // cpp-httplib server on 127.0.0.1, any free port, running on its own thread.
+//
+// Start and stop are made race-free here because the library's own are not: stop() only closes
+// the listening socket when the accept loop already counts as running, so a stop that comes too
+// early is lost and the server thread never ends. start() therefore returns only after the
+// server has answered one real request, and the destructor stops the server again (and knocks on
+// its port) until the thread has ended.
 class HttpTestServer {
 public:
     httplib::Server server;
+
+    HttpTestServer() = default;
+    HttpTestServer(const HttpTestServer&) = delete;
+    HttpTestServer& operator=(const HttpTestServer&) = delete;
 
     void start() {
         port_ = server.bind_to_any_port("127.0.0.1");
         if (port_ <= 0)
             throw std::runtime_error("cannot bind the HTTP test server");
-        thread_ = std::thread([this] { server.listen_after_bind(); });
-        // stop() before the accept loop runs would be lost and the thread would never end.
-        while (!server.is_running())
+        thread_ = std::thread([this] {
+            server.listen_after_bind();
+            ended_ = true;
+        });
+        while (!server.is_running() && !ended_)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (!answersARequest())
+            throw std::runtime_error("the HTTP test server does not answer");
     }
     ~HttpTestServer() {
-        server.stop();
-        if (thread_.joinable())
+        if (!thread_.joinable())
+            return;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!ended_ && std::chrono::steady_clock::now() < deadline) {
+            server.stop();
+            for (int i = 0; i < 100 && !ended_; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (!ended_)
+                knock();
+        }
+        if (ended_) {
             thread_.join();
+        } else {
+            // Better a leaked thread and a failed test than a test run that hangs.
+            ADD_FAILURE() << "the HTTP test server thread did not end";
+            thread_.detach();
+        }
     }
     int port() const { return port_; }
     std::string base() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
 
 private:
+    // One connection to the server's port; -1 when it cannot be made.
+    int connectToPort() const {
+        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            return -1;
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(static_cast<std::uint16_t>(port_));
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            ::close(fd);
+            return -1;
+        }
+        return fd;
+    }
+    // A request line with a method the library does not know: it is answered "400 Bad Request"
+    // by the library itself, so no handler of the test sees it or counts it.
+    bool answersARequest() const {
+        int fd = connectToPort();
+        if (fd < 0)
+            return false;
+        const std::string request = "READY / HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+        bool answered = false;
+        if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
+            pollfd p{fd, POLLIN, 0};
+            char buf[256];
+            answered = ::poll(&p, 1, 10000) > 0 && ::recv(fd, buf, sizeof buf, 0) > 0;
+        }
+        ::close(fd);
+        return answered;
+    }
+    // Wakes an accept loop that missed the stop; the connection itself is dropped at once.
+    void knock() const {
+        int fd = connectToPort();
+        if (fd >= 0)
+            ::close(fd);
+    }
+
     int port_ = 0;
+    std::atomic<bool> ended_{false};
     std::thread thread_;
 };
 

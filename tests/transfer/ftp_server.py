@@ -9,7 +9,9 @@ Prints "PORT <n>" once listening. Options:
   --log FILE       appends every received command line (PASS hidden) to FILE
 """
 import argparse
+import os
 import sys
+import threading
 import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
@@ -89,6 +91,16 @@ def main():
     server.max_cons = 64
     port = server.socket.getsockname()[1]
     print("PORT %d" % port, flush=True)
+
+    # A test process that crashed or was killed cannot stop its server: end with it.
+    parent = os.getppid()
+
+    def watch_parent():
+        while os.getppid() == parent:
+            time.sleep(0.5)
+        os._exit(0)
+
+    threading.Thread(target=watch_parent, daemon=True).start()
     try:
         server.serve_forever(timeout=0.2, blocking=True, handle_exit=True)
     finally:
