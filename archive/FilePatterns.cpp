@@ -7,10 +7,6 @@
 namespace quillan::archive {
 namespace {
 
-char fold(char ch) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-}
-
 std::filesystem::path absoluteFrom(const std::filesystem::path& p, const std::filesystem::path& base) {
     if (p.is_absolute() || base.empty())
         return p;
@@ -39,28 +35,6 @@ void addMatches(const std::filesystem::path& folder, const std::string& pattern,
 
 bool hasWildcard(std::string_view text) {
     return text.find_first_of("*?") != std::string_view::npos;
-}
-
-bool wildcardMatch(std::string_view pattern, std::string_view name) {
-    // Iterative matcher with one backtrack point: linear in practice, no recursion.
-    std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || fold(pattern[p]) == fold(name[n]))) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starN = n;
-        } else if (starP != std::string_view::npos) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*')
-        ++p;
-    return p == pattern.size();
 }
 
 std::string memberNameFor(const std::filesystem::path& file, const PatternOptions& options) {

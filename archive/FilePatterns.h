@@ -2,6 +2,8 @@
 // Expanding the file patterns given to cZip into the files to store and their member names.
 // A pattern is a path; its last component may hold the wildcards '*' and '?', matched
 // without regard to case as Windows does.
+#include "platform/Wildcard.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -9,7 +11,6 @@
 
 namespace quillan::archive {
 
-bool wildcardMatch(std::string_view pattern, std::string_view name); // case-insensitive
 bool hasWildcard(std::string_view text);
 
 struct PatternOptions {
