@@ -1,6 +1,6 @@
 #include "console/Answers.h"
 
-#include "platform/TextCase.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cctype>

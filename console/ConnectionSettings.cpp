@@ -1,6 +1,6 @@
 #include "console/ConnectionSettings.h"
 
-#include "platform/TextCase.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cctype>

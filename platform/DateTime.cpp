@@ -1,6 +1,8 @@
 // Calendar arithmetic and the text forms of date values. Zone-dependent work goes through OsHooks.
 #include "platform/DateTime.h"
 
+#include "platform/Text.h"
+
 #include "platform/OsHooks.h"
 
 #include <cctype>
@@ -67,16 +69,6 @@ struct Scanner {
     }
 };
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
 std::string twoDigits(int v) {
     return (v < 10 ? "0" : "") + std::to_string(v);
 }
@@ -101,7 +93,7 @@ DateTime DateTime::fromSecondsSinceEpochLocal(std::int64_t unixSeconds) {
 }
 
 std::optional<DateTime> DateTime::parse(std::string_view text) {
-    Scanner s{trim(text)};
+    Scanner s{trimmed(text)};
     DateTime dt{};
     dt.hour = dt.minute = dt.second = 0;
     if (!s.number(dt.year, 4, 4)) {

@@ -1,6 +1,8 @@
 // Windows path texts <-> native paths through the drive map.
 #include "platform/PathMap.h"
 
+#include "platform/Text.h"
+
 #include "platform/OsHooks.h"
 
 #include <algorithm>
@@ -15,23 +17,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* iniFileName = "quillan-drives.ini";
-
-bool equalNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
 
 // Splits on '/' and '\', dropping empty parts: this is what collapses repeated separators.
 std::vector<std::string> components(std::string_view text) {
@@ -122,15 +107,15 @@ ParsedMap parseEntries(std::string_view text, char separator) {
         if (end == std::string_view::npos) {
             end = text.size();
         }
-        const std::string_view entry = trim(text.substr(start, end - start));
+        const std::string_view entry = trimmed(text.substr(start, end - start));
         start = end + 1;
         if (entry.empty() || (separator == '\n' && (entry.front() == ';' || entry.front() == '#'))) {
             continue;
         }
         const auto eq = entry.find('=');
-        const std::string_view key = eq == std::string_view::npos ? entry : trim(entry.substr(0, eq));
+        const std::string_view key = eq == std::string_view::npos ? entry : trimmed(entry.substr(0, eq));
         const std::string_view value =
-            eq == std::string_view::npos ? std::string_view{} : trim(entry.substr(eq + 1));
+            eq == std::string_view::npos ? std::string_view{} : trimmed(entry.substr(eq + 1));
         const bool isLetter = !key.empty() && std::isalpha(static_cast<unsigned char>(key[0])) &&
                               (key.size() == 1 || (key.size() == 2 && key[1] == ':'));
         if (value.empty()) {
@@ -179,7 +164,7 @@ PathMap PathMap::forProgramFolder(const fs::path& programFolder) {
     std::string text;
     std::string source;
     char separator = ';';
-    if (const char* env = std::getenv("QUILLAN_DRIVES"); env != nullptr && !trim(env).empty()) {
+    if (const char* env = std::getenv("QUILLAN_DRIVES"); env != nullptr && !trimmed(env).empty()) {
         text = env;
         source = "QUILLAN_DRIVES";
     } else if (std::ifstream in(programFolder / iniFileName); in) {
@@ -225,7 +210,7 @@ fs::path PathMap::toNative(std::string_view windowsPath) const {
         }
         const std::string key = "\\\\" + parts[0] + "\\" + parts[1];
         for (const auto& [name, root] : shares_) {
-            if (equalNoCase(name, key)) {
+            if (equalsNoCase(name, key)) {
                 return joinBelowRoot(root, parts, 2);
             }
         }
@@ -300,7 +285,7 @@ fs::path resolveCase(const fs::path& path) {
         const fs::path folder = current.empty() ? fs::path(".") : current;
         for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
             const std::string name = it->path().filename().string();
-            if (equalNoCase(name, part.string())) {
+            if (equalsNoCase(name, part.string())) {
                 matches.push_back(name);
             }
         }

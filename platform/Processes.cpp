@@ -1,7 +1,7 @@
 // Matching running programs by executable name; listing and ending them is the OS half.
 #include "platform/Processes.h"
 
-#include "platform/TextCase.h"
+#include "platform/Text.h"
 
 #include "platform/OsHooks.h"
 

@@ -1,6 +1,6 @@
 #include "scripts/clsCallWebService.h"
 
-#include "platform/TextCase.h"
+#include "platform/Text.h"
 
 #include "transfer/CurlHttpClient.h"
 

@@ -1,6 +1,6 @@
 #include "transfer/Ftp.h"
 
-#include "platform/TextCase.h"
+#include "platform/Text.h"
 
 #include "console/Progress.h"
 #include "transfer/ByteSizeText.h"

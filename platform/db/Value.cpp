@@ -1,5 +1,7 @@
 #include "platform/db/Value.h"
 
+#include "platform/Text.h"
+
 #include "platform/db/Connection.h"
 
 #include <cctype>
@@ -11,14 +13,6 @@
 namespace quillan::db {
 
 namespace {
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
-        s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-        s.remove_suffix(1);
-    return s;
-}
 
 [[noreturn]] void cannotConvert(const std::string& text, const char* to) {
     throw DbError("Cannot convert '" + text + "' to " + to);
