@@ -13,8 +13,8 @@ std::filesystem::path absoluteFrom(const std::filesystem::path& p, const std::fi
     return base / p;
 }
 
-void addMatches(const std::filesystem::path& folder, const std::string& pattern, const PatternOptions& options,
-                Expansion& out) {
+void addMatches(const std::filesystem::path& folder, const std::string& pattern,
+                const PatternOptions& options, Expansion& out) {
     std::error_code ec;
     std::filesystem::directory_iterator it(folder, ec), end;
     std::vector<std::filesystem::path> subfolders;

@@ -26,8 +26,8 @@ const std::array<const char*, kChecklistRows>& checklistCaptions() {
 }
 
 const std::array<const char*, 6>& gridHeaders() {
-    static const std::array<const char*, 6> headers = {" ", "Event", "Processing Name", "Time", "Status %",
-                                                       "View Details"};
+    static const std::array<const char*, 6> headers = {" ",    "Event",    "Processing Name",
+                                                       "Time", "Status %", "View Details"};
     return headers;
 }
 

@@ -46,8 +46,8 @@ enum class Label {
 
 enum class Button { CmdViewLog, CmdExit, CmdUp, CmdDown };
 
-constexpr int kChecklistRows = 15;   // indices 0 to 14; row 1 has no caption and no phase
-constexpr int kPanelLabels = 8;      // LblCDpStatus(i), lblLastDepStatus(i)
+constexpr int kChecklistRows = 15; // indices 0 to 14; row 1 has no caption and no phase
+constexpr int kPanelLabels = 8;    // LblCDpStatus(i), lblLastDepStatus(i)
 
 // Checklist captions; a doubled "&&" shows one ampersand.
 const std::array<const char*, kChecklistRows>& checklistCaptions();
@@ -61,11 +61,15 @@ public:
     virtual ~ModelObserver() = default;
     virtual void labelChanged(Label, const std::string& text) { (void)text; }
     virtual void checklistChanged(int index, const ChecklistRow&) { (void)index; }
-    virtual void overallChanged(bool visible, int value, const std::string& percent) { (void)visible, (void)value, (void)percent; }
+    virtual void overallChanged(bool visible, int value, const std::string& percent) {
+        (void)visible, (void)value, (void)percent;
+    }
     virtual void gridRowChanged(int row, const GridRow&) { (void)row; }
     virtual void statusBoxChanged(bool visible, const std::string& text) { (void)visible, (void)text; }
     virtual void buttonChanged(Button, bool enabled, bool visible) { (void)enabled, (void)visible; }
-    virtual void panelChanged(bool current, int index, const std::string& text) { (void)current, (void)index, (void)text; }
+    virtual void panelChanged(bool current, int index, const std::string& text) {
+        (void)current, (void)index, (void)text;
+    }
     // Long work calls this after each item so that a window can repaint and take input.
     virtual void processEvents() {}
 };

@@ -12,7 +12,7 @@ namespace quillan {
 struct DateTime {
     int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
 
-    static DateTime now();                                  // local clock
+    static DateTime now();                                                // local clock
     static DateTime fromSecondsSinceEpochLocal(std::int64_t unixSeconds); // a UTC instant shown in local time
     // Accepts "YYYY-MM-DD[ HH:MM[:SS[.fff]]]", "YYYY/MM/DD[ ...]" and "YYYY-MM-DDTHH:MM:SS".
     static std::optional<DateTime> parse(std::string_view text);

@@ -13,7 +13,8 @@ inline bool wildcardMatch(std::string_view pattern, std::string_view name) {
     // Iterative match with one back-tracking point for the last "*": linear in practice, no recursion.
     std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || (pattern[p] != '*' && sameLetter(pattern[p], name[n])))) {
+        if (p < pattern.size() &&
+            (pattern[p] == '?' || (pattern[p] != '*' && sameLetter(pattern[p], name[n])))) {
             ++p;
             ++n;
         } else if (p < pattern.size() && pattern[p] == '*') {

@@ -24,7 +24,8 @@ public:
     virtual void executeBatch(const std::string& database, const std::string& batch) = 0;
     virtual Recordset query(const std::string& database, const std::string& select) = 0;
     // Full backup of the database to one file (overwritten); progress rises to 100.
-    virtual void backup(const std::string& database, const std::filesystem::path& file, PercentCallback progress) = 0;
+    virtual void backup(const std::string& database, const std::filesystem::path& file,
+                        PercentCallback progress) = 0;
     // Replaces the existing database from a backup file made by backup().
     virtual void restore(const std::string& database, const std::filesystem::path& file,
                          PercentCallback progress) = 0;
@@ -34,6 +35,7 @@ public:
 };
 
 // Same backend choice as openConnection.
-std::unique_ptr<DbAdmin> openAdmin(const std::string& oledbConnectionString, const std::filesystem::path& appDir);
+std::unique_ptr<DbAdmin> openAdmin(const std::string& oledbConnectionString,
+                                   const std::filesystem::path& appDir);
 
 } // namespace quillan::db

@@ -2,11 +2,11 @@
 // A throw-away installation for start-up tests: a drive folder mapped as C:, a program folder
 // with its settings file and logo, a scripted connection holding a complete configuration, a
 // machine with chosen drives, and a queue operator.
-#include "tests/support/TempDir.h"
 #include "FakeConnection.h"
 #include "console/Console.h"
 #include "console/Machine.h"
 #include "console/QueueOperator.h"
+#include "tests/support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -2,10 +2,10 @@
 // Test doubles for the console's services: a database connection that answers scripted
 // recordsets keyed by the exact statement text and keeps a transcript of every statement, an
 // operator that records its boxes, and a temporary program folder per test.
-#include "tests/support/TempDir.h"
 #include "console/Console.h"
 #include "console/Operator.h"
 #include "platform/db/Connection.h"
+#include "tests/support/TempDir.h"
 
 #include <atomic>
 #include <filesystem>

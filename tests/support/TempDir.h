@@ -15,9 +15,9 @@ public:
     explicit TempDir(const std::string& prefix = "quillan-test") {
         static std::atomic<unsigned> counter{0};
         std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() /
-                (prefix + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
-                 std::to_string(rd()));
+        path_ =
+            std::filesystem::temp_directory_path() / (prefix + "-" + std::to_string(::getpid()) + "-" +
+                                                      std::to_string(counter++) + "-" + std::to_string(rd()));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }

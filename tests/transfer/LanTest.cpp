@@ -3,8 +3,8 @@
 #include "transfer/Lan.h"
 #include "console/Console.h"
 #include "console/Progress.h"
-#include "transfer/FileCopy.h"
 #include "tests/support/RecordingConnection.h"
+#include "transfer/FileCopy.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #pragma once
 // Test servers on loopback (an FTP server process, an in-process HTTP server), scratch folders and
 // a console wired for the transfer procedures. Each test gets its own ports and folders.
-#include "tests/support/TempDir.h"
 #include "console/Console.h"
 #include "console/QueueOperator.h"
+#include "tests/support/TempDir.h"
 #include "transfer/TransferSession.h"
 
 #include <httplib.h>
@@ -12,10 +12,10 @@
 
 #include <arpa/inet.h>
 #include <atomic>
-#include <chrono>
-#include <cstdint>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -214,7 +214,8 @@ private:
             return false;
         const std::string request = "READY / HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
         bool answered = false;
-        if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
+        if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(request.size())) {
             pollfd p{fd, POLLIN, 0};
             char buf[256];
             answered = ::poll(&p, 1, 10000) > 0 && ::recv(fd, buf, sizeof buf, 0) > 0;
