@@ -16,6 +16,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -78,7 +79,7 @@ public:
             argv.push_back(a.data());
         argv.push_back(nullptr);
         int fds[2];
-        if (::pipe(fds) != 0)
+        if (::pipe2(fds, O_CLOEXEC) != 0) // dup2 gives the child its own inheritable copy
             throw std::runtime_error("pipe");
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
