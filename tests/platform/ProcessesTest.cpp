@@ -36,18 +36,20 @@ public:
         return prefix + tag_ + base;
     }
 
+    // Starts the program and waits until the exec has happened, so that it shows up in the list.
     pid_t start(const std::string& fileName) {
         const fs::path exe = dir_ / fileName;
         if (!fs::exists(exe)) {
             fs::copy_file("/bin/sleep", exe);
             fs::permissions(exe, fs::perms::owner_all);
         }
-        std::string program = exe.string();
-        std::string seconds = "60";
+        std::string program = exe.string(), seconds = "60";
         char* argv[] = {program.data(), seconds.data(), nullptr};
         pid_t pid = 0;
         EXPECT_EQ(::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ), 0);
         pids_.push_back(pid);
+        for (int i = 0; i < 300 && !IsProcessRunning(fileName); ++i)
+            ::usleep(10000);
         return pid;
     }
 
@@ -55,8 +57,7 @@ public:
     bool ended(pid_t pid) {
         int status = 0;
         for (int i = 0; i < 300; ++i) {
-            const pid_t r = ::waitpid(pid, &status, WNOHANG);
-            if (r == pid) {
+            if (::waitpid(pid, &status, WNOHANG) == pid) {
                 pids_.erase(std::remove(pids_.begin(), pids_.end(), pid), pids_.end());
                 return WIFSIGNALED(status);
             }
@@ -74,75 +75,46 @@ private:
     std::vector<pid_t> pids_;
 };
 
-// A spawned program shows up in the list once the exec has happened.
-void waitUntilListed(const std::string& name) {
-    for (int i = 0; i < 300 && !IsProcessRunning(name); ++i) {
-        ::usleep(10000);
-    }
-}
-
 } // namespace
 
-TEST(ListProcesses, ReportsExecutableFileNames) {
+TEST(Processes, ListedByFileNameFoundByWholeNameIgnoringCaseAndKilledByNameEnding) {
     ChildPrograms children;
-    const std::string name = children.name("", "Tervik.exe");
-    const pid_t pid = children.start(name);
-    waitUntilListed(name);
+    const std::string longer = children.name("MY", "APP.EXE");
+    const pid_t longPid = children.start(longer);
     const auto all = listProcesses();
     const auto it = std::find_if(all.begin(), all.end(), [&](const ProcessEntry& e) {
-        return e.pid == static_cast<std::uint32_t>(pid);
+        return e.pid == static_cast<std::uint32_t>(longPid);
     });
     ASSERT_NE(it, all.end());
-    EXPECT_EQ(it->exeName, name);
-}
-
-TEST(KillProcess, EndsEveryProcessWhoseNameEndsWithTheGivenOne) {
-    ChildPrograms children;
+    EXPECT_EQ(it->exeName, longer);
+    std::string lower = longer;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    EXPECT_TRUE(IsProcessRunning(lower));
     const std::string app = children.name("", "app.exe");
+    EXPECT_FALSE(IsProcessRunning(app)); // the end of a name is not the whole name
+    EXPECT_FALSE(IsProcessRunning(""));
+    EXPECT_FALSE(KillProcess(""));
+    EXPECT_TRUE(children.stillRunning(longPid)); // asking ends nothing
+
     const pid_t first = children.start(app);
     const pid_t second = children.start(app);
-    const pid_t longer = children.start(children.name("my", "app.exe"));
     const pid_t other = children.start(children.name("", "other.exe"));
-    waitUntilListed(app);
-    waitUntilListed(children.name("my", "app.exe"));
-
     EXPECT_TRUE(KillProcess(app));
     // Not yet reaped, the ended children are zombies: they must no longer count as running.
     EXPECT_FALSE(IsProcessRunning(app));
     EXPECT_FALSE(KillProcess(app)); // nothing left to match
-    EXPECT_TRUE(children.ended(first));
-    EXPECT_TRUE(children.ended(second));
-    EXPECT_TRUE(children.ended(longer));
+    for (pid_t pid : {first, second, longPid})
+        EXPECT_TRUE(children.ended(pid)) << pid;
     EXPECT_TRUE(children.stillRunning(other));
 }
 
-TEST(IsProcessRunning, NeedsTheWholeNameIgnoresCaseAndAnEmptyNameMatchesNothing) {
-    ChildPrograms children;
-    const std::string upper = children.name("MY", "APP.EXE");
-    const pid_t pid = children.start(upper);
-    waitUntilListed(upper);
-    std::string lower = upper;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    EXPECT_TRUE(IsProcessRunning(lower));
-    EXPECT_FALSE(IsProcessRunning(children.name("", "APP.EXE")));
-    EXPECT_FALSE(IsProcessRunning(""));
-    EXPECT_FALSE(KillProcess(""));
-    EXPECT_TRUE(children.stillRunning(pid)); // asking ends nothing
-    EXPECT_TRUE(KillProcess(lower));
-    EXPECT_TRUE(children.ended(pid));
-}
-
-TEST(KillProcessById, RefusesItselfAndProcessGroups) {
+TEST(KillProcessById, RefusesItselfAndProcessGroupsEndsOneAndAnswersFalseOnceItIsGone) {
     EXPECT_FALSE(KillProcessById(static_cast<std::uint32_t>(::getpid()), 0));
     EXPECT_FALSE(KillProcessById(0, 0));           // would signal our own process group
     EXPECT_FALSE(KillProcessById(0xFFFFFFFFu, 0)); // would be -1: every process we may signal
-}
-
-TEST(KillProcessById, EndsOneProcessAndAnswersFalseOnceItIsGone) {
     ChildPrograms children;
     const pid_t pid = children.start(children.name("", "one.exe"));
-    waitUntilListed(children.name("", "one.exe"));
     EXPECT_TRUE(KillProcessById(static_cast<std::uint32_t>(pid), 0));
     EXPECT_TRUE(children.ended(pid));
     EXPECT_FALSE(KillProcessById(static_cast<std::uint32_t>(pid), 0));

@@ -5,48 +5,70 @@ namespace quillan::db::test {
 
 namespace {
 
-class Admin : public EngineTest {};
+using quillan::test::readFile;
 
-TEST_F(Admin, BackupThenRestoreBringsBackTheData) {
-    for (int i = 0; i < 300; ++i)
-        addFile("f" + std::to_string(i) + ".exe", i % 5);
-    auto admin = openEmbeddedAdmin(dir / "Data");
-    admin->connect("(local)", "sa", "");
+class Admin : public EngineTest {
+protected:
+    std::unique_ptr<DbAdmin> admin;
+    void SetUp() override {
+        EngineTest::SetUp();
+        admin = openEmbeddedAdmin(dir / "Data");
+        admin->connect("(local)", "sa", "");
+    }
+};
+
+// A catalog larger than one copy step (8 MiB): progress rises step by step to 100, the file is a
+// byte-for-byte copy of the catalog, the backup name never holds a partial copy, and a restore
+// brings the data back under the open connection.
+TEST_F(Admin, LargeCatalogIsBackedUpInStepsAndRestored) {
+    conn->execute("CREATE TABLE [Tervik].dbo.Filler (B VARCHAR(9000))");
+    conn->execute("BEGIN TRAN");
+    for (int i = 0; i < 2500; ++i)
+        conn->execute("INSERT INTO [Tervik].dbo.Filler VALUES ('" + std::string(8000, 'x') +
+                      std::to_string(i) + "')");
+    conn->execute("COMMIT");
+    const auto catalog = dir / "Data" / "Tervik.sqlite";
+    ASSERT_GT(std::filesystem::file_size(catalog), 16u << 20);
+    const auto file = dir / "Tervik_full.bak";
+    std::ofstream(file) << "an older, unrelated file under the backup name";
+
     std::vector<int> progress;
-    auto file = dir / "Tervik_backup.bak";
     admin->backup("Tervik", file, [&](int p) { progress.push_back(p); });
-    ASSERT_FALSE(progress.empty());
-    EXPECT_EQ(progress.back(), 100);
+    ASSERT_GE(progress.size(), 3u) << "one report per step";
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
-    EXPECT_TRUE(std::filesystem::exists(file));
-    EXPECT_FALSE(std::filesystem::exists(dir / "Tervik_backup.bak.partial"));
+    EXPECT_EQ(std::adjacent_find(progress.begin(), progress.end()), progress.end()) << "no repeats";
+    EXPECT_LT(progress.front(), 100);
+    EXPECT_EQ(progress.back(), 100);
+    EXPECT_EQ(readFile(file), readFile(catalog));
+    EXPECT_FALSE(std::filesystem::exists(dir / "Tervik_full.bak.partial"));
 
-    conn->execute("DELETE FROM [Tervik].dbo.SetupDetails");
+    conn->execute("DELETE FROM [Tervik].dbo.Filler");
     conn->execute("CREATE TABLE [Tervik].dbo.AfterBackup (A INT)");
     progress.clear();
     admin->restore("Tervik", file, [&](int p) { progress.push_back(p); });
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), 100);
-    // The open connection sees the restored content.
-    EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 300);
+    EXPECT_EQ(count("[Tervik].dbo.Filler"), 2500);
     EXPECT_EQ(count("[Tervik].dbo.sysobjects WHERE name = 'AfterBackup'"), 0);
 }
 
-TEST_F(Admin, RestoreFromAMissingOrForeignFileLeavesTheCatalog) {
+TEST_F(Admin, FailedBackupOrRestoreLeavesTheCatalogAndNoFile) {
     addFile("a.exe", 1);
-    auto admin = openEmbeddedAdmin(dir / "Data");
-    admin->connect("(local)", "sa", "");
     EXPECT_THROW(admin->restore("Tervik", dir / "none.bak", {}), DbError);
     std::ofstream(dir / "junk.bak") << std::string(5000, 'j');
     EXPECT_THROW(admin->restore("Tervik", dir / "junk.bak", {}), DbError);
     EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 1);
     EXPECT_THROW(admin->backup("Nowhere", dir / "n.bak", {}), DbError);
+    std::vector<int> progress;
+    EXPECT_THROW(admin->backup("Tervik", dir / "absent" / "t.bak", [&](int p) { progress.push_back(p); }),
+                 DbError);
+    EXPECT_TRUE(progress.empty()); // nothing was copied, so nothing is reported
+    EXPECT_FALSE(std::filesystem::exists(dir / "absent"));
 }
 
 TEST_F(Admin, BatchesRunInTheNamedCatalogAndQueriesReturnRows) {
-    auto admin = openEmbeddedAdmin(dir / "Data");
-    EXPECT_THROW(admin->executeBatch("Tervik", "SELECT 1"), DbError); // not connected
-    admin->connect("(local)", "sa", "");
+    EXPECT_THROW(openEmbeddedAdmin(dir / "Data")->executeBatch("Tervik", "SELECT 1"),
+                 DbError); // not connected
     admin->executeBatch("Tervik",
                         "\r\nCREATE TABLE HotFixLog (FixId INT)\r\nINSERT INTO HotFixLog VALUES (12)");
     auto rs = admin->query("Tervik", "Select * From HotFixLog Where FixID = " + std::string(" 12"));
@@ -62,8 +84,6 @@ TEST_F(Admin, ProcessesOfACatalogCanBeEnded) {
     o.dataFolder = dir / "Data";
     o.currentDatabase = "Tervik";
     auto user = openEmbeddedConnection(o);
-    auto admin = openEmbeddedAdmin(dir / "Data");
-    admin->connect("(local)", "sa", "");
     admin->query("Tervik", "SELECT 1 AS x"); // the admin's own session is not listed
     auto procs = admin->attachedProcesses("tervik");
     ASSERT_EQ(procs.size(), 1u);
