@@ -69,20 +69,13 @@ TEST(SettingsFile, DriveRootHasNoDoubledSeparator) {
     EXPECT_EQ(joinWindows("C:\\Tervik", "\\DEPLOY IN"), "C:\\Tervik\\DEPLOY IN");
 }
 
-TEST(LocalServer, LocalNamesDotAndThisMachineWithInstance) {
-    EXPECT_TRUE(localServerTest("QBOX", "(local)").isLocalServer);
-    EXPECT_TRUE(localServerTest("QBOX", "(LOCAL)").isLocalServer);
-    EXPECT_TRUE(localServerTest("QBOX", ".").isLocalServer);
-    EXPECT_TRUE(localServerTest("QBOX", "qbox").isLocalServer);
-
+TEST(LocalServer, LocalNamesDotAndThisMachineWithInstanceAreLocalOtherMachinesNot) {
+    for (const char* server : {"(local)", "(LOCAL)", ".", "qbox"})
+        EXPECT_TRUE(localServerTest("QBOX", server).isLocalServer) << server;
+    for (const char* server : {"CENTRAL", "CENTRAL\\QBOX", "QBOX2"})
+        EXPECT_FALSE(localServerTest("QBOX", server).isLocalServer) << server;
     const auto withInstance = localServerTest("QBOX", "qBox\\SqlExpress");
     EXPECT_TRUE(withInstance.isLocalServer);
     EXPECT_EQ(withInstance.computerName, "QBOX\\SQLEXPRESS");
-}
-
-TEST(LocalServer, AnotherMachineIsNotLocal) {
-    EXPECT_FALSE(localServerTest("QBOX", "CENTRAL").isLocalServer);
-    EXPECT_FALSE(localServerTest("QBOX", "CENTRAL\\QBOX").isLocalServer);
-    EXPECT_FALSE(localServerTest("QBOX", "QBOX2").isLocalServer);
     EXPECT_EQ(localServerTest("QBOX", "CENTRAL").computerName, "QBOX");
 }

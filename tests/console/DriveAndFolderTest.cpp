@@ -13,7 +13,7 @@ DriveScanner fixed(std::vector<FixedDrive> drives) {
 }
 } // namespace
 
-TEST(DriveScan, InstallDriveIsTheOneHoldingTheProgramFolderOthersStayEmpty) {
+TEST(DriveScan, InstallDriveIsTheOneHoldingTheProgramFolderOthersStayEmptyNoneAnswersZero) {
     FakeInstall inst;
     auto c = inst.console(); // appPath "C:\Tervik"
     const int k = FindInsDiskSize(*c, fixed({{'A', 1 * kGB}, {'C', 7 * kGB}, {'D', 9 * kGB}}));
@@ -23,28 +23,19 @@ TEST(DriveScan, InstallDriveIsTheOneHoldingTheProgramFolderOthersStayEmpty) {
     EXPECT_DOUBLE_EQ(c->state.driveList[1].freeGB, 7.0);
     EXPECT_EQ(c->state.driveList[0].letter, "");
     EXPECT_EQ(c->state.driveList[2].letter, "");
-}
 
-TEST(DriveScan, NoMatchingDriveAnswersZero) {
-    FakeInstall inst;
-    auto c = inst.console();
     EXPECT_EQ(FindInsDiskSize(*c, fixed({{'D', 9 * kGB}, {'E', 9 * kGB}})), 0);
     EXPECT_EQ(c->state.driveList[0].letter, "");
     EXPECT_EQ(FindInsDiskSize(*c, fixed({})), 0);
 }
 
-TEST(DriveScan, BackupDriveIsTheFirstOfEqualMaxima) {
+TEST(DriveScan, BackupDriveIsTheFirstOfEqualMaximaFreeSpaceRoundedToTwoDecimals) {
     FakeInstall inst;
     auto c = inst.console();
     const int k = FindDiskSize(*c, fixed({{'C', 3 * kGB}, {'D', 8 * kGB}, {'E', 8 * kGB}, {'F', 2 * kGB}}));
     EXPECT_EQ(k, 1);
     EXPECT_EQ(c->state.driveList[2].letter, "E"); // every entry is filled
     EXPECT_EQ(FindDiskSize(*c, fixed({{'C', 0}, {'D', 0}})), 0);
-}
-
-TEST(DriveScan, FreeSpaceIsRoundedToTwoDecimals) {
-    FakeInstall inst;
-    auto c = inst.console();
     FindDiskSize(*c, fixed({{'C', 5 * kGB - 10 * 1024 * 1024}})); // 4.990234... GB
     EXPECT_DOUBLE_EQ(c->state.driveList[0].freeGB, 4.99);
 }

@@ -21,13 +21,15 @@ TEST(Answers, ParsesKnownKeysAndValuesRejectsTheRest) {
     EXPECT_FALSE(parseAnswer("other=yes"));
 }
 
-TEST(ScriptedOperator, GivenAnswersAreUsedForTheirQuestionOnly) {
+TEST(ScriptedOperator, GivenAnswersAreUsedForTheirQuestionOnlyInformationIsPrinted) {
     std::ostringstream out;
     ScriptedOperator op({{Question::Continue, true}, {Question::Close, false}}, out);
     EXPECT_TRUE(op.askYesNo(Question::Continue, "Continue?"));
     EXPECT_FALSE(op.askYesNo(Question::Close, "Close Tervik.exe?"));
     EXPECT_THAT(out.str(), HasSubstr("Continue? -> Yes (--answer continue)"));
     EXPECT_THAT(out.str(), HasSubstr("Close Tervik.exe? -> No (--answer close)"));
+    op.inform("Required more than 5 GB Free Space");
+    EXPECT_THAT(out.str(), testing::EndsWith("\n[Quillan] Required more than 5 GB Free Space\n"));
 }
 
 TEST(ScriptedOperator, UnansweredQuestionTakesTheSafeAnswerAndSaysSoInTheLog) {
@@ -45,13 +47,6 @@ TEST(ScriptedOperator, UnansweredQuestionTakesTheSafeAnswerAndSaysSoInTheLog) {
     EXPECT_THAT(log, HasSubstr(">>-No answer given for the question \"notice\" (Read this): the safe answer "
                                "Cancel was taken\r\n"));
     EXPECT_THAT(log, HasSubstr("\"server\""));
-}
-
-TEST(ScriptedOperator, InformationBoxesArePrinted) {
-    std::ostringstream out;
-    ScriptedOperator op({}, out);
-    op.inform("Required more than 5 GB Free Space");
-    EXPECT_EQ(out.str(), "[Quillan] Required more than 5 GB Free Space\n");
 }
 
 TEST(TerminalOperator, PromptsForOpenQuestionsScriptedAnswersFirst) {

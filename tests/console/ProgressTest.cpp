@@ -3,7 +3,7 @@
 #include "console/Progress.h"
 #include "console/PhaseFrame.h"
 #include "console/ReturnFolder.h"
-#include "tests/status/ScriptedConnection.h"
+#include "tests/support/TestConsole.h"
 
 #include <gtest/gtest.h>
 

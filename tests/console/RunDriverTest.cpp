@@ -4,7 +4,7 @@
 #include "console/RunDriver.h"
 #include "console/RunPhases.h"
 #include "tests/console/RecordingPhases.h"
-#include "tests/status/ScriptedConnection.h"
+#include "tests/support/TestConsole.h"
 
 #include <gtest/gtest.h>
 
@@ -26,11 +26,12 @@ bool contains(const std::string& haystack, const std::string& needle) {
     return haystack.find(needle) != std::string::npos;
 }
 
-struct RunDriverTest : ::testing::Test {
+// A console armed for a local FTP run whose connection is already known, with recording phases.
+struct Driven {
     TestConsole t;
     RecordingPhases p;
     StatusHistory history;
-    RunDriverTest() {
+    Driven() {
         t.c.model.addObserver(&history);
         t.c.state.isLocalServer = true;
         t.c.state.transferMode = 1;
@@ -38,8 +39,9 @@ struct RunDriverTest : ::testing::Test {
         t.c.model.setButton(Button::CmdExit, false);
         t.c.model.setButton(Button::CmdViewLog, false);
     }
-    ~RunDriverTest() override { t.c.model.removeObserver(&history); }
+    ~Driven() { t.c.model.removeObserver(&history); }
 };
+struct RunDriverTest : ::testing::Test, Driven {};
 
 const std::vector<std::string> kAllPhases = {
     "scriptDownload",  "scriptImport",         "pendingCheck", "pathCorrections",
@@ -104,7 +106,7 @@ TEST_F(RunDriverTest, ReleaseAlreadyAppliedEndsTheProgram) {
     p.pending = PendingCheck::Applied;
     RunDeployment(t.c, p);
     EXPECT_EQ(p.names(), (std::vector<std::string>{"scriptDownload", "scriptImport", "pendingCheck"}));
-    EXPECT_EQ(t.op.informed, std::vector<std::string>{"Updates Completed successfully"});
+    EXPECT_EQ(t.op.told, std::vector<std::string>{"Updates Completed successfully"});
     EXPECT_EQ(t.c.model.statusBox(), ">>-Deployment Process Completed");
     EXPECT_TRUE(contains(t.log(), ">>-Deployment Process Completed\r\n"));
     EXPECT_EQ(t.c.ending(), Ending::AlreadyUpToDate);
@@ -133,7 +135,7 @@ TEST_F(RunDriverTest, FailedPendingCheckIsNotTakenForAnAppliedRelease) {
     p.pending = PendingCheck::Failed;
     RunDeployment(t.c, p);
     EXPECT_EQ(p.names().back(), "pendingCheck");
-    EXPECT_TRUE(t.op.informed.empty()) << "no success box";
+    EXPECT_TRUE(t.op.told.empty()) << "no success box";
     EXPECT_EQ(t.c.ending(), Ending::Failure);
     EXPECT_TRUE(t.c.state.runFailed);
     EXPECT_FALSE(contains(t.log(), "Deployment Process Completed"));
@@ -164,7 +166,7 @@ TEST_F(RunDriverTest, UnexpectedErrorShowsTheDescriptionAloneAndEndsTheRun) {
     p.effects["replaceExes"] = [](Console&) { throw std::runtime_error("Permission denied"); };
     RunDeployment(t.c, p);
     EXPECT_EQ(p.names().back(), "replaceExes");
-    EXPECT_EQ(t.op.informed, std::vector<std::string>{"Permission denied"});
+    EXPECT_EQ(t.op.told, std::vector<std::string>{"Permission denied"});
     EXPECT_FALSE(t.c.programEnded());
     EXPECT_FALSE(t.c.state.runFinished);
     EXPECT_FALSE(t.c.model.buttonEnabled(Button::CmdExit)) << "only the finishing operations enable it";
@@ -187,47 +189,44 @@ TEST_F(RunDriverTest, AProcessPerformsAtMostOneRun) {
     EXPECT_FALSE(t.c.state.timerEnabled);
 }
 
-TEST_F(RunDriverTest, FtpCheckRunsWhenNotConnectedAndAnyAnswerContinues) {
-    t.c.state.timerEnabled = true;
-    t.c.state.ftpConnected = false;
-    p.outcomes["ftpLogin"] = PhaseOutcome::RunEnded; // the check answers False
-    Timer1_Timer(t.c, p);
-    EXPECT_TRUE(history.saw(">>-Connecting to FTP Server"));
-    ASSERT_GE(p.calls.size(), 2u);
-    EXPECT_EQ(p.calls[0].name, "ftpLogin");
-    EXPECT_EQ(p.calls[1].name, "scriptDownload");
-    EXPECT_TRUE(contains(t.log(), ">>-Connected to FTP Server\r\n"));
-}
-
-TEST_F(RunDriverTest, HttpCheckRunsOnlyWhenTheServerIsNotKnownAvailable) {
-    t.c.state.timerEnabled = true;
-    t.c.state.transferMode = 2;
-    t.c.state.httpAvailable = true;
-    Timer1_Timer(t.c, p);
-    EXPECT_EQ(p.calls.front().name, "scriptDownload");
-    EXPECT_FALSE(history.saw(">>-Connecting to HTTP Server"));
-    EXPECT_TRUE(contains(t.log(), ">>-Connected to HTTP Server\r\n"));
-
-    TestConsole t2;
-    RecordingPhases p2;
-    StatusHistory h2;
-    t2.c.model.addObserver(&h2);
-    t2.c.state.timerEnabled = true;
-    t2.c.state.isLocalServer = true;
-    t2.c.state.transferMode = 2;
-    Timer1_Timer(t2.c, p2);
-    EXPECT_EQ(p2.calls.front().name, "httpLogin");
-    EXPECT_TRUE(h2.saw(">>-Connecting to HTTP Server"));
-    t2.c.model.removeObserver(&h2);
-}
-
-TEST_F(RunDriverTest, LanClientLogsConnectedToLan) {
-    t.c.state.timerEnabled = true;
-    t.c.state.isLocalServer = false;
-    Timer1_Timer(t.c, p);
-    const std::string log = t.log();
-    EXPECT_TRUE(contains(log, ">>-Connected to LAN\r\n"));
-    EXPECT_FALSE(contains(log, ">>-Connected to FTP Server"));
+TEST(RunDriverChecks, ConnectionCheckRunsOnlyWhenNeededAndTheRunFollows) {
+    struct Case {
+        const char* what;
+        int mode;
+        bool local, known;        // known: the FTP server connected / the HTTP server known available
+        const char* first;        // the first phase called
+        const char* connecting;   // status text of the check, shown only when the check runs
+        const char* connected;    // the run log line
+        const char* notConnected; // a run log line that must not appear
+    };
+    const Case cases[] = {
+        {"FTP not connected, the check answers False", 1, true, false, "ftpLogin",
+         ">>-Connecting to FTP Server", ">>-Connected to FTP Server\r\n", ">>-Connected to LAN"},
+        {"HTTP known available", 2, true, true, "scriptDownload", ">>-Connecting to HTTP Server",
+         ">>-Connected to HTTP Server\r\n", ">>-Connected to FTP Server"},
+        {"HTTP not known", 2, true, false, "httpLogin", ">>-Connecting to HTTP Server",
+         ">>-Connected to HTTP Server\r\n", ">>-Connected to LAN"},
+        {"LAN client", 1, false, true, "scriptDownload", ">>-Connecting to FTP Server",
+         ">>-Connected to LAN\r\n", ">>-Connected to FTP Server"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        Driven d;
+        d.t.c.state.timerEnabled = true;
+        d.t.c.state.transferMode = k.mode;
+        d.t.c.state.isLocalServer = k.local;
+        d.t.c.state.ftpConnected = k.known;
+        d.t.c.state.httpAvailable = k.known;
+        d.p.outcomes["ftpLogin"] = PhaseOutcome::RunEnded;
+        Timer1_Timer(d.t.c, d.p);
+        ASSERT_GE(d.p.calls.size(), 2u);
+        EXPECT_EQ(d.p.calls[0].name, k.first);
+        const bool checked = std::string(k.first) != "scriptDownload";
+        EXPECT_EQ(d.p.calls[checked ? 1 : 0].name, "scriptDownload");
+        EXPECT_EQ(d.history.saw(k.connecting), checked);
+        EXPECT_TRUE(contains(d.t.log(), k.connected));
+        EXPECT_FALSE(contains(d.t.log(), k.notConnected));
+    }
 }
 
 TEST_F(RunDriverTest, CheckThatEndsTheProgramPreventsTheRun) {
@@ -243,7 +242,7 @@ TEST_F(RunDriverTest, ErrorInTheTimerEventIsReportedWithItsSuffixAndStartsNoRun)
     t.c.state.ftpConnected = false;
     p.effects["ftpLogin"] = [](Console&) { throw std::runtime_error("Out of memory"); };
     Timer1_Timer(t.c, p);
-    EXPECT_EQ(t.op.informed, std::vector<std::string>{"Out of memory In Timer1_Timer "});
+    EXPECT_EQ(t.op.told, std::vector<std::string>{"Out of memory In Timer1_Timer "});
     EXPECT_EQ(p.names(), std::vector<std::string>{"ftpLogin"});
     Timer1_Timer(t.c, p);
     EXPECT_EQ(p.calls.size(), 1u) << "the event does not come round again";
@@ -295,7 +294,7 @@ TEST_F(DefaultPhasesTest, ReleaseAlreadyAppliedEndsTheProgramThroughThePendingCh
     t.db->answer("select * from [TervikDb].dbo.SetupDetails", {"File_Names"}, {{db::Value("App.exe")}});
     Timer1_Timer(t.c, *phases);
     EXPECT_EQ(t.c.ending(), Ending::AlreadyUpToDate);
-    EXPECT_EQ(t.op.informed, std::vector<std::string>{"Updates Completed successfully"});
+    EXPECT_EQ(t.op.told, std::vector<std::string>{"Updates Completed successfully"});
     EXPECT_FALSE(contains(t.log(), "Path corrections"));
 }
 

@@ -2,8 +2,8 @@
 // statements run on a real database and decide how the process ends.
 #include "console/RunDriver.h"
 #include "console/RunPhases.h"
-#include "platform/db/embedded/EmbeddedEngine.h"
-#include "tests/status/ScriptedConnection.h"
+#include "tests/support/SetupDetailsEngine.h"
+#include "tests/support/TestConsole.h"
 
 #include <gtest/gtest.h>
 
@@ -14,21 +14,12 @@ const std::string P = "[Tervik]";
 
 struct RunOnEngine : ::testing::Test {
     test::TempDir dir;
-    test::RecordingOperator op;
+    test::RecordingOperator op; // refuses every question, as TestConsole's does
     Console c{dir.path(), op};
 
     RunOnEngine() {
-        db::EmbeddedOptions o;
-        o.dataFolder = dir.path() / "Data";
-        c.conn = db::openEmbeddedConnection(o);
-        c.conn->execute("CREATE DATABASE [Tervik]");
-        c.conn->execute(
-            "CREATE TABLE " + P +
-            ".dbo.SetupDetails (File_Names VARCHAR(200), File_Path VARCHAR(500), File_CrDate DATETIME, "
-            "File_UnZipDate DATETIME, Status INT, RegRequired INT, HotfixNo INT, VersionNo INT, "
-            "UploadFileSize BIGINT, DownloadFileSize BIGINT, FileExtension VARCHAR(10), "
-            "FileSplitStatus INT)");
-        c.conn->execute("CREATE TABLE " + P + ".dbo.HotFixLog (FixId INT)");
+        op.answer = false;
+        c.conn = test::openSetupDetailsEngine(dir.path() / "Data");
         c.state.dbPrefix = P;
         c.state.isLocalServer = false;
         c.state.timerEnabled = true;
@@ -47,7 +38,7 @@ TEST_F(RunOnEngine, AppliedReleaseEndsTheProgramAfterThePendingCheck) {
     auto phases = makeRunPhases();
     Timer1_Timer(c, *phases);
     EXPECT_EQ(c.ending(), Ending::AlreadyUpToDate);
-    EXPECT_EQ(op.informed, std::vector<std::string>{"Updates Completed successfully"});
+    EXPECT_EQ(op.told, std::vector<std::string>{"Updates Completed successfully"});
     EXPECT_NE(c.log.readAll().find(">>-Deployment Process Completed\r\n"), std::string::npos);
 }
 

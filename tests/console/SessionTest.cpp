@@ -6,60 +6,58 @@ using namespace quillan;
 using namespace quillan::test;
 
 TEST(ExitCode, StartupOutcomesAndRunEndings) {
+    using O = StartupOutcome;
+    using E = ExitCode;
+    struct Case {
+        const char* what;
+        O outcome;
+        std::function<void(Console&)> leave; // how start-up and the run left the console
+        E expected;
+    };
+    const Case cases[] = {
+        {"stopped at start-up", O::StoppedWithoutRun, [](Console&) {}, E::StoppedWithoutRun},
+        {"ended at start-up", O::ProgramEnded, [](Console& c) { c.endProgram(Ending::Failure); },
+         E::EndedOnFailure},
+        {"notice cancelled", O::ProgramEnded, [](Console& c) { c.endProgram(Ending::OperatorCancelled); },
+         E::StoppedWithoutRun},
+        {"armed, run not started", O::Armed, [](Console& c) { c.state.timerEnabled = true; },
+         E::StoppedWithoutRun},
+        {"already up to date", O::Armed, [](Console& c) { c.endProgram(Ending::AlreadyUpToDate); },
+         E::Completed},
+        {"run finished", O::Armed, [](Console& c) { c.state.runFinished = true; }, E::Completed},
+        {"run finished with errors", O::Armed,
+         [](Console& c) { c.state.runFinished = c.state.runFailed = true; }, E::CompletedWithErrors},
+        {"operator stopped after the download", O::Armed,
+         [](Console& c) {
+             c.state.runFinished = true;
+             c.model.setLabel(Label::lblPrs, "Pending");
+         },
+         E::StoppedWithoutRun},
+        {"operator stopped", O::Armed,
+         [](Console& c) { c.state.runFinished = c.state.operatorStopped = true; }, E::StoppedWithoutRun},
+        // Broke off on an unexpected error: never reached the finishing operation.
+        {"run broke off", O::Armed, [](Console&) {}, E::EndedOnFailure},
+        {"a phase ended the program", O::Armed, [](Console& c) { c.endProgram(Ending::Failure); },
+         E::EndedOnFailure},
+    };
     FakeInstall inst;
-    auto fresh = [&] { return inst.console(); };
-
-    auto c = fresh();
-    EXPECT_EQ(exitCodeFor(*c, StartupOutcome::StoppedWithoutRun), ExitCode::StoppedWithoutRun);
-
-    c = fresh();
-    c->endProgram(Ending::Failure);
-    EXPECT_EQ(exitCodeFor(*c, StartupOutcome::ProgramEnded), ExitCode::EndedOnFailure);
-    c = fresh();
-    c->endProgram(Ending::OperatorCancelled);
-    EXPECT_EQ(exitCodeFor(*c, StartupOutcome::ProgramEnded), ExitCode::StoppedWithoutRun);
-
-    c = fresh();
-    c->state.timerEnabled = true; // armed, run not started
-    EXPECT_EQ(exitCodeFor(*c, StartupOutcome::Armed), ExitCode::StoppedWithoutRun);
-
-    c = fresh();
-    c->endProgram(Ending::AlreadyUpToDate);
-    EXPECT_EQ(exitCodeFor(*c, StartupOutcome::Armed), ExitCode::Completed);
-
-    c = fresh();
-    c->state.runFinished = true;
-    EXPECT_EQ(exitCodeFor(*c, StartupOutcome::Armed), ExitCode::Completed);
-    c->state.runFailed = true;
-    EXPECT_EQ(exitCodeFor(*c, StartupOutcome::Armed), ExitCode::CompletedWithErrors);
-
-    c = fresh();
-    c->state.runFinished = true;
-    c->model.setLabel(Label::lblPrs, "Pending"); // stopped after the download by the operator
-    EXPECT_EQ(exitCodeFor(*c, StartupOutcome::Armed), ExitCode::StoppedWithoutRun);
-
-    c = fresh();
-    c->state.runFinished = true;
-    c->state.operatorStopped = true;
-    EXPECT_EQ(exitCodeFor(*c, StartupOutcome::Armed), ExitCode::StoppedWithoutRun);
-
-    c = fresh(); // the run broke off on an unexpected error: never reached the finishing operation
-    EXPECT_EQ(exitCodeFor(*c, StartupOutcome::Armed), ExitCode::EndedOnFailure);
-
-    c = fresh();
-    c->endProgram(Ending::Failure); // e.g. a failed package download
-    EXPECT_EQ(exitCodeFor(*c, StartupOutcome::Armed), ExitCode::EndedOnFailure);
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        auto c = inst.console();
+        k.leave(*c);
+        EXPECT_EQ(exitCodeFor(*c, k.outcome), k.expected);
+    }
 }
 
 TEST(Session, StartReportsTheOutcomeAndItsExitCode) {
     FakeInstall inst;
-    inst.db.answerEmpty("seqno=31 and", "Condition");
+    inst.db.answer("seqno=31 and", {"Condition"});
     Session s(inst.program, inst.op, inst.machine());
     EXPECT_EQ(s.start(), StartupOutcome::StoppedWithoutRun);
     EXPECT_EQ(s.exitCode(), ExitCode::StoppedWithoutRun);
-    const auto before = inst.db.statements.size();
+    const auto before = inst.db.transcript.size();
     s.runOnce(); // not armed: no run
-    EXPECT_EQ(inst.db.statements.size(), before);
+    EXPECT_EQ(inst.db.transcript.size(), before);
     EXPECT_EQ(s.exitCode(), ExitCode::StoppedWithoutRun);
 }
 

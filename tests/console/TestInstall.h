@@ -2,10 +2,10 @@
 // A throw-away installation for start-up tests: a drive folder mapped as C:, a program folder
 // with its settings file and logo, a scripted connection holding a complete configuration, a
 // machine with chosen drives, and a queue operator.
-#include "FakeConnection.h"
 #include "console/Console.h"
 #include "console/Machine.h"
 #include "console/QueueOperator.h"
+#include "tests/support/RecordingConnection.h"
 #include "tests/support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -38,7 +38,7 @@ struct FakeInstall {
     TempDir tmp;
     fs::path drive;   // mapped as C:
     fs::path program; // "C:\Tervik", or C: itself for a drive-root installation
-    FakeConnection db;
+    ScriptedConnection db{true};
     std::vector<FixedDrive> drives{{'C', 20 * kGB}};
     std::string machineName = "QBOX";
     QueueOperator op;
@@ -60,26 +60,26 @@ struct FakeInstall {
 
     // A complete configuration for transfer mode 1 (FTP) or 2 (HTTP).
     void configure(int mode) {
-        db.rules.clear();
-        db.answer("seqno=30", "Status", mode);
-        db.answer("seqno=31 and", "Condition", "127.0.0.1");
-        db.answer("seqno=32 and", "Condition", "Deploy");
-        db.answer("seqno=33 and", "Condition", "ftpuser");
-        db.answer("seqno=34 and", "Condition", "ftppass");
-        db.answer("seqno=35 and", "Condition", "C:\\Tervik\\Update");
-        db.answer("seqno=36 and", "Condition", "C:\\LanShare");
-        db.answer("seqno=37 and", "Condition", "C:\\Tervik\\Logs\\Deploy");
-        db.answer("seqno=38 and", "Condition", "Master");
-        db.answer("seqno=39 and", "Condition", "Trans");
-        db.answer("seqno=40 and", "Condition", "http://127.0.0.1/ws");
-        db.answer("dbo.Distributor", "DistributorCode", "D042");
-        db.answer("FileFormatSelectionFTP", "Status", 1);
-        db.answer("FileFormatSelection HTTP", "Status", 0);
-        db.answer("Seqno=4", "Status", 0);
-        db.answer("Seqno=16", "Status", 0);
-        db.answer("dbo.sysfiles", "DbSize", 0.25);
-        db.answer("FN_SetupDetails(3)", "EXISTS1", 1);
-        db.answerEmpty("DeploymentMessage (NOLOCK)", "Captions");
+        db.forgetAll();
+        db.answerOne("seqno=30", "Status", mode);
+        db.answerOne("seqno=31 and", "Condition", "127.0.0.1");
+        db.answerOne("seqno=32 and", "Condition", "Deploy");
+        db.answerOne("seqno=33 and", "Condition", "ftpuser");
+        db.answerOne("seqno=34 and", "Condition", "ftppass");
+        db.answerOne("seqno=35 and", "Condition", "C:\\Tervik\\Update");
+        db.answerOne("seqno=36 and", "Condition", "C:\\LanShare");
+        db.answerOne("seqno=37 and", "Condition", "C:\\Tervik\\Logs\\Deploy");
+        db.answerOne("seqno=38 and", "Condition", "Master");
+        db.answerOne("seqno=39 and", "Condition", "Trans");
+        db.answerOne("seqno=40 and", "Condition", "http://127.0.0.1/ws");
+        db.answerOne("dbo.Distributor", "DistributorCode", "D042");
+        db.answerOne("FileFormatSelectionFTP", "Status", 1);
+        db.answerOne("FileFormatSelection HTTP", "Status", 0);
+        db.answerOne("Seqno=4", "Status", 0);
+        db.answerOne("Seqno=16", "Status", 0);
+        db.answerOne("dbo.sysfiles", "DbSize", 0.25);
+        db.answerOne("FN_SetupDetails(3)", "EXISTS1", 1);
+        db.answer("DeploymentMessage (NOLOCK)", {"Captions"});
     }
 
     Machine machine() {

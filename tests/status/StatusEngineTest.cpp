@@ -1,9 +1,9 @@
 // The panels and the pending check on the embedded engine: the statements as sent must run on a
 // real database and give the answers the console relies on.
 #include "platform/FileTimes.h"
-#include "platform/db/embedded/EmbeddedEngine.h"
 #include "status/StatusPanel.h"
-#include "tests/status/ScriptedConnection.h"
+#include "tests/support/SetupDetailsEngine.h"
+#include "tests/support/TestConsole.h"
 
 #include <gtest/gtest.h>
 
@@ -16,24 +16,15 @@ const std::string P = "[Tervik]";
 
 struct StatusOnEngine : ::testing::Test {
     test::TempDir dir;
-    test::RecordingOperator op;
+    test::RecordingOperator op; // refuses every question, as TestConsole's does
     Console c{dir.path() / "Tervik", op};
     db::Connection* db = nullptr;
 
     StatusOnEngine() {
+        op.answer = false;
         std::filesystem::create_directories(dir.path() / "Tervik");
-        db::EmbeddedOptions o;
-        o.dataFolder = dir.path() / "Data";
-        c.conn = db::openEmbeddedConnection(o);
+        c.conn = test::openSetupDetailsEngine(dir.path() / "Data");
         db = c.conn.get();
-        db->execute("CREATE DATABASE [Tervik]");
-        db->execute(
-            "CREATE TABLE " + P +
-            ".dbo.SetupDetails (File_Names VARCHAR(200), File_Path VARCHAR(500), File_CrDate DATETIME, "
-            "File_UnZipDate DATETIME, Status INT, RegRequired INT, HotfixNo INT, VersionNo INT, "
-            "UploadFileSize BIGINT, DownloadFileSize BIGINT, FileExtension VARCHAR(10), "
-            "FileSplitStatus INT)");
-        db->execute("CREATE TABLE " + P + ".dbo.HotFixLog (FixId INT)");
         c.state.dbName = "Tervik";
         c.state.dbPrefix = P;
         c.state.appPath = c.paths.toWindows(c.programFolder());
@@ -54,7 +45,7 @@ struct StatusOnEngine : ::testing::Test {
 
 TEST_F(StatusOnEngine, ServerDateIsTodaysDate) {
     const DateTime d = GetServerDate(c);
-    EXPECT_TRUE(op.informed.empty()) << op.informed.front();
+    EXPECT_TRUE(op.told.empty()) << op.told.front();
     EXPECT_EQ(d.isoDate(), DateTime::now().isoDate());
     EXPECT_EQ(c.state.serverDate, d);
 }
@@ -66,7 +57,7 @@ TEST_F(StatusOnEngine, PanelsShowTheNewestVersionAndTheOneBelowIt) {
     addFile("Old.exe", 1, 0, "EXE");
     addFile("Old.rtm", 1, 0, "RTM");
     CurrentDeployStatus(c);
-    EXPECT_TRUE(op.informed.empty()) << op.informed.front();
+    EXPECT_TRUE(op.told.empty()) << op.told.front();
     EXPECT_EQ(c.model.panel(true, 1), "2");
     EXPECT_EQ(c.model.panel(true, 4), "2");
     EXPECT_EQ(c.model.panel(true, 5), "1");
@@ -85,7 +76,7 @@ TEST_F(StatusOnEngine, EmptyTableShowsZerosAndNothingRecorded) {
     EXPECT_EQ(c.model.panel(false, 3), "0");
     EXPECT_EQ(DeployProcessCheck(c), PendingCheck::NothingRecorded);
     EXPECT_FALSE(c.state.setupDetailsFound);
-    EXPECT_TRUE(op.informed.empty()) << op.informed.front();
+    EXPECT_TRUE(op.told.empty()) << op.told.front();
 }
 
 TEST_F(StatusOnEngine, PendingUntilTheProgramIsUnpackedAndTheHotfixLogged) {
@@ -99,7 +90,7 @@ TEST_F(StatusOnEngine, PendingUntilTheProgramIsUnpackedAndTheHotfixLogged) {
     db->execute("INSERT INTO " + P + ".dbo.HotFixLog VALUES (5)");
     EXPECT_EQ(DeployProcessCheck(c), PendingCheck::Applied);
     EXPECT_TRUE(c.state.setupDetailsFound);
-    EXPECT_TRUE(op.informed.empty()) << op.informed.front();
+    EXPECT_TRUE(op.told.empty()) << op.told.front();
 }
 
 TEST_F(StatusOnEngine, ProgramNeverUnpackedComparesAgainstItsPublishedTime) {

@@ -1,22 +1,32 @@
 #pragma once
-// Test doubles shared by the console, transfer and window tests: an operator that keeps what it
-// was told and agrees to every question, and a database connection that keeps every statement it
-// is given and answers queries from a queue of recordsets.
+// Test doubles shared by the console, status, transfer and window tests: an operator that keeps
+// what it was told and asked, a connection that answers queries from a queue of recordsets, and
+// a connection that answers from a script of rules keyed by statement text.
 #include "console/Operator.h"
 #include "platform/db/Connection.h"
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace quillan::test {
 
+// Agrees to every question unless `answer` is set to false.
 class RecordingOperator : public Operator {
 public:
     void inform(const std::string& text) override { told.push_back(text); }
-    bool askYesNo(Question, const std::string&) override { return true; }
-    bool askOkCancel(Question, const std::string&) override { return true; }
+    bool askYesNo(Question, const std::string& text) override { return ask(text); }
+    bool askOkCancel(Question, const std::string& text) override { return ask(text); }
     std::vector<std::string> told;
+    std::vector<std::string> asked;
+    bool answer = true;
+
+private:
+    bool ask(const std::string& text) {
+        asked.push_back(text);
+        return answer;
+    }
 };
 
 // A query takes the next queued recordset; with none left it answers an empty "File Name",
@@ -43,6 +53,82 @@ public:
 
 private:
     std::vector<std::string>& transcript_;
+};
+
+// Keeps every statement in order and answers by rules: a rule's key must equal the statement, or,
+// with `byContainedText`, merely occur in it (first such rule wins). An unscripted query answers no
+// row; a rule with an error makes queries and commands that match it fail with that description.
+class ScriptedConnection : public db::Connection {
+public:
+    explicit ScriptedConnection(bool byContainedText = false) : byContainedText_(byContainedText) {}
+
+    std::vector<std::string> transcript; // queries and commands
+    std::vector<std::string> commands;   // commands only
+
+    void answer(const std::string& key, std::vector<std::string> columns,
+                std::vector<std::vector<db::Value>> rows = {}) {
+        set(key, db::Recordset(std::move(columns), std::move(rows)), std::nullopt);
+    }
+    void answerOne(const std::string& key, const std::string& column, db::Value v) {
+        answer(key, {column}, {{std::move(v)}});
+    }
+    void fail(const std::string& key, const std::string& what) { set(key, {}, what); }
+    void forget(const std::string& key) {
+        std::erase_if(rules_, [&](const Rule& r) { return r.key == key; });
+    }
+    void forgetAll() { rules_.clear(); }
+    bool ran(const std::string& part) const {
+        for (const auto& s : transcript)
+            if (s.find(part) != std::string::npos)
+                return true;
+        return false;
+    }
+
+    db::Recordset query(const std::string& sql) override {
+        transcript.push_back(sql);
+        const Rule* r = match(sql);
+        if (r && r->error)
+            throw db::DbError(*r->error);
+        return r ? r->rows : db::Recordset();
+    }
+    void execute(const std::string& sql) override {
+        transcript.push_back(sql);
+        commands.push_back(sql);
+        if (const Rule* r = match(sql); r && r->error)
+            throw db::DbError(*r->error);
+    }
+    std::string backendName() const override { return "scripted"; }
+
+private:
+    struct Rule {
+        std::string key;
+        db::Recordset rows;
+        std::optional<std::string> error;
+    };
+    void set(const std::string& key, db::Recordset rows, std::optional<std::string> error) {
+        forget(key);
+        rules_.push_back({key, std::move(rows), std::move(error)});
+    }
+    const Rule* match(const std::string& sql) const {
+        for (const auto& r : rules_)
+            if (byContainedText_ ? sql.find(r.key) != std::string::npos : sql == r.key)
+                return &r;
+        return nullptr;
+    }
+    bool byContainedText_;
+    std::vector<Rule> rules_;
+};
+
+// Hands a connection owned by the test to the console, which wants to own one.
+class ForwardingConnection : public db::Connection {
+public:
+    explicit ForwardingConnection(db::Connection& target) : target_(target) {}
+    db::Recordset query(const std::string& sql) override { return target_.query(sql); }
+    void execute(const std::string& sql) override { target_.execute(sql); }
+    std::string backendName() const override { return target_.backendName(); }
+
+private:
+    db::Connection& target_;
 };
 
 } // namespace quillan::test

@@ -4,6 +4,7 @@
 #include "ui/RunWindowed.h"
 #include "app/sample/SampleInstallation.h"
 #include "console/ExitCode.h"
+#include "tests/support/TempDir.h"
 #include "ui/FrmQuillan.h"
 
 #include <QAbstractButton>
@@ -13,11 +14,10 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace quillan {
@@ -87,17 +87,18 @@ Q_COREAPP_STARTUP_FUNCTION(installProbe)
 class RunWindowedTest : public ::testing::Test {
 protected:
     RunWindowedTest() {
-        static std::atomic<int> counter{0};
-        folder = std::filesystem::temp_directory_path() /
-                 ("quillan-window-run-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         probe = &seen;
     }
-    ~RunWindowedTest() override {
-        probe = nullptr;
-        std::error_code ec;
-        std::filesystem::remove_all(folder, ec);
+    ~RunWindowedTest() override { probe = nullptr; }
+    // A LAN installation, with a notice waiting when one is given.
+    void makeSample(std::optional<std::string> notice = std::nullopt) {
+        sample::SampleOptions o;
+        o.folder = folder;
+        o.mode = sample::Mode::Lan;
+        o.notice = notice;
+        makeSampleInstallation(o);
     }
     int run() {
         static char name[] = "quillan";
@@ -106,16 +107,13 @@ protected:
         return ui::runWindowed(argc, argv, folder);
     }
 
-    std::filesystem::path folder;
+    test::TempDir dir{"quillan-window-run"};
+    std::filesystem::path folder = dir.path() / "Tervik";
     Probe seen;
 };
 
 TEST_F(RunWindowedTest, CancelOnTheNoticeEndsTheProgramAndClosesTheWindow) {
-    sample::SampleOptions o;
-    o.folder = folder;
-    o.mode = sample::Mode::Lan;
-    o.notice = "Please close Tervik on every workstation";
-    makeSampleInstallation(o);
+    makeSample("Please close Tervik on every workstation");
     seen.cancelNotices = true;
 
     const int code = run();
@@ -126,10 +124,7 @@ TEST_F(RunWindowedTest, CancelOnTheNoticeEndsTheProgramAndClosesTheWindow) {
 }
 
 TEST_F(RunWindowedTest, ARunEndsWithTheWindowOpenAndClosingIsRefusedWhileItGoes) {
-    sample::SampleOptions o;
-    o.folder = folder;
-    o.mode = sample::Mode::Lan;
-    makeSampleInstallation(o);
+    makeSample();
 
     const int code = run();
     for (const auto& b : seen.boxes)

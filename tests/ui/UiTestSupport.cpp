@@ -4,9 +4,6 @@
 #include <QImage>
 #include <QPainter>
 
-#include <atomic>
-#include <unistd.h>
-
 namespace quillan::uitest {
 
 QApplication& app() {
@@ -35,25 +32,18 @@ void writePicture(const std::filesystem::path& file, QColor colour) {
 
 } // namespace
 
-ProgramFolder::ProgramFolder(bool withPictures) {
-    static std::atomic<int> counter{0};
-    path_ = std::filesystem::temp_directory_path() /
-            ("quillan-ui-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(path_ / "Images");
+ProgramFolder::ProgramFolder(bool withPictures) : TempDir("quillan-ui") {
+    const std::filesystem::path& folder = path();
+    std::filesystem::create_directories(folder / "Images");
     if (withPictures) {
-        writePicture(path_ / "Images" / "New.Gif", QColor(120, 120, 220));
-        writePicture(path_ / "Images" / "Process.gif", QColor(240, 200, 0));
-        writePicture(path_ / "Images" / "SUCESS.GIF", QColor(0, 180, 0));
-        writePicture(path_ / "Images" / "failed.gif", QColor(200, 0, 0));
+        writePicture(folder / "Images" / "New.Gif", QColor(120, 120, 220));
+        writePicture(folder / "Images" / "Process.gif", QColor(240, 200, 0));
+        writePicture(folder / "Images" / "SUCESS.GIF", QColor(0, 180, 0));
+        writePicture(folder / "Images" / "failed.gif", QColor(200, 0, 0));
         QImage logo(48, 48, QImage::Format_RGB32);
         logo.fill(QColor(31, 63, 122));
-        logo.save(QString::fromStdString((path_ / "Images" / "Quillan.bmp").string()), "BMP");
+        logo.save(QString::fromStdString((folder / "Images" / "Quillan.bmp").string()), "BMP");
     }
-}
-
-ProgramFolder::~ProgramFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
 }
 
 } // namespace quillan::uitest

@@ -3,6 +3,7 @@
 // with a recording database connection, and a per-test program folder.
 #include "console/Console.h"
 #include "tests/support/RecordingConnection.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 
@@ -19,14 +20,9 @@ using test::RecordingConnection;
 using test::RecordingOperator;
 
 // A unique program folder, removed at the end; optionally with the status pictures and the logo.
-class ProgramFolder {
+class ProgramFolder : public test::TempDir {
 public:
     explicit ProgramFolder(bool withPictures);
-    ~ProgramFolder();
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
 };
 
 } // namespace quillan::uitest

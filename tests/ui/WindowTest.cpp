@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace quillan::uitest {
 namespace {
 
@@ -56,6 +58,19 @@ protected:
         auto* grid = child<QTableWidget>("Fpdata");
         const QRect cell = grid->visualRect(grid->model()->index(row - 1, column - 1));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    // Clicks the link of `row` and lets `look` see the detail view it opens; the click returns once
+    // the modal view is closed. Answers whether a view opened.
+    bool openDetail(int row, const std::function<void(ui::FrmShowDetails*)>& look) {
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            if (auto* dialog = qobject_cast<ui::FrmShowDetails*>(QApplication::activeModalWidget())) {
+                opened = true;
+                look(dialog);
+            }
+        });
+        clickCell(row, 6);
+        return opened;
     }
 
     ProgramFolder folder;
@@ -164,7 +179,7 @@ TEST_F(WindowTest, StateWrittenBeforeTheWindowExistedIsShown) {
     EXPECT_GE(second.findChild<QTableWidget*>("Fpdata")->rowCount(), 2);
 }
 
-TEST_F(WindowTest, FoldAndUnfoldKeepTheProportionOfTheTwoHeights) {
+TEST_F(WindowTest, FoldAndUnfoldKeepTheProportionOfTheTwoHeightsAndRecentre) {
     EXPECT_EQ(window->height(), window->unfoldedHeight());
     EXPECT_TRUE(shown("CmdUp"));
     EXPECT_FALSE(shown("CmdDown"));
@@ -179,20 +194,16 @@ TEST_F(WindowTest, FoldAndUnfoldKeepTheProportionOfTheTwoHeights) {
     EXPECT_LE(last->mapTo(window.get(), QPoint(0, last->height())).y(), window->height());
     auto* exit = child<QWidget>("CmdExit");
     EXPECT_LE(exit->mapTo(window.get(), QPoint(0, exit->height())).y(), window->height());
-
-    QTest::mouseClick(child<QPushButton>("CmdDown"), Qt::LeftButton);
-    EXPECT_EQ(window->height(), window->unfoldedHeight());
-    EXPECT_TRUE(shown("CmdUp"));
-    EXPECT_FALSE(shown("CmdDown"));
-}
-
-TEST_F(WindowTest, FoldingRecentresTheWindowOnTheScreen) {
-    QTest::mouseClick(child<QPushButton>("CmdUp"), Qt::LeftButton);
     // Centred; a window wider or taller than the screen keeps its left or top edge on it.
     const QRect area = window->screen()->availableGeometry();
     EXPECT_NEAR(window->x(), area.x() + std::max(0, area.width() / 2 - window->width() / 2), 1);
     EXPECT_NEAR(window->y(), area.y() + std::max(0, area.height() / 2 - window->height() / 2), 1);
     EXPECT_GT(window->y(), area.y()); // the folded window fits the offscreen screen's height
+
+    QTest::mouseClick(child<QPushButton>("CmdDown"), Qt::LeftButton);
+    EXPECT_EQ(window->height(), window->unfoldedHeight());
+    EXPECT_TRUE(shown("CmdUp"));
+    EXPECT_FALSE(shown("CmdDown"));
 }
 
 TEST_F(WindowTest, LongWorkLetsTheWindowProcessItsEvents) {
@@ -253,19 +264,12 @@ TEST_F(WindowTest, ALinkAfterTheRunOpensTheDetailViewAndEscClosesIt) {
 
     int rows = -1;
     QString header, firstName;
-    bool sawDialog = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<ui::FrmShowDetails*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        sawDialog = true;
+    EXPECT_TRUE(openDetail(4, [&](ui::FrmShowDetails* dialog) {
         rows = dialog->grid()->rowCount();
         header = dialog->grid()->horizontalHeaderItem(1)->text();
         firstName = dialog->grid()->item(0, 0)->text();
         QTest::keyClick(dialog, Qt::Key_Escape);
-    });
-    clickCell(4, 6); // returns once the modal view is closed
-    EXPECT_TRUE(sawDialog);
+    }));
     EXPECT_EQ(rows, 2);
     EXPECT_EQ(header, "File Date");
     EXPECT_EQ(firstName, "Tervik.exe");
@@ -275,17 +279,10 @@ TEST_F(WindowTest, ALinkAfterTheRunOpensTheDetailViewAndEscClosesIt) {
 
     // Each click builds the view anew from a fresh query; the close button closes it too.
     fake->answers.push_back(db::Recordset({"File Name", "File Date"}, {{"Tervik.exe", db::Value{}}}));
-    sawDialog = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<ui::FrmShowDetails*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        sawDialog = true;
+    EXPECT_TRUE(openDetail(4, [&](ui::FrmShowDetails* dialog) {
         rows = dialog->grid()->rowCount();
         QTest::mouseClick(dialog->findChild<QPushButton*>("CmdClose"), Qt::LeftButton);
-    });
-    clickCell(4, 6);
-    EXPECT_TRUE(sawDialog);
+    }));
     EXPECT_EQ(rows, 1);
     EXPECT_EQ(transcript.size(), 2u);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
