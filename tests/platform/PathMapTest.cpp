@@ -60,49 +60,45 @@ TEST(PathMapToNative, UncSharesUseTheirEntryOrStayUnc) {
     EXPECT_EQ(map.toNative("\\\\other\\share\\\\x"), fs::path("//other/share/x"));
 }
 
-TEST(PathMapToWindows, LongestDriveRootWins) {
+TEST(PathMapToWindows, LongestDriveRootWinsOutsideEveryDriveStaysNativeAndWindowsTextsRoundTrip) {
     const PathMap map({{'C', "/"}, {'D', "/srv/d"}, {'E', "/srv/d/e"}});
-    EXPECT_EQ(map.toWindows("/Tervik/Bin"), "C:\\Tervik\\Bin");
-    EXPECT_EQ(map.toWindows("/srv/d/Backup"), "D:\\Backup");
-    EXPECT_EQ(map.toWindows("/srv/d/e/x/y.txt"), "E:\\x\\y.txt");
-    EXPECT_EQ(map.toWindows("/srv/dd/x"), "C:\\srv\\dd\\x"); // a name prefix is not a folder prefix
-    EXPECT_EQ(map.toWindows("/srv/d"), "D:\\");
-    EXPECT_EQ(map.toWindows("/srv/d/"), "D:\\");
-    EXPECT_EQ(map.toWindows("/"), "C:\\");
+    const std::pair<const char*, const char*> cases[] = {
+        {"/Tervik/Bin", "C:\\Tervik\\Bin"},
+        {"/srv/d/Backup", "D:\\Backup"},
+        {"/srv/d/e/x/y.txt", "E:\\x\\y.txt"},
+        {"/srv/dd/x", "C:\\srv\\dd\\x"}, // a name prefix is not a folder prefix
+        {"/srv/d", "D:\\"},
+        {"/srv/d/", "D:\\"},
+        {"/", "C:\\"},
+    };
+    for (const auto& [native, text] : cases)
+        EXPECT_EQ(map.toWindows(native), text) << native;
+    EXPECT_EQ(twoDrives().toWindows("/tmp/x"), "/tmp/x");
+    EXPECT_EQ(twoDrives().toWindows("relative/x"), "relative/x");
+    const PathMap shares({{'C', "/srv/c"}, {'D', "/srv/d"}}, {{"\\\\srv\\share", "/mnt/s"}});
+    for (const char* text : {"C:\\Tervik\\Bin\\App.exe", "D:\\UploadBackup", "C:\\", "\\\\srv\\share\\x\\y"})
+        EXPECT_EQ(shares.toWindows(shares.toNative(text)), text);
 }
 
-TEST(PathMapToWindows, OutsideEveryDriveStaysNative) {
-    const PathMap map = twoDrives();
-    EXPECT_EQ(map.toWindows("/tmp/x"), "/tmp/x");
-    EXPECT_EQ(map.toWindows("relative/x"), "relative/x");
-}
-
-TEST(PathMapToWindows, RoundTripsWindowsTexts) {
-    const PathMap map({{'C', "/srv/c"}, {'D', "/srv/d"}}, {{"\\\\srv\\share", "/mnt/s"}});
-    for (const char* text :
-         {"C:\\Tervik\\Bin\\App.exe", "D:\\UploadBackup", "C:\\", "\\\\srv\\share\\x\\y"}) {
-        EXPECT_EQ(map.toWindows(map.toNative(text)), text);
-    }
-}
-
-TEST(PathMapParse, ReadsLettersColonsAndShares) {
+TEST(PathMapParse, ReadsLettersColonsAndSharesAndRejectsWhatItDoesNotUnderstand) {
     const auto map = PathMap::parse(" c = /srv/c ; D:=/srv/d;\\\\srv\\share=/mnt/s", ';');
     ASSERT_TRUE(map);
     EXPECT_EQ(map->drives().at('C'), fs::path("/srv/c"));
     EXPECT_EQ(map->drives().at('D'), fs::path("/srv/d"));
     EXPECT_EQ(map->shares().at("\\\\srv\\share"), fs::path("/mnt/s"));
+    for (const char* bad : {"C", "C=", "CD=/x", "C=/x;nonsense", ""})
+        EXPECT_FALSE(PathMap::parse(bad, ';')) << bad;
 }
 
-TEST(PathMapParse, RejectsEntriesItDoesNotUnderstand) {
-    EXPECT_FALSE(PathMap::parse("C", ';'));
-    EXPECT_FALSE(PathMap::parse("C=", ';'));
-    EXPECT_FALSE(PathMap::parse("CD=/x", ';'));
-    EXPECT_FALSE(PathMap::parse("C=/x;nonsense", ';'));
-    EXPECT_FALSE(PathMap::parse("", ';'));
-}
-
-TEST(PathMapLookup, EnvironmentComesFirst) {
+TEST(PathMapLookup, EnvironmentComesFirstAndWithoutAnyEntryDriveCIsTheRoot) {
     TempDir program;
+    {
+        EnvGuard env("QUILLAN_DRIVES", std::nullopt);
+        const PathMap map = PathMap::forProgramFolder(program.path());
+        EXPECT_EQ(map.source(), "default");
+        EXPECT_EQ(map.drives().size(), 1u);
+        EXPECT_EQ(map.toNative("C:\\Tervik"), fs::path("/Tervik"));
+    }
     writeFile(program / "quillan-drives.ini", "C=/from/file\n");
     EnvGuard env("QUILLAN_DRIVES", std::string("C=/from/env;D=/srv/d"));
     const PathMap map = PathMap::forProgramFolder(program.path());
@@ -141,13 +137,4 @@ TEST(PathMapLookup, BadEntriesAreReportedNotGuessedAndNeverFallBackToTheRoot) {
     EXPECT_TRUE(none.drives().empty());
     EXPECT_FALSE(none.warnings().empty());
     EXPECT_NE(none.toNative("C:\\Tervik"), fs::path("/Tervik"));
-}
-
-TEST(PathMapLookup, DefaultIsTheRootForDriveC) {
-    TempDir program;
-    EnvGuard env("QUILLAN_DRIVES", std::nullopt);
-    const PathMap map = PathMap::forProgramFolder(program.path());
-    EXPECT_EQ(map.source(), "default");
-    EXPECT_EQ(map.drives().size(), 1u);
-    EXPECT_EQ(map.toNative("C:\\Tervik"), fs::path("/Tervik"));
 }

@@ -65,7 +65,7 @@ TEST_F(QuillanSql, PrintsEachResultSetTabSeparatedWithNullAndDates) {
     EXPECT_EQ(r.out, "n\n"); // an empty result set still has its header
 }
 
-TEST_F(QuillanSql, AFailingBatchStopsTheRunWithTheDriversMessage) {
+TEST_F(QuillanSql, FailuresExitWithOneAndStopTheRunUsageErrorsWithTwo) {
     ASSERT_EQ(run({"--connect", odbc(), "-Q", "CREATE TABLE t (x INT)"}).code, 0);
     auto r = run({"--connect", odbc()},
                  "SELECT 1 AS a\nGO\nSELECT * FROM Missing\nGO\nINSERT INTO t VALUES (1)\n");
@@ -82,15 +82,15 @@ TEST_F(QuillanSql, AFailingBatchStopsTheRunWithTheDriversMessage) {
     r = run({"--connect", odbc(), "-i", (dir / "no-such.sql").string()});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("no-such.sql"), std::string::npos);
-}
-
-TEST_F(QuillanSql, UsageErrorsExitWithTwo) {
-    EXPECT_EQ(run({"-Q", "SELECT 1"}).code, 2);                                        // no database named
-    EXPECT_EQ(run({"--connect", odbc(), "--app-dir", "x", "-Q", "SELECT 1"}).code, 2); // two of them
-    EXPECT_EQ(run({"--connect", odbc(), "-Q", "SELECT 1", "-i", "f.sql"}).code, 2);
-    const auto r = run({"--connect", odbc(), "--bogus"});
-    EXPECT_EQ(r.code, 2);
-    EXPECT_EQ(r.out, "");
+    // No database named, two of them, both a query and an input file, an unknown option.
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"-Q", "SELECT 1"},
+                                                 {"--connect", odbc(), "--app-dir", "x", "-Q", "SELECT 1"},
+                                                 {"--connect", odbc(), "-Q", "SELECT 1", "-i", "f.sql"},
+                                                 {"--connect", odbc(), "--bogus"}}) {
+        r = run(args);
+        EXPECT_EQ(r.code, 2) << args.back();
+        EXPECT_EQ(r.out, "");
+    }
 }
 
 TEST_F(QuillanSql, AppDirReadsTheFirstLineOfSdIniWithoutRegardToCase) {
@@ -109,14 +109,11 @@ TEST_F(QuillanSql, RunsAgainstTheEmbeddedEngineInMasterOrTheNamedDatabase) {
 #endif
     const auto app = (dir / "app").string();
     writeFile(dir / "app" / "Dll" / "Sd.ini", "Provider=SQLite;Data Folder=Data;Initial Catalog=TervikDB\n");
-    auto r = run({"--app-dir", app, "-Q", "CREATE DATABASE TervikDB"});
-    ASSERT_EQ(r.code, 0) << r.err;
-    r = run({"--app-dir", app, "-d", "TervikDB", "-Q",
-             "CREATE TABLE Files (Name VARCHAR(100), Size INT, Made DATETIME)"});
-    ASSERT_EQ(r.code, 0) << r.err;
-    r = run({"--app-dir", app, "-d", "TervikDB"},
-            "INSERT INTO Files VALUES ('O''Brien.exe', 12, '2024-05-06 07:08:09')\nGO\n"
-            "INSERT INTO Files VALUES (NULL, NULL, NULL)\n");
+    ASSERT_EQ(run({"--app-dir", app, "-Q", "CREATE DATABASE TervikDB"}).code, 0);
+    auto r = run({"--app-dir", app, "-d", "TervikDB"},
+                 "CREATE TABLE Files (Name VARCHAR(100), Size INT, Made DATETIME)\nGO\n"
+                 "INSERT INTO Files VALUES ('O''Brien.exe', 12, '2024-05-06 07:08:09')\nGO\n"
+                 "INSERT INTO Files VALUES (NULL, NULL, NULL)\n");
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "");
     r = run(
