@@ -136,11 +136,6 @@ TEST(DetailStatement, OnlyTheFiveLinkTextsAreLinks) {
     EXPECT_FALSE(detailStatement("[X]", ""));
 }
 
-TEST_F(CommandsTest, ShowDetailOfAnEmptyRecordsetShowsNothing) {
-    db::Recordset empty({"File Name", "File Date"}, {});
-    EXPECT_FALSE(ShowDetail(console, empty));
-}
-
 TEST_F(CommandsTest, F4IsSwallowedWithOrWithoutModifiers) {
     for (int shift : {0, 1, 2, 4, 7}) {
         int key = kKeyF4, sh = shift;

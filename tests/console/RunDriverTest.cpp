@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace quillan {
 namespace {
@@ -56,9 +57,14 @@ TEST_F(RunDriverTest, FullRunCallsEveryPhaseInOrderAndStepsTheOverallBar) {
     shown.barValue = 3;
     shown.percentText = "75 %";
     t.c.model.setChecklist(5, shown);
+    t.c.state.operatorStopped = true;
+    bool visibleAtFirstPhase = false;
+    p.effects["scriptDownload"] = [&](Console& c) { visibleAtFirstPhase = c.model.overallVisible(); };
 
     RunDeployment(t.c, p);
 
+    EXPECT_FALSE(t.c.state.operatorStopped) << "set-up clears it";
+    EXPECT_TRUE(visibleAtFirstPhase);
     EXPECT_EQ(p.names(), kAllPhases);
     EXPECT_EQ(p.overallAt("scriptDownload"), 10);
     EXPECT_EQ(p.overallAt("scriptImport"), 20);
@@ -91,15 +97,6 @@ TEST_F(RunDriverTest, VerificationSetsFortyAndTheBarNeverPassesOneHundred) {
     EXPECT_EQ(p.overallAt("databaseBackup"), 60);
     EXPECT_EQ(p.overallAt("replaceReports"), 100);
     EXPECT_EQ(p.overallAt("registration"), 100);
-}
-
-TEST_F(RunDriverTest, SetUpClearsOperatorStoppedAndShowsTheOverallBar) {
-    t.c.state.operatorStopped = true;
-    bool visibleAtFirstPhase = false;
-    p.effects["scriptDownload"] = [&](Console& c) { visibleAtFirstPhase = c.model.overallVisible(); };
-    RunDeployment(t.c, p);
-    EXPECT_FALSE(t.c.state.operatorStopped);
-    EXPECT_TRUE(visibleAtFirstPhase);
 }
 
 TEST_F(RunDriverTest, ReleaseAlreadyAppliedEndsTheProgram) {
@@ -141,25 +138,35 @@ TEST_F(RunDriverTest, FailedPendingCheckIsNotTakenForAnAppliedRelease) {
     EXPECT_FALSE(contains(t.log(), "Deployment Process Completed"));
 }
 
-TEST_F(RunDriverTest, PhaseThatClosesTheRunStopsItWithTheWindowOpen) {
-    p.outcomes["hotfixes"] = PhaseOutcome::RunEnded;
-    RunDeployment(t.c, p);
-    EXPECT_EQ(p.names().back(), "hotfixes");
-    EXPECT_FALSE(t.c.programEnded());
-    EXPECT_TRUE(t.c.model.overallVisible()) << "the display is reset only after completion";
-}
-
-TEST_F(RunDriverTest, PhaseThatEndsTheProgramStopsIt) {
-    p.outcomes["unpacking"] = PhaseOutcome::ProgramEnded;
-    RunDeployment(t.c, p);
-    EXPECT_EQ(p.names().back(), "unpacking");
-    EXPECT_EQ(t.c.ending(), Ending::Failure) << "an ending the phase did not record is a failure";
-}
-
-TEST_F(RunDriverTest, ProgramEndedInsideAPhaseStopsTheRunWhateverItAnswers) {
-    p.effects["programDownload"] = [](Console& c) { c.endProgram(Ending::Failure); };
-    RunDeployment(t.c, p);
-    EXPECT_EQ(p.names().back(), "programDownload");
+TEST(RunDriverPhases, APhaseThatClosesTheRunOrEndsTheProgramStopsTheRunThere) {
+    struct Case {
+        const char* phase;
+        std::function<void(RecordingPhases&)> script;
+        bool ended;
+    };
+    const Case cases[] = {
+        {"hotfixes", [](RecordingPhases& p) { p.outcomes["hotfixes"] = PhaseOutcome::RunEnded; }, false},
+        {"unpacking", [](RecordingPhases& p) { p.outcomes["unpacking"] = PhaseOutcome::ProgramEnded; }, true},
+        // Ended inside the phase, whatever the phase then answers.
+        {"programDownload",
+         [](RecordingPhases& p) {
+             p.effects["programDownload"] = [](Console& c) { c.endProgram(Ending::Failure); };
+         },
+         true},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.phase);
+        Driven d;
+        k.script(d.p);
+        RunDeployment(d.t.c, d.p);
+        EXPECT_EQ(d.p.names().back(), k.phase);
+        EXPECT_EQ(d.t.c.programEnded(), k.ended);
+        if (k.ended) {
+            EXPECT_EQ(d.t.c.ending(), Ending::Failure) << "an ending the phase did not record is a failure";
+        } else {
+            EXPECT_TRUE(d.t.c.model.overallVisible()) << "the display is reset only after completion";
+        }
+    }
 }
 
 TEST_F(RunDriverTest, UnexpectedErrorShowsTheDescriptionAloneAndEndsTheRun) {
@@ -175,12 +182,9 @@ TEST_F(RunDriverTest, UnexpectedErrorShowsTheDescriptionAloneAndEndsTheRun) {
 
 // ---- Timer1_Timer ---------------------------------------------------------------------------
 
-TEST_F(RunDriverTest, TimerDoesNothingUnlessArmed) {
+TEST_F(RunDriverTest, TimerDoesNothingUnlessArmedAndAProcessPerformsAtMostOneRun) {
     Timer1_Timer(t.c, p);
     EXPECT_TRUE(p.calls.empty());
-}
-
-TEST_F(RunDriverTest, AProcessPerformsAtMostOneRun) {
     t.c.state.timerEnabled = true;
     Timer1_Timer(t.c, p);
     Timer1_Timer(t.c, p);
@@ -288,14 +292,6 @@ TEST_F(DefaultPhasesTest, MissingPhasesAreNeverReportedAsDoneAndTheRunEndsVisibl
     EXPECT_TRUE(contains(t.c.model.label(Label::LblStatus), "phases are missing"));
     EXPECT_EQ(t.c.model.statusBox(), t.log()) << "the log is shown at the end";
     EXPECT_FALSE(t.c.programEnded());
-}
-
-TEST_F(DefaultPhasesTest, ReleaseAlreadyAppliedEndsTheProgramThroughThePendingCheck) {
-    t.db->answer("select * from [TervikDb].dbo.SetupDetails", {"File_Names"}, {{db::Value("App.exe")}});
-    Timer1_Timer(t.c, *phases);
-    EXPECT_EQ(t.c.ending(), Ending::AlreadyUpToDate);
-    EXPECT_EQ(t.op.told, std::vector<std::string>{"Updates Completed successfully"});
-    EXPECT_FALSE(contains(t.log(), "Path corrections"));
 }
 
 } // namespace
