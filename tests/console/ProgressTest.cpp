@@ -1,5 +1,5 @@
-// The progress model the phases share: grid rows, the log view, the phase frame, the overall bar
-// and the end-of-run reset; and the target-folder rule.
+// The progress model the phases share: grid rows, the log view and the phase frame; and the
+// target-folder rule. The overall bar and the end-of-run reset are shown through the run driver.
 #include "console/Progress.h"
 #include "console/PhaseFrame.h"
 #include "console/ReturnFolder.h"
@@ -103,38 +103,10 @@ TEST(PhaseFrame, PhaseWithoutChecklistRowStillFailsTheRun) {
     EXPECT_EQ(t.c.model.grid().at(4).status, RowStatus::Failed);
 }
 
-TEST(OverallBar, StepsOfTenCappedAtOneHundred) {
-    TestConsole t;
-    t.c.model.setOverall(true, 20);
-    advanceOverall(t.c);
-    EXPECT_EQ(t.c.model.overallValue(), 30);
-    EXPECT_EQ(t.c.model.overallPercent(), "30 %");
-    setOverall(t.c, 95);
-    advanceOverall(t.c);
-    EXPECT_EQ(t.c.model.overallValue(), 100);
-    EXPECT_TRUE(t.c.model.overallVisible());
-}
-
 TEST(GridRows, CounterHandsOutRowsFromFour) {
     TestConsole t;
     EXPECT_EQ(nextGridRow(t.c), 4);
     EXPECT_EQ(nextGridRow(t.c), 5);
-}
-
-TEST(ResetProgressDisplay, HidesBarsAndLabelsButKeepsPictures) {
-    TestConsole t;
-    startRow(t.c, 4, 2);
-    stepRow(t.c, 4);
-    failRow(t.c, 4);
-    t.c.model.setOverall(true, 70);
-    resetProgressDisplay(t.c);
-    const ChecklistRow& r = t.c.model.checklist(4);
-    EXPECT_EQ(r.status, RowStatus::Failed);
-    EXPECT_EQ(r.barValue, 0);
-    EXPECT_FALSE(r.barVisible);
-    EXPECT_EQ(r.percentText, "");
-    EXPECT_FALSE(r.percentVisible);
-    EXPECT_FALSE(t.c.model.overallVisible());
 }
 
 TEST(ReturnFolder, AppPathMarkerNamesTheApplicationFolder) {
