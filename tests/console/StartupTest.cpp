@@ -2,6 +2,8 @@
 #include "TestInstall.h"
 #include "console/WorkTables.h"
 
+#include <optional>
+
 using namespace quillan;
 using namespace quillan::test;
 using ::testing::EndsWith;
@@ -261,32 +263,22 @@ TEST_F(Startup, CancelOnTheNoticeEndsTheProgram) {
     EXPECT_FALSE(fs::exists(inst.drive / "UploadBackup")); // ended before the backup folder
 }
 
-TEST_F(Startup, NoNoticeWhenSetupDetailsThreeIsOneOrAbsentOrNoMessage) {
+TEST(StartupNotice, NoNoticeWhenSetupDetailsThreeIsOneOrAbsentOrNoMessage) {
     struct Case {
         const char* what;
-        std::function<void(ScriptedConnection&)> setup;
+        std::optional<int> exists1; // no value: the function answers no row
+        bool messageWaits;
     };
-    const Case cases[] = {
-        {"answer 1",
-         [](ScriptedConnection& d) {
-             d.answerOne("FN_SetupDetails(3)", "EXISTS1", 1);
-             d.answerOne("DeploymentMessage (NOLOCK)", "Captions", "x");
-         }},
-        {"no row",
-         [](ScriptedConnection& d) {
-             d.answer("FN_SetupDetails(3)", {"EXISTS1"});
-             d.answerOne("DeploymentMessage (NOLOCK)", "Captions", "x");
-         }},
-        {"no message",
-         [](ScriptedConnection& d) {
-             d.answerOne("FN_SetupDetails(3)", "EXISTS1", 0);
-             d.answer("DeploymentMessage (NOLOCK)", {"Captions"});
-         }},
-    };
-    for (const auto& k : cases) {
+    for (const Case& k :
+         {Case{"answer 1", 1, true}, Case{"no row", std::nullopt, true}, Case{"no message", 0, false}}) {
         SCOPED_TRACE(k.what);
         FakeInstall fresh;
-        k.setup(fresh.db);
+        if (k.exists1)
+            fresh.db.answerOne("FN_SetupDetails(3)", "EXISTS1", *k.exists1);
+        else
+            fresh.db.answer("FN_SetupDetails(3)", {"EXISTS1"});
+        if (k.messageWaits)
+            fresh.db.answerOne("DeploymentMessage (NOLOCK)", "Captions", "x");
         auto con = fresh.console();
         EXPECT_EQ(Form_Load(*con, fresh.machine()), StartupOutcome::Armed);
         EXPECT_TRUE(fresh.op.asked.empty());
