@@ -6,62 +6,47 @@
 #include "platform/db/DbAdmin.h"
 
 #include <arpa/inet.h>
-#include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 
 using namespace quillan;
 
 namespace {
 
-// Accepts connections on 127.0.0.1 (port chosen by the system) and never answers them.
+// Listens on 127.0.0.1 (port chosen by the system) and never answers: the kernel completes the
+// connections into the backlog, and accepted() takes them out to count them.
 class SilentServer {
 public:
     SilentServer() {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        addr.sin_port = 0;
         ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        ::listen(fd_, 4);
+        ::listen(fd_, 16);
         socklen_t len = sizeof addr;
         ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
         port_ = ntohs(addr.sin_port);
-        thread_ = std::thread([this] {
-            std::vector<int> held;
-            while (!stop_) {
-                pollfd p{fd_, POLLIN, 0};
-                if (::poll(&p, 1, 50) > 0) {
-                    if (int c = ::accept(fd_, nullptr, nullptr); c >= 0) {
-                        held.push_back(c);
-                        ++accepted_;
-                    }
-                }
-            }
-            for (int c : held)
-                ::close(c);
-        });
     }
     ~SilentServer() {
-        stop_ = true;
-        thread_.join();
+        accepted();
         ::close(fd_);
     }
     int port() const { return port_; }
-    int accepted() const { return accepted_; }
+    int accepted() {
+        for (int c; (c = ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK)) >= 0;) {
+            ::close(c);
+            ++accepted_;
+        }
+        return accepted_;
+    }
 
 private:
-    int fd_ = -1;
+    int fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
     int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::atomic<int> accepted_{0};
-    std::thread thread_;
+    int accepted_ = 0;
 };
 
 } // namespace

@@ -36,7 +36,6 @@ protected:
             "FileSplitStatus INT)");
     }
 
-    // One SetupDetails row.
     void addFile(const std::string& name, int version, int hotfix = 0, int reg = 0, long long up = 100,
                  long long down = 100, const std::string& ext = "", int status = 1, int split = 0,
                  const std::string& path = "App.Path") {
@@ -50,14 +49,11 @@ protected:
     long long count(const std::string& fromWhere) {
         return conn->query("SELECT COUNT(*) AS N FROM " + fromWhere).field("N").asInt();
     }
-    std::vector<std::string> column(Recordset rs, const std::string& name) {
+    std::vector<std::string> column(const std::string& sql, const std::string& name) {
         std::vector<std::string> out;
-        for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+        for (auto rs = conn->query(sql); !rs.eof(); rs.moveNext())
             out.push_back(rs.field(name).textOr("<null>"));
         return out;
-    }
-    std::vector<std::string> column(const std::string& sql, const std::string& name) {
-        return column(conn->query(sql), name);
     }
     std::string failure(const std::string& sql) {
         try {

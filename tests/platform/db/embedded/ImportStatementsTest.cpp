@@ -68,15 +68,14 @@ TEST_F(ImportStatements, OpenRowsetReadsTheExcelSheet) {
     writeFile(
         dir / "make.py",
         "import sys, xlwt, datetime\n"
-        "wb = xlwt.Workbook(); ws = wb.add_sheet('Sheet1')\n"
-        "cols = ['File_Names','File_Path','File_CrDate','Status','VersionNo','UploadFileSize',"
-        "'DownloadFileSize','FileExtension']\n"
-        "for i, c in enumerate(cols): ws.write(0, i, c)\n"
-        "rows = [['Tervik.exe','App.Path',datetime.datetime(2024,3,1,10,0,0),1,6,1234,0,'EXE'],\n"
+        "wb = xlwt.Workbook(); ws = wb.add_sheet('Sheet1'); when = xlwt.easyxf(num_format_str='yyyy-mm-dd "
+        "hh:mm:ss')\n"
+        "rows = [['File_Names','File_Path','File_CrDate','Status','VersionNo','UploadFileSize',"
+        "'DownloadFileSize','FileExtension'],\n"
+        "        ['Tervik.exe','App.Path',datetime.datetime(2024,3,1,10,0,0),1,6,1234,0,'EXE'],\n"
         "        ['Sales.rpt','App.Path\\\\Reports',datetime.datetime(2024,3,2,0,0,0),1,6,99,0,'RPT']]\n"
-        "style = xlwt.easyxf(num_format_str='yyyy-mm-dd hh:mm:ss')\n"
         "for r, row in enumerate(rows):\n"
-        "    for i, v in enumerate(row): ws.write(r + 1, i, v, style) if i == 2 else ws.write(r + 1, i, v)\n"
+        "    for i, v in enumerate(row): ws.write(r, i, v, when) if r and i == 2 else ws.write(r, i, v)\n"
         "wb.save(sys.argv[1])\n");
     ASSERT_EQ(std::system(("/usr/bin/python3 " + (dir / "make.py").string() + " " +
                            (dir / "ExcelImport.xls").string())

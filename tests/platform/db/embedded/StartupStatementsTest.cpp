@@ -39,14 +39,9 @@ TEST_F(StartupStatements, DatabaseSizeQueryCountsDataPagesInGigabytes) {
         "end))))* 8192)/1073741824 ) as DbSize FROM [Tervik].dbo.sysfiles");
     ASSERT_EQ(rs.columns(), std::vector<std::string>{"DbSize"});
     auto bytes = std::filesystem::file_size(dir / "Data" / "Tervik.sqlite");
-    EXPECT_GT(rs.field("DbSize").asDouble(), 0.0);
+    // Within less than one page of the catalog file's size.
     EXPECT_NEAR(rs.field("DbSize").asDouble(),
                 static_cast<double>((bytes + 8191) / 8192 * 8192) / 1073741824.0, 0.000006);
-    // The data row and the log row are told apart by status & 64.
-    auto files = conn->query("SELECT status, size FROM [Tervik].dbo.sysfiles ORDER BY status");
-    ASSERT_EQ(files.recordCount(), 2u);
-    EXPECT_EQ(files.field("status").asInt() & 64, 0);
-    EXPECT_EQ(static_cast<std::uintmax_t>(files.field("size").asInt()), (bytes + 8191) / 8192);
 }
 
 } // namespace
