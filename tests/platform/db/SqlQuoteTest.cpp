@@ -7,13 +7,17 @@
 using namespace quillan;
 using db::DbError;
 
-TEST(SqlQuote, DoublesSingleQuotesOnly) {
+TEST(SqlQuote, ValuesDoubleSingleQuotesOnlyAndNamesDoubleClosingBrackets) {
     EXPECT_EQ(db::sqlQuote(""), "''");
     EXPECT_EQ(db::sqlQuote("plain"), "'plain'");
     EXPECT_EQ(db::sqlQuote("O'Brien"), "'O''Brien'");
     EXPECT_EQ(db::sqlQuote("''"), "''''''");
     EXPECT_EQ(db::sqlEscape("it's \"x\" [y] ; --"), "it''s \"x\" [y] ; --");
     EXPECT_EQ(db::sqlEscape("C:\\Tervik\\Bin"), "C:\\Tervik\\Bin");
+    // Names are bracketed with closing brackets doubled.
+    EXPECT_EQ(db::sqlQuoteName("TervikDB"), "[TervikDB]");
+    EXPECT_EQ(db::sqlQuoteName("a]b"), "[a]]b]");
+    EXPECT_EQ(db::sqlQuoteName("x]; DROP DATABASE y; --"), "[x]]; DROP DATABASE y; --]");
 }
 
 TEST(SqlQuote, RefusesNulBytes) {
@@ -21,12 +25,6 @@ TEST(SqlQuote, RefusesNulBytes) {
     EXPECT_THROW(db::sqlQuote("a\0b"s), DbError);
     EXPECT_THROW(db::sqlEscape("\0"s), DbError);
     EXPECT_THROW(db::sqlQuoteName("x\0"s), DbError);
-}
-
-TEST(SqlQuote, NamesAreBracketedWithClosingBracketsDoubled) {
-    EXPECT_EQ(db::sqlQuoteName("TervikDB"), "[TervikDB]");
-    EXPECT_EQ(db::sqlQuoteName("a]b"), "[a]]b]");
-    EXPECT_EQ(db::sqlQuoteName("x]; DROP DATABASE y; --"), "[x]]; DROP DATABASE y; --]");
 }
 
 // Hostile values go into a real table and come back byte for byte; nothing they contain runs.
