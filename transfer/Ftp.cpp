@@ -284,7 +284,9 @@ void FtpListFolder(Console& c, const std::string& server, const std::string& use
 void OpenFtpDeployFolder(Console& c, const std::string& filter) {
     FtpSession& s = ftpSession(c);
     s.LstFTPFiles.clear();
-    FtpSetCurrentFolder(c, joinRemote(FtpCurrentFolder(c), c.state.deployServerPath));
+    // The deploy folder always lies below the current one, even when it is written with a
+    // leading "/": the texts are joined as they are, and doubled separators collapse.
+    FtpSetCurrentFolder(c, FtpCurrentFolder(c) + c.state.deployServerPath);
     FtpListFolder(c, c.state.serverPath, c.state.ftpUser, c.state.ftpPassword, filter);
 }
 

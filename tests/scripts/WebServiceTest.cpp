@@ -24,6 +24,8 @@ struct ServiceFixture {
         http.server.Post(R"(/.*\.asmx)", [this](const httplib::Request& req, httplib::Response& res) {
             std::lock_guard lock(m);
             got = req;
+            if (req.path == "/Broken.asmx")
+                res.status = 500; // the body still comes back as the list text
             res.set_content(kListAnswer, "text/xml");
         });
         http.server.Get("/Master/SETUPDETAILS_1.xml", [](const httplib::Request&, httplib::Response& res) {
@@ -67,8 +69,13 @@ TEST(WebServiceTest, GetFileNameListPostsTheEnvelopeWithTheServiceHeaders) {
     }
     // An empty distributor code sends no query at all.
     clsCallWebService().GetFileNameList(f.http.base(), "DeployService", "ListMastersFiles", "");
-    std::lock_guard lock(f.m);
-    EXPECT_FALSE(f.got.has_param("DistributorCode"));
+    {
+        std::lock_guard lock(f.m);
+        EXPECT_FALSE(f.got.has_param("DistributorCode"));
+    }
+    // The status is not examined: an error answer's body is the text returned.
+    EXPECT_EQ(clsCallWebService().GetFileNameList(f.http.base(), "Broken", "ListMastersFiles", "D"),
+              kListAnswer);
 }
 
 TEST(WebServiceTest, AnUnreachableServiceThrows) {

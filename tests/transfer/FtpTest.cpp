@@ -98,6 +98,12 @@ TEST(FtpListingTest, LoginThenTheDeployFolderListsOnlyTheRequestedFileWithoutReg
     // A directory never matches, even when its name is the filter.
     FtpListFolder(*f.c, f.c->state.serverPath, "deploy", "secret", "sub.zip");
     EXPECT_EQ(list, std::vector<std::string>{".."});
+    // The deploy folder goes below the current one even when written with a leading "/".
+    writeFile(f.serverRoot / "deploy" / "inner" / "Pkg2.zip", "p2");
+    f.c->state.deployServerPath = "/inner";
+    OpenFtpDeployFolder(*f.c, "pkg2.zip");
+    EXPECT_EQ(FtpCurrentFolder(*f.c), "/deploy/inner/");
+    EXPECT_EQ(list, (std::vector<std::string>{"..", "Pkg2.zip\t2 bytes"}));
 }
 
 TEST(FtpScriptModeTest, ListsEveryFileAndFetchesOnlyPatternMatchesIntoDeployInOnRowTwo) {
