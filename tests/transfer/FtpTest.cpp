@@ -161,7 +161,11 @@ TEST(FtpDownloadTest, DownloadsWithProgressUnderTheRequestedName) {
 TEST(FtpDownloadTest, ALocalFileIsKeptAMissingPackageFailsAndAnUnsafeNameIsRefused) {
     FtpFixture f;
     writeFile(f.update("Other.zip"), "already here");
+    const std::string server = f.c->state.serverPath;
+    f.c->state.serverPath = "127.0.0.1:" + std::to_string(closedPort()); // the server is not asked
     EXPECT_TRUE(DownloadFromFtp(*f.c, "OTHER.ZIP"));
+    f.c->state.serverPath = server;
+    EXPECT_TRUE(f.op.asked.empty());
     EXPECT_TRUE(f.logged(">>-Other.zip already available in the local folder "));
     EXPECT_EQ(readFile(f.update("Other.zip")), "already here");
 
