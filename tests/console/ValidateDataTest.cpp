@@ -104,6 +104,11 @@ TEST_F(Validate, EachMissingSettingWritesItsLineAndStopsTheCheck) {
         {2, "seqno=38 and", ">>-Deploy Server Master Path Not Configured", "seqno=39"},
         {2, "seqno=39 and", ">>-Deploy Server Transaction Path Not Configured", "seqno=40"},
         {2, "seqno=40 and", ">>-WebService Not Configured", "Distributor"},
+        // The LAN, update, master and transaction paths are required in FTP mode as well.
+        {1, "seqno=36 and", ">>-LAN Server Path Not Configured", "seqno=35"},
+        {1, "seqno=35 and", ">>-Update Folder Not Configured", "seqno=38"},
+        {1, "seqno=38 and", ">>-Deploy Server Master Path Not Configured", "seqno=39"},
+        {1, "seqno=39 and", ">>-Deploy Server Transaction Path Not Configured", "Distributor"},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.line);
