@@ -46,7 +46,8 @@ bool CompareFileDate(const std::filesystem::path& file, const std::string& refer
     const auto a = DateTime::parse(referenceA);
     const auto b = DateTime::parse(expectedB);
     if (!a || !b) {
-        error = "Type mismatch: not a date: '" + (a ? expectedB : referenceA) + "'";
+        // Shown as the error number, a blank and the description, as every comparison error is.
+        error = "13 Type mismatch: not a date: '" + (a ? expectedB : referenceA) + "'";
         return true;
     }
     const std::int64_t fromA = std::llabs(fileTime.serialSeconds() - a->serialSeconds());

@@ -75,5 +75,5 @@ TEST(CompareFileDate, WithinNinetyNineSecondsOfTheExpectedDistanceFromTheReferen
     // A reference that is not a date answers true and says why.
     std::string error;
     EXPECT_TRUE(CompareFileDate(file, "not a date", b, error));
-    EXPECT_NE(error.find("not a date"), std::string::npos);
+    EXPECT_EQ(error, "13 Type mismatch: not a date: 'not a date'"); // number, blank, description
 }

@@ -68,6 +68,16 @@ TEST_F(StatusOnEngine, PanelsShowTheNewestVersionAndTheOneBelowIt) {
     EXPECT_EQ(c.model.panel(false, 5), "1");
 }
 
+TEST_F(StatusOnEngine, OnlyOneVersionLeavesTheLastPanelAtZero) {
+    addFile("A.exe", 3, 0, "EXE");
+    addFile("Sales.rpt", 3, 0, "RPT");
+    CurrentDeployStatus(c);
+    EXPECT_TRUE(op.told.empty()) << op.told.front();
+    EXPECT_EQ(c.model.panel(true, 1), "3");
+    for (int i : {1, 3, 4, 5})
+        EXPECT_EQ(c.model.panel(false, i), "0") << i;
+}
+
 TEST_F(StatusOnEngine, EmptyTableShowsZerosAndNothingRecorded) {
     CurrentDeployStatus(c);
     EXPECT_EQ(c.model.panel(true, 1), "0");
