@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# All benchmarks in one run, each side by side with the standard tool and reported as ratios:
+# the embedded engine (translation overhead, backup vs file copy), archives and the LAN copy
+# (unzip, zip, cp) and the transfers (curl). Release build in build-bench/.
+# Needs about 3 GB free under /tmp while it runs; everything it writes there is removed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/install-deps.sh
+
+build=${QUILLAN_BENCH_BUILD_DIR:-build-bench}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLAN_BUILD_UI=OFF -DQUILLAN_BUILD_TESTS=OFF
+cmake --build "$build" --target quillan_db_bench quillan_archive_bench bench_transfer
+
+echo "== Database engine"
+"$build/bench/db/quillan_db_bench" 200
+echo
+echo "== Archives and LAN copy"
+bench/archive/run.sh "$build/bench/archive/quillan_archive_bench"
+echo
+echo "== Transfers"
+bench/transfer/run_transfer_bench.sh "$build/bench/transfer/bench_transfer"
