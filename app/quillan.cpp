@@ -1,10 +1,10 @@
 // quillan: the deployment console. Without options it opens its window on the folder it was
 // installed in; --headless runs start-up and the run as text, for schedulers and the demo.
-#include "app/ExecutableFolder.h"
 #include "console/Answers.h"
 #include "console/HeadlessView.h"
 #include "console/ScriptedOperator.h"
 #include "console/Session.h"
+#include "platform/SystemInfo.h"
 
 #ifdef QUILLAN_HAVE_UI
 #include "ui/RunWindowed.h"
@@ -52,7 +52,7 @@ const char* exitText(ExitCode code) {
 
 int runHeadless(const std::filesystem::path& programFolder, const Answers& answers) {
     std::unique_ptr<ScriptedOperator> op;
-    if (app::standardInputIsTerminal())
+    if (standardInputIsTerminal())
         op = std::make_unique<TerminalOperator>(answers, std::cin, std::cout);
     else
         op = std::make_unique<ScriptedOperator>(answers, std::cout);
@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
 
     std::error_code ec;
     const std::filesystem::path folder = appDir.empty()
-                                             ? app::executableFolder(argc > 0 ? argv[0] : nullptr)
+                                             ? executableFolder(argc > 0 ? argv[0] : nullptr)
                                              : std::filesystem::absolute(appDir, ec).lexically_normal();
     if (!appDir.empty() && (ec || !std::filesystem::is_directory(folder))) {
         std::cerr << "quillan: --app-dir " << appDir << ": no such folder" << std::endl;

@@ -34,4 +34,10 @@ bool openWithAssociatedProgram(const std::filesystem::path& file);
 // system's description of the failure in `error`; True, creating nothing, when it already exists.
 bool createFolderLevel(const std::filesystem::path& folder, std::string& error);
 
+// The folder the running program's executable lies in (the program folder when none is given);
+// argv0 is the fallback when the platform cannot tell.
+std::filesystem::path executableFolder(const char* argv0);
+// True when standard input is a terminal (then open questions are asked there).
+bool standardInputIsTerminal();
+
 } // namespace quillan

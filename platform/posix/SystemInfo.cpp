@@ -2,9 +2,11 @@
 #include "platform/SystemInfo.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <spawn.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -60,6 +62,19 @@ bool openWithAssociatedProgram(const std::filesystem::path& file) {
         ::waitpid(pid, &status, 0);
     }).detach();
     return true;
+}
+
+std::filesystem::path executableFolder(const char* argv0) {
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec)
+        return self.parent_path();
+    const auto fromArg = std::filesystem::absolute(argv0 ? argv0 : ".", ec);
+    return ec ? std::filesystem::current_path() : fromArg.parent_path();
+}
+
+bool standardInputIsTerminal() {
+    return ::isatty(STDIN_FILENO) != 0;
 }
 
 } // namespace quillan

@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <io.h>
+
 #include <shellapi.h>
 #include <system_error>
 
@@ -55,6 +59,20 @@ bool openWithAssociatedProgram(const std::filesystem::path& file) {
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteA(nullptr, "open", file.string().c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED));
     return result > 32; // values up to 32 are error codes
+}
+
+std::filesystem::path executableFolder(const char* argv0) {
+    wchar_t buffer[MAX_PATH * 4] = {};
+    const DWORD n = GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(std::size(buffer)));
+    if (n > 0 && n < std::size(buffer))
+        return std::filesystem::path(buffer).parent_path();
+    std::error_code ec;
+    const auto fromArg = std::filesystem::absolute(argv0 ? argv0 : ".", ec);
+    return ec ? std::filesystem::current_path() : fromArg.parent_path();
+}
+
+bool standardInputIsTerminal() {
+    return _isatty(_fileno(stdin)) != 0;
 }
 
 } // namespace quillan
