@@ -95,7 +95,7 @@ void CurrentDeployStatus(Console& c) {
 }
 
 PendingCheck DeployProcessCheck(Console& c) {
-    bool exePending = false, hotfixPending = false, itemApplied = false;
+    bool exePending = false, hotfixPending = false;
     c.state.setupDetailsFound = true;
     try {
         if (conn(c).query("select * from " + setupDetails(c)).eof()) {
@@ -110,8 +110,6 @@ PendingCheck DeployProcessCheck(Console& c) {
                           setupDetails(c) +
                           " (nolock) where HotfixNo =0 and FileExtension like 'EXE' order by "
                           "VersionNo");
-        if (exes.eof())
-            itemApplied = true;
         for (; !exes.eof(); exes.moveNext()) {
             const std::string file = ReturnFolder(c, exes.field("File_Path").textOr("")) + "\\" +
                                      exes.field("File_Names").textOr("");
@@ -120,16 +118,12 @@ PendingCheck DeployProcessCheck(Console& c) {
                                                   exes.field("File_UnZipDate").asText(), compareError);
             if (!compareError.empty())
                 c.op.inform(compareError);
-            if (sameTime)
-                itemApplied = true;
-            else
+            if (!sameTime)
                 exePending = true;
         }
 
         db::Recordset fixes = conn(c).query("Select * from " + setupDetails(c) +
                                             " (nolock) where HotfixNo >0 order by VersionNo");
-        if (fixes.eof())
-            itemApplied = true;
         for (; !fixes.eof(); fixes.moveNext()) {
             // A number is embedded as digits; a value that is not one fails the check.
             const std::int64_t fixNo = fixes.field("Hotfixno").asInt();
@@ -137,14 +131,11 @@ PendingCheck DeployProcessCheck(Console& c) {
                                               ".dbo.hotfixlog (nolock) where Fixid=" + std::to_string(fixNo));
             if (log.eof())
                 hotfixPending = true;
-            else
-                itemApplied = true;
         }
     } catch (const std::exception& e) {
         c.op.inform(std::string(e.what()) + " In DeployProcessStatus");
         return PendingCheck::Failed;
     }
-    (void)itemApplied; // with no item applied both lists were pending, so the answer is the same
     return exePending || hotfixPending ? PendingCheck::Pending : PendingCheck::Applied;
 }
 
