@@ -2,9 +2,7 @@
 
 #include "platform/Text.h"
 
-#include <algorithm>
 #include <array>
-#include <cctype>
 #include <exception>
 
 namespace quillan {
@@ -35,14 +33,6 @@ constexpr std::array<Link, 5> kLinks = {{
      "'%.rpt' and file_names not like '%.rtm' and FileExtension not like 'ZIP' and FileExtension not like "
      "'TPL'  and RegRequired=0 order by VersionNo"},
 }};
-
-std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    const auto last = s.find_last_not_of(" \t\r\n");
-    return s.substr(first, last - first + 1);
-}
 
 std::string cellText(const db::Value& v) {
     if (v.isNull())
