@@ -9,11 +9,9 @@ bool AnsweringOperator::given(Question q, const std::string& text, bool okCancel
     if (it == answers_.end())
         return false;
     answer = it->second;
-    if (log_) {
-        const char* a = okCancel ? (answer ? "OK" : "Cancel") : (answer ? "Yes" : "No");
+    if (log_)
         log_->line(std::string(">>-Answered from the command line (") + questionKey(q) + "): " + text +
-                   " -> " + a);
-    }
+                   " -> " + answerText(answer, okCancel));
     return true;
 }
 

@@ -2,9 +2,6 @@
 
 #include "platform/Text.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace quillan {
 
 std::optional<Question> questionFromKey(std::string_view key) {
@@ -28,6 +25,12 @@ std::optional<std::pair<Question, bool>> parseAnswer(std::string_view text) {
     if (v == "no" || v == "cancel")
         return std::make_pair(*q, false);
     return std::nullopt;
+}
+
+const char* answerText(bool yes, bool okCancel) {
+    if (okCancel)
+        return yes ? "OK" : "Cancel";
+    return yes ? "Yes" : "No";
 }
 
 } // namespace quillan

@@ -18,4 +18,7 @@ std::optional<std::pair<Question, bool>> parseAnswer(std::string_view text);
 // Question key from its command-line name; nullopt for an unknown name.
 std::optional<Question> questionFromKey(std::string_view key);
 
+// The button an answer stands for: "Yes" / "No", or "OK" / "Cancel" for an OK/Cancel question.
+const char* answerText(bool yes, bool okCancel);
+
 } // namespace quillan

@@ -1,20 +1,11 @@
 #include "console/ScriptedOperator.h"
 
 #include "console/RunLog.h"
+#include "platform/Text.h"
 
-#include <algorithm>
-#include <cctype>
 #include <istream>
 
 namespace quillan {
-
-namespace {
-const char* answerText(bool yes, bool okCancel) {
-    if (okCancel)
-        return yes ? "OK" : "Cancel";
-    return yes ? "Yes" : "No";
-}
-} // namespace
 
 ScriptedOperator::ScriptedOperator(Answers answers, std::ostream& out)
     : answers_(std::move(answers)), out_(out) {}
@@ -59,13 +50,10 @@ TerminalOperator::TerminalOperator(Answers answers, std::istream& in, std::ostre
 std::optional<bool> TerminalOperator::askUnanswered(Question, const std::string& text, bool okCancel) {
     for (;;) {
         out() << "[Quillan ?] " << text << (okCancel ? " [ok/cancel]: " : " [yes/no]: ") << std::flush;
-        std::string line;
-        if (!std::getline(in_, line))
+        std::string typed;
+        if (!std::getline(in_, typed))
             return std::nullopt; // end of input: the safe answer, reported by the caller
-        std::transform(line.begin(), line.end(), line.begin(),
-                       [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
-        line.erase(0, line.find_first_not_of(" \t"));
-        line.erase(line.find_last_not_of(" \t\r") + 1);
+        const std::string line = lowerCase(trimmed(typed));
         if (line == "y" || line == "yes" || line == "ok" || line == "o")
             return true;
         if (line == "n" || line == "no" || line == "cancel" || line == "c")
