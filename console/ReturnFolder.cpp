@@ -2,8 +2,6 @@
 
 #include "platform/Text.h"
 
-#include <algorithm>
-#include <cctype>
 #include <exception>
 
 namespace quillan {

@@ -1,11 +1,9 @@
 #include "console/Settings.h"
 
-#include "console/ConnectionSettings.h"
 #include "console/CreateFolder.h"
 #include "console/Progress.h"
 
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 namespace quillan {
