@@ -48,23 +48,17 @@ bool Token::is(std::string_view word) const {
 std::vector<Token> tokenize(std::string_view s) {
     std::vector<Token> out;
     std::size_t i = 0;
-    bool space = false;
     auto push = [&](Tok k, std::string text) {
-        Token t{k, std::move(text)};
-        t.spaceBefore = space;
-        space = false;
-        out.push_back(std::move(t));
+        out.push_back(Token{k, std::move(text)});
         return &out.back();
     };
     while (i < s.size()) {
         char c = s[i];
         if (std::isspace(static_cast<unsigned char>(c))) {
-            space = true;
             ++i;
         } else if (c == '-' && i + 1 < s.size() && s[i + 1] == '-') {
             while (i < s.size() && s[i] != '\n')
                 ++i;
-            space = true;
         } else if (c == '/' && i + 1 < s.size() && s[i + 1] == '*') {
             // T-SQL block comments nest.
             int depth = 0;
@@ -81,7 +75,6 @@ std::vector<Token> tokenize(std::string_view s) {
                     ++i;
                 }
             } while (depth > 0);
-            space = true;
         } else if (c == '\'' || ((c == 'N' || c == 'n') && i + 1 < s.size() && s[i + 1] == '\'')) {
             bool uni = c != '\'';
             i += uni ? 2 : 1;
@@ -100,7 +93,7 @@ std::vector<Token> tokenize(std::string_view s) {
                 }
                 text += s[i++];
             }
-            push(Tok::String, std::move(text))->unicode = uni;
+            push(Tok::String, std::move(text));
         } else if (c == '[' || c == '"') {
             char close = c == '[' ? ']' : '"';
             ++i;

@@ -11,10 +11,8 @@ enum class Tok { Ident, String, Number, Op, LParen, RParen, Comma, Dot, Semicolo
 
 struct Token {
     Tok kind;
-    std::string text;     // identifier name, literal content (quotes undone), number or operator text
-    bool quoted = false;  // identifier written [x] or "x"
-    bool unicode = false; // string literal written N'x'
-    bool spaceBefore = false;
+    std::string text;    // identifier name, literal content (quotes undone), number or operator text
+    bool quoted = false; // identifier written [x] or "x"
 
     // An undelimited identifier spelled `word` (case ignored).
     bool is(std::string_view word) const;

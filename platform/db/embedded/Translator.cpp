@@ -130,8 +130,7 @@ struct Item {
 
 struct NameParts {
     std::vector<std::string> parts; // catalog, schema, object (as many as written)
-    bool objectQuoted = false;
-    std::size_t last = 0; // index of the last token of the chain
+    std::size_t last = 0;           // index of the last token of the chain
 };
 
 class Translator {
@@ -199,7 +198,6 @@ private:
     NameParts readName(std::size_t i) const {
         NameParts n;
         n.parts.push_back(t_[i].text);
-        n.objectQuoted = t_[i].quoted;
         std::size_t j = i;
         while (at(j + 1).kind == Tok::Dot) {
             if (at(j + 2).kind == Tok::Dot) { // db..T
@@ -207,7 +205,6 @@ private:
                 j += 1;
             } else if (at(j + 2).kind == Tok::Ident) {
                 n.parts.push_back(at(j + 2).text);
-                n.objectQuoted = at(j + 2).quoted;
                 j += 2;
             } else {
                 break;
@@ -254,6 +251,18 @@ private:
 
     bool isObjectChain(const NameParts& n) const {
         return n.parts.size() >= 3 || (n.parts.size() == 2 && iequals(n.parts[0], "dbo"));
+    }
+
+    // The table a statement writes to: a bare name means dbo's table in the current catalog.
+    std::string tableName(const NameParts& n) {
+        return n.parts.size() == 1 ? object({"dbo", n.parts[0]}) : object(n.parts);
+    }
+
+    // The catalog a session step works in, empty for the current database.
+    std::string stepCatalog(const NameParts& n) const {
+        if (n.parts.size() != 3 || iequals(n.parts[0], current_))
+            return "";
+        return n.parts[0];
     }
 
     // The catalog views SQL Server offers, built from SQLite's own catalog.
@@ -443,10 +452,7 @@ private:
             if (f == "COUNT" && args.size() == 1 && args[0].second == args[0].first + 1 &&
                 t_[args[0].first].isOp("*"))
                 return n.parts[0] + "(*)";
-            std::string s = n.parts[0] + "(";
-            for (std::size_t k = 0; k < args.size(); ++k)
-                s += (k ? ", " : "") + arg(k);
-            return s + ")";
+            return joined(n.parts[0].c_str());
         }
         if (f == "CONVERT") {
             need(2, 3);
@@ -805,8 +811,6 @@ private:
                 seenSet = true;
                 continue;
             }
-            if (kind == "IF")
-                return k;
             return k;
         }
         return e;
@@ -929,7 +933,7 @@ private:
             if (!at(n.last + 1).is("ADD"))
                 unsupported("ALTER TABLE ... " + at(n.last + 1).text);
             return sqlStep([&] {
-                std::string target = n.parts.size() == 1 ? object({"dbo", n.parts[0]}) : object(n.parts);
+                std::string target = tableName(n);
                 return "ALTER TABLE " + target + " ADD COLUMN " + columnDef(n.last + 2, e);
             });
         }
@@ -1026,7 +1030,7 @@ private:
         if (!isName(at(k)))
             syntax(k);
         NameParts n = readName(k);
-        std::string target = n.parts.size() == 1 ? object({"dbo", n.parts[0]}) : object(n.parts);
+        std::string target = tableName(n);
         k = n.last + 1;
         std::string cols;
         if (at(k).kind == Tok::LParen && !at(k + 1).is("SELECT")) {
@@ -1073,7 +1077,7 @@ private:
         bool matches = iequals(alias, given) || (given.empty() && iequals(alias, n.parts.back()));
         if (!matches || (after < e && !at(after).is("WHERE")))
             unsupported("DELETE with a join or another table (" + alias + ")");
-        std::string target = n.parts.size() == 1 ? object({"dbo", n.parts[0]}) : object(n.parts);
+        std::string target = tableName(n);
         return "DELETE FROM " + target + " AS " + quoteIdent(alias) +
                (after < e ? " " + range(after, e) : "");
     }
@@ -1101,7 +1105,6 @@ private:
             type.find("CHAR") != std::string::npos || type == "TEXT" || type == "NTEXT" || type == "SYSNAME";
         bool identity = false;
         std::string collate = text ? " COLLATE NOCASE" : "";
-        std::vector<Item> rest;
         std::string tail;
         while (k < f) {
             if (t_[k].is("IDENTITY")) {
@@ -1169,7 +1172,7 @@ private:
             if (after < e && !(at(after).is("ON") || at(after).is("TEXTIMAGE_ON")))
                 syntax(after);
             return sqlStep([&] {
-                std::string target = n.parts.size() == 1 ? object({"dbo", n.parts[0]}) : object(n.parts);
+                std::string target = tableName(n);
                 std::string defs;
                 for (auto [s, f] : splitArgs(lp + 1, rp)) {
                     std::string d;
@@ -1178,7 +1181,6 @@ private:
                         x += 2;
                     if (at(x).is("PRIMARY") || at(x).is("UNIQUE") || at(x).is("FOREIGN") ||
                         at(x).is("CHECK")) {
-                        std::vector<Token> kept;
                         std::string c;
                         for (std::size_t y = x; y < f;) {
                             if (t_[y].is("CLUSTERED") || t_[y].is("NONCLUSTERED")) {
@@ -1206,7 +1208,7 @@ private:
             if (!at(as).is("AS"))
                 syntax(as);
             return sqlStep([&] {
-                std::string target = n.parts.size() == 1 ? object({"dbo", n.parts[0]}) : object(n.parts);
+                std::string target = tableName(n);
                 viewCatalog_ = n.parts.size() == 3 ? n.parts[0] : current_;
                 std::string body;
                 try {
@@ -1244,7 +1246,7 @@ private:
                 syntax(lp);
             std::size_t rp = matchParen(lp, e);
             return sqlStep([&] {
-                std::string target = n.parts.size() == 1 ? object({"dbo", n.parts[0]}) : object(n.parts);
+                std::string target = tableName(n);
                 std::size_t dot = target.rfind('.');
                 std::string schemaPart = target.substr(0, dot + 1);
                 return std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " + schemaPart +
@@ -1269,9 +1271,7 @@ private:
             throw DbError("Procedure or function 'Proc_ImpSetupDetails' expects one text argument.");
         Step s;
         s.kind = Step::Kind::ImportSetupDetails;
-        s.catalog = n.parts.size() == 3 ? n.parts[0] : "";
-        if (!s.catalog.empty() && iequals(s.catalog, current_))
-            s.catalog.clear();
+        s.catalog = stepCatalog(n);
         s.table = "SetupDetails";
         s.argument = at(a).text;
         return s;
@@ -1289,9 +1289,7 @@ private:
             syntax(k);
         Step s;
         s.kind = Step::Kind::BulkInsert;
-        s.catalog = n.parts.size() == 3 ? n.parts[0] : "";
-        if (!s.catalog.empty() && iequals(s.catalog, current_))
-            s.catalog.clear();
+        s.catalog = stepCatalog(n);
         if (n.parts.size() > 3 || (n.parts.size() >= 2 && !n.parts[n.parts.size() - 2].empty() &&
                                    !iequals(n.parts[n.parts.size() - 2], "dbo")))
             unsupported("BULK INSERT into '" + n.parts.back() + "' outside dbo");
