@@ -1,0 +1,101 @@
+#pragma once
+// The batch translator's working state, shared by its parts: Translator.cpp (token walking, names,
+// expressions), TranslateCalls.cpp (function calls and conversions), TranslateStatements.cpp
+// (statement boundaries and the statements) and TranslateDefinitions.cpp (CREATE and column
+// definitions).
+#include "platform/db/embedded/Lexer.h"
+#include "platform/db/embedded/Program.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace quillan::db::embedded {
+
+bool isKeyword(const Token& t);
+bool isStarter(const Token& t);
+bool isName(const Token& t);
+[[noreturn]] void unsupported(const std::string& what);
+
+struct Item {
+    enum Cls { Operand, Op, Boundary } cls;
+    std::string text;
+};
+
+struct NameParts {
+    std::vector<std::string> parts; // catalog, schema, object (as many as written)
+    std::size_t last = 0;           // index of the last token of the chain
+};
+
+class BatchTranslator {
+public:
+    BatchTranslator(std::string_view batch, const std::string& currentDb)
+        : t_(tokenize(batch)), current_(currentDb) {}
+
+    Program run() {
+        Program p;
+        std::size_t i = 0;
+        p.steps = parseList(i, t_.size(), false);
+        return p;
+    }
+
+private:
+    std::vector<Token> t_;
+    std::string current_;
+    SqlText* sink_ = nullptr;
+    std::string viewCatalog_; // set while translating the body of CREATE VIEW
+    int rowsets_ = 0;
+
+    const Token& at(std::size_t i) const {
+        static const Token eof{Tok::Semicolon, ""};
+        return i < t_.size() ? t_[i] : eof;
+    }
+
+    [[noreturn]] void syntax(std::size_t i) const;
+    std::size_t matchParen(std::size_t lp, std::size_t e) const;
+    // Index just after a hint group "(NOLOCK)" / "WITH (NOLOCK)" starting at k, or k when none.
+    std::size_t skipHints(std::size_t k, std::size_t e) const;
+    NameParts readName(std::size_t i) const;
+    // Schema text for a catalog name (empty: the current database).
+    std::string schema(const std::string& catalog);
+    // A reference to a catalog object: parts as written, with 2 parts only when the first is dbo.
+    std::string object(const std::vector<std::string>& parts);
+    bool isObjectChain(const NameParts& n) const;
+    // The table a statement writes to: a bare name means dbo's table in the current catalog.
+    std::string tableName(const NameParts& n);
+    // The catalog a session step works in, empty for the current database.
+    std::string stepCatalog(const NameParts& n) const;
+    // The catalog views SQL Server offers, built from SQLite's own catalog.
+    std::string catalogView(const NameParts& n, bool& handled);
+    std::vector<std::pair<std::size_t, std::size_t>> splitArgs(std::size_t b, std::size_t e) const;
+    // Translates the tokens [b, e) of one nesting level (an expression list, a clause, a statement).
+    std::string range(std::size_t b, std::size_t e);
+    // Emits items; an additive chain that contains a binary '+' becomes nested quillan_add calls,
+    // which add numbers and concatenate texts as T-SQL's '+' does.
+    static std::string joinItems(const std::vector<Item>& items);
+    // CONVERT / CAST target type -> engine conversion call.
+    std::string conversion(std::size_t tb, std::size_t te, const std::string& value,
+                           const std::string& style);
+    std::string call(const NameParts& n, std::size_t lp, std::size_t rp, bool tableContext);
+    std::string openRowset(const std::vector<std::pair<std::size_t, std::size_t>>& args);
+    std::size_t statementEnd(std::size_t i, std::size_t e) const;
+    std::vector<Step> parseList(std::size_t& i, std::size_t e, bool inBlock);
+    Step parseBody(std::size_t& i, std::size_t e);
+    Step parseOne(std::size_t& i, std::size_t e);
+    Step sqlStep(const std::function<std::string()>& build);
+    Step simple(std::size_t b, std::size_t e);
+    std::vector<std::optional<std::string>> columnNames(std::size_t b, std::size_t e) const;
+    std::string insert(std::size_t b, std::size_t e);
+    std::string deleteStatement(std::size_t b, std::size_t e);
+    Step exec(std::size_t b, std::size_t e);
+    Step bulkInsert(std::size_t b, std::size_t e);
+    // One column definition of CREATE TABLE / ALTER TABLE ADD.
+    std::string columnDef(std::size_t s, std::size_t f);
+    Step create(std::size_t b, std::size_t e);
+};
+
+} // namespace quillan::db::embedded
