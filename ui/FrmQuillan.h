@@ -3,6 +3,7 @@
 // labels, deployment panels, buttons) and hands the operator's commands to the console core. It
 // never steers a run: the owner marks it busy while start-up or the run is going.
 #include "console/Console.h"
+#include "console/Startup.h"
 #include "ui/StatusPictures.h"
 
 #include <QWidget>
@@ -19,9 +20,9 @@ class QTableWidget;
 
 namespace quillan::ui {
 
-// Texts of the notices shown while a run keeps the window busy.
-inline constexpr const char* kRequestPendingText = " PLEASE WAIT... OPERATION IN PROGRESS";
-inline constexpr const char* kServerBusyText = "PLEASE WAIT... OPERATION IN PROGRESS";
+// The notices shown while a run keeps the window busy; the texts are the console's.
+using quillan::kRequestPendingText;
+using quillan::kServerBusyText;
 
 class FrmQuillan : public QWidget, public ModelObserver {
     Q_OBJECT
