@@ -9,6 +9,7 @@
 // Messages and errors go to standard error; the first failing batch ends the run with exit code 1
 // (2 for a usage error).
 #include "platform/PathMap.h"
+#include "platform/Text.h"
 #include "platform/db/Connection.h"
 #include "platform/db/ConnectionString.h"
 #include "platform/db/OdbcConnectionString.h"
@@ -16,7 +17,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <cctype>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -39,16 +39,8 @@ struct Options {
     std::string inputFile;
 };
 
-std::string trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r\n");
-    const auto last = s.find_last_not_of(" \t\r\n");
-    return first == std::string::npos ? std::string() : s.substr(first, last - first + 1);
-}
-
 bool isGoLine(const std::string& line) {
-    const auto t = trim(line);
-    return t.size() == 2 && std::toupper(static_cast<unsigned char>(t[0])) == 'G' &&
-           std::toupper(static_cast<unsigned char>(t[1])) == 'O';
+    return equalsNoCase(trimmed(line), "GO");
 }
 
 std::vector<std::string> batches(const std::string& text) {
@@ -64,7 +56,7 @@ std::vector<std::string> batches(const std::string& text) {
         }
     }
     out.push_back(current);
-    std::erase_if(out, [](const std::string& b) { return trim(b).empty(); });
+    std::erase_if(out, [](const std::string& b) { return trimmed(b).empty(); });
     return out;
 }
 
@@ -78,9 +70,9 @@ std::string connectionStringOf(const std::filesystem::path& appDir) {
     std::getline(in, line);
     if (line.rfind("\xEF\xBB\xBF", 0) == 0)
         line.erase(0, 3);
-    if (trim(line).empty())
+    if (trimmed(line).empty())
         throw std::runtime_error("The first line of " + ini.string() + " is empty");
-    return trim(line);
+    return std::string(trimmed(line));
 }
 
 std::string readAll(std::istream& in) {
