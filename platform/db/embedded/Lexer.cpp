@@ -1,5 +1,6 @@
 #include "platform/db/embedded/Lexer.h"
 
+#include "platform/Text.h"
 #include "platform/db/Connection.h"
 
 #include <cctype>
@@ -18,27 +19,17 @@ bool identPart(char c) {
 
 } // namespace
 
+// The console's own case helpers, under the short names the engine's code reads best with.
 bool iequals(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
+    return equalsNoCase(a, b);
 }
 
 std::string upper(std::string_view s) {
-    std::string r(s);
-    for (char& c : r)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return r;
+    return upperCase(s);
 }
 
 std::string lower(std::string_view s) {
-    std::string r(s);
-    for (char& c : r)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return r;
+    return lowerCase(s);
 }
 
 bool Token::is(std::string_view word) const {
@@ -182,25 +173,10 @@ std::string quoteIdent(std::string_view name) {
     return r + "\"";
 }
 
+// Literals go through the console's one quoting helper, which also refuses a NUL that would cut
+// the statement short.
 std::string quoteLiteral(std::string_view text) {
-    std::string r = "'";
-    for (char c : text) {
-        if (c == '\'')
-            r += '\'';
-        r += c;
-    }
-    return r + "'";
-}
-
-std::string render(const Token& t) {
-    switch (t.kind) {
-    case Tok::Ident:
-        return t.quoted ? quoteIdent(t.text) : t.text;
-    case Tok::String:
-        return quoteLiteral(t.text);
-    default:
-        return t.text;
-    }
+    return sqlQuote(text);
 }
 
 } // namespace quillan::db::embedded

@@ -22,10 +22,9 @@ struct Token {
 // Throws DbError on an unterminated literal, bracket or comment.
 std::vector<Token> tokenize(std::string_view sql);
 
-// Re-emits tokens as SQLite text: identifiers double-quoted when needed, literals single-quoted.
+// SQLite text for a name (always double-quoted) and for a text literal (single-quoted).
 std::string quoteIdent(std::string_view name);
 std::string quoteLiteral(std::string_view text);
-std::string render(const Token& t);
 
 bool iequals(std::string_view a, std::string_view b);
 std::string upper(std::string_view s);

@@ -81,16 +81,22 @@ Session::Session(fs::path folder, std::string database, NativePathFn nativePath)
         sqlite3_close(db_);
         throw DbError("Cannot open database '" + database_ + "': " + m);
     }
-    sqlite3_busy_timeout(db_, 10000);
-    registerFunctions(db_);
-    execOrThrow(db_,
-                "CREATE TEMP TABLE quillan_sysdatabases (dbid INTEGER, name TEXT COLLATE NOCASE, "
-                "filename TEXT, crdate TEXT);"
-                "CREATE TEMP TABLE quillan_sysprocesses (spid INTEGER, kpid INTEGER, blocked INTEGER, "
-                "dbid INTEGER, uid INTEGER, status TEXT COLLATE NOCASE, hostname TEXT COLLATE NOCASE, "
-                "program_name TEXT COLLATE NOCASE, cmd TEXT COLLATE NOCASE, nt_domain TEXT COLLATE NOCASE, "
-                "nt_username TEXT COLLATE NOCASE, loginame TEXT COLLATE NOCASE, login_time TEXT)");
-    spid_ = registerSession(folder_, database_);
+    // The destructor does not run for a constructor that throws: close the handle here.
+    try {
+        sqlite3_busy_timeout(db_, 10000);
+        registerFunctions(db_);
+        execOrThrow(
+            db_, "CREATE TEMP TABLE quillan_sysdatabases (dbid INTEGER, name TEXT COLLATE NOCASE, "
+                 "filename TEXT, crdate TEXT);"
+                 "CREATE TEMP TABLE quillan_sysprocesses (spid INTEGER, kpid INTEGER, blocked INTEGER, "
+                 "dbid INTEGER, uid INTEGER, status TEXT COLLATE NOCASE, hostname TEXT COLLATE NOCASE, "
+                 "program_name TEXT COLLATE NOCASE, cmd TEXT COLLATE NOCASE, nt_domain TEXT COLLATE NOCASE, "
+                 "nt_username TEXT COLLATE NOCASE, loginame TEXT COLLATE NOCASE, login_time TEXT)");
+        spid_ = registerSession(folder_, database_);
+    } catch (...) {
+        sqlite3_close_v2(db_);
+        throw;
+    }
 }
 
 Session::~Session() {
@@ -276,9 +282,9 @@ void Session::runStep(const Step& step, std::optional<Recordset>& first) {
     case Step::Kind::BulkInsert:
         return bulkInsert(db_, schemaOf(step.catalog), step, native(step.argument));
     case Step::Kind::ImportSetupDetails: {
-        std::string doc = step.argument;
-        bool isText = doc.find_first_not_of(" \t\r\n") != std::string::npos &&
-                      doc[doc.find_first_not_of(" \t\r\n")] == '<';
+        const std::string& doc = step.argument;
+        std::size_t start = doc.find_first_not_of(" \t\r\n");
+        bool isText = start != std::string::npos && doc[start] == '<';
         return importSetupDetails(db_, schemaOf(step.catalog), step.table, doc,
                                   isText ? fs::path() : native(doc));
     }

@@ -1,6 +1,7 @@
 #include "platform/db/embedded/SqlFunctions.h"
 
 #include "platform/DateTime.h"
+#include "platform/Text.h"
 #include "platform/db/Connection.h"
 #include "platform/db/embedded/Lexer.h"
 
@@ -66,17 +67,16 @@ std::size_t findNoCase(const std::string& hay, const std::string& needle, std::s
     return std::string::npos;
 }
 
+void resultText(sqlite3_context* ctx, const std::string& value) {
+    sqlite3_result_text(ctx, value.c_str(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+}
+
 void fail(sqlite3_context* ctx, const std::string& message) {
     sqlite3_result_error(ctx, message.c_str(), static_cast<int>(message.size()));
 }
 
-std::optional<double> parseNumber(std::string s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-        s.pop_back();
-    std::size_t b = 0;
-    while (b < s.size() && std::isspace(static_cast<unsigned char>(s[b])))
-        ++b;
-    s = s.substr(b);
+std::optional<double> parseNumber(std::string_view value) {
+    std::string s(trimmed(value));
     if (s.empty())
         return std::nullopt;
     char* end = nullptr;
@@ -86,13 +86,8 @@ std::optional<double> parseNumber(std::string s) {
     return d;
 }
 
-std::optional<long long> parseInteger(std::string s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-        s.pop_back();
-    std::size_t b = 0;
-    while (b < s.size() && std::isspace(static_cast<unsigned char>(s[b])))
-        ++b;
-    s = s.substr(b);
+std::optional<long long> parseInteger(std::string_view value) {
+    std::string s(trimmed(value));
     if (s.empty())
         return std::nullopt;
     char* end = nullptr;
@@ -109,7 +104,7 @@ std::string numberText(double d) {
     return buf;
 }
 
-// Dates in the styles CONVERT offers; a value that is no date is returned unchanged.
+// Dates in the styles CONVERT offers; nullopt when the text is no date in that style or ISO form.
 std::optional<DateTime> parseStyled(const std::string& s, int style) {
     int a = 0, b = 0, c = 0, h = 0, mi = 0, se = 0;
     if (style == 103 || style == 101 || style == 104 || style == 105 || style == 110) {
@@ -226,7 +221,7 @@ void fnSubstring(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (len < 0)
         return fail(ctx, "Invalid length parameter passed to the substring function.");
     std::string r = substringChars(text(argv[0]), start - 1, len);
-    sqlite3_result_text(ctx, r.c_str(), static_cast<int>(r.size()), SQLITE_TRANSIENT);
+    resultText(ctx, r);
 }
 
 void fnRight(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
@@ -238,7 +233,7 @@ void fnRight(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     std::string s = text(argv[0]);
     long long total = static_cast<long long>(charStarts(s).size());
     std::string r = substringChars(s, total - n, n);
-    sqlite3_result_text(ctx, r.c_str(), static_cast<int>(r.size()), SQLITE_TRANSIENT);
+    resultText(ctx, r);
 }
 
 void fnReplace(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
@@ -246,7 +241,7 @@ void fnReplace(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         return sqlite3_result_null(ctx);
     std::string s = text(argv[0]), find = text(argv[1]), with = text(argv[2]);
     if (find.empty()) {
-        sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+        resultText(ctx, s);
         return;
     }
     std::string r;
@@ -254,12 +249,12 @@ void fnReplace(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     for (std::size_t hit; (hit = findNoCase(s, find, pos)) != std::string::npos; pos = hit + find.size())
         r += s.substr(pos, hit - pos) + with;
     r += s.substr(pos);
-    sqlite3_result_text(ctx, r.c_str(), static_cast<int>(r.size()), SQLITE_TRANSIENT);
+    resultText(ctx, r);
 }
 
 void fnGetdate(sqlite3_context* ctx, int, sqlite3_value**) {
     std::string s = DateTime::now().iso();
-    sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    resultText(ctx, s);
 }
 
 // T-SQL '+': texts concatenate; a text with a number converts the text to a number (as SQL Server's
@@ -271,7 +266,7 @@ void fnAdd(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     bool textA = ta == SQLITE_TEXT || ta == SQLITE_BLOB, textB = tb == SQLITE_TEXT || tb == SQLITE_BLOB;
     if (textA && textB) {
         std::string r = text(argv[0]) + text(argv[1]);
-        sqlite3_result_text(ctx, r.c_str(), static_cast<int>(r.size()), SQLITE_TRANSIENT);
+        resultText(ctx, r);
         return;
     }
     auto num = [&](sqlite3_value* v, int type, bool& isInt, long long& i, double& d) -> bool {
@@ -344,7 +339,7 @@ void fnToText(sqlite3_context* ctx, int, sqlite3_value** argv) {
         if (pad)
             s.append(static_cast<std::size_t>(len) - charStarts(s).size(), ' ');
     }
-    sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    resultText(ctx, s);
 }
 
 void fnToInt(sqlite3_context* ctx, int, sqlite3_value** argv) {
@@ -453,7 +448,7 @@ void fnToDatetime(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (!d)
         return fail(ctx, "Conversion failed when converting date and/or time from character string.");
     std::string s = dateOnly ? d->isoDate() : d->iso();
-    sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    resultText(ctx, s);
 }
 
 long long pagesOf(const std::filesystem::path& p) {
