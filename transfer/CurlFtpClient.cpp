@@ -1,9 +1,8 @@
 #include "transfer/CurlFtpClient.h"
 
+#include "platform/Text.h"
 #include "transfer/CurlEasy.h"
 #include "transfer/PartialFile.h"
-
-#include <cctype>
 
 namespace quillan::transfer {
 
@@ -11,11 +10,7 @@ FtpEndpoint FtpEndpoint::parse(std::string_view server, std::string user, std::s
     FtpEndpoint ep;
     ep.user = std::move(user);
     ep.password = std::move(password);
-    std::string_view s = server;
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
-        s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
-        s.remove_suffix(1);
+    std::string_view s = trimmed(server);
     if (s.size() >= 6 && (s.substr(0, 6) == "ftp://" || s.substr(0, 6) == "FTP://"))
         s.remove_prefix(6);
     if (auto slash = s.find('/'); slash != std::string_view::npos)

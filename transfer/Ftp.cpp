@@ -19,14 +19,6 @@ using transfer::CurlFtpClient;
 using transfer::FtpEndpoint;
 using transfer::RemoteEntry;
 
-std::string trim(const std::string& s) {
-    auto b = s.find_first_not_of(" \t");
-    if (b == std::string::npos)
-        return {};
-    auto e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
-
 FtpEndpoint endpointOf(const Console& c) {
     return FtpEndpoint::parse(c.state.serverPath, c.state.ftpUser, c.state.ftpPassword);
 }
@@ -104,10 +96,6 @@ transfer::FtpHooks hooksFor(Console& c) {
     return h;
 }
 
-std::filesystem::path localFolder(const Console& c, const std::string& windowsFolder) {
-    return c.native(windowsFolder);
-}
-
 bool downloadListItem(Console& c, const std::string& item, const std::string& localName) {
     ResetTransferState(c);
     FtpSession& s = ftpSession(c);
@@ -146,7 +134,7 @@ bool downloadListItem(Console& c, const std::string& item, const std::string& lo
     bool ok = FtpGetFileToLocal(c, folder + name, localText, named != nullptr ? *named : *firstMatch, true);
     FloodShowTransferResult(c, ok, name);
     std::error_code ec;
-    return ok && std::filesystem::exists(localFolder(c, folderText) / localName, ec);
+    return ok && std::filesystem::exists(c.native(folderText) / localName, ec);
 }
 
 } // namespace
@@ -324,7 +312,7 @@ bool DownloadFromFtp(Console& c, const std::string& name) {
             return false;
         }
         std::error_code ec;
-        auto present = resolveCase(localFolder(c, c.state.updateFolder) / name);
+        auto present = resolveCase(c.native(c.state.updateFolder) / name);
         if (std::filesystem::is_regular_file(present, ec)) {
             c.log.line(">>-" + present.filename().string() + " already available in the local folder ");
             return true;
@@ -339,11 +327,11 @@ bool DownloadFromFtp(Console& c, const std::string& name) {
         }
         const std::vector<std::string> items = s.LstFTPFiles;
         for (const auto& item : items) {
-            if (trim(item) == "..")
+            if (trimmed(item) == "..")
                 continue;
             // The listing holds the server's spelling; the package keeps the name it was asked by.
             std::string remoteName = ListItemFileName(item);
-            std::string localName = upperCase(remoteName) == upperCase(name) ? name : remoteName;
+            std::string localName = equalsNoCase(remoteName, name) ? name : remoteName;
             if (downloadListItem(c, item, localName)) {
                 c.log.line(">>-Downloaded " + item + " from FTP");
                 const ChecklistRow& r = c.model.checklist(4);

@@ -3,19 +3,16 @@
 #include "console/Console.h"
 #include "console/Progress.h"
 #include "transfer/FileCopy.h"
+#include "transfer/RemoteName.h"
 
 #include <system_error>
 
 namespace quillan {
 namespace {
 
+// A package name is looked up as it is: a wildcard would match some other file.
 bool isPlainFileName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..")
-        return false;
-    for (unsigned char ch : name)
-        if (ch < 0x20 || ch == '/' || ch == '\\' || ch == ':' || ch == '*' || ch == '?')
-            return false;
-    return true;
+    return transfer::isSafeRemoteName(name) && name.find_first_of("*?") == std::string::npos;
 }
 
 void showCopyProgress(Console& c, std::uint64_t copied, std::uint64_t total, int& shown) {
