@@ -4,16 +4,9 @@
 
 #include "transfer/CurlHttpClient.h"
 
-#include <cctype>
 #include <stdexcept>
 
 namespace quillan {
-
-namespace {
-std::string failureText(const transfer::TransferError& e) {
-    return e.internetCode != 0 ? e.text() : e.detail;
-}
-} // namespace
 
 std::string clsCallWebService::BuildSOAPEnvelope(const std::string& serviceName,
                                                  const std::string& methodName) {
@@ -47,14 +40,14 @@ std::string clsCallWebService::GetFileNameList(const std::string& serverUrl, con
     transfer::CurlHttpClient http;
     std::string response;
     if (!http.request("POST", url, envelope, headers, response))
-        throw std::runtime_error(failureText(http.lastError()));
+        throw std::runtime_error(http.lastError().summary());
     return response;
 }
 
 void clsCallWebService::importFiles(const std::string& url, const std::string& localPath) const {
     transfer::CurlHttpClient http;
     if (!http.download(url, localPath))
-        throw std::runtime_error(failureText(http.lastError()));
+        throw std::runtime_error(http.lastError().summary());
 }
 
 } // namespace quillan

@@ -58,10 +58,6 @@ void chunksUpTo(Console& c, HttpSession& s, std::uint64_t chunks) {
         applyChunk(c, s);
 }
 
-std::string describe(const transfer::TransferError& e) {
-    return e.internetCode != 0 ? e.text() : e.detail;
-}
-
 } // namespace
 
 HttpSession& httpSession(const Console& c) {
@@ -102,9 +98,9 @@ bool HTTPLogin(Console& c) {
         probe.failOnHttpError = false;
         if (!http.download(testUrl, c.native(c.state.appPath) / "Test.log", {}, probe)) {
             if (http.lastError().curlCode == 0)
-                throw std::runtime_error(describe(http.lastError())); // Test.log could not be written
+                throw std::runtime_error(http.lastError().summary()); // Test.log could not be written
             s.httpRequestOk = 0;
-            c.log.line(">>-" + describe(http.lastError()));
+            c.log.line(">>-" + http.lastError().summary());
         }
 
         if (s.httpRequestOk != 1) {
@@ -196,7 +192,7 @@ bool DownloadFromHttp(Console& c, const std::string& fileName) {
             chunksUpTo(c, s, (size + kChunk - 1) / kChunk); // the last, shorter chunk
             s.httpDownloadDone = true;
         } else {
-            c.log.line(describe(http.lastError()) + " in Download from HTTP");
+            c.log.line(http.lastError().summary() + " in Download from HTTP");
         }
         c.model.processEvents();
     } catch (const std::exception& e) {

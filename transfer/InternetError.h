@@ -19,6 +19,8 @@ struct TransferError {
     std::string detail;         // libcurl's or our own description, for the log
 
     std::string text() const { return InternetErrorText(internetCode, serverResponse); }
+    // For a log line: the table's text when a code fits, else the description.
+    std::string summary() const { return internetCode != 0 ? text() : detail; }
 };
 
 // The table's code for a libcurl result code (0 when none fits).
