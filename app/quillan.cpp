@@ -69,9 +69,6 @@ int runHeadless(const std::filesystem::path& programFolder, const Answers& answe
     std::cout << "Start-up: " << outcomeText(outcome) << std::endl;
     if (outcome == StartupOutcome::Armed) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10)); // Timer1's interval
-        if (!Session::runDriverBuilt())
-            std::cout << "No run is wired into this build yet: the run driver is not built into this program."
-                      << std::endl;
         session.runOnce();
     }
     c.model.removeObserver(&view);

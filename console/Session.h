@@ -27,8 +27,6 @@ public:
     void runOnce();
     ExitCode exitCode() const;
     StartupOutcome startupOutcome() const { return startup_; }
-    // False when this build has no run driver: an armed start-up then stays pending.
-    static bool runDriverBuilt();
 
 private:
     Console console_;

@@ -7,9 +7,7 @@
 #include "console/WorkTables.h"
 #include "platform/DateTime.h"
 
-#ifdef QUILLAN_HAVE_STATUS
 #include "status/StatusPanel.h"
-#endif
 
 #include <exception>
 #include <filesystem>
@@ -27,22 +25,6 @@ void GetsystemRoot(Console& c, const Machine& m) {
     } catch (const std::exception& e) {
         c.op.inform(std::string(e.what()) + " In GetsystemRoot");
     }
-}
-
-void readServerDate(Console& c) {
-#ifdef QUILLAN_HAVE_STATUS
-    GetServerDate(c);
-#else
-    c.log.line(">>-The server date is not read: the status panel is not built into this program");
-#endif
-}
-
-void fillDeploymentPanels(Console& c) {
-#ifdef QUILLAN_HAVE_STATUS
-    CurrentDeployStatus(c);
-#else
-    c.log.line(">>-The deployment panels are not filled: the status panel is not built into this program");
-#endif
 }
 
 // Creates one folder level when missing (its parent must exist).
@@ -118,7 +100,7 @@ StartupOutcome startUp(Console& c, const Machine& m) {
         c.conn = m.openConnection(s.connString, c.programFolder());
 
     // 9, 10. Server date, distributor code.
-    readServerDate(c);
+    GetServerDate(c);
     if (auto code =
             firstText(c, "Select DistributorCode FROM " + s.dbPrefix + ".dbo.Distributor", "DistributorCode"))
         s.distributorCode = *code;
@@ -204,7 +186,7 @@ StartupOutcome startUp(Console& c, const Machine& m) {
 
     // 21 to 23. Backup folder, deployment panels, start timer.
     ensureFolder(c, s.backupFolder);
-    fillDeploymentPanels(c);
+    CurrentDeployStatus(c);
     s.timerEnabled = true;
     return StartupOutcome::Armed;
 }
