@@ -1,6 +1,6 @@
 #include "console/AnsweringOperator.h"
 
-#include "console/RunLog.h"
+#include "base/RunLog.h"
 
 namespace quillan {
 

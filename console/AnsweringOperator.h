@@ -3,7 +3,7 @@
 // answered at once (and the run log says so); any other question and every information box go to
 // the operator behind it. The window uses it to honour --answer.
 #include "console/Answers.h"
-#include "console/Operator.h"
+#include "base/Operator.h"
 
 namespace quillan {
 

@@ -1,6 +1,6 @@
 #pragma once
 // The operator's answers given ahead of time on the command line ("--answer continue=yes").
-#include "console/Operator.h"
+#include "base/Operator.h"
 
 #include <map>
 #include <optional>

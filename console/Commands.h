@@ -1,7 +1,7 @@
 #pragma once
 // The operator's commands on the main window: exit, view log, the window-closing key guard and the
 // fold/unfold buttons. None of them starts or steers a run. Views call these and act on the answer.
-#include "console/Console.h"
+#include "base/Console.h"
 
 #include <optional>
 

@@ -1,8 +1,8 @@
 #pragma once
 // The connection settings of "Dll\Sd.ini": where the file is, how its one line is taken apart,
 // and whether the database server is this machine.
-#include "console/Console.h"
-#include "console/WindowsPath.h"
+#include "base/Console.h"
+#include "base/WindowsPath.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Folder creation on Windows path texts, level by level.
-#include "console/Console.h"
+#include "base/Console.h"
 
 #include <string>
 

@@ -5,6 +5,7 @@
 // later phase changes the installation on top of a step that did not happen.
 #include "console/RunPhases.h"
 
+#include <optional>
 #include <string>
 
 namespace quillan {
@@ -31,17 +32,11 @@ public:
     PhaseOutcome registration(Console& c) override;
     PhaseOutcome completion(Console& c) override;
 
-    bool RollBack(Console& c, int& completedPhase) override;
-    bool RollBack1(Console& c, int& completedPhase) override;
-
 protected:
     // Reports a phase that is not built: status box and log line, failure through the frame.
-    void notBuilt(Console& c, int checklistRow, int gridRow, const std::string& phaseName);
+    void notBuilt(Console& c, std::optional<Row> checklistRow, int gridRow, const std::string& phaseName);
     // notBuilt, then the run is closed through the finishing operation.
-    PhaseOutcome notBuiltEndsRun(Console& c, int checklistRow, const std::string& phaseName);
-    // What the finishing operations do while they are not built: bring the run to a visible end
-    // that says it ended with errors.
-    bool finishNotBuilt(Console& c, const std::string& operation);
+    PhaseOutcome notBuiltEndsRun(Console& c, std::optional<Row> checklistRow, const std::string& phaseName);
 };
 
 // The line a missing piece writes to the status box and the run log.

@@ -75,7 +75,7 @@ std::optional<DetailTable> ShowDetail(Console& c, db::Recordset& rs) {
 
 std::optional<DetailTable> fpdata_Click(Console& c, int col, int row) {
     try {
-        if (!c.state.runFinished || col != kDetailLinkColumn)
+        if (!c.state.run.closed() || col != kDetailLinkColumn)
             return std::nullopt;
         const auto& grid = c.model.grid();
         const auto cell = grid.find(row);

@@ -1,7 +1,7 @@
 #pragma once
 // The "View Details" links of the event grid: the operator clicks a phase's link after the run
 // and gets the files that phase worked on, fresh from SetupDetails.
-#include "console/Console.h"
+#include "base/Console.h"
 #include "platform/db/Recordset.h"
 
 #include <optional>

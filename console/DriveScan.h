@@ -1,7 +1,7 @@
 #pragma once
 // The two drive scans of start-up: the drive holding the program folder, and the fixed drive
 // with the most free space (where backups go).
-#include "console/Console.h"
+#include "base/Console.h"
 #include "platform/SystemInfo.h"
 
 #include <functional>

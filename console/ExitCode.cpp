@@ -24,15 +24,18 @@ ExitCode exitCodeFor(const Console& c, StartupOutcome startup) {
         return ExitCode::StoppedWithoutRun;
     if (c.state.timerEnabled) // armed, but the run has not started: still pending
         return ExitCode::StoppedWithoutRun;
-    if (!c.state.runFinished) // the run broke off before its finishing operation
+    switch (c.state.run.outcome) {
+    case RunOutcome::NotClosed: // the run broke off before its finishing operation
         return ExitCode::EndedOnFailure;
-    if (c.state.runFailed)
+    case RunOutcome::CompletedWithErrors:
         return ExitCode::CompletedWithErrors;
-    // Closed through the stop branch: the operator refused to close a program or declined to go on
-    // after the download; the release is still pending.
-    if (c.state.operatorStopped || c.model.label(Label::lblPrs) == "Pending")
+    case RunOutcome::Stopped: // the operator stopped the run; the release is still pending
         return ExitCode::StoppedWithoutRun;
-    return ExitCode::Completed;
+    case RunOutcome::Completed:
+        break;
+    }
+    // A failure recorded after the run was closed (a later message of the phase) still counts.
+    return c.state.run.runFailed ? ExitCode::CompletedWithErrors : ExitCode::Completed;
 }
 
 } // namespace quillan

@@ -1,6 +1,6 @@
 #pragma once
 // How a process ended, for a scheduler. Documented in docs/usage.md.
-#include "console/Console.h"
+#include "base/Console.h"
 #include "console/Startup.h"
 
 namespace quillan {

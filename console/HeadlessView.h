@@ -2,7 +2,7 @@
 // The console as text: every status-box message, every event-grid row written and every label
 // change worth reading becomes one line on the output. A status box that shows the run log
 // (ErrorDisplay) prints only the log lines not printed before.
-#include "console/ConsoleModel.h"
+#include "base/ConsoleModel.h"
 
 #include <ostream>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 // An operator for tests: answers are queued ahead, every box and question is recorded.
-#include "console/Operator.h"
+#include "base/Operator.h"
 
 #include <deque>
 #include <string>

@@ -1,7 +1,7 @@
 #include "console/RunDriver.h"
 
 #include "console/DeploymentPhases.h"
-#include "console/Progress.h"
+#include "base/Progress.h"
 #include "console/RunPhases.h"
 
 #include <exception>
@@ -44,7 +44,7 @@ bool afterPendingCheck(Console& c, PendingCheck answer) {
         // The check could not tell whether the release is applied: claiming success would hide
         // the error, going on would install blind. Nothing is installed yet, so the program ends
         // on the failure, as it does when a package cannot be fetched.
-        c.state.runFailed = true;
+        c.state.run.runFailed = true;
         say(c, ">>-Deployment status could not be checked; the deployment is not started");
         c.model.setLabel(Label::LblStatus,
                          "Error while checking the deployment status. Check Log for details");
@@ -56,7 +56,7 @@ bool afterPendingCheck(Console& c, PendingCheck answer) {
 }
 
 void runSteps(Console& c, RunPhases& p) {
-    c.state.operatorStopped = false;
+    c.state.run.operatorStopped = false;
     c.model.setOverall(true, 0);
     advanceOverall(c); // 10
 
@@ -111,7 +111,7 @@ void runSteps(Console& c, RunPhases& p) {
 // without the finishing operation. The failure is kept in runFailed so that no owner reports
 // the run as a success.
 void unexpectedError(Console& c, const std::string& description) {
-    c.state.runFailed = true;
+    c.state.run.runFailed = true;
     c.log.line(description + " In RunDeployment");
     c.op.inform(description);
 }
@@ -134,6 +134,7 @@ void Timer1_Timer(Console& c, RunPhases& phases) {
     if (!c.state.timerEnabled)
         return;
     c.state.timerEnabled = false;
+    c.state.run = RunState{};
     try {
         c.model.processEvents();
         if (c.state.transferMode == 1 && !c.state.ftpConnected) {

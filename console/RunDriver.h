@@ -1,6 +1,6 @@
 #pragma once
 // The run: the start timer's event and the fixed sequence of phases.
-#include "console/Console.h"
+#include "base/Console.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 // checklist row, grid row, run-log lines and failure reaction (the finishing operation, a
 // message, ending the program) and answers how the run goes on; the driver owns only the order,
 // the overall bar, the pending-check branches and the unexpected-error path.
-#include "console/Console.h"
+#include "base/Console.h"
 #include "status/StatusPanel.h"
 
 namespace quillan {
@@ -42,10 +42,6 @@ public:
     // Completion records, then the finishing operation; the driver resets the display after it.
     virtual PhaseOutcome completion(Console& c) = 0;
 
-    // The finishing operations: close a run that ended or failed (RollBack) or that the operator
-    // stopped (RollBack1). Both clean up (row 13) and write the outcome; True when they did.
-    virtual bool RollBack(Console& c, int& completedPhase) = 0;
-    virtual bool RollBack1(Console& c, int& completedPhase) = 0;
 };
 
 } // namespace quillan

@@ -1,6 +1,6 @@
 #include "console/ScriptedOperator.h"
 
-#include "console/RunLog.h"
+#include "base/RunLog.h"
 #include "platform/Text.h"
 
 #include <istream>

@@ -3,7 +3,7 @@
 // no answer for gets the safe answer (No, Cancel), and that fact goes to the run log and to the
 // output, so an unattended run never stalls and never hides a guess.
 #include "console/Answers.h"
-#include "console/Operator.h"
+#include "base/Operator.h"
 
 #include <optional>
 #include <ostream>

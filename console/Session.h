@@ -1,7 +1,7 @@
 #pragma once
 // One process's life as the owner sees it: build the console, start up, run once, and tell how
 // it ended. The headless runner and the window both drive a Session, so they cannot differ.
-#include "console/Console.h"
+#include "base/Console.h"
 #include "console/ExitCode.h"
 #include "console/Startup.h"
 

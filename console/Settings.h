@@ -1,7 +1,7 @@
 #pragma once
 // This system's settings (rows of the application's configuration table) and the run log.
-#include "console/Console.h"
-#include "console/CreateLogFile.h"
+#include "base/Console.h"
+#include "base/CreateLogFile.h"
 
 #include <optional>
 #include <string>

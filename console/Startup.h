@@ -1,7 +1,7 @@
 #pragma once
 // Start-up of the main window (Form_Load) and the operations it calls.
-#include "console/Console.h"
-#include "console/Machine.h"
+#include "base/Console.h"
+#include "base/Machine.h"
 
 namespace quillan {
 

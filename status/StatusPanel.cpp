@@ -1,6 +1,6 @@
 #include "status/StatusPanel.h"
 
-#include "console/ReturnFolder.h"
+#include "base/ReturnFolder.h"
 #include "platform/FileTimes.h"
 
 #include <exception>

@@ -1,6 +1,6 @@
 #pragma once
 // The deployment panels and the pending check.
-#include "console/Console.h"
+#include "base/Console.h"
 #include "platform/DateTime.h"
 
 namespace quillan {

@@ -2,7 +2,7 @@
 
 #include "platform/Text.h"
 
-#include "console/Progress.h"
+#include "base/Progress.h"
 #include "transfer/ByteSizeText.h"
 #include "transfer/RemoteName.h"
 
@@ -38,11 +38,11 @@ std::string joinRemote(const std::string& folder, std::string sub) {
     return out;
 }
 
-int progressRow(const FtpSession& s) {
-    return s.ftpScriptMode ? 2 : 4;
+Row progressRow(const FtpSession& s) {
+    return s.ftpScriptMode ? Row::ScriptDownload : Row::ProgramDownload;
 }
 
-void setRow(Console& c, int index, RowStatus status, int value, int max, const std::string& percent) {
+void setRow(Console& c, Row index, RowStatus status, int value, int max, const std::string& percent) {
     ChecklistRow r = c.model.checklist(index);
     r.status = status;
     r.barValue = value;
@@ -53,7 +53,7 @@ void setRow(Console& c, int index, RowStatus status, int value, int max, const s
 }
 
 void connectedRow(Console& c) {
-    setRow(c, 0, RowStatus::Completed, 100, 100, percentText(100, 100));
+    setRow(c, Row::ConnectionCheck, RowStatus::Completed, 100, 100, percentText(100, 100));
 }
 
 // The status reports of a transfer: connection steps into the flood display, bytes received
@@ -82,7 +82,7 @@ transfer::FtpHooks hooksFor(Console& c) {
         if (s.transferState != 3)
             return;
         double value = std::min(s.bytesReceived, s.expectedSize);
-        int row = progressRow(s);
+        Row row = progressRow(s);
         const ChecklistRow& current = c.model.checklist(row);
         int units = static_cast<int>(value / static_cast<double>(s.barDivisor));
         // The model is told only when the bar moves by a thousandth, or reaches its end.
@@ -195,7 +195,7 @@ void FloodDisplay(Console& c, double total, const std::string& caption) {
     s.barDivisor = 1;
     while (total / static_cast<double>(s.barDivisor) > static_cast<double>(INT_MAX))
         s.barDivisor *= 1024;
-    int row = progressRow(s);
+    Row row = progressRow(s);
     ChecklistRow r = c.model.checklist(row);
     r.barMax = static_cast<int>(total / static_cast<double>(s.barDivisor));
     r.barValue = 0;
@@ -207,7 +207,7 @@ bool FtpLogin(Console& c) {
     bool result = false;
     FtpSession& s = ftpSession(c);
     try {
-        setRow(c, 0, RowStatus::InProgress, 0, 100, rowPercent(c, 0));
+        setRow(c, Row::ConnectionCheck, RowStatus::InProgress, 0, 100, rowPercent(c, Row::ConnectionCheck));
         // Every check opens a new connection; the previous one is closed.
         s.login.reset();
         s.currentFolder.clear();
@@ -224,7 +224,7 @@ bool FtpLogin(Console& c) {
         if (result) {
             connectedRow(c);
         } else {
-            setRow(c, 0, RowStatus::Failed, 0, 100, "0 %");
+            setRow(c, Row::ConnectionCheck, RowStatus::Failed, 0, 100, "0 %");
             // The reason, so that the log shown next tells the operator why.
             c.log.line(">>-" + s.lastErrorText);
             ErrorDisplay(c);
@@ -334,8 +334,8 @@ bool DownloadFromFtp(Console& c, const std::string& name) {
             std::string localName = equalsNoCase(remoteName, name) ? name : remoteName;
             if (downloadListItem(c, item, localName)) {
                 c.log.line(">>-Downloaded " + item + " from FTP");
-                const ChecklistRow& r = c.model.checklist(4);
-                setRowValue(c, 4, r.barMax);
+                const ChecklistRow& r = c.model.checklist(Row::ProgramDownload);
+                setRowValue(c, Row::ProgramDownload, r.barMax);
                 result = true;
             } else {
                 c.log.line(">>-Unable to downloaded the File " + item + " from FTP");

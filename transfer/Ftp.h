@@ -3,7 +3,7 @@
 // the download of one listed file with its progress on the checklist, and the program-package
 // download. Names and texts follow the console's own procedures; the transfer itself is
 // CurlFtpClient. The state kept between calls is the console's FtpSession (TransferSession.h).
-#include "console/Console.h"
+#include "base/Console.h"
 #include "transfer/FtpTypes.h"
 #include "transfer/InternetError.h"
 #include "transfer/TransferSession.h"

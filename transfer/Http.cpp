@@ -1,7 +1,7 @@
 #include "transfer/Http.h"
 
-#include "console/CreateLogFile.h"
-#include "console/Progress.h"
+#include "base/CreateLogFile.h"
+#include "base/Progress.h"
 #include "transfer/CurlHttpClient.h"
 #include "transfer/RemoteName.h"
 
@@ -14,9 +14,8 @@ namespace quillan {
 namespace {
 
 constexpr std::uint64_t kChunk = 1024; // the progress unit: one step per 1024 bytes received
-constexpr int kDownloadRow = 4;
 
-void setRow(Console& c, int index, RowStatus status, int value, const std::string& percent,
+void setRow(Console& c, Row index, RowStatus status, int value, const std::string& percent,
             bool percentVisible) {
     ChecklistRow r = c.model.checklist(index);
     r.status = status;
@@ -46,11 +45,11 @@ void applyChunk(Console& c, HttpSession& s) {
     if (value == s.shownValue && !capped)
         return;
     s.shownValue = value;
-    ChecklistRow r = c.model.checklist(kDownloadRow);
+    ChecklistRow r = c.model.checklist(Row::ProgramDownload);
     r.barValue = value;
     r.barMax = 100;
     r.percentText = capped ? "100%" : std::to_string(value) + " %";
-    c.model.setChecklist(kDownloadRow, r);
+    c.model.setChecklist(Row::ProgramDownload, r);
 }
 
 void chunksUpTo(Console& c, HttpSession& s, std::uint64_t chunks) {
@@ -84,11 +83,11 @@ bool HTTPLogin(Console& c) {
         }
         const std::string& server = c.state.serverPath;
         const std::string testUrl = server + "Test.log";
-        setRow(c, 0, c.model.checklist(0).status, 0, rowPercent(c, 0), c.model.checklist(0).percentVisible);
+        setRow(c, Row::ConnectionCheck, c.model.checklist(Row::ConnectionCheck).status, 0, rowPercent(c, Row::ConnectionCheck), c.model.checklist(Row::ConnectionCheck).percentVisible);
         LoadToGrid(c, 1, "Checking Internet connection", "Downloading files from server", 1,
-                   rowPercent(c, 0));
-        setRowStatus(c, 0, RowStatus::InProgress);
-        LoadToGrid(c, 1, "Checking Internet connection", server, 2, rowPercent(c, 0));
+                   rowPercent(c, Row::ConnectionCheck));
+        setRowStatus(c, Row::ConnectionCheck, RowStatus::InProgress);
+        LoadToGrid(c, 1, "Checking Internet connection", server, 2, rowPercent(c, Row::ConnectionCheck));
 
         // Any answer, error pages included, shows that the server is reachable.
         s.httpRequestOk = 1;
@@ -104,18 +103,18 @@ bool HTTPLogin(Console& c) {
         }
 
         if (s.httpRequestOk != 1) {
-            c.state.runFailed = true;
+            c.state.run.runFailed = true;
             result = false;
-            setRow(c, 0, RowStatus::Failed, 0, "0 %", true);
+            setRow(c, Row::ConnectionCheck, RowStatus::Failed, 0, "0 %", true);
             LoadToGrid(c, 1, "Checking Internet connection", "Downloading files from server", 4,
-                       rowPercent(c, 0));
-            setRow(c, 0, RowStatus::Failed, 0, "0 %", false);
+                       rowPercent(c, Row::ConnectionCheck));
+            setRow(c, Row::ConnectionCheck, RowStatus::Failed, 0, "0 %", false);
             ErrorDisplay(c);
         } else {
             result = true;
-            setRow(c, 0, RowStatus::Completed, 100, percentText(100, 100), false);
+            setRow(c, Row::ConnectionCheck, RowStatus::Completed, 100, percentText(100, 100), false);
             LoadToGrid(c, 1, "Checking Internet connection ", "Downloading files from server", 3,
-                       rowPercent(c, 0));
+                       rowPercent(c, Row::ConnectionCheck));
         }
         if (result) {
             c.state.httpAvailable = true;
@@ -127,8 +126,8 @@ bool HTTPLogin(Console& c) {
             }
         }
         if (!c.state.isLocalServer) {
-            setRow(c, 0, RowStatus::Completed, 100, percentText(100, 100), false);
-            LoadToGrid(c, 1, "Checking Http Connection", server, 3, rowPercent(c, 0));
+            setRow(c, Row::ConnectionCheck, RowStatus::Completed, 100, percentText(100, 100), false);
+            LoadToGrid(c, 1, "Checking Http Connection", server, 3, rowPercent(c, Row::ConnectionCheck));
             result = true;
             c.state.httpAvailable = true;
         }
@@ -147,8 +146,8 @@ bool DownloadFromHttp(Console& c, const std::string& fileName) {
     try {
         s.httpCurrentUrl = c.state.serverPath + c.state.deployServerPath + fileName;
         s.httpDownloadDone = false;
-        setRow(c, kDownloadRow, RowStatus::InProgress, 0, c.model.checklist(kDownloadRow).percentText,
-               c.model.checklist(kDownloadRow).percentVisible);
+        setRow(c, Row::ProgramDownload, RowStatus::InProgress, 0, c.model.checklist(Row::ProgramDownload).percentText,
+               c.model.checklist(Row::ProgramDownload).percentVisible);
 
         const std::string localName = FileNameFromUrl(s.httpCurrentUrl);
         if (!transfer::isSafeRemoteName(localName))

@@ -2,7 +2,7 @@
 // The console's HTTP side: the connection check before a run ("Test.log" probe, checklist row 0,
 // grid row 1) and the download of one program package into the update folder with its progress
 // on checklist row 4. The transfer itself is CurlHttpClient.
-#include "console/Console.h"
+#include "base/Console.h"
 #include "transfer/TransferSession.h"
 
 #include <string>

@@ -1,7 +1,7 @@
 #include "transfer/Lan.h"
 
-#include "console/Console.h"
-#include "console/Progress.h"
+#include "base/Console.h"
+#include "base/Progress.h"
 #include "transfer/FileCopy.h"
 #include "transfer/RemoteName.h"
 
@@ -18,7 +18,7 @@ bool isPlainFileName(const std::string& name) {
 void showCopyProgress(Console& c, std::uint64_t copied, std::uint64_t total, int& shown) {
     int percent = total == 0 ? 100 : static_cast<int>(copied * 100 / total);
     if (percent != shown) {
-        setRowValue(c, kLanProgressRow, percent);
+        setRowValue(c, Row::ProgramDownload, percent);
         shown = percent;
     }
     c.model.processEvents();
@@ -42,16 +42,16 @@ bool DownloadFromLan(Console& c, const std::string& name) {
             c.log.line(">>-Files not available in the LAN Folder " + c.state.lanServerPath);
             return false;
         }
-        ChecklistRow row = c.model.checklist(kLanProgressRow);
+        ChecklistRow row = c.model.checklist(Row::ProgramDownload);
         row.barMax = 100;
         row.barValue = 0;
         row.percentText = percentText(0, 100);
-        c.model.setChecklist(kLanProgressRow, row);
+        c.model.setChecklist(Row::ProgramDownload, row);
         int shown = 0;
         transfer::copyFileAtomically(shared, local, [&](std::uint64_t copied, std::uint64_t total) {
             showCopyProgress(c, copied, total, shown);
         });
-        setRowValue(c, kLanProgressRow, 100);
+        setRowValue(c, Row::ProgramDownload, 100);
         return true;
     } catch (const std::system_error& e) {
         c.log.line(">>-" + e.code().message() + " in Download from LAN");

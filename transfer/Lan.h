@@ -7,9 +7,6 @@ namespace quillan {
 
 class Console;
 
-// The checklist row whose bar the copy drives (the program download).
-constexpr int kLanProgressRow = 4;
-
 // True when the package is in updateFolder afterwards: already there (the share is not touched)
 // or copied from the share. False when the share does not hold it or the copy failed; each case
 // writes its run-log line. The copy goes through a temporary name and keeps the source's time;

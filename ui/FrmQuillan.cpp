@@ -109,7 +109,7 @@ void FrmQuillan::renderAll() {
     for (const auto& [id, label] : labels_)
         labelChanged(id, model.label(id));
     for (int i = 0; i < kChecklistRows; ++i)
-        checklistChanged(i, model.checklist(i));
+        checklistChanged(i, model.checklist(static_cast<Row>(i)));
     overallChanged(model.overallVisible(), model.overallValue(), model.overallPercent());
     for (const auto& [row, r] : model.grid())
         gridRowChanged(row, r);

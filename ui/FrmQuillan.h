@@ -2,7 +2,7 @@
 // The main window. It renders the console's model (checklist, overall bar, event grid, status box,
 // labels, deployment panels, buttons) and hands the operator's commands to the console core. It
 // never steers a run: the owner marks it busy while start-up or the run is going.
-#include "console/Console.h"
+#include "base/Console.h"
 #include "console/Startup.h"
 #include "ui/StatusPictures.h"
 

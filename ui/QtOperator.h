@@ -1,7 +1,7 @@
 #pragma once
 // The operator's decision points as modal message boxes titled "Quillan". A box stops the run until
 // it is answered; the window's event loop keeps running underneath it.
-#include "console/Operator.h"
+#include "base/Operator.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -2,7 +2,7 @@
 // The windowed program: creates the application, the main window and the console, runs start-up
 // and the run on the window's thread, and returns the process exit code.
 #include "console/Answers.h"
-#include "console/Operator.h"
+#include "base/Operator.h"
 
 #include <filesystem>
 

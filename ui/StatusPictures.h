@@ -2,7 +2,7 @@
 // The four status pictures of the checklist and the event grid, loaded once from the program
 // folder's "Images". A picture that is missing or unreadable is drawn as a coloured dot, so a
 // window without its pictures still tells the states apart.
-#include "console/ConsoleModel.h"
+#include "base/ConsoleModel.h"
 
 #include <QPixmap>
 

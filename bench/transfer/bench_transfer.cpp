@@ -1,8 +1,8 @@
 // bench_transfer ftp|http <server> <remote folder> <file> <local folder>
 // Downloads one file through DownloadFromFtp / DownloadFromHttp (progress rows and all) and
 // prints "seconds=<s> bytes=<n> peak_kb=<resident peak>".
-#include "console/Console.h"
-#include "console/Operator.h"
+#include "base/Console.h"
+#include "base/Operator.h"
 #include "transfer/Ftp.h"
 #include "transfer/Http.h"
 

@@ -28,7 +28,7 @@ protected:
         fake = conn.get();
         console.conn = std::move(conn);
         console.state.dbPrefix = "[TervikDB]";
-        console.state.runFinished = true;
+        console.state.run.outcome = RunOutcome::Completed;
     }
     void link(int row, const std::string& text) {
         GridRow r;
@@ -108,7 +108,7 @@ TEST_F(CommandsTest, ClicksThatOpenNothing) {
     EXPECT_EQ(transcript.size(), 1u);
 
     // before the run was brought to its end (still going, or stopped by an unexpected error)
-    console.state.runFinished = false;
+    console.state.run.outcome = RunOutcome::NotClosed;
     EXPECT_FALSE(fpdata_Click(console, kDetailLinkColumn, 4));
     EXPECT_EQ(transcript.size(), 1u);
     EXPECT_TRUE(op.told.empty());

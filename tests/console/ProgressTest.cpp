@@ -1,8 +1,8 @@
 // The progress model the phases share: grid rows, the log view and the phase frame; and the
 // target-folder rule. The overall bar and the end-of-run reset are shown through the run driver.
-#include "console/Progress.h"
-#include "console/PhaseFrame.h"
-#include "console/ReturnFolder.h"
+#include "base/Progress.h"
+#include "base/PhaseFrame.h"
+#include "base/ReturnFolder.h"
 #include "tests/support/TestConsole.h"
 
 #include <gtest/gtest.h>
@@ -54,12 +54,12 @@ TEST(ErrorDisplay, ShowsTheWholeLogAsItStandsNow) {
 
 TEST(PhaseFrame, StartItemsAndSuccessDriveRowAndGrid) {
     TestConsole t;
-    const PhaseRow r{9, 7, "Replace Exes ", "C:\\Tervik"};
+    const PhaseRow r{Row::ReplaceExes, 7, "Replace Exes ", "C:\\Tervik"};
     phaseStart(t.c, r, ">>-Started Replacing Exe ", "Replace Exes", 4);
     EXPECT_EQ(t.c.model.statusBox(), ">>-Started Replacing Exe ");
-    EXPECT_EQ(t.c.model.checklist(9).status, RowStatus::InProgress);
-    EXPECT_FALSE(t.c.model.checklist(9).barVisible);
-    EXPECT_FALSE(t.c.model.checklist(9).percentVisible);
+    EXPECT_EQ(t.c.model.checklist(Row::ReplaceExes).status, RowStatus::InProgress);
+    EXPECT_FALSE(t.c.model.checklist(Row::ReplaceExes).barVisible);
+    EXPECT_FALSE(t.c.model.checklist(Row::ReplaceExes).percentVisible);
     EXPECT_EQ(t.c.model.grid().at(7).status, RowStatus::InProgress);
     EXPECT_EQ(t.c.model.grid().at(7).percent, "0 %");
     EXPECT_EQ(t.c.model.label(Label::lblDl), "Replace Exes");
@@ -67,30 +67,30 @@ TEST(PhaseFrame, StartItemsAndSuccessDriveRowAndGrid) {
     phaseItem(t.c, r, "A.exe", "C:\\Tervik");
     phaseItem(t.c, r, "B.exe", "C:\\Tervik");
     phaseItem(t.c, r, "C.exe", "C:\\Tervik");
-    EXPECT_EQ(t.c.model.checklist(9).barValue, 3);
-    EXPECT_EQ(rowPercent(t.c, 9), "75 %");
+    EXPECT_EQ(t.c.model.checklist(Row::ReplaceExes).barValue, 3);
+    EXPECT_EQ(rowPercent(t.c, Row::ReplaceExes), "75 %");
     EXPECT_EQ(t.c.model.label(Label::lblDownLoad), "C.exe");
 
     phaseSuccess(t.c, r, ">>-Replacing Exe completed");
-    EXPECT_EQ(t.c.model.checklist(9).status, RowStatus::Completed);
-    EXPECT_EQ(t.c.model.checklist(9).barValue, 0);
+    EXPECT_EQ(t.c.model.checklist(Row::ReplaceExes).status, RowStatus::Completed);
+    EXPECT_EQ(t.c.model.checklist(Row::ReplaceExes).barValue, 0);
     EXPECT_EQ(t.c.model.grid().at(7).status, RowStatus::Completed);
     EXPECT_EQ(t.c.model.grid().at(7).percent, "75 %") << "the grid copies the percent text";
     EXPECT_EQ(t.c.model.label(Label::lblDownLoad), "");
     EXPECT_EQ(t.c.model.label(Label::lblLocation), "");
     EXPECT_EQ(t.c.model.statusBox(), t.log()) << "success ends by showing the log";
-    EXPECT_FALSE(t.c.state.runFailed);
+    EXPECT_FALSE(t.c.state.run.runFailed);
 }
 
 TEST(PhaseFrame, FailureRecordsTheRunFailure) {
     TestConsole t;
-    const PhaseRow r{6, 5, "DataBase Backup", "backup"};
+    const PhaseRow r{Row::DatabaseBackup, 5, "DataBase Backup", "backup"};
     phaseStart(t.c, r, ">>-start", "DataBase Backup", 2);
     phaseItem(t.c, r, "x", "y");
     phaseFailure(t.c, r, "Error while Taking backup check the log file");
-    EXPECT_TRUE(t.c.state.runFailed);
-    EXPECT_EQ(t.c.model.checklist(6).status, RowStatus::Failed);
-    EXPECT_EQ(rowPercent(t.c, 6), "0 %");
+    EXPECT_TRUE(t.c.state.run.runFailed);
+    EXPECT_EQ(t.c.model.checklist(Row::DatabaseBackup).status, RowStatus::Failed);
+    EXPECT_EQ(rowPercent(t.c, Row::DatabaseBackup), "0 %");
     EXPECT_EQ(t.c.model.grid().at(5).status, RowStatus::Failed);
     EXPECT_EQ(t.c.model.grid().at(5).percent, "0 %");
     EXPECT_EQ(t.c.model.label(Label::LblStatus), "Error while Taking backup check the log file");
@@ -98,8 +98,8 @@ TEST(PhaseFrame, FailureRecordsTheRunFailure) {
 
 TEST(PhaseFrame, PhaseWithoutChecklistRowStillFailsTheRun) {
     TestConsole t;
-    phaseFailure(t.c, PhaseRow{-1, 4, "Closing programs", ""}, "stopped");
-    EXPECT_TRUE(t.c.state.runFailed);
+    phaseFailure(t.c, PhaseRow{std::nullopt, 4, "Closing programs", ""}, "stopped");
+    EXPECT_TRUE(t.c.state.run.runFailed);
     EXPECT_EQ(t.c.model.grid().at(4).status, RowStatus::Failed);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // A RunPhases test double: records every call in order, with the overall bar as it stood when
 // the call came, and answers scripted outcomes (Continue unless told otherwise).
-#include "console/Progress.h"
+#include "base/Progress.h"
 #include "console/RunPhases.h"
 
 #include <functional>
@@ -57,8 +57,6 @@ public:
     PhaseOutcome replaceOtherFiles(Console& c) override { return record(c, "replaceOtherFiles"); }
     PhaseOutcome registration(Console& c) override { return record(c, "registration"); }
     PhaseOutcome completion(Console& c) override { return record(c, "completion"); }
-    bool RollBack(Console& c, int&) override { return record(c, "RollBack") == PhaseOutcome::Continue; }
-    bool RollBack1(Console& c, int&) override { return record(c, "RollBack1") == PhaseOutcome::Continue; }
 
 private:
     PhaseOutcome record(Console& c, const std::string& name) {

@@ -51,19 +51,19 @@ const std::vector<std::string> kAllPhases = {
     "replaceReports",  "replaceOtherFiles",    "registration", "completion"};
 
 TEST_F(RunDriverTest, FullRunCallsEveryPhaseInOrderAndStepsTheOverallBar) {
-    ChecklistRow shown = t.c.model.checklist(5);
+    ChecklistRow shown = t.c.model.checklist(Row::Unpacking);
     shown.status = RowStatus::Completed;
     shown.barVisible = shown.percentVisible = true;
     shown.barValue = 3;
     shown.percentText = "75 %";
-    t.c.model.setChecklist(5, shown);
-    t.c.state.operatorStopped = true;
+    t.c.model.setChecklist(Row::Unpacking, shown);
+    t.c.state.run.operatorStopped = true;
     bool visibleAtFirstPhase = false;
     p.effects["scriptDownload"] = [&](Console& c) { visibleAtFirstPhase = c.model.overallVisible(); };
 
     RunDeployment(t.c, p);
 
-    EXPECT_FALSE(t.c.state.operatorStopped) << "set-up clears it";
+    EXPECT_FALSE(t.c.state.run.operatorStopped) << "set-up clears it";
     EXPECT_TRUE(visibleAtFirstPhase);
     EXPECT_EQ(p.names(), kAllPhases);
     EXPECT_EQ(p.overallAt("scriptDownload"), 10);
@@ -80,7 +80,7 @@ TEST_F(RunDriverTest, FullRunCallsEveryPhaseInOrderAndStepsTheOverallBar) {
 
     // The display is reset at the end; pictures keep telling how each step ended.
     EXPECT_FALSE(t.c.model.overallVisible());
-    const ChecklistRow& r = t.c.model.checklist(5);
+    const ChecklistRow& r = t.c.model.checklist(Row::Unpacking);
     EXPECT_EQ(r.status, RowStatus::Completed);
     EXPECT_FALSE(r.barVisible);
     EXPECT_EQ(r.barValue, 0);
@@ -119,13 +119,13 @@ TEST_F(RunDriverTest, NothingRecordedIsLoggedAndTheRunGoesOn) {
 }
 
 TEST_F(RunDriverTest, FailedScriptDownloadAndImportStillReachThePendingCheck) {
-    auto fail = [](int row) { return [row](Console& c) { failRow(c, row); }; };
-    p.effects["scriptDownload"] = fail(2);
-    p.effects["scriptImport"] = fail(3);
+    auto fail = [](Row row) { return [row](Console& c) { failRow(c, row); }; };
+    p.effects["scriptDownload"] = fail(Row::ScriptDownload);
+    p.effects["scriptImport"] = fail(Row::ScriptImport);
     p.pending = PendingCheck::Applied;
     RunDeployment(t.c, p);
     EXPECT_EQ(p.names().back(), "pendingCheck");
-    EXPECT_TRUE(t.c.state.runFailed);
+    EXPECT_TRUE(t.c.state.run.runFailed);
 }
 
 TEST_F(RunDriverTest, FailedPendingCheckIsNotTakenForAnAppliedRelease) {
@@ -134,7 +134,7 @@ TEST_F(RunDriverTest, FailedPendingCheckIsNotTakenForAnAppliedRelease) {
     EXPECT_EQ(p.names().back(), "pendingCheck");
     EXPECT_TRUE(t.op.told.empty()) << "no success box";
     EXPECT_EQ(t.c.ending(), Ending::Failure);
-    EXPECT_TRUE(t.c.state.runFailed);
+    EXPECT_TRUE(t.c.state.run.runFailed);
     EXPECT_FALSE(contains(t.log(), "Deployment Process Completed"));
 }
 
@@ -175,9 +175,9 @@ TEST_F(RunDriverTest, UnexpectedErrorShowsTheDescriptionAloneAndEndsTheRun) {
     EXPECT_EQ(p.names().back(), "replaceExes");
     EXPECT_EQ(t.op.told, std::vector<std::string>{"Permission denied"});
     EXPECT_FALSE(t.c.programEnded());
-    EXPECT_FALSE(t.c.state.runFinished);
+    EXPECT_FALSE(t.c.state.run.closed());
     EXPECT_FALSE(t.c.model.buttonEnabled(Button::CmdExit)) << "only the finishing operations enable it";
-    EXPECT_TRUE(t.c.state.runFailed) << "the run must not count as a success";
+    EXPECT_TRUE(t.c.state.run.runFailed) << "the run must not count as a success";
 }
 
 // ---- Timer1_Timer ---------------------------------------------------------------------------
@@ -277,16 +277,16 @@ TEST_F(DefaultPhasesTest, MissingPhasesAreNeverReportedAsDoneAndTheRunEndsVisibl
     EXPECT_FALSE(contains(log, "Program download")) << "nothing runs on top of a missing step";
 
     for (int i = 0; i < kChecklistRows; ++i)
-        EXPECT_NE(t.c.model.checklist(i).status, RowStatus::Completed) << "row " << i;
-    EXPECT_EQ(t.c.model.checklist(2).status, RowStatus::Failed);
-    EXPECT_EQ(t.c.model.checklist(3).status, RowStatus::Failed);
+        EXPECT_NE(t.c.model.checklist(static_cast<Row>(i)).status, RowStatus::Completed) << "row " << i;
+    EXPECT_EQ(t.c.model.checklist(Row::ScriptDownload).status, RowStatus::Failed);
+    EXPECT_EQ(t.c.model.checklist(Row::ScriptImport).status, RowStatus::Failed);
     EXPECT_EQ(t.c.model.grid().at(2).status, RowStatus::Failed);
     EXPECT_EQ(t.c.model.grid().at(3).status, RowStatus::Failed);
     for (const auto& [row, g] : t.c.model.grid())
         EXPECT_NE(g.status, RowStatus::Completed) << "grid row " << row;
 
-    EXPECT_TRUE(t.c.state.runFailed);
-    EXPECT_TRUE(t.c.state.runFinished);
+    EXPECT_TRUE(t.c.state.run.runFailed);
+    EXPECT_TRUE(t.c.state.run.closed());
     EXPECT_TRUE(t.c.model.buttonEnabled(Button::CmdExit));
     EXPECT_TRUE(t.c.model.buttonEnabled(Button::CmdViewLog));
     EXPECT_TRUE(contains(t.c.model.label(Label::LblStatus), "phases are missing"));

@@ -47,8 +47,8 @@ TEST_F(RunOnEngine, PendingReleaseGoesOnAndStopsAtTheFirstMissingPhase) {
     auto phases = makeRunPhases();
     Timer1_Timer(c, *phases);
     EXPECT_FALSE(c.programEnded());
-    EXPECT_TRUE(c.state.runFinished);
-    EXPECT_TRUE(c.state.runFailed);
+    EXPECT_TRUE(c.state.run.closed());
+    EXPECT_TRUE(c.state.run.runFailed);
     EXPECT_NE(c.log.readAll().find(">>-Path corrections: not built yet in this version"), std::string::npos);
 }
 

@@ -24,17 +24,25 @@ TEST(ExitCode, StartupOutcomesAndRunEndings) {
          E::StoppedWithoutRun},
         {"already up to date", O::Armed, [](Console& c) { c.endProgram(Ending::AlreadyUpToDate); },
          E::Completed},
-        {"run finished", O::Armed, [](Console& c) { c.state.runFinished = true; }, E::Completed},
+        {"run finished", O::Armed, [](Console& c) { c.state.run.outcome = RunOutcome::Completed; }, E::Completed},
         {"run finished with errors", O::Armed,
-         [](Console& c) { c.state.runFinished = c.state.runFailed = true; }, E::CompletedWithErrors},
+         [](Console& c) {
+             c.state.run.outcome = RunOutcome::CompletedWithErrors;
+             c.state.run.runFailed = true;
+         },
+         E::CompletedWithErrors},
         {"operator stopped after the download", O::Armed,
          [](Console& c) {
-             c.state.runFinished = true;
+             c.state.run.outcome = RunOutcome::Stopped;
              c.model.setLabel(Label::lblPrs, "Pending");
          },
          E::StoppedWithoutRun},
         {"operator stopped", O::Armed,
-         [](Console& c) { c.state.runFinished = c.state.operatorStopped = true; }, E::StoppedWithoutRun},
+         [](Console& c) {
+             c.state.run.outcome = RunOutcome::Stopped;
+             c.state.run.operatorStopped = true;
+         },
+         E::StoppedWithoutRun},
         // Broke off on an unexpected error: never reached the finishing operation.
         {"run broke off", O::Armed, [](Console&) {}, E::EndedOnFailure},
         {"a phase ended the program", O::Armed, [](Console& c) { c.endProgram(Ending::Failure); },

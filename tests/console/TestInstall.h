@@ -2,8 +2,8 @@
 // A throw-away installation for start-up tests: a drive folder mapped as C:, a program folder
 // with its settings file and logo, a scripted connection holding a complete configuration, a
 // machine with chosen drives, and a queue operator.
-#include "console/Console.h"
-#include "console/Machine.h"
+#include "base/Console.h"
+#include "base/Machine.h"
 #include "console/QueueOperator.h"
 #include "tests/support/RecordingConnection.h"
 #include "tests/support/TempDir.h"

@@ -2,7 +2,7 @@
 // Test doubles shared by the console, status, transfer and window tests: an operator that keeps
 // what it was told and asked, a connection that answers queries from a queue of recordsets, and
 // a connection that answers from a script of rules keyed by statement text.
-#include "console/Operator.h"
+#include "base/Operator.h"
 #include "platform/db/Connection.h"
 
 #include <deque>

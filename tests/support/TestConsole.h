@@ -1,7 +1,7 @@
 #pragma once
 // A console on a temporary program folder with an exact-text scripted connection, an open run log
 // and an operator that refuses every question (the safe answer).
-#include "console/Console.h"
+#include "base/Console.h"
 #include "tests/support/RecordingConnection.h"
 #include "tests/support/TempDir.h"
 

@@ -2,7 +2,7 @@
 // downloads with progress, an interrupted download and its resumption, stalls.
 #include "tests/transfer/TransferTestSupport.h"
 
-#include "console/Progress.h"
+#include "base/Progress.h"
 #include "transfer/Ftp.h"
 
 #include <algorithm>
@@ -58,8 +58,8 @@ TEST(FtpLoginTest, RefusedLoginOrNoServerAsksAndFollowsTheAnswerAndTheServerKind
     ASSERT_EQ(f.op.asked.size(), 1u);
     EXPECT_EQ(f.op.asked[0].question, Question::Server);
     EXPECT_EQ(f.op.asked[0].text, "Unable to Connect to FTP, Still Do you want to Continue");
-    EXPECT_EQ(f.c->model.checklist(0).status, RowStatus::Failed);
-    EXPECT_EQ(f.c->model.checklist(0).percentText, "0 %");
+    EXPECT_EQ(f.c->model.checklist(Row::ConnectionCheck).status, RowStatus::Failed);
+    EXPECT_EQ(f.c->model.checklist(Row::ConnectionCheck).percentText, "0 %");
     EXPECT_TRUE(f.logged("Request to connect to and login to an FTP server failed."));
     EXPECT_TRUE(f.c->model.statusBoxVisible()); // the log is shown
     EXPECT_EQ(FtpCurrentFolder(*f.c), "");
@@ -68,12 +68,12 @@ TEST(FtpLoginTest, RefusedLoginOrNoServerAsksAndFollowsTheAnswerAndTheServerKind
     f.op.answers.push_back(true);
     EXPECT_TRUE(FtpLogin(*f.c));
     EXPECT_TRUE(f.c->state.ftpConnected);
-    EXPECT_EQ(f.c->model.checklist(0).percentText, "100 %");
+    EXPECT_EQ(f.c->model.checklist(Row::ConnectionCheck).percentText, "100 %");
 
     // Database on another machine: passed whatever the server and the operator said.
     f.c->state.isLocalServer = false;
     EXPECT_TRUE(FtpLogin(*f.c));
-    EXPECT_EQ(f.c->model.checklist(0).status, RowStatus::Completed);
+    EXPECT_EQ(f.c->model.checklist(Row::ConnectionCheck).status, RowStatus::Completed);
 
     // No server listening: the connect failure of the error table.
     f.c->state.isLocalServer = true;
@@ -86,7 +86,7 @@ TEST(FtpListingTest, LoginThenTheDeployFolderListsOnlyTheRequestedFileWithoutReg
     FtpFixture f;
     ASSERT_TRUE(FtpLogin(*f.c));
     EXPECT_TRUE(f.op.asked.empty());
-    EXPECT_EQ(f.c->model.checklist(0).barValue, 100);
+    EXPECT_EQ(f.c->model.checklist(Row::ConnectionCheck).barValue, 100);
     EXPECT_EQ(FtpCurrentFolder(*f.c), "/");
     EXPECT_EQ(ftpSession(*f.c).floodText, "Connected to 127.0.0.1");
 
@@ -127,8 +127,8 @@ TEST(FtpScriptModeTest, ListsEveryFileAndFetchesOnlyPatternMatchesIntoDeployInOn
 
     EXPECT_TRUE(DownloadFtpListItem(*f.c, "SETUPDETAILS_1.xml\t4 bytes"));
     EXPECT_EQ(readFile(f.dir / "prog" / "DEPLOY IN" / "SETUPDETAILS_1.xml"), "<x/>");
-    EXPECT_EQ(f.c->model.checklist(2).barMax, 4);
-    EXPECT_EQ(f.c->model.checklist(2).barValue, 4);
+    EXPECT_EQ(f.c->model.checklist(Row::ScriptDownload).barMax, 4);
+    EXPECT_EQ(f.c->model.checklist(Row::ScriptDownload).barValue, 4);
     // A folder where nothing matches the pattern transfers nothing, whatever the entry names.
     f.c->state.filePattern = "*.Csv";
     EXPECT_FALSE(DownloadFtpListItem(*f.c, "notes.txt\t5 bytes"));
@@ -146,8 +146,8 @@ TEST(FtpDownloadTest, DownloadsWithProgressUnderTheRequestedName) {
     EXPECT_FALSE(fs::exists(f.update("PKG1.zip.part")));
     EXPECT_TRUE(f.logged(">>-Downloaded Pkg1.zip\t292 KB from FTP"));
     EXPECT_EQ(ftpSession(*f.c).floodText, "Transfer of Pkg1.zip completed successfully.");
-    EXPECT_EQ(f.c->model.checklist(4).barMax, 300000);
-    EXPECT_EQ(f.c->model.checklist(4).percentText, "100 %");
+    EXPECT_EQ(f.c->model.checklist(Row::ProgramDownload).barMax, 300000);
+    EXPECT_EQ(f.c->model.checklist(Row::ProgramDownload).percentText, "100 %");
     // After FloodDisplay's "0" the bar moves through intermediate values, never backwards.
     ASSERT_GE(rec.seen.size(), 3u);
     EXPECT_EQ(rec.seen.front().percentText, "0");

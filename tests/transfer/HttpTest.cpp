@@ -2,7 +2,7 @@
 // package download with its progress rule, error answers, missing lengths and lost connections.
 #include "tests/transfer/TransferTestSupport.h"
 
-#include "console/Progress.h"
+#include "base/Progress.h"
 #include "transfer/Http.h"
 
 #include <atomic>
@@ -45,7 +45,7 @@ TEST(HttpLoginTest, AnyAnswerEvenAnErrorPagePassesAndItsBodyBecomesTestLog) {
         EXPECT_TRUE(HTTPLogin(*f.c));
         EXPECT_TRUE(f.c->state.httpAvailable);
         EXPECT_EQ(readFile(f.dir / "prog" / "Test.log"), "probe body");
-        EXPECT_EQ(f.c->model.checklist(0).percentText, "100 %");
+        EXPECT_EQ(f.c->model.checklist(Row::ConnectionCheck).percentText, "100 %");
         const GridRow& row = f.c->model.grid().at(1);
         EXPECT_EQ(row.event, "Checking Internet connection ");
         EXPECT_EQ(row.processingName, "Downloading files from server");
@@ -59,8 +59,8 @@ TEST(HttpLoginTest, NoServerFailsAndAsksARemoteDatabasePassesAnywayNoAddressEnds
     f.c->state.serverPath = "http://127.0.0.1:" + std::to_string(closedPort()) + "/";
     EXPECT_FALSE(HTTPLogin(*f.c));
     EXPECT_FALSE(f.c->state.httpAvailable);
-    EXPECT_TRUE(f.c->state.runFailed);
-    EXPECT_EQ(f.c->model.checklist(0).status, RowStatus::Failed);
+    EXPECT_TRUE(f.c->state.run.runFailed);
+    EXPECT_EQ(f.c->model.checklist(Row::ConnectionCheck).status, RowStatus::Failed);
     EXPECT_EQ(f.c->model.grid().at(1).status, RowStatus::Failed);
     ASSERT_EQ(f.op.asked.size(), 1u);
     EXPECT_EQ(f.op.asked[0].text, "Unable to Connect to HTTP, Still Do you want to Continue");
@@ -98,8 +98,8 @@ TEST(HttpDownloadTest, TheStepIsRoundedAndTheBarIsCappedAsTheConsoleShowsIt) {
         EXPECT_TRUE(DownloadFromHttp(*f.c, "Pkg.zip"));
         EXPECT_TRUE(httpDownloadDone(*f.c));
         EXPECT_TRUE(readFile(f.update("Pkg.zip")) == body);
-        EXPECT_EQ(f.c->model.checklist(4).barValue, k.bar);
-        EXPECT_EQ(f.c->model.checklist(4).percentText, k.percent);
+        EXPECT_EQ(f.c->model.checklist(Row::ProgramDownload).barValue, k.bar);
+        EXPECT_EQ(f.c->model.checklist(Row::ProgramDownload).percentText, k.percent);
     }
 }
 
@@ -160,7 +160,7 @@ TEST(HttpDownloadTest, AConnectionLostMidBodyIsResumedWithARange) {
     EXPECT_EQ(f.lastRange, "bytes=60000-");
     EXPECT_TRUE(readFile(f.update("Big.zip")) == body);
     EXPECT_FALSE(fs::exists(f.update("Big.zip.part")));
-    EXPECT_EQ(f.c->model.checklist(4).barValue, 100);
+    EXPECT_EQ(f.c->model.checklist(Row::ProgramDownload).barValue, 100);
 }
 
 TEST(HttpDownloadTest, ANameThatWouldLeaveTheUpdateFolderIsRefused) {

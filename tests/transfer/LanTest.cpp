@@ -1,8 +1,8 @@
 // The LAN transport: a package already present, missing on the share, copied with progress, and
 // a failed copy that must not leave a half file under the package's name.
 #include "transfer/Lan.h"
-#include "console/Console.h"
-#include "console/Progress.h"
+#include "base/Console.h"
+#include "base/Progress.h"
 #include "tests/support/RecordingConnection.h"
 #include "transfer/FileCopy.h"
 
@@ -29,7 +29,7 @@ public:
     std::vector<std::string> percents;
     int repaints = 0;
     void checklistChanged(int index, const ChecklistRow& r) override {
-        if (index == kLanProgressRow && (percents.empty() || percents.back() != r.percentText))
+        if (index == rowIndex(Row::ProgramDownload) && (percents.empty() || percents.back() != r.percentText))
             percents.push_back(r.percentText);
     }
     void processEvents() override { ++repaints; }
@@ -115,14 +115,14 @@ TEST_F(Lan, CopyKeepsDataAndTimeAndCountsToHundred) {
     // 9 MB in 4 MiB chunks: two intermediate steps, then complete.
     EXPECT_EQ(progress.percents, (std::vector<std::string>{"0 %", "46 %", "93 %", "100 %"}));
     EXPECT_GE(progress.repaints, 3);
-    EXPECT_EQ(rowPercent(*console, kLanProgressRow), "100 %");
+    EXPECT_EQ(rowPercent(*console, Row::ProgramDownload), "100 %");
 }
 
 TEST_F(Lan, EmptyPackageIsCopiedToo) {
     writeFile(root / "share/empty.zip", "");
     EXPECT_TRUE(DownloadFromLan(*console, "empty.zip"));
     EXPECT_TRUE(fs::exists(root / "update/empty.zip"));
-    EXPECT_EQ(rowPercent(*console, kLanProgressRow), "100 %");
+    EXPECT_EQ(rowPercent(*console, Row::ProgramDownload), "100 %");
 }
 
 TEST_F(Lan, NamesThatLeaveTheFolderAreRefused) {

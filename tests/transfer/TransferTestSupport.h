@@ -1,7 +1,7 @@
 #pragma once
 // Test servers on loopback (an FTP server process, an in-process HTTP server), scratch folders and
 // a console wired for the transfer procedures. Each test gets its own ports and folders.
-#include "console/Console.h"
+#include "base/Console.h"
 #include "console/QueueOperator.h"
 #include "tests/support/TempDir.h"
 #include "transfer/TransferSession.h"

@@ -34,7 +34,7 @@ void fillAsAfterARun(ConsoleModel& m) {
             r.barValue = 5;
             r.percentText = percentText(5, 8);
         }
-        m.setChecklist(i, r);
+        m.setChecklist(static_cast<quillan::Row>(i), r);
     }
     m.setOverall(true, 90);
     struct Row {

@@ -1,7 +1,7 @@
 #pragma once
 // Shared pieces of the window tests: one QApplication under the offscreen platform, a console
 // with a recording database connection, and a per-test program folder.
-#include "console/Console.h"
+#include "base/Console.h"
 #include "tests/support/RecordingConnection.h"
 #include "tests/support/TempDir.h"
 

@@ -96,7 +96,7 @@ TEST_F(WindowTest, ChecklistRowsFollowTheModel) {
     row.barValue = 3;
     row.percentVisible = true;
     row.percentText = "30 %";
-    console.model.setChecklist(9, row);
+    console.model.setChecklist(Row::ReplaceExes, row);
     EXPECT_EQ(pictureStatus(child<QLabel>("Imgstatus(9)")), 2);
     EXPECT_EQ(child<QLabel>("Imgstatus(9)")->pixmap().toImage(),
               window->pictures().picture(RowStatus::InProgress).toImage());
@@ -108,7 +108,7 @@ TEST_F(WindowTest, ChecklistRowsFollowTheModel) {
 
     row.status = RowStatus::Failed;
     row.barVisible = false;
-    console.model.setChecklist(9, row);
+    console.model.setChecklist(Row::ReplaceExes, row);
     EXPECT_EQ(pictureStatus(child<QLabel>("Imgstatus(9)")), 4);
     EXPECT_FALSE(shown("Prgbar(9)"));
 
@@ -260,7 +260,7 @@ TEST_F(WindowTest, ALinkAfterTheRunOpensTheDetailViewAndEscClosesIt) {
     fake->answers.push_back(
         db::Recordset({"File Name", "File Date"}, {{"Tervik.exe", DateTime{2024, 3, 5, 14, 7, 9}},
                                                    {"Stock.exe", DateTime{2024, 3, 6, 8, 0, 0}}}));
-    console.state.runFinished = true;
+    console.state.run.outcome = RunOutcome::Completed;
 
     int rows = -1;
     QString header, firstName;
@@ -291,9 +291,9 @@ TEST_F(WindowTest, ALinkAfterTheRunOpensTheDetailViewAndEscClosesIt) {
 TEST_F(WindowTest, ALinkBeforeTheRunEndedOrAnotherColumnOpensNothing) {
     linkRow(4, "Show Exes");
     QSignalSpy opened(window.get(), &FrmQuillan::detailShown);
-    console.state.runFinished = false;
+    console.state.run.outcome = RunOutcome::NotClosed;
     clickCell(4, 6);
-    console.state.runFinished = true;
+    console.state.run.outcome = RunOutcome::Completed;
     clickCell(4, 2);
     fake->answers.clear(); // the query finds no row
     clickCell(4, 6);
@@ -321,7 +321,7 @@ TEST_F(WindowWithoutPicturesTest, MissingPicturesAreDrawnAndTheWindowStillWorks)
               window->pictures().picture(RowStatus::Failed).toImage());
     ChecklistRow done;
     done.status = RowStatus::Completed;
-    console.model.setChecklist(3, done);
+    console.model.setChecklist(Row::ScriptImport, done);
     EXPECT_FALSE(child<QLabel>("Imgstatus(3)")->pixmap().isNull());
     linkRow(2, "");
     EXPECT_EQ(child<QTableWidget>("Fpdata")->item(1, 1)->text(), "Replace Exes ");

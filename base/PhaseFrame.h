@@ -2,14 +2,15 @@
 // The frame every phase drives its checklist row and its event-grid row through: start, one
 // step per item, then success or failure. The percent label stays hidden during a phase, but its
 // text follows the progress, because the grid's "Status %" column is copied from it.
-#include "console/Console.h"
+#include "base/Console.h"
 
+#include <optional>
 #include <string>
 
 namespace quillan {
 
 struct PhaseRow {
-    int checklistRow = -1; // -1: the phase has no checklist row of its own
+    std::optional<Row> checklistRow; // empty: the phase has no checklist row of its own
     int gridRow = 0;
     std::string eventText;
     std::string processingName;

@@ -1,4 +1,4 @@
-#include "console/ReturnFolder.h"
+#include "base/ReturnFolder.h"
 
 #include "platform/Text.h"
 

@@ -1,24 +1,24 @@
-#include "console/PhaseFrame.h"
+#include "base/PhaseFrame.h"
 
-#include "console/Progress.h"
+#include "base/Progress.h"
 
 namespace quillan {
 
 namespace {
 bool hasRow(const PhaseRow& r) {
-    return r.checklistRow >= 0 && r.checklistRow < kChecklistRows;
+    return r.checklistRow.has_value();
 }
 } // namespace
 
 std::string phasePercent(const Console& c, const PhaseRow& r) {
-    return hasRow(r) ? rowPercent(c, r.checklistRow) : std::string();
+    return hasRow(r) ? rowPercent(c, *r.checklistRow) : std::string();
 }
 
 void phaseStart(Console& c, const PhaseRow& r, const std::string& startMessage, const std::string& phaseLabel,
                 int itemCount) {
     c.status(startMessage);
     if (hasRow(r))
-        startRow(c, r.checklistRow, itemCount);
+        startRow(c, *r.checklistRow, itemCount);
     LoadToGrid(c, r.gridRow, r.eventText, r.processingName, 2, phasePercent(c, r));
     c.model.setLabel(Label::lblDl, phaseLabel);
 }
@@ -27,27 +27,27 @@ void phaseItem(Console& c, const PhaseRow& r, const std::string& item, const std
     c.model.setLabel(Label::lblDownLoad, item);
     c.model.setLabel(Label::lblLocation, location);
     if (hasRow(r))
-        stepRow(c, r.checklistRow);
+        stepRow(c, *r.checklistRow);
     else
         c.model.processEvents();
 }
 
 void phaseSuccess(Console& c, const PhaseRow& r, const std::string& completionMessage) {
     if (hasRow(r))
-        setRowStatus(c, r.checklistRow, RowStatus::Completed);
+        setRowStatus(c, *r.checklistRow, RowStatus::Completed);
     LoadToGrid(c, r.gridRow, r.eventText, r.processingName, 3, phasePercent(c, r));
     c.status(completionMessage);
     c.model.setLabel(Label::lblDownLoad, "");
     c.model.setLabel(Label::lblLocation, "");
     if (hasRow(r))
-        completeRow(c, r.checklistRow);
+        completeRow(c, *r.checklistRow);
     ErrorDisplay(c);
 }
 
 void phaseFailure(Console& c, const PhaseRow& r, const std::string& errorSentence) {
-    c.state.runFailed = true;
+    c.state.run.runFailed = true;
     if (hasRow(r))
-        failRow(c, r.checklistRow);
+        failRow(c, *r.checklistRow);
     LoadToGrid(c, r.gridRow, r.eventText, r.processingName, 4, phasePercent(c, r));
     c.model.setLabel(Label::LblStatus, errorSentence);
 }

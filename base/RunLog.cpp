@@ -1,4 +1,4 @@
-#include "console/RunLog.h"
+#include "base/RunLog.h"
 
 #include "platform/DateTime.h"
 

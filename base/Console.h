@@ -1,10 +1,10 @@
 #pragma once
 // The console core: the main window's state and the services every phase uses (the database
 // connection, the run log, the progress model, the operator). It knows nothing of Qt.
-#include "console/ConsoleModel.h"
-#include "console/ConsoleState.h"
-#include "console/Operator.h"
-#include "console/RunLog.h"
+#include "base/ConsoleModel.h"
+#include "base/ConsoleState.h"
+#include "base/Operator.h"
+#include "base/RunLog.h"
 #include "platform/PathMap.h"
 #include "platform/db/Connection.h"
 

@@ -1,6 +1,6 @@
-#include "console/CreateLogFile.h"
+#include "base/CreateLogFile.h"
 
-#include "console/WindowsPath.h"
+#include "base/WindowsPath.h"
 
 #include <filesystem>
 #include <fstream>

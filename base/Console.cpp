@@ -1,4 +1,4 @@
-#include "console/Console.h"
+#include "base/Console.h"
 
 namespace quillan {
 

@@ -1,4 +1,4 @@
-#include "console/Progress.h"
+#include "base/Progress.h"
 
 #include "platform/DateTime.h"
 
@@ -35,54 +35,54 @@ void ErrorDisplay(Console& c) {
     }
 }
 
-void setRowStatus(Console& c, int index, RowStatus status) {
-    ChecklistRow r = c.model.checklist(index);
+void setRowStatus(Console& c, Row row, RowStatus status) {
+    ChecklistRow r = c.model.checklist(row);
     r.status = status;
-    c.model.setChecklist(index, r);
+    c.model.setChecklist(row, r);
 }
 
-void startRow(Console& c, int index, int itemCount) {
-    ChecklistRow r = c.model.checklist(index);
+void startRow(Console& c, Row row, int itemCount) {
+    ChecklistRow r = c.model.checklist(row);
     r.status = RowStatus::InProgress;
     r.barVisible = false;
     r.percentVisible = false;
     r.barMax = std::max(itemCount, 0);
     r.barValue = 0;
     r.percentText = percentText(0, r.barMax);
-    c.model.setChecklist(index, r);
+    c.model.setChecklist(row, r);
 }
 
-void setRowValue(Console& c, int index, int value) {
-    ChecklistRow r = c.model.checklist(index);
+void setRowValue(Console& c, Row row, int value) {
+    ChecklistRow r = c.model.checklist(row);
     r.barValue = std::clamp(value, 0, r.barMax);
     r.percentText = percentText(r.barValue, r.barMax);
-    c.model.setChecklist(index, r);
+    c.model.setChecklist(row, r);
 }
 
-void stepRow(Console& c, int index) {
-    setRowValue(c, index, c.model.checklist(index).barValue + 1);
+void stepRow(Console& c, Row row) {
+    setRowValue(c, row, c.model.checklist(row).barValue + 1);
     c.model.processEvents();
 }
 
-void completeRow(Console& c, int index) {
-    ChecklistRow r = c.model.checklist(index);
+void completeRow(Console& c, Row row) {
+    ChecklistRow r = c.model.checklist(row);
     r.status = RowStatus::Completed;
     r.barValue = 0;
     r.barVisible = false;
     r.percentVisible = false;
-    c.model.setChecklist(index, r);
+    c.model.setChecklist(row, r);
 }
 
-void failRow(Console& c, int index) {
-    c.state.runFailed = true;
-    ChecklistRow r = c.model.checklist(index);
+void failRow(Console& c, Row row) {
+    c.state.run.runFailed = true;
+    ChecklistRow r = c.model.checklist(row);
     r.status = RowStatus::Failed;
     r.percentText = "0 %";
-    c.model.setChecklist(index, r);
+    c.model.setChecklist(row, r);
 }
 
-const std::string& rowPercent(const Console& c, int index) {
-    return c.model.checklist(index).percentText;
+const std::string& rowPercent(const Console& c, Row row) {
+    return c.model.checklist(row).percentText;
 }
 
 void advanceOverall(Console& c) {
@@ -94,17 +94,18 @@ void setOverall(Console& c, int value) {
 }
 
 int nextGridRow(Console& c) {
-    return c.state.gridRowCounter++;
+    return c.state.run.gridRowCounter++;
 }
 
 void resetProgressDisplay(Console& c) {
     for (int i = 0; i < kChecklistRows; ++i) {
-        ChecklistRow r = c.model.checklist(i);
+        const Row row = static_cast<Row>(i);
+        ChecklistRow r = c.model.checklist(row);
         r.barValue = 0;
         r.barVisible = false;
         r.percentText.clear();
         r.percentVisible = false;
-        c.model.setChecklist(i, r);
+        c.model.setChecklist(row, r);
     }
     c.model.setOverall(false, c.model.overallValue());
 }

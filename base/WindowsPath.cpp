@@ -1,4 +1,4 @@
-#include "console/WindowsPath.h"
+#include "base/WindowsPath.h"
 
 namespace quillan {
 

@@ -1,6 +1,6 @@
 #pragma once
 // The empty marker files the start-up and the HTTP check write into the program folder.
-#include "console/Console.h"
+#include "base/Console.h"
 
 #include <string>
 

@@ -47,6 +47,27 @@ enum class Label {
 enum class Button { CmdViewLog, CmdExit, CmdUp, CmdDown };
 
 constexpr int kChecklistRows = 15; // indices 0 to 14; row 1 has no caption and no phase
+
+// The checklist's rows, top to bottom, by the step each one shows. The values are the rows' indices
+// (0 to 14), which the views and the captions are laid out by.
+enum class Row : int {
+    ConnectionCheck = 0,
+    Unused = 1, // no caption and no phase
+    ScriptDownload = 2,
+    ScriptImport = 3,
+    ProgramDownload = 4,
+    Unpacking = 5,
+    DatabaseBackup = 6,
+    FileBackup = 7,
+    Hotfixes = 8,
+    ReplaceExes = 9,
+    ReplaceReports = 10,
+    ReplaceOtherFiles = 11,
+    Registration = 12,
+    RemovingFiles = 13,
+    RollBackForError = 14,
+};
+constexpr int rowIndex(Row r) { return static_cast<int>(r); }
 constexpr int kPanelLabels = 8;    // LblCDpStatus(i), lblLastDepStatus(i)
 
 // Checklist captions; a doubled "&&" shows one ampersand.
@@ -82,8 +103,8 @@ public:
     void setLabel(Label l, const std::string& text);
     const std::string& label(Label l) const;
 
-    void setChecklist(int index, const ChecklistRow& row);
-    const ChecklistRow& checklist(int index) const { return checklist_.at(static_cast<std::size_t>(index)); }
+    void setChecklist(Row row, const ChecklistRow& value);
+    const ChecklistRow& checklist(Row row) const { return checklist_.at(static_cast<std::size_t>(rowIndex(row))); }
     void resetChecklist(); // every row New, bar hidden at 0, percent label empty and hidden
 
     void setOverall(bool visible, int value); // maximum 100; label follows percentText

@@ -14,6 +14,27 @@ struct DriveInfo {
     double freeGB = 0;
 };
 
+// How the finishing operation closed a run; the exit code reads it, never a label's text.
+enum class RunOutcome {
+    NotClosed,           // no finishing operation has closed the run (yet)
+    Completed,           // closed, nothing failed
+    CompletedWithErrors, // closed after a failure (runFailed)
+    Stopped,             // closed through the stop branch: the release is still pending
+};
+
+// What one run records as it goes. Reset when a run starts (the start timer's event) and nowhere
+// else, so that a failure recorded by the connection check before the phases still counts.
+struct RunState {
+    bool runFailed = false;
+    int completedPhase = 0;
+    bool splitPackagesJoined = false;
+    bool operatorStopped = false;
+    int gridRowCounter = 4; // next event-grid row taken by the download and later phases
+    RunOutcome outcome = RunOutcome::NotClosed;
+
+    bool closed() const { return outcome != RunOutcome::NotClosed; }
+};
+
 struct ConsoleState {
     // --- start-up: connection settings
     std::string appPath;    // program folder, Windows text ("C:\Tervik")
@@ -45,17 +66,12 @@ struct ConsoleState {
     // --- status panel
     DateTime serverDate;
 
-    // --- run state
-    bool runFailed = false;
-    int completedPhase = 0;
-    bool splitPackagesJoined = false;
+    // --- the run
+    RunState run;
     bool setupDetailsFound = true;
     bool ftpConnected = false;
     bool httpAvailable = false;
-    bool operatorStopped = false;
-    bool runFinished = false;
     bool timerEnabled = false;
-    int gridRowCounter = 4; // next event-grid row taken by the download and later phases
 };
 
 } // namespace quillan

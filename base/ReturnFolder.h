@@ -1,6 +1,6 @@
 #pragma once
 // The target-folder rule for a SetupDetails File_Path text.
-#include "console/Console.h"
+#include "base/Console.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "console/Operator.h"
+#include "base/Operator.h"
 
 namespace quillan {
 

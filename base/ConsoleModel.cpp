@@ -1,4 +1,4 @@
-#include "console/ConsoleModel.h"
+#include "base/ConsoleModel.h"
 
 #include <algorithm>
 
@@ -52,15 +52,15 @@ const std::string& ConsoleModel::label(Label l) const {
     return it == labels_.end() ? empty : it->second;
 }
 
-void ConsoleModel::setChecklist(int index, const ChecklistRow& row) {
-    checklist_.at(static_cast<std::size_t>(index)) = row;
+void ConsoleModel::setChecklist(Row row, const ChecklistRow& value) {
+    checklist_.at(static_cast<std::size_t>(rowIndex(row))) = value;
     for (auto* o : observers_)
-        o->checklistChanged(index, row);
+        o->checklistChanged(rowIndex(row), value);
 }
 
 void ConsoleModel::resetChecklist() {
     for (int i = 0; i < kChecklistRows; ++i)
-        setChecklist(i, ChecklistRow{});
+        setChecklist(static_cast<Row>(i), ChecklistRow{});
 }
 
 void ConsoleModel::setOverall(bool visible, int value) {

@@ -1,7 +1,7 @@
 #pragma once
 // The progress operations every phase uses: checklist rows, the overall bar, event-grid rows and
 // the status box. They write the console's model; views render it.
-#include "console/Console.h"
+#include "base/Console.h"
 
 #include <string>
 
@@ -15,19 +15,19 @@ void LoadToGrid(Console& c, int row, const std::string& eventText, const std::st
 void ErrorDisplay(Console& c);
 
 // Checklist row picture.
-void setRowStatus(Console& c, int index, RowStatus status);
+void setRowStatus(Console& c, Row row, RowStatus status);
 // Phase start: bar and percent label hidden, maximum = items, value 0 (the percent text still
 // follows the progress: the grid's "Status %" column is copied from it).
-void startRow(Console& c, int index, int itemCount);
+void startRow(Console& c, Row row, int itemCount);
 // Sets the row's bar value (clamped to its maximum) and its percent text.
-void setRowValue(Console& c, int index, int value);
+void setRowValue(Console& c, Row row, int value);
 // Advances the row's bar by one item.
-void stepRow(Console& c, int index);
+void stepRow(Console& c, Row row);
 // Success: picture completed, bar 0 and hidden, percent label hidden.
-void completeRow(Console& c, int index);
+void completeRow(Console& c, Row row);
 // Failure: picture failed, percent label "0 %"; sets runFailed.
-void failRow(Console& c, int index);
-const std::string& rowPercent(const Console& c, int index);
+void failRow(Console& c, Row row);
+const std::string& rowPercent(const Console& c, Row row);
 
 // Overall bar: add 10 to Prgbar1 (capped at 100) and update lblPercent(15).
 void advanceOverall(Console& c);

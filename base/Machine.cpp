@@ -1,4 +1,4 @@
-#include "console/Machine.h"
+#include "base/Machine.h"
 
 namespace quillan {
 

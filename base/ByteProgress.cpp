@@ -1,0 +1,75 @@
+#include "base/ByteProgress.h"
+
+#include "base/ConsoleModel.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace quillan {
+
+namespace {
+// The largest bar range: the bar counts in an int, and a file larger than that is counted in
+// units of 1024 bytes (or more) so that the bar still reaches its end.
+int scaledRange(std::uint64_t total) {
+    while (total > static_cast<std::uint64_t>(INT_MAX))
+        total /= 1024;
+    return static_cast<int>(total);
+}
+} // namespace
+
+ByteProgress::ByteProgress(Console& c, Row row, std::uint64_t total, int barMax)
+    : c_(c), row_(row), total_(total), barMax_(barMax > 0 ? barMax : scaledRange(total)) {
+    reading_ = [this](std::uint64_t done) {
+        BarReading r;
+        if (total_ > 0 && barMax_ > 0) {
+            // In double: done * barMax could overflow 64 bits, and a bar needs no more precision.
+            const double part = static_cast<double>(std::min(done, total_)) / static_cast<double>(total_);
+            r.value = static_cast<int>(part * barMax_);
+        } else {
+            r.value = barMax_;
+        }
+        r.percent = percentText(r.value, barMax_);
+        return r;
+    };
+}
+
+ByteProgress::ByteProgress(Console& c, Row row, int barMax, Reading reading)
+    : c_(c), row_(row), barMax_(std::max(barMax, 0)), reading_(std::move(reading)) {}
+
+void ByteProgress::start() {
+    ChecklistRow r = c_.model.checklist(row_);
+    r.barMax = barMax_;
+    c_.model.setChecklist(row_, r);
+    shown_ = -1;
+    show(reading_(0), true);
+}
+
+void ByteProgress::report(std::uint64_t done) {
+    show(reading_(done), false);
+}
+
+void ByteProgress::finish() {
+    BarReading end;
+    end.value = barMax_;
+    end.percent = percentText(barMax_, barMax_);
+    show(end, false);
+}
+
+void ByteProgress::show(const BarReading& reading, bool force) {
+    const int value = std::clamp(reading.value, 0, barMax_);
+    const int grain = std::max(1, barMax_ / 1000);
+    const bool atEnd = value == barMax_ && shown_ != barMax_;
+    // A move smaller than the grain is not worth a repaint, unless the text changes (a label that
+    // reads "100%" once its bar is capped).
+    if (!force && !atEnd && value - shown_ < grain && reading.percent == shownPercent_)
+        return;
+    shown_ = value;
+    shownPercent_ = reading.percent;
+    ChecklistRow r = c_.model.checklist(row_);
+    r.barValue = value;
+    r.percentText = reading.percent;
+    c_.model.setChecklist(row_, r);
+    c_.model.processEvents();
+}
+
+} // namespace quillan

@@ -1,0 +1,53 @@
+#pragma once
+// The one progress throttle for work measured in bytes or percent: a download, a copy, the join
+// of a split package, the database backup's percent events. Every report goes through it, and it
+// tells the model (and lets the window repaint) only when the row's bar has visibly moved: by a
+// thousandth of its range, or to its end. A gigabyte costs the window a thousand updates, not a
+// million, and every transport moves its bar the same way.
+#include "base/Console.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace quillan {
+
+// What a row shows for an amount done: the bar value and the percent label's text.
+struct BarReading {
+    int value = 0;
+    std::string percent;
+};
+
+class ByteProgress {
+public:
+    // How an amount done maps onto the row's bar; the default is linear over [0, barMax], with
+    // the ordinary percent text.
+    using Reading = std::function<BarReading(std::uint64_t done)>;
+
+    // `total` is the amount at the end (bytes, or 100 for percent events). The bar's range is
+    // `barMax` units; 0 takes the total itself, scaled down to fit the bar's integer range.
+    ByteProgress(Console& c, Row row, std::uint64_t total, int barMax = 0);
+    ByteProgress(Console& c, Row row, int barMax, Reading reading);
+
+    // Sets the row's range and shows the reading for 0.
+    void start();
+    // Reports the amount done so far (never past the total).
+    void report(std::uint64_t done);
+    // Shows the end of the range whatever was reported.
+    void finish();
+
+    int barMax() const { return barMax_; }
+
+private:
+    void show(const BarReading& r, bool force);
+
+    Console& c_;
+    Row row_;
+    std::uint64_t total_ = 0;
+    int barMax_ = 0;
+    Reading reading_;
+    int shown_ = -1;
+    std::string shownPercent_;
+};
+
+} // namespace quillan
