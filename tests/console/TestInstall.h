@@ -5,6 +5,7 @@
 #include "base/Console.h"
 #include "base/Machine.h"
 #include "console/QueueOperator.h"
+#include "tests/support/Files.h"
 #include "tests/support/RecordingConnection.h"
 #include "tests/support/TempDir.h"
 
@@ -23,16 +24,6 @@ namespace quillan::test {
 namespace fs = std::filesystem;
 
 inline constexpr std::uint64_t kGB = 1073741824ULL;
-
-inline void writeFile(const fs::path& p, const std::string& text) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << text;
-}
-
-inline std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 struct FakeInstall {
     TempDir tmp;

@@ -1,6 +1,7 @@
 #pragma once
 // Test helpers shared by the platform, database, archive and executable tests: a scratch folder per
 // test, whole-file reads and writes, and environment settings that are put back afterwards.
+#include "tests/support/Files.h"
 #include "tests/support/TempDir.h"
 
 #include <cstdlib>
@@ -12,19 +13,6 @@
 #include <string>
 
 namespace quillan::test {
-
-inline void writeFile(const std::filesystem::path& p, const std::string& text) {
-    if (p.has_parent_path())
-        std::filesystem::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << text;
-}
-
-inline std::string readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Sets (or with nullopt removes) an environment variable for the lifetime of the guard.
 class EnvGuard {

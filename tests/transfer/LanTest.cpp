@@ -3,6 +3,7 @@
 #include "transfer/Lan.h"
 #include "base/Console.h"
 #include "base/Progress.h"
+#include "tests/support/Files.h"
 #include "tests/support/RecordingConnection.h"
 #include "transfer/FileCopy.h"
 
@@ -35,16 +36,8 @@ public:
     void processEvents() override { ++repaints; }
 };
 
-void writeFile(const fs::path& p, const std::string& data) {
-    std::ofstream(p, std::ios::binary) << data;
-}
-
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test::readFile;
+using test::writeFile;
 
 std::vector<std::string> names(const fs::path& folder) {
     std::vector<std::string> out;

@@ -3,6 +3,7 @@
 // a console wired for the transfer procedures. Each test gets its own ports and folders.
 #include "base/Console.h"
 #include "console/QueueOperator.h"
+#include "tests/support/Files.h"
 #include "tests/support/TempDir.h"
 #include "transfer/TransferSession.h"
 
@@ -42,18 +43,6 @@ namespace fs = std::filesystem;
 struct ScratchDir : TempDir {
     ScratchDir() : TempDir("quillan-transfer") {}
 };
-
-inline void writeFile(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << bytes;
-}
-
-inline std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 // Bytes that differ along the file, so a misplaced resume shows.
 inline std::string patternBytes(std::size_t n, unsigned seed = 7) {

@@ -1,0 +1,23 @@
+#pragma once
+// Whole-file reads and writes for tests; the parent folders of a written file are created.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace quillan::test {
+
+inline void writeFile(const std::filesystem::path& p, const std::string& bytes) {
+    if (p.has_parent_path())
+        std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+inline std::string readFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+} // namespace quillan::test
