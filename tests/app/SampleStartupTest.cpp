@@ -1,6 +1,6 @@
 // Start-up on sample installations on the embedded engine: every outcome from a setting left out.
 #include "app/sample/SampleInstallation.h"
-#include "console/QueueOperator.h"
+#include "tests/support/RecordingOperator.h"
 #include "console/Session.h"
 #include "tests/platform/TestSupport.h"
 
@@ -22,7 +22,7 @@ namespace {
 struct SampleRun {
     test::TempDir base;
     fs::path dir = base / "install";
-    QueueOperator op;
+    test::RecordingOperator op;
     std::unique_ptr<Session> session; // declared after the folder: closed before it is removed
 
     explicit SampleRun(SampleOptions o) {

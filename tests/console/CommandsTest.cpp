@@ -2,6 +2,7 @@
 #include "console/Commands.h"
 #include "console/DetailLinks.h"
 #include "tests/support/RecordingConnection.h"
+#include "tests/support/RecordingOperator.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +74,7 @@ TEST_F(CommandsTest, EachLinkRunsItsOwnStatement) {
     for (int row = 5; row <= 9; ++row)
         fpdata_Click(console, kDetailLinkColumn, row);
     EXPECT_EQ(transcript, (std::vector<std::string>{exes, hotfix, reports, reg, other}));
-    EXPECT_TRUE(op.told.empty());
+    EXPECT_TRUE(op.informed.empty());
 }
 
 TEST_F(CommandsTest, ALinkWithRowsGivesTheDetailTable) {
@@ -111,14 +112,14 @@ TEST_F(CommandsTest, ClicksThatOpenNothing) {
     console.state.run.outcome = RunOutcome::NotClosed;
     EXPECT_FALSE(fpdata_Click(console, kDetailLinkColumn, 4));
     EXPECT_EQ(transcript.size(), 1u);
-    EXPECT_TRUE(op.told.empty());
+    EXPECT_TRUE(op.informed.empty());
 }
 
 TEST_F(CommandsTest, AFailingQueryIsReportedWithTheCommandName) {
     link(4, "Show Hotfix");
     fake->failWith = "Invalid object name 'SetupDetails'.";
     EXPECT_FALSE(fpdata_Click(console, kDetailLinkColumn, 4));
-    EXPECT_EQ(op.told, (std::vector<std::string>{"Invalid object name 'SetupDetails'. In fpdata_Click"}));
+    EXPECT_EQ(op.informed, (std::vector<std::string>{"Invalid object name 'SetupDetails'. In fpdata_Click"}));
 }
 
 TEST_F(CommandsTest, AfterUnloadALinkNoLongerReachesTheDatabase) {
@@ -181,8 +182,8 @@ TEST(Recentre, AWindowLargerThanTheScreenStaysReachable) {
 TEST_F(CommandsTest, ViewLogBeforeTheLogExistsIsReported) {
     console.state.errLogPath.clear();
     EXPECT_FALSE(CmdViewLog_Click(console));
-    ASSERT_EQ(op.told.size(), 1u);
-    EXPECT_TRUE(op.told[0].ends_with(" In CmdViewLog_Click"));
+    ASSERT_EQ(op.informed.size(), 1u);
+    EXPECT_TRUE(op.informed[0].ends_with(" In CmdViewLog_Click"));
 }
 
 } // namespace

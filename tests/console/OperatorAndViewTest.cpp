@@ -96,7 +96,7 @@ TEST(HeadlessView, RunLogShownTwicePrintsOnlyTheNewLines) {
 }
 
 TEST(AnsweringOperator, GivenAnswersFirstTheOperatorBehindForTheRest) {
-    QueueOperator behind;
+    test::RecordingOperator behind;
     behind.answers = {true};
     AnsweringOperator op({{Question::Close, false}}, behind);
     EXPECT_FALSE(op.askYesNo(Question::Close, "Close it?"));

@@ -103,7 +103,7 @@ TEST_F(RunDriverTest, ReleaseAlreadyAppliedEndsTheProgram) {
     p.pending = PendingCheck::Applied;
     RunDeployment(t.c, p);
     EXPECT_EQ(p.names(), (std::vector<std::string>{"scriptDownload", "scriptImport", "pendingCheck"}));
-    EXPECT_EQ(t.op.told, std::vector<std::string>{"Updates Completed successfully"});
+    EXPECT_EQ(t.op.informed, std::vector<std::string>{"Updates Completed successfully"});
     EXPECT_EQ(t.c.model.statusBox(), ">>-Deployment Process Completed");
     EXPECT_TRUE(contains(t.log(), ">>-Deployment Process Completed\r\n"));
     EXPECT_EQ(t.c.ending(), Ending::AlreadyUpToDate);
@@ -132,7 +132,7 @@ TEST_F(RunDriverTest, FailedPendingCheckIsNotTakenForAnAppliedRelease) {
     p.pending = PendingCheck::Failed;
     RunDeployment(t.c, p);
     EXPECT_EQ(p.names().back(), "pendingCheck");
-    EXPECT_TRUE(t.op.told.empty()) << "no success box";
+    EXPECT_TRUE(t.op.informed.empty()) << "no success box";
     EXPECT_EQ(t.c.ending(), Ending::Failure);
     EXPECT_TRUE(t.c.state.run.runFailed);
     EXPECT_FALSE(contains(t.log(), "Deployment Process Completed"));
@@ -173,7 +173,7 @@ TEST_F(RunDriverTest, UnexpectedErrorShowsTheDescriptionAloneAndEndsTheRun) {
     p.effects["replaceExes"] = [](Console&) { throw std::runtime_error("Permission denied"); };
     RunDeployment(t.c, p);
     EXPECT_EQ(p.names().back(), "replaceExes");
-    EXPECT_EQ(t.op.told, std::vector<std::string>{"Permission denied"});
+    EXPECT_EQ(t.op.informed, std::vector<std::string>{"Permission denied"});
     EXPECT_FALSE(t.c.programEnded());
     EXPECT_FALSE(t.c.state.run.closed());
     EXPECT_FALSE(t.c.model.buttonEnabled(Button::CmdExit)) << "only the finishing operations enable it";
@@ -246,7 +246,7 @@ TEST_F(RunDriverTest, ErrorInTheTimerEventIsReportedWithItsSuffixAndStartsNoRun)
     t.c.state.ftpConnected = false;
     p.effects["ftpLogin"] = [](Console&) { throw std::runtime_error("Out of memory"); };
     Timer1_Timer(t.c, p);
-    EXPECT_EQ(t.op.told, std::vector<std::string>{"Out of memory In Timer1_Timer "});
+    EXPECT_EQ(t.op.informed, std::vector<std::string>{"Out of memory In Timer1_Timer "});
     EXPECT_EQ(p.names(), std::vector<std::string>{"ftpLogin"});
     Timer1_Timer(t.c, p);
     EXPECT_EQ(p.calls.size(), 1u) << "the event does not come round again";

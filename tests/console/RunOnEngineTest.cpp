@@ -38,7 +38,7 @@ TEST_F(RunOnEngine, AppliedReleaseEndsTheProgramAfterThePendingCheck) {
     auto phases = makeRunPhases();
     Timer1_Timer(c, *phases);
     EXPECT_EQ(c.ending(), Ending::AlreadyUpToDate);
-    EXPECT_EQ(op.told, std::vector<std::string>{"Updates Completed successfully"});
+    EXPECT_EQ(op.informed, std::vector<std::string>{"Updates Completed successfully"});
     EXPECT_NE(c.log.readAll().find(">>-Deployment Process Completed\r\n"), std::string::npos);
 }
 

@@ -4,7 +4,7 @@
 // machine with chosen drives, and a queue operator.
 #include "base/Console.h"
 #include "base/Machine.h"
-#include "console/QueueOperator.h"
+#include "tests/support/RecordingOperator.h"
 #include "tests/support/Files.h"
 #include "tests/support/RecordingConnection.h"
 #include "tests/support/TempDir.h"
@@ -32,7 +32,7 @@ struct FakeInstall {
     ScriptedConnection db{true};
     std::vector<FixedDrive> drives{{'C', 20 * kGB}};
     std::string machineName = "QBOX";
-    QueueOperator op;
+    test::RecordingOperator op;
     std::string connLine =
         "Provider=SQLOLEDB;Data Source=(local);Initial Catalog=Tervik;User ID=sa;Password=pw;";
     std::string openedWith; // the connection string start-up connected with

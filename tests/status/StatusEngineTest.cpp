@@ -45,7 +45,7 @@ struct StatusOnEngine : ::testing::Test {
 
 TEST_F(StatusOnEngine, ServerDateIsTodaysDate) {
     const DateTime d = GetServerDate(c);
-    EXPECT_TRUE(op.told.empty()) << op.told.front();
+    EXPECT_TRUE(op.informed.empty()) << op.informed.front();
     EXPECT_EQ(d.isoDate(), DateTime::now().isoDate());
     EXPECT_EQ(c.state.serverDate, d);
 }
@@ -57,7 +57,7 @@ TEST_F(StatusOnEngine, PanelsShowTheNewestVersionAndTheOneBelowIt) {
     addFile("Old.exe", 1, 0, "EXE");
     addFile("Old.rtm", 1, 0, "RTM");
     CurrentDeployStatus(c);
-    EXPECT_TRUE(op.told.empty()) << op.told.front();
+    EXPECT_TRUE(op.informed.empty()) << op.informed.front();
     EXPECT_EQ(c.model.panel(true, 1), "2");
     EXPECT_EQ(c.model.panel(true, 4), "2");
     EXPECT_EQ(c.model.panel(true, 5), "1");
@@ -72,7 +72,7 @@ TEST_F(StatusOnEngine, OnlyOneVersionLeavesTheLastPanelAtZero) {
     addFile("A.exe", 3, 0, "EXE");
     addFile("Sales.rpt", 3, 0, "RPT");
     CurrentDeployStatus(c);
-    EXPECT_TRUE(op.told.empty()) << op.told.front();
+    EXPECT_TRUE(op.informed.empty()) << op.informed.front();
     EXPECT_EQ(c.model.panel(true, 1), "3");
     for (int i : {1, 3, 4, 5})
         EXPECT_EQ(c.model.panel(false, i), "0") << i;
@@ -86,7 +86,7 @@ TEST_F(StatusOnEngine, EmptyTableShowsZerosAndNothingRecorded) {
     EXPECT_EQ(c.model.panel(false, 3), "0");
     EXPECT_EQ(DeployProcessCheck(c), PendingCheck::NothingRecorded);
     EXPECT_FALSE(c.state.setupDetailsFound);
-    EXPECT_TRUE(op.told.empty()) << op.told.front();
+    EXPECT_TRUE(op.informed.empty()) << op.informed.front();
 }
 
 TEST_F(StatusOnEngine, PendingUntilTheProgramIsUnpackedAndTheHotfixLogged) {
@@ -100,7 +100,7 @@ TEST_F(StatusOnEngine, PendingUntilTheProgramIsUnpackedAndTheHotfixLogged) {
     db->execute("INSERT INTO " + P + ".dbo.HotFixLog VALUES (5)");
     EXPECT_EQ(DeployProcessCheck(c), PendingCheck::Applied);
     EXPECT_TRUE(c.state.setupDetailsFound);
-    EXPECT_TRUE(op.told.empty()) << op.told.front();
+    EXPECT_TRUE(op.informed.empty()) << op.informed.front();
 }
 
 TEST_F(StatusOnEngine, ProgramNeverUnpackedComparesAgainstItsPublishedTime) {

@@ -81,8 +81,8 @@ TEST(GetServerDate, FailureKeepsThePreviousDateAndSaysWhere) {
     t.db->fail(kServerDate, "Server gone");
     EXPECT_EQ(GetServerDate(t.c).isoDate(), "2020-01-02");
     EXPECT_EQ(t.c.state.serverDate.isoDate(), "2020-01-02");
-    ASSERT_EQ(t.op.told.size(), 1u);
-    EXPECT_EQ(t.op.told[0], "Server gonein GetServerDate");
+    ASSERT_EQ(t.op.informed.size(), 1u);
+    EXPECT_EQ(t.op.informed[0], "Server gonein GetServerDate");
 }
 
 // ---- CurrentDeployStatus -------------------------------------------------------------------
@@ -113,7 +113,7 @@ TEST(CurrentDeployStatus, FillsBothPanelsWithTheExactStatements) {
     EXPECT_EQ(t.c.model.panel(false, 3), "4");
     EXPECT_EQ(t.c.model.panel(false, 4), "5");
     EXPECT_EQ(t.c.model.panel(false, 5), "") << "NULL shows as an empty caption";
-    EXPECT_TRUE(t.op.told.empty());
+    EXPECT_TRUE(t.op.informed.empty());
 }
 
 TEST(CurrentDeployStatus, QueryWithoutRowLeavesItsLabel) {
@@ -134,8 +134,8 @@ TEST(CurrentDeployStatus, FailureKeepsWhatWasFilledAndStops) {
     EXPECT_EQ(t.c.model.panel(true, 1), "7");
     EXPECT_EQ(t.c.model.panel(true, 6), "") << "nothing after the failing statement runs";
     EXPECT_EQ(t.db->transcript.size(), 3u);
-    ASSERT_EQ(t.op.told.size(), 1u);
-    EXPECT_EQ(t.op.told[0], "Invalid column In CurrentDeployStatus");
+    ASSERT_EQ(t.op.informed.size(), 1u);
+    EXPECT_EQ(t.op.informed[0], "Invalid column In CurrentDeployStatus");
 }
 
 // ---- DeployProcessStatus -------------------------------------------------------------------
@@ -226,8 +226,8 @@ TEST_F(PendingCheckTest, DatabaseErrorIsAFailedCheckNotAnAppliedRelease) {
     t.db->fail(kExes, "Deadlock victim");
     EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Failed);
     EXPECT_FALSE(DeployProcessStatus(t.c)) << "the boolean answer stays False on failure";
-    ASSERT_EQ(t.op.told.size(), 2u);
-    EXPECT_EQ(t.op.told[0], "Deadlock victim In DeployProcessStatus");
+    ASSERT_EQ(t.op.informed.size(), 2u);
+    EXPECT_EQ(t.op.informed[0], "Deadlock victim In DeployProcessStatus");
 }
 
 TEST_F(PendingCheckTest, HotfixNumberThatIsNotANumberFailsTheCheck) {
@@ -241,8 +241,8 @@ TEST_F(PendingCheckTest, HotfixNumberThatIsNotANumberFailsTheCheck) {
 TEST_F(PendingCheckTest, WithoutConnectionTheCheckFails) {
     t.c.conn.reset();
     EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Failed);
-    ASSERT_EQ(t.op.told.size(), 1u);
-    EXPECT_NE(t.op.told[0].find(" In DeployProcessStatus"), std::string::npos);
+    ASSERT_EQ(t.op.informed.size(), 1u);
+    EXPECT_NE(t.op.informed[0].find(" In DeployProcessStatus"), std::string::npos);
 }
 
 } // namespace

@@ -1,8 +1,7 @@
 #pragma once
-// Test doubles shared by the console, status, transfer and window tests: an operator that keeps
-// what it was told and asked, a connection that answers queries from a queue of recordsets, and
-// a connection that answers from a script of rules keyed by statement text.
-#include "base/Operator.h"
+// Connection doubles shared by the console, status, transfer and window tests: a connection that
+// answers queries from a queue of recordsets, and one that answers from a script of rules keyed by
+// statement text.
 #include "platform/db/Connection.h"
 
 #include <deque>
@@ -11,23 +10,6 @@
 #include <vector>
 
 namespace quillan::test {
-
-// Agrees to every question unless `answer` is set to false.
-class RecordingOperator : public Operator {
-public:
-    void inform(const std::string& text) override { told.push_back(text); }
-    bool askYesNo(Question, const std::string& text) override { return ask(text); }
-    bool askOkCancel(Question, const std::string& text) override { return ask(text); }
-    std::vector<std::string> told;
-    std::vector<std::string> asked;
-    bool answer = true;
-
-private:
-    bool ask(const std::string& text) {
-        asked.push_back(text);
-        return answer;
-    }
-};
 
 // A query takes the next queued recordset; with none left it answers an empty "File Name",
 // "File Date" recordset (the shape of the file lists the commands read). `failWith` makes every

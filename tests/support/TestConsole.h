@@ -3,6 +3,8 @@
 // and an operator that refuses every question (the safe answer).
 #include "base/Console.h"
 #include "tests/support/RecordingConnection.h"
+#include "tests/support/RecordingOperator.h"
+#include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
 
 #include <memory>

@@ -5,6 +5,7 @@
 #include "base/Progress.h"
 #include "tests/support/Files.h"
 #include "tests/support/RecordingConnection.h"
+#include "tests/support/RecordingOperator.h"
 #include "transfer/FileCopy.h"
 
 #include <gtest/gtest.h>
@@ -178,12 +179,12 @@ TEST_F(Lan, SizeInBytesAndMegabytes) {
     EXPECT_DOUBLE_EQ(GetDownLoadFileSize(*console, folder + "\\kilo.zip", 2), 0.001);
     EXPECT_EQ(GetDownLoadFileSize(*console, folder + "\\kilo.zip", 7), 1024.0); // other units: bytes
     EXPECT_EQ(GetDownLoadFileSize(*console, folder + "\\none.zip", 2), 0.0);
-    EXPECT_TRUE(op.told.empty());
+    EXPECT_TRUE(op.informed.empty());
 }
 
 TEST_F(Lan, SizeOfAMissingFileSaysSoAndIsZero) {
     EXPECT_EQ(GetDownLoadFileSize(*console, console->state.updateFolder + "\\absent.zip", 1), 0.0);
-    EXPECT_EQ(op.told, (std::vector<std::string>{"File not found In GetDownLoadFileSize"}));
+    EXPECT_EQ(op.informed, (std::vector<std::string>{"File not found In GetDownLoadFileSize"}));
 }
 
 } // namespace

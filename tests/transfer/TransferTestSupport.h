@@ -2,7 +2,7 @@
 // Test servers on loopback (an FTP server process, an in-process HTTP server), scratch folders and
 // a console wired for the transfer procedures. Each test gets its own ports and folders.
 #include "base/Console.h"
-#include "console/QueueOperator.h"
+#include "tests/support/RecordingOperator.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempDir.h"
 #include "transfer/TransferSession.h"
@@ -245,7 +245,7 @@ inline int closedPort() {
 // its run log open.
 struct ConsoleFixture {
     ScratchDir dir;
-    QueueOperator op;
+    RecordingOperator op;
     std::unique_ptr<Console> c;
 
     ConsoleFixture() {

@@ -3,6 +3,7 @@
 // with a recording database connection, and a per-test program folder.
 #include "base/Console.h"
 #include "tests/support/RecordingConnection.h"
+#include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>

@@ -1,14 +1,15 @@
 #pragma once
-// An operator for tests: answers are queued ahead, every box and question is recorded.
+// The operator of the tests: answers are queued ahead (then `answer` for every further question),
+// and every information box and question is kept in order with the answer it got.
 #include "base/Operator.h"
 
 #include <deque>
 #include <string>
 #include <vector>
 
-namespace quillan {
+namespace quillan::test {
 
-class QueueOperator : public Operator {
+class RecordingOperator : public Operator {
 public:
     struct Asked {
         Question question;
@@ -17,7 +18,8 @@ public:
         bool answer;
     };
 
-    std::deque<bool> answers;          // consumed front first; an empty queue answers No / Cancel
+    std::deque<bool> answers;          // consumed front first
+    bool answer = false;               // once the queue is empty: the safe answer (No, Cancel)
     std::vector<std::string> informed; // texts of the information boxes, in order
     std::vector<Asked> asked;          // every question, in order, with the answer given
 
@@ -25,9 +27,16 @@ public:
     bool askYesNo(Question q, const std::string& text) override { return next(q, text, false); }
     bool askOkCancel(Question q, const std::string& text) override { return next(q, text, true); }
 
+    std::vector<std::string> askedTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& a : asked)
+            texts.push_back(a.text);
+        return texts;
+    }
+
 private:
     bool next(Question q, const std::string& text, bool okCancel) {
-        bool a = false;
+        bool a = answer;
         if (!answers.empty()) {
             a = answers.front();
             answers.pop_front();
@@ -37,4 +46,4 @@ private:
     }
 };
 
-} // namespace quillan
+} // namespace quillan::test
