@@ -16,7 +16,8 @@ constexpr std::uint16_t kNtfsTimesId = 0x000a;
 using SysTime = std::chrono::time_point<std::chrono::system_clock, std::chrono::nanoseconds>;
 
 // The modification time of an extended timestamp payload (the bytes after id and length), when
-// its flags announce one and the payload holds it.
+// its flags announce one and the payload holds it. Both parsers give nothing for a time outside
+// 1900..2200 (damage, or a value the file clocks cannot hold), so the caller falls back.
 std::optional<SysTime> parseExtendedTimestamp(const std::uint8_t* data, std::size_t size);
 // The modification time of an NTFS times payload (tag 1 of the field).
 std::optional<SysTime> parseNtfsTimes(const std::uint8_t* data, std::size_t size);

@@ -2,8 +2,11 @@
 
 #include "archive/LibzipSupport.h"
 #include "archive/MemberName.h"
+#include "archive/MemberSpans.h"
 
+#include <cstdint>
 #include <fstream>
+#include <limits>
 #include <set>
 #include <stdexcept>
 #include <system_error>
@@ -77,6 +80,127 @@ void writeMember(zip_t* z, zip_uint64_t index, const std::string& name, const st
     }
 }
 
+std::string archiveFailure(const std::filesystem::path& archive, const std::string& what) {
+    return "Cannot extract archive '" + pathText(archive) + "': " + what;
+}
+
+// A crafted directory can list one stored member many times under different names, so that a small
+// archive unpacks to many times its size; such an archive is refused whole.
+void refuseOverlappingMembers(zip_t* z, const std::filesystem::path& archive) {
+    std::error_code ec;
+    std::uint64_t fileSize = std::filesystem::file_size(archive, ec);
+    std::ifstream in(archive, std::ios::binary);
+    if (ec || !in)
+        throw ArchiveError(archiveFailure(archive, "the file cannot be read"));
+    ArchiveReader read = [&in](std::uint64_t offset, std::uint8_t* out, std::size_t size) {
+        if (offset > static_cast<std::uint64_t>(std::numeric_limits<std::streamoff>::max()))
+            return false;
+        in.clear();
+        in.seekg(static_cast<std::streamoff>(offset));
+        return static_cast<bool>(in.read(reinterpret_cast<char*>(out), static_cast<std::streamsize>(size)));
+    };
+    auto count = static_cast<std::uint64_t>(zip_get_num_entries(z, 0));
+    auto spans = readMemberSpans(read, fileSize, count);
+    if (!spans || spans->size() != count)
+        throw ArchiveError(archiveFailure(archive, "its directory is damaged"));
+    if (auto pair = firstOverlap(*spans)) {
+        const char* first = zip_get_name(z, pair->first, 0);
+        const char* second = zip_get_name(z, pair->second, 0);
+        throw ArchiveError(archiveFailure(archive, std::string("the members '") + (first ? first : "?") +
+                                                       "' and '" + (second ? second : "?") +
+                                                       "' overlap (a crafted archive)"));
+    }
+}
+
+// Refuses before anything is written when the declared sizes cannot fit: a half-extracted package
+// is worse than none.
+void refuseWhatCannotFit(const std::filesystem::path& archive, const std::filesystem::path& folder,
+                         std::uint64_t needed) {
+    std::error_code ec;
+    std::filesystem::space_info space = std::filesystem::space(folder, ec);
+    if (!ec && needed > space.available)
+        throw ArchiveError(archiveFailure(archive, "its members need " + std::to_string(needed) +
+                                                       " bytes, the folder '" + pathText(folder) + "' has " +
+                                                       std::to_string(space.available) + " bytes free"));
+}
+
+// Creates `folder` (and its parents); a file in the way is the archive's failure, not a crash.
+void createFolder(const std::filesystem::path& archive, const std::string& member,
+                  const std::filesystem::path& folder) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec || !std::filesystem::is_directory(folder, ec))
+        throw ArchiveError(
+            describe(archive, member,
+                     "the folder '" + pathText(folder) + "' cannot be created (a file is in the way)"));
+}
+
+// A member to extract (or a folder to create), chosen before anything is written so that the
+// whole archive can be refused first.
+struct Planned {
+    zip_uint64_t index = 0;
+    std::string stored, rel;
+    std::uint64_t size = 0;
+    zip_stat_t st{};
+    bool folder = false;
+};
+
+std::vector<Planned> planExtraction(zip_t* z, const cUnzip& u, const std::set<zip_uint64_t>& only,
+                                    bool partial, std::vector<std::string>& skipped) {
+    std::vector<Planned> plan;
+    zip_int64_t count = zip_get_num_entries(z, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        auto index = static_cast<zip_uint64_t>(i);
+        if (partial && only.count(index) == 0)
+            continue;
+        zip_stat_t st;
+        if (zip_stat_index(z, index, 0, &st) != 0 || st.name == nullptr)
+            throw ArchiveError("Cannot read archive '" + pathText(u.ZipFile()) + "': " + lastError(z));
+        Planned p{index, st.name, {}, st.size, st};
+        if (isFolderEntry(p.stored)) {
+            if (!u.UseFolderNames() || u.TestZip())
+                continue;
+            if (auto rel = safeRelativeName(p.stored.substr(0, p.stored.size() - 1), true))
+                plan.push_back({index, p.stored, *rel, 0, st, true});
+            continue;
+        }
+        auto rel = safeRelativeName(p.stored, u.UseFolderNames());
+        if (!rel) {
+            skipped.push_back(p.stored);
+            continue;
+        }
+        p.rel = *rel;
+        plan.push_back(std::move(p));
+    }
+    return plan;
+}
+
+void extractOne(zip_t* z, const cUnzip& u, const Planned& p, std::vector<char>& buffer) {
+    if (u.TestZip()) {
+        copyMember(z, p.index, p.stored, u.ZipFile(), p.size, buffer, nullptr);
+        return;
+    }
+    std::filesystem::path target = u.UnzipFolder() / std::filesystem::path(p.rel);
+    if (p.folder) {
+        createFolder(u.ZipFile(), p.stored, target);
+        return;
+    }
+    SysTime mtime = memberTime(z, p.index, p.st);
+    std::error_code ec;
+    if (std::filesystem::exists(target, ec)) {
+        if (!u.OverwriteExisting())
+            return;
+        if (u.ExtractOnlyNewer() && fileModificationTime(target) >= mtime)
+            return;
+        if (std::filesystem::is_directory(target, ec))
+            throw ArchiveError(describe(u.ZipFile(), p.stored,
+                                        "a folder '" + pathText(target) + "' is in the way of the file"));
+    }
+    if (u.UseFolderNames())
+        createFolder(u.ZipFile(), p.stored, target.parent_path());
+    writeMember(z, p.index, p.stored, u.ZipFile(), p.size, target, mtime, buffer);
+}
+
 } // namespace
 
 void cUnzip::ZipFile(const std::filesystem::path& archive) {
@@ -148,44 +272,23 @@ bool cUnzip::Unzip() {
                                pathText(unzipFolder_) + "' cannot be created");
     }
 
+    refuseOverlappingMembers(z.get(), zipFile_);
+    std::vector<Planned> plan = planExtraction(z.get(), *this, only, partial, skipped_);
+    if (!testZip_) {
+        std::uint64_t needed = 0;
+        for (const Planned& p : plan)
+            needed = p.size > UINT64_MAX - needed ? UINT64_MAX : needed + p.size;
+        refuseWhatCannotFit(zipFile_, unzipFolder_, needed);
+    }
+
     std::vector<char> buffer(kChunk);
-    zip_int64_t count = zip_get_num_entries(z.get(), 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        auto index = static_cast<zip_uint64_t>(i);
-        if (partial && only.count(index) == 0)
-            continue;
-        zip_stat_t st;
-        if (zip_stat_index(z.get(), index, 0, &st) != 0 || st.name == nullptr)
-            throw ArchiveError("Cannot read archive '" + pathText(zipFile_) + "': " + lastError(z.get()));
-        std::string stored = st.name;
-        if (isFolderEntry(stored)) {
-            if (useFolderNames_ && !testZip_) {
-                if (auto rel = safeRelativeName(stored.substr(0, stored.size() - 1), true))
-                    std::filesystem::create_directories(unzipFolder_ / *rel);
-            }
-            continue;
+    for (const Planned& p : plan) {
+        try {
+            extractOne(z.get(), *this, p, buffer);
+        } catch (const std::filesystem::filesystem_error& e) {
+            throw ArchiveError(
+                describe(zipFile_, p.stored, e.code().message() + " (" + pathText(e.path1()) + ")"));
         }
-        auto rel = safeRelativeName(stored, useFolderNames_);
-        if (!rel) {
-            skipped_.push_back(stored);
-            continue;
-        }
-        if (testZip_) {
-            copyMember(z.get(), index, stored, zipFile_, st.size, buffer, nullptr);
-            continue;
-        }
-        std::filesystem::path target = unzipFolder_ / std::filesystem::path(*rel);
-        SysTime mtime = memberTime(z.get(), index, st);
-        std::error_code ec;
-        if (std::filesystem::exists(target, ec)) {
-            if (!overwriteExisting_)
-                continue;
-            if (extractOnlyNewer_ && fileModificationTime(target) >= mtime)
-                continue;
-        }
-        if (useFolderNames_)
-            std::filesystem::create_directories(target.parent_path());
-        writeMember(z.get(), index, stored, zipFile_, st.size, target, mtime, buffer);
     }
     return true;
 }

@@ -14,6 +14,11 @@
 // so no half-written file ever carries a member's name; its modification time is the member's
 // exact stored time (extended timestamp or NTFS field when present, else the DOS time).
 //
+// Before anything is written the whole archive is checked: members whose stored data overlap (a
+// crafted directory listing one member many times) and declared sizes that exceed the free space
+// of UnzipFolder raise ArchiveError and extract nothing. A member whose path collides with a file
+// or folder already there (flat extraction brings names together) raises ArchiveError too.
+//
 // Failures: Unzip returns False only when ZipFile is empty. An archive that cannot be opened, a
 // member that cannot be read (damaged data, CRC mismatch, encryption) or written raises
 // ArchiveError naming the archive and the reason. A failure half-way leaves the members already

@@ -2,6 +2,7 @@
 # Installs what is needed, builds everything and runs every test through CTest.
 #   QUILLAN_WERROR=ON    warnings are errors (CI sets it)
 #   QUILLAN_SANITIZE=ON  AddressSanitizer + UBSan build in build-asan/
+#   QUILLAN_FUZZ_SECONDS seconds per fuzz target after the tests (default 5, 0 skips; needs clang++)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
@@ -14,3 +15,13 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$build" -j "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600
+
+# A short fuzzing pass of every parser that reads outside text (docs/fuzzing.md); about two minutes
+# with the build. QUILLAN_FUZZ_SECONDS changes the time per target.
+if [ "${QUILLAN_FUZZ_SECONDS:-5}" = 0 ]; then
+  echo "fuzz: skipped, QUILLAN_FUZZ_SECONDS=0"
+elif command -v clang++ >/dev/null; then
+  bash tools/fuzz.sh "${QUILLAN_FUZZ_SECONDS:-5}"
+else
+  echo "fuzz: skipped, clang++ is not installed (libFuzzer needs it)"
+fi

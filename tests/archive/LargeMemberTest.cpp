@@ -2,6 +2,7 @@
 // hand-made Zip64 archive whose directory announces a 5 GB member backed by a few bytes of data:
 // the listing must carry the 64-bit size, and extraction must refuse the inconsistent member
 // instead of writing a short file under its name.
+#include "CraftedZip.h"
 #include "TestFiles.h"
 #include "archive/Unzip.h"
 
@@ -12,41 +13,9 @@ namespace {
 
 using namespace quillan::testing;
 
-// Appends each (value, width) pair little-endian.
-void put(std::string& s, std::initializer_list<std::pair<std::uint64_t, int>> fields) {
-    for (const auto& [v, bytes] : fields)
-        for (int i = 0; i < bytes; ++i)
-            s += static_cast<char>((v >> (8 * i)) & 0xff);
-}
-
-// One deflated member "huge.bak" whose Zip64 fields claim `size` bytes; the data is an empty
-// final deflate block. Version 45 (Zip64), method 8 (deflate), sizes 0xffffffff: see the extra field.
+// One deflated member "huge.bak" whose Zip64 fields claim `size` bytes backed by an empty block.
 std::string zip64Archive(std::uint64_t size) {
-    const std::string name = "huge.bak";
-    const std::string data("\x03\x00", 2);
-    std::string extra;
-    put(extra, {{0x0001, 2}, {16, 2}, {size, 8}, {data.size(), 8}});
-    const std::pair<std::uint64_t, int> common[] = {{0, 2},          {8, 2},           {0x6000, 2},
-                                                    {0x5865, 2},     {0, 4},           {0xffffffff, 4},
-                                                    {0xffffffff, 4}, {name.size(), 2}, {extra.size(), 2}};
-    std::string out;
-    put(out, {{0x04034b50, 4}, {45, 2}});
-    for (const auto& f : common)
-        put(out, {f});
-    out += name + extra + data;
-
-    std::string central;
-    put(central, {{0x02014b50, 4}, {45, 2}, {45, 2}});
-    for (const auto& f : common)
-        put(central, {f});
-    put(central, {{0, 2}, {0, 2}, {0, 2}, {0, 4}, {0, 4}}); // comment, disk, attributes, local offset
-    central += name + extra;
-
-    const std::uint64_t centralOffset = out.size();
-    out += central;
-    put(out,
-        {{0x06054b50, 4}, {0, 2}, {0, 2}, {1, 2}, {1, 2}, {central.size(), 4}, {centralOffset, 4}, {0, 2}});
-    return out;
+    return craftedArchive({{"huge.bak", std::string("\x03\x00", 2), 8, size}});
 }
 
 TEST(LargeMember, SizesAboveFourGigabytesAreListedAndAShortMemberIsRefused) {

@@ -63,13 +63,38 @@ TEST(ExtendedTimestamp, OutOfRangeOrMissingModificationTimeGivesNothing) {
     EXPECT_FALSE(parseExtendedTimestamp(nullptr, 0));
 }
 
-TEST(NtfsTimes, ReadsTheModificationTimeWithSubSeconds) {
-    // 2024-03-05 14:07:09.5 UTC as FILETIME.
-    std::uint64_t ticks = (1'709'647'629ULL + 11'644'473'600ULL) * 10'000'000ULL + 5'000'000ULL;
+// An NTFS times payload whose modification time is `ticks` (100 ns since 1601).
+std::vector<std::uint8_t> ntfsField(std::uint64_t ticks) {
     std::vector<std::uint8_t> field = {0, 0, 0, 0, 1, 0, 24, 0};
     for (int i = 0; i < 8; ++i)
         field.push_back(static_cast<std::uint8_t>(ticks >> (8 * i)));
     field.resize(field.size() + 16, 0);
+    return field;
+}
+
+constexpr std::uint64_t kTicksPerSecond = 10'000'000, kUnixInTicks = 11'644'473'600 * kTicksPerSecond;
+
+TEST(NtfsTimes, TimesOutsideWhatAFileCanCarryGiveNothing) {
+    // All ones overflowed the nanosecond clock (undefined behaviour, a file dated 2185).
+    const std::uint64_t y2200 = kUnixInTicks + 7'258'118'400ULL * kTicksPerSecond;
+    for (std::uint64_t ticks : std::initializer_list<std::uint64_t>{
+             ~0ULL, 1ULL << 63, y2200, 0ULL, kUnixInTicks - 2'208'988'801ULL * kTicksPerSecond}) {
+        auto field = ntfsField(ticks);
+        EXPECT_FALSE(parseNtfsTimes(field.data(), field.size())) << ticks;
+    }
+    auto lastGood = ntfsField(y2200 - kTicksPerSecond);
+    EXPECT_EQ(parseNtfsTimes(lastGood.data(), lastGood.size()),
+              SysTime{std::chrono::seconds(7'258'118'399LL)});
+    // The extended timestamp's signed 32-bit seconds always fit: its earliest value is read as is.
+    const std::uint8_t earliest[] = {0x01, 0x00, 0x00, 0x00, 0x80};
+    EXPECT_EQ(parseExtendedTimestamp(earliest, sizeof earliest),
+              SysTime{std::chrono::seconds(-2'147'483'648LL)});
+}
+
+TEST(NtfsTimes, ReadsTheModificationTimeWithSubSeconds) {
+    // 2024-03-05 14:07:09.5 UTC as FILETIME.
+    std::vector<std::uint8_t> field =
+        ntfsField(kUnixInTicks + 1'709'647'629ULL * kTicksPerSecond + 5'000'000ULL);
     auto t = parseNtfsTimes(field.data(), field.size());
     ASSERT_TRUE(t);
     EXPECT_EQ(*t, SysTime{std::chrono::seconds(1'709'647'629)} + std::chrono::milliseconds(500));

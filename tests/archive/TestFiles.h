@@ -52,6 +52,7 @@ struct RawMember {
     std::string name;
     std::string data;
     std::int64_t mtime = 1'600'000'000; // DOS time only: libzip writes no extended timestamp itself
+    std::vector<std::pair<std::uint16_t, std::string>> extraFields = {}; // id and payload, both headers
 };
 
 // Writes an archive whose member names are taken as given, however hostile.
@@ -66,6 +67,11 @@ inline void writeRawArchive(const std::filesystem::path& archive, const std::vec
         if (i < 0)
             throw std::runtime_error("test member cannot be added: " + m.name);
         zip_file_set_mtime(z, static_cast<zip_uint64_t>(i), static_cast<time_t>(m.mtime), 0);
+        for (const auto& [id, payload] : m.extraFields)
+            zip_file_extra_field_set(z, static_cast<zip_uint64_t>(i), id, ZIP_EXTRA_FIELD_NEW,
+                                     reinterpret_cast<const zip_uint8_t*>(payload.data()),
+                                     static_cast<zip_uint16_t>(payload.size()),
+                                     ZIP_FL_LOCAL | ZIP_FL_CENTRAL);
     }
     if (zip_close(z) != 0)
         throw std::runtime_error("test archive cannot be written");

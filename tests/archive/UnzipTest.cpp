@@ -80,6 +80,15 @@ TEST(Unzip, KeepsTheStoredDosTimeAndTheExactSecondOfAnExtendedTimestamp) {
     EXPECT_EQ(readFile(t / "out/odd.txt"), "odd");
 }
 
+TEST(Unzip, ADamagedNtfsTimeFallsBackToTheDosTime) {
+    TempDir t;
+    std::string allOnes =
+        std::string("\0\0\0\0\x01\0\x18\0", 8) + std::string(8, '\xff') + std::string(16, '\0');
+    writeRawArchive(t / "n.zip", {{"n.txt", "n", 1'709'647'628, {{0x000a, allOnes}}}});
+    unzipFlat(t / "n.zip", t / "out");
+    EXPECT_EQ(unixSeconds(t / "out/n.txt"), 1'709'647'628);
+}
+
 TEST(Unzip, ExistingFilesAreKeptWithoutOverwrite) {
     TempDir t;
     writeRawArchive(t / "p.zip", {{"a.txt", "new"}, {"b.txt", "b"}});

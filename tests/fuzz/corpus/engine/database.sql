@@ -1,0 +1,3 @@
+CREATE DATABASE Tervik
+GO
+USE Tervik; SELECT DB_NAME(), COUNT(*) FROM sysobjects

@@ -1,0 +1,1 @@
+CREATE TABLE T (a INT, b VARCHAR(10)); INSERT INTO T VALUES (1, 'x'); SELECT a + 1, b + 'y' FROM T

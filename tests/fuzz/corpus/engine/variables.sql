@@ -1,0 +1,1 @@
+DECLARE @n INT; SET @n = 3; SELECT @n * 2, LEN('abc'), SUBSTRING('abcdef', 2, 3)

@@ -1,0 +1,1 @@
+SELECT TOP 5 File_Names, ISNULL(Status, 0) + 1 FROM [Tervik].dbo.SetupDetails WITH (NOLOCK) WHERE VersionNo = 3 ORDER BY 1
