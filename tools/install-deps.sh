@@ -6,7 +6,9 @@ set -euo pipefail
 
 packages=(
   # build
-  cmake ninja-build g++ pkg-config clang-format
+  cmake ninja-build g++ pkg-config clang-format ccache
+  # fuzz targets (libFuzzer comes with clang's runtime)
+  clang libclang-rt-14-dev
   # libraries
   qt6-base-dev libcurl4-openssl-dev libzip-dev libsqlite3-dev unixodbc-dev
   libpugixml-dev libfreexl-dev libcli11-dev libcpp-httplib-dev libssl-dev

@@ -10,7 +10,13 @@ bash tools/install-deps.sh
 build=build
 sanitize=${QUILLAN_SANITIZE:-OFF}
 [ "$sanitize" = ON ] && build=build-asan
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# ccache, when present, keeps a second build of the same sources (another clone) to seconds.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$PWD"
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
       -DQUILLAN_WERROR="${QUILLAN_WERROR:-OFF}" -DQUILLAN_SANITIZE="$sanitize"
 cmake --build "$build" -j "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
