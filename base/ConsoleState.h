@@ -54,7 +54,6 @@ struct ConsoleState {
     std::string backupFolder;
     double dbSizeGB = 0;
     std::string systemDrive;
-    std::string picNew, picProcess, picSuccess, picFailed; // Windows texts of the status pictures
 
     // --- settings (ValidateData)
     int transferMode = 0; // 1 FTP, 2 HTTP

@@ -74,11 +74,7 @@ StartupOutcome startUp(Console& c, const Machine& m) {
     for (const auto& w : c.paths.warnings())
         c.log.line(">>-Drive map (" + c.paths.source() + "): " + w);
 
-    // 4. Status pictures, checklist, panels.
-    s.picNew = joinWindows(s.appPath, "\\Images\\New.Gif");
-    s.picProcess = joinWindows(s.appPath, "\\Images\\Process.gif");
-    s.picSuccess = joinWindows(s.appPath, "\\Images\\Sucess.gif");
-    s.picFailed = joinWindows(s.appPath, "\\Images\\Failed.Gif");
+    // 4. Checklist and panels (the views load the status pictures themselves, ui/StatusPictures).
     model.resetChecklist();
     for (int i = 0; i < kPanelLabels; ++i) {
         model.setPanel(true, i, "");

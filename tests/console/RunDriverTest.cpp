@@ -4,6 +4,7 @@
 #include "console/RunDriver.h"
 #include "console/RunPhases.h"
 #include "tests/console/RecordingPhases.h"
+#include "tests/support/RecordingView.h"
 #include "tests/support/TestConsole.h"
 
 #include <gtest/gtest.h>
@@ -17,12 +18,6 @@ namespace {
 using test::RecordingPhases;
 using test::TestConsole;
 
-struct StatusHistory : ModelObserver {
-    std::vector<std::string> texts;
-    void statusBoxChanged(bool, const std::string& text) override { texts.push_back(text); }
-    bool saw(const std::string& t) const { return std::find(texts.begin(), texts.end(), t) != texts.end(); }
-};
-
 bool contains(const std::string& haystack, const std::string& needle) {
     return haystack.find(needle) != std::string::npos;
 }
@@ -31,16 +26,14 @@ bool contains(const std::string& haystack, const std::string& needle) {
 struct Driven {
     TestConsole t;
     RecordingPhases p;
-    StatusHistory history;
+    test::RecordingView history{t.c.model};
     Driven() {
-        t.c.model.addObserver(&history);
         t.c.state.isLocalServer = true;
         t.c.state.transferMode = 1;
         t.c.state.ftpConnected = true;
         t.c.model.setButton(Button::CmdExit, false);
         t.c.model.setButton(Button::CmdViewLog, false);
     }
-    ~Driven() { t.c.model.removeObserver(&history); }
 };
 struct RunDriverTest : ::testing::Test, Driven {};
 
@@ -112,7 +105,7 @@ TEST_F(RunDriverTest, ReleaseAlreadyAppliedEndsTheProgram) {
 TEST_F(RunDriverTest, NothingRecordedIsLoggedAndTheRunGoesOn) {
     p.pending = PendingCheck::NothingRecorded;
     RunDeployment(t.c, p);
-    EXPECT_TRUE(history.saw(">>-No Record found to continue the Deploy Process"));
+    EXPECT_TRUE(history.sawStatus(">>-No Record found to continue the Deploy Process"));
     EXPECT_TRUE(contains(t.log(), ">>-No Record found to continue the Deploy Process\r\n"));
     EXPECT_EQ(p.names(), kAllPhases);
     EXPECT_FALSE(t.c.programEnded());
@@ -227,7 +220,7 @@ TEST(RunDriverChecks, ConnectionCheckRunsOnlyWhenNeededAndTheRunFollows) {
         EXPECT_EQ(d.p.calls[0].name, k.first);
         const bool checked = std::string(k.first) != "scriptDownload";
         EXPECT_EQ(d.p.calls[checked ? 1 : 0].name, "scriptDownload");
-        EXPECT_EQ(d.history.saw(k.connecting), checked);
+        EXPECT_EQ(d.history.sawStatus(k.connecting), checked);
         EXPECT_TRUE(contains(d.t.log(), k.connected));
         EXPECT_FALSE(contains(d.t.log(), k.notConnected));
     }

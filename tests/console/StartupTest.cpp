@@ -47,8 +47,6 @@ TEST_F(Startup, CompleteInstallationArmsTheTimer) {
     EXPECT_DOUBLE_EQ(s.installDriveFreeGB, 20.0);
     EXPECT_DOUBLE_EQ(s.dbSizeGB, 0.25);
     EXPECT_EQ(s.systemDrive, "C:");
-    EXPECT_EQ(s.picNew, "C:\\Tervik\\Images\\New.Gif");
-    EXPECT_EQ(s.picFailed, "C:\\Tervik\\Images\\Failed.Gif");
     EXPECT_EQ(c->model.label(Label::lblPrs), "In Progress");
     EXPECT_FALSE(c->model.buttonEnabled(Button::CmdExit));
     EXPECT_FALSE(c->model.buttonEnabled(Button::CmdViewLog));
@@ -315,7 +313,6 @@ TEST(DriveRootStartup, ProgramFolderAtADriveRoot) {
     EXPECT_EQ(c->state.appPath, "C:\\");
     EXPECT_EQ(c->state.iniPath, "C:\\Dll\\Sd.ini");
     EXPECT_EQ(c->state.deployInFolder, "C:\\DEPLOY IN");
-    EXPECT_EQ(c->state.picNew, "C:\\Images\\New.Gif");
     EXPECT_TRUE(fs::is_directory(inst.drive / "DEPLOY IN"));
 }
 
