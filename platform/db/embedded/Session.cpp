@@ -6,6 +6,7 @@
 #include "platform/db/embedded/Importers.h"
 #include "platform/db/embedded/Lexer.h"
 #include "platform/db/embedded/SqlFunctions.h"
+#include "platform/db/embedded/SqliteFile.h"
 #include "platform/db/embedded/Translator.h"
 
 #include <unistd.h>
@@ -24,6 +25,9 @@ std::string serverMessage(std::string m) {
     };
     if (m.rfind("no such table: ", 0) == 0)
         return "Invalid object name '" + strip(m.substr(15)) + "'.";
+    if (m == "parser stack overflow")
+        return "The statement is nested too deeply for the embedded database engine (SQLite's parser "
+               "stack overflowed).";
     if (m.rfind("no such column: ", 0) == 0)
         return "Invalid column name '" + strip(m.substr(16)) + "'.";
     if (m.find("already exists") != std::string::npos && m.rfind("table ", 0) == 0)
@@ -76,14 +80,9 @@ Session::Session(fs::path folder, std::string database, NativePathFn nativePath)
         file = createCatalog(folder_, "master");
     }
     database_ = file->stem().string();
-    if (sqlite3_open_v2(file->c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        std::string m = db_ ? sqlite3_errmsg(db_) : "out of memory";
-        sqlite3_close(db_);
-        throw DbError("Cannot open database '" + database_ + "': " + m);
-    }
+    db_ = openSqliteFile(*file, SQLITE_OPEN_READWRITE, "Cannot open database '" + database_ + "'");
     // The destructor does not run for a constructor that throws: close the handle here.
     try {
-        sqlite3_busy_timeout(db_, 10000);
         registerFunctions(db_);
         execOrThrow(
             db_, "CREATE TEMP TABLE quillan_sysdatabases (dbid INTEGER, name TEXT COLLATE NOCASE, "
