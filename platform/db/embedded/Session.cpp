@@ -45,6 +45,22 @@ void execOrThrow(sqlite3* db, const std::string& sql) {
     }
 }
 
+// About the memory a translation takes: its texts, which dominate it.
+std::size_t programBytes(const std::vector<Step>& steps) {
+    std::size_t n = 0;
+    for (const Step& s : steps) {
+        n += sizeof(Step) + s.sql.sql.size() + s.argument.size() + s.table.size() + s.catalog.size();
+        for (const auto& c : s.sql.catalogs)
+            n += c.size();
+        for (const auto& r : s.sql.rowsets)
+            n += sizeof(r) + r.file.size() + r.sheet.size() + r.tempTable.size();
+        for (const auto& c : s.sql.columnNames)
+            n += sizeof(c) + (c ? c->size() : 0);
+        n += programBytes(s.body) + programBytes(s.other);
+    }
+    return n;
+}
+
 Value columnValue(sqlite3_stmt* s, int i) {
     switch (sqlite3_column_type(s, i)) {
     case SQLITE_INTEGER:
@@ -118,8 +134,18 @@ const Program& Session::translated(const std::string& batch) {
     if (it != cache_.end())
         return it->second;
     Program p = translateBatch(batch, database_);
-    if (cache_.size() >= 512)
+    const std::size_t bytes = batch.size() + programBytes(p.steps);
+    if (bytes > kTranslationCacheBytes) {
+        uncached_ = std::move(p);
+        return uncached_;
+    }
+    // Batches repeat in loops over rows; when the cache is full it starts again rather than
+    // tracking use, which keeps it simple and bounded.
+    if (cache_.size() >= kTranslationCacheBatches || cacheBytes_ + bytes > kTranslationCacheBytes) {
         cache_.clear();
+        cacheBytes_ = 0;
+    }
+    cacheBytes_ += bytes;
     return cache_.emplace(batch, std::move(p)).first->second;
 }
 

@@ -548,7 +548,8 @@ void bindConverted(sqlite3_stmt* stmt, int index, const std::string& declaredTyp
     }
     std::string t = upper(declaredType);
     auto bad = [&](const char* type) {
-        throw DbError("Conversion error for " + where + ": '" + value + "' is not a valid " + type + ".");
+        // The value is not quoted: it comes from a file, which may hold what must not be shown.
+        throw DbError("Conversion error for " + where + ": the value is not a valid " + type + ".");
     };
     if (isDateType(t)) {
         auto d = parseStyled(value, 0);

@@ -3,6 +3,8 @@
 // the invisible blanks editors leave in scripts.
 #include "EngineFixture.h"
 
+#include "platform/db/embedded/Session.h"
+
 #include <chrono>
 
 namespace quillan::db::test {
@@ -169,6 +171,22 @@ TEST_F(HostileInput, ByteOrderMarkAndInvisibleBlanksSeparateTokens) {
         ASSERT_EQ(rs.columns(), std::vector<std::string>{"v"}) << sql;
         EXPECT_EQ(rs.field("v").asText(), want) << sql;
     }
+}
+
+TEST_F(HostileInput, TranslationCacheIsBoundedInBytesAndSkipsAHugeBatch) {
+    embedded::Session session(dir / "Data", "master", nullptr);
+    const std::string filler(4u << 20, 'x');
+    for (int i = 0; i < 12; ++i) {
+        ASSERT_EQ(session.run("SELECT " + std::to_string(i) + " AS v --" + filler)->field("v").asInt(), i);
+        EXPECT_LE(session.translationCacheBytes(), embedded::Session::kTranslationCacheBytes);
+    }
+    EXPECT_GT(session.translationCacheBytes(), 0u);
+    const std::size_t before = session.translationCacheBytes();
+    const std::string huge =
+        "SELECT 99 AS v --" + std::string(embedded::Session::kTranslationCacheBytes, 'y');
+    EXPECT_EQ(session.run(huge)->field("v").asInt(), 99);
+    EXPECT_EQ(session.translationCacheBytes(), before);
+    EXPECT_EQ(session.run(huge)->field("v").asInt(), 99); // translated again, still right
 }
 
 } // namespace
