@@ -109,6 +109,7 @@ TEST_F(QuillanSql, RunsAgainstTheEmbeddedEngineInMasterOrTheNamedDatabase) {
 #endif
     const auto app = (dir / "app").string();
     writeFile(dir / "app" / "Dll" / "Sd.ini", "Provider=SQLite;Data Folder=Data;Initial Catalog=TervikDB\n");
+    std::filesystem::create_directories(dir / "app" / "Data");
     ASSERT_EQ(run({"--app-dir", app, "-Q", "CREATE DATABASE TervikDB"}).code, 0);
     auto r = run({"--app-dir", app, "-d", "TervikDB"},
                  "CREATE TABLE Files (Name VARCHAR(100), Size INT, Made DATETIME)\nGO\n"
