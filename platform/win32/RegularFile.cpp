@@ -12,8 +12,9 @@ RegularFileRead readRegularFile(const std::filesystem::path& file) {
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD e = GetLastError();
+        std::error_code ec;
         r.status = e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? RegularFileStatus::Missing
-                   : e == ERROR_ACCESS_DENIED && std::filesystem::is_directory(file)
+                   : e == ERROR_ACCESS_DENIED && std::filesystem::is_directory(file, ec)
                        ? RegularFileStatus::NotRegular
                        : RegularFileStatus::Failed;
         return r;
