@@ -2,6 +2,7 @@
 // content that must not reach an error text, and documents large enough to show the import's order.
 #include "EngineFixture.h"
 
+#include <malloc.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -73,6 +74,27 @@ TEST_F(ImportLimits, FileStatementsReadOnlyRegularFiles) {
     conn->execute(bulk("C:\\link-to-rows")); // a link to a regular file is that file
     conn->execute(xml("C:\\doc.xml"));
     EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 3);
+}
+
+TEST_F(ImportLimits, FailedOpenRowsetFreesTheWorkbookReader) {
+#ifndef __GLIBC__
+    GTEST_SKIP() << "the heap in use is read with glibc's mallinfo2";
+#else
+    // freexl allocates its reader (some 64 KB) before it finds that a file cannot be read.
+    writeFile(dir / "not-a-workbook.xls", "plain text");
+    for (const char* file : {"C:\\missing.xls", "C:\\not-a-workbook.xls"}) {
+        const std::string sql = "INSERT INTO [Tervik].dbo.SetupDetails (File_Names) SELECT File_Names FROM "
+                                "OPENROWSET('Microsoft.Jet.OLEDB.4.0', 'Excel 8.0;Database=" +
+                                std::string(file) + "', [Sheet1$])";
+        for (int i = 0; i < 5; ++i)
+            failure(sql); // the first runs fill the translation cache and SQLite's page cache
+        const std::size_t before = mallinfo2().uordblks;
+        for (int i = 0; i < 100; ++i)
+            EXPECT_NE(failure(sql).find("OPENROWSET"), std::string::npos);
+        const std::size_t after = mallinfo2().uordblks;
+        EXPECT_LT(after, before + (1u << 20)) << file;
+    }
+#endif
 }
 
 TEST_F(ImportLimits, ConversionErrorsNameRowAndColumnButNotTheContent) {
