@@ -3,13 +3,15 @@
 //
 //   quillan-sql (--connect "CONNECTION STRING" | --app-dir DIR) [-d DATABASE] (-Q "T-SQL" | -i FILE)
 //
-// Without -Q and -i the text comes from standard input. A line holding only "GO" ends a batch.
+// Without -Q and -i the text comes from standard input. "GO" lines separate batches (see
+// platform/db/BatchSplitter.h: "GO n" repeats one, GO inside a literal or comment is text).
 // Standard output carries only results: for each result set a header line of column names and one
 // line per row, fields separated by tabs, "NULL" for NULL, dates as "YYYY-MM-DD HH:MM:SS".
 // Messages and errors go to standard error; the first failing batch ends the run with exit code 1
 // (2 for a usage error).
 #include "platform/PathMap.h"
 #include "platform/Text.h"
+#include "platform/db/BatchSplitter.h"
 #include "platform/db/Connection.h"
 #include "platform/db/ConnectionString.h"
 #include "platform/db/OdbcConnectionString.h"
@@ -20,7 +22,6 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,27 +39,6 @@ struct Options {
     std::string query;
     std::string inputFile;
 };
-
-bool isGoLine(const std::string& line) {
-    return equalsNoCase(trimmed(line), "GO");
-}
-
-std::vector<std::string> batches(const std::string& text) {
-    std::vector<std::string> out;
-    std::string current;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (isGoLine(line)) {
-            out.push_back(current);
-            current.clear();
-        } else {
-            current += line + "\n";
-        }
-    }
-    out.push_back(current);
-    std::erase_if(out, [](const std::string& b) { return trimmed(b).empty(); });
-    return out;
-}
 
 // The first line of the application's "Dll\Sd.ini", found without regard to case.
 std::string connectionStringOf(const std::filesystem::path& appDir) {
@@ -107,6 +87,8 @@ int run(const Options& o) {
         text = readAll(std::cin);
     }
 
+    // A malformed GO line fails the run before anything is sent.
+    const auto batches = db::splitBatches(text);
     const std::filesystem::path appDir =
         o.appDir.empty() ? std::filesystem::current_path() : std::filesystem::path(o.appDir);
     std::string connection = o.appDir.empty() ? o.connect : connectionStringOf(appDir);
@@ -123,7 +105,7 @@ int run(const Options& o) {
         odbc->setInfoSink([](const std::string& message) { std::cerr << message << "\n"; });
     if (odbcString && !o.database.empty())
         conn->execute("USE " + db::sqlQuoteName(o.database));
-    for (const auto& batch : batches(text))
+    for (const auto& batch : batches)
         for (const auto& rs : conn->queryAll(batch))
             print(rs);
     std::cout.flush();

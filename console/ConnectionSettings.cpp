@@ -1,6 +1,7 @@
 #include "console/ConnectionSettings.h"
 
 #include "platform/Text.h"
+#include "platform/db/Connection.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -29,7 +30,9 @@ std::string replaceAll(std::string s, const std::string& from, const std::string
     return s;
 }
 
-// The first element whose upper-cased text contains the key gives the text behind the key.
+// The first element whose upper-cased text contains the key gives the text behind the key, up to
+// the element's end: blanks before the key are passed over ("; Data Source=x" gives "x") and a
+// further "=" belongs to the value ("Password=pa=ss" gives "pa=ss").
 std::string elementValue(const std::vector<std::string>& elements, const std::string& key) {
     for (const auto& e : elements) {
         const auto pos = upperCase(e).find(key);
@@ -72,7 +75,7 @@ ConnectionSettings parseConnectionString(const std::string& line) {
     s.dbPassword = elementValue(elements, "PASSWORD=");
     if (blank(s.dbPassword))
         s.dbPassword = elementValue(elements, "PWD=");
-    s.dbPrefix = "[" + s.dbName + "]";
+    s.dbPrefix = db::sqlQuoteName(s.dbName); // "[name]", a "]" in the name doubled
     return s;
 }
 

@@ -16,8 +16,15 @@ struct ConnectionSettings {
 // Program folder + "Dll\Sd.ini", without a doubled "\" when the folder is a drive root.
 std::string settingsFilePath(const std::string& appPath);
 
-// Takes the connection string apart. Throws std::runtime_error (the description start-up reports)
-// when "INITIAL CATALOG" is missing or no ";" follows it.
+// Takes the connection string apart. Each of server, user and password is the text behind its key
+// ("DATA SOURCE=", "USER ID=", "PASSWORD=", else "PWD=", any case) in the first ';'-separated
+// element holding the key, wherever the key stands in it: an element with blanks around it
+// ("; Data Source=(local)") is read from just after the key, so the blanks do not become part of
+// the key or the value's start, and every character after the key's "=" up to the next ';' is the
+// value, further "=" included ("Password=pa=ss" gives "pa=ss"). dbPrefix is the catalog name
+// bracketed with sqlQuoteName ("[a]]b]"), so a name holding "]" cannot end the bracket early.
+// Throws std::runtime_error (the description start-up reports) when "INITIAL CATALOG" is missing
+// or no ";" follows it.
 ConnectionSettings parseConnectionString(const std::string& line);
 
 struct ServerLocality {

@@ -221,6 +221,7 @@ void makeSampleInstallation(const SampleOptions& o) {
         fs::create_directories(dir / folder);
 
     // The database: created through the engine on the master connection, then addressed by prefix.
+    fs::create_directories(dir / "Data");
     auto conn = db::openConnection(
         "Provider=SQLite;Data Folder=Data;Data Source=" + dataSource + ";Initial Catalog=master;", dir);
     conn->execute(std::string("CREATE DATABASE [") + kCatalog + "]");

@@ -99,9 +99,11 @@ int odbcLoginTimeoutSeconds() {
 }
 
 std::string odbcPair(std::string_view key, std::string_view value) {
+    // A leading quote must be braced too: the reader would take the value for a quoted one.
     const bool needsBraces =
         value.find_first_of(";}") != std::string_view::npos ||
-        (!value.empty() && (value.front() == '{' || std::isspace(static_cast<unsigned char>(value.front())) ||
+        (!value.empty() && (value.front() == '{' || value.front() == '"' || value.front() == '\'' ||
+                            std::isspace(static_cast<unsigned char>(value.front())) ||
                             std::isspace(static_cast<unsigned char>(value.back()))));
     std::string out(key);
     out += '=';

@@ -27,7 +27,8 @@ std::string defaultOdbcDriver();
 // Seconds the driver may take to log in; 0 is no limit. QUILLAN_ODBC_LOGIN_TIMEOUT, default 30.
 int odbcLoginTimeoutSeconds();
 
-// One "key=value" element, the value braced when it holds ';', '}', a leading '{' or edge blanks.
+// One "key=value" element, the value braced when it holds ';', '}', a leading '{', '"' or '\''
+// or edge blanks, so that ConnectionString::parse reads back exactly the value.
 std::string odbcPair(std::string_view key, std::string_view value);
 
 struct SqlServerLogin {

@@ -30,13 +30,20 @@ bool isEmbedded(const ConnectionString& cs) {
 }
 
 // "Data Folder" may be a Windows text ("C:\Tervik\Data"), a native path, or relative to appDir.
+// A folder the string names must exist: creating it would turn a typo into an empty installation
+// that then reports its database missing. Only the default folder below appDir is created.
 [[maybe_unused]] std::filesystem::path dataFolder(const ConnectionString& cs,
                                                   const std::filesystem::path& appDir) {
     const auto text = trimmed(cs.get("Data Folder").value_or(""));
     if (text.empty())
         return appDir / "Data";
     const auto native = PathMap::forProgramFolder(appDir).toNative(text);
-    return native.is_absolute() ? native : appDir / native;
+    const auto folder = native.is_absolute() ? native : appDir / native;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec))
+        throw DbError("The data folder '" + folder.string() + "' named by Data Folder=" + text +
+                      " does not exist.");
+    return folder;
 }
 
 [[maybe_unused]] [[noreturn]] void embeddedMissing() {

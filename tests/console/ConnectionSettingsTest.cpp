@@ -58,8 +58,36 @@ TEST(ConnectionString, EmptyCatalogLeavesTheStringAlone) {
 }
 
 TEST(ConnectionString, KeyInsideAnElementTakesTheTextBehindIt) {
-    // A blank before the key must not shift the value into the key's own letters.
-    EXPECT_EQ(parseConnectionString("Initial Catalog=T; Data Source=SRV;").dbServer, "SRV");
+    // A blank before the key must not shift the value into the key's own letters; a further "="
+    // belongs to the value.
+    struct Case {
+        const char* line;
+        const char* server;
+        const char* user;
+        const char* password;
+    };
+    const Case cases[] = {
+        {"Initial Catalog=T; Data Source=SRV;", "SRV", "", ""},
+        {"Initial Catalog=T; Data Source=(local); User ID=sa;\tPassword=pa=ss;", "(local)", "sa", "pa=ss"},
+        {"Initial Catalog=T;  data source=h,1433;Password==x=;", "h,1433", "", "=x="},
+        {"Initial Catalog=T; Password= ; PWD=pa=ss", "", "", "pa=ss"},
+    };
+    for (const auto& c : cases) {
+        const auto s = parseConnectionString(c.line);
+        EXPECT_EQ(s.dbServer, c.server) << c.line;
+        EXPECT_EQ(s.dbUser, c.user) << c.line;
+        EXPECT_EQ(s.dbPassword, c.password) << c.line;
+    }
+}
+
+TEST(ConnectionString, CatalogPrefixDoublesAClosingBracket) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Initial Catalog=Tervik;", "[Tervik]"},
+        {"Initial Catalog=a]b;", "[a]]b]"},
+        {"Initial Catalog=x].dbo.T DROP TABLE [y;", "[x]].dbo.T DROP TABLE [y]"},
+    };
+    for (const auto& [line, prefix] : cases)
+        EXPECT_EQ(parseConnectionString(line).dbPrefix, prefix) << line;
 }
 
 TEST(SettingsFile, DriveRootHasNoDoubledSeparator) {

@@ -31,10 +31,13 @@ struct NameParts {
     std::size_t last = 0;           // index of the last token of the chain
 };
 
+// Deeper nesting of blocks, IFs, parentheses, calls or CASEs fails the statement: the translator
+// recurses once per level, and SQLite's own parser gives up far sooner anyway.
+constexpr int kMaxNesting = 100;
+
 class BatchTranslator {
 public:
-    BatchTranslator(std::string_view batch, const std::string& currentDb)
-        : t_(tokenize(batch)), current_(currentDb) {}
+    BatchTranslator(std::string_view batch, const std::string& currentDb);
 
     Program run() {
         Program p;
@@ -49,7 +52,25 @@ private:
     SqlText* sink_ = nullptr;
     std::string viewCatalog_; // set while translating the body of CREATE VIEW
     int rowsets_ = 0;
+    int nesting_ = 0;
+    // Matching ')' of each '(' and END of each CASE (npos when none), found once for the batch so
+    // that no nesting level scans the text again.
+    std::vector<std::size_t> closing_;
 
+    // Counts one nesting level for as long as it lives; throws DbError beyond kMaxNesting.
+    class Nested {
+    public:
+        explicit Nested(BatchTranslator& t);
+        ~Nested() { --t_.nesting_; }
+        Nested(const Nested&) = delete;
+        Nested& operator=(const Nested&) = delete;
+
+    private:
+        BatchTranslator& t_;
+    };
+
+    // Every token read goes through here: past the end of the batch it is an empty ';', which no
+    // rule accepts as a name or a value, so a statement cut short fails as a syntax error.
     const Token& at(std::size_t i) const {
         static const Token eof{Tok::Semicolon, ""};
         return i < t_.size() ? t_[i] : eof;
@@ -57,6 +78,11 @@ private:
 
     [[noreturn]] void syntax(std::size_t i) const;
     std::size_t matchParen(std::size_t lp, std::size_t e) const;
+    // The END of the CASE at `i` when it lies before e, else npos.
+    std::size_t caseEnd(std::size_t i, std::size_t e) const;
+    // A whole number written at token i (KILL's process, FIRSTROW, ...); DbError naming `what`
+    // when it is none or does not fit.
+    long long wholeNumber(std::size_t i, const std::string& what) const;
     // Index just after a hint group "(NOLOCK)" / "WITH (NOLOCK)" starting at k, or k when none.
     std::size_t skipHints(std::size_t k, std::size_t e) const;
     NameParts readName(std::size_t i) const;
@@ -74,8 +100,9 @@ private:
     std::vector<std::pair<std::size_t, std::size_t>> splitArgs(std::size_t b, std::size_t e) const;
     // Translates the tokens [b, e) of one nesting level (an expression list, a clause, a statement).
     std::string range(std::size_t b, std::size_t e);
-    // Emits items; an additive chain that contains a binary '+' becomes nested quillan_add calls,
-    // which add numbers and concatenate texts as T-SQL's '+' does.
+    // Emits items; the terms an additive chain joins with a binary '+' become one quillan_add call
+    // over all of them (adding numbers and concatenating texts as T-SQL's '+' does), so that a long
+    // concatenation does not nest calls as deep as it is long.
     static std::string joinItems(const std::vector<Item>& items);
     // CONVERT / CAST target type -> engine conversion call.
     std::string conversion(std::size_t tb, std::size_t te, const std::string& value,

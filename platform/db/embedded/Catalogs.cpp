@@ -2,6 +2,7 @@
 
 #include "platform/db/Connection.h"
 #include "platform/db/embedded/Lexer.h"
+#include "platform/db/embedded/SqliteFile.h"
 
 #include <sqlite3.h>
 
@@ -58,15 +59,14 @@ fs::path createCatalog(const fs::path& folder, const std::string& name) {
     if (findCatalog(folder, name))
         throw DbError("Database '" + name + "' already exists. Choose a different database name.");
     fs::path file = folder / (name + ".sqlite");
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const std::string what = "CREATE DATABASE failed for '" + name + "'";
+    sqlite3* db = openSqliteFile(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, what);
     // An empty SQLite file is only written on first change; make it a real database file now.
-    if (rc == SQLITE_OK)
-        rc = sqlite3_exec(db, "PRAGMA user_version = 1", nullptr, nullptr, nullptr);
-    std::string msg = db ? sqlite3_errmsg(db) : "out of memory";
+    int rc = sqlite3_exec(db, "PRAGMA user_version = 1", nullptr, nullptr, nullptr);
+    std::string msg = sqlite3_errmsg(db);
     sqlite3_close(db);
     if (rc != SQLITE_OK)
-        throw DbError("CREATE DATABASE failed for '" + name + "': " + msg);
+        throw DbError(what + ": " + msg);
     return file;
 }
 

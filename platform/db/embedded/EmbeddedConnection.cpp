@@ -5,6 +5,7 @@
 #include "platform/db/embedded/EmbeddedEngine.h"
 #include "platform/db/embedded/Lexer.h"
 #include "platform/db/embedded/Session.h"
+#include "platform/db/embedded/SqliteFile.h"
 
 #include <algorithm>
 #include <map>
@@ -41,14 +42,8 @@ private:
 
 class SqliteHandle {
 public:
-    SqliteHandle(const fs::path& file, int flags) {
-        if (sqlite3_open_v2(file.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
-            std::string m = db_ ? sqlite3_errmsg(db_) : "out of memory";
-            sqlite3_close(db_);
-            throw DbError("Cannot open '" + file.string() + "': " + m);
-        }
-        sqlite3_busy_timeout(db_, 10000);
-    }
+    SqliteHandle(const fs::path& file, int flags)
+        : db_(embedded::openSqliteFile(file, flags, "Cannot open '" + file.string() + "'")) {}
     ~SqliteHandle() { sqlite3_close_v2(db_); }
     SqliteHandle(const SqliteHandle&) = delete;
     SqliteHandle& operator=(const SqliteHandle&) = delete;

@@ -22,6 +22,7 @@ struct EmbeddedOptions {
 };
 
 // Opens a connection on the data folder (created when missing, with an empty master). Throws DbError.
+// openConnection refuses a missing folder that the connection string names before it gets here.
 std::unique_ptr<Connection> openEmbeddedConnection(const EmbeddedOptions& options);
 // The administration interface on the same folder; connect() checks the folder. `nativePath` turns
 // file names inside batches into native paths, as EmbeddedOptions::nativePath does; when empty,

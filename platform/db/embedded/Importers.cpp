@@ -1,5 +1,6 @@
 #include "platform/db/embedded/Importers.h"
 
+#include "platform/RegularFile.h"
 #include "platform/db/Connection.h"
 #include "platform/db/embedded/Lexer.h"
 #include "platform/db/embedded/SqlFunctions.h"
@@ -7,9 +8,7 @@
 #include <freexl.h>
 #include <pugixml.hpp>
 
-#include <fstream>
 #include <map>
-#include <sstream>
 
 namespace quillan::db::embedded {
 
@@ -57,13 +56,25 @@ template <class F> void inSavepoint(sqlite3* db, F&& work) {
     exec(db, "RELEASE quillan_import");
 }
 
-std::string readFile(const fs::path& file, const std::string& what) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw DbError("Cannot bulk load because the file \"" + what + "\" could not be opened.");
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+// The whole of a file a statement names; `what` is the name as written, `verb` the statement's
+// own words for the failure ("Cannot bulk load"). Anything but a regular file is refused.
+std::string readNamedFile(const fs::path& file, const std::string& what, const std::string& verb) {
+    RegularFileRead r = readRegularFile(file);
+    if (r.status == RegularFileStatus::NotRegular)
+        throw DbError(verb + " because \"" + what + "\" is not a regular file.");
+    if (r.status != RegularFileStatus::Read)
+        throw DbError(verb + " because the file \"" + what + "\" could not be opened.");
+    return std::move(r.bytes);
+}
+
+// A workbook is opened by freexl itself, by name: the name must lead to a regular file.
+void requireRegularFile(const fs::path& file, const std::string& what) {
+    std::error_code ec;
+    const fs::path real = fs::canonical(file, ec);
+    if (ec)
+        throw DbError("OPENROWSET: the workbook '" + what + "' cannot be opened.");
+    if (!fs::is_regular_file(real, ec))
+        throw DbError("OPENROWSET: '" + what + "' is not a regular file.");
 }
 
 std::vector<std::string> split(const std::string& s, const std::string& sep) {
@@ -103,7 +114,7 @@ std::vector<ColumnInfo> tableColumns(sqlite3* db, const std::string& schema, con
 
 void bulkInsert(sqlite3* db, const std::string& schema, const Step& step, const fs::path& file) {
     auto cols = tableColumns(db, schema, step.table);
-    std::string data = readFile(file, step.argument);
+    std::string data = readNamedFile(file, step.argument, "Cannot bulk load");
     // "\n" as row terminator also ends rows written with CR LF, as the server reads them.
     bool lf = step.rowTerminator == "\n" || step.rowTerminator == "\r\n";
     auto rows = split(data, lf ? "\n" : step.rowTerminator);
@@ -135,13 +146,19 @@ void bulkInsert(sqlite3* db, const std::string& schema, const Step& step, const 
 }
 
 void loadSheet(sqlite3* db, const RowsetSource& src, const fs::path& file) {
-    const void* handle = nullptr;
-    if (freexl_open(file.c_str(), &handle) != FREEXL_OK)
-        throw DbError("OPENROWSET: the workbook '" + src.file + "' cannot be opened as an Excel 97 file.");
+    requireRegularFile(file, src.file);
+    // freexl allocates its reader before it knows whether the file is a workbook, and leaves it to
+    // the caller to free even when the open fails.
     struct Closer {
-        const void* h;
-        ~Closer() { freexl_close(h); }
-    } closer{handle};
+        const void* h = nullptr;
+        ~Closer() {
+            if (h)
+                freexl_close(h);
+        }
+    } closer;
+    if (freexl_open(file.c_str(), &closer.h) != FREEXL_OK)
+        throw DbError("OPENROWSET: the workbook '" + src.file + "' cannot be opened as an Excel 97 file.");
+    const void* handle = closer.h;
     unsigned int sheets = 0;
     freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &sheets);
     int found = -1;
@@ -171,9 +188,11 @@ void loadSheet(sqlite3* db, const RowsetSource& src, const fs::path& file) {
             n = std::to_string(v.value.int_value);
         if (n.empty())
             n = "F" + std::to_string(c + 1);
-        for (const auto& e : names)
-            if (iequals(e, n))
-                throw DbError("OPENROWSET: the sheet '" + src.sheet + "' has the column '" + n + "' twice.");
+        for (std::size_t e = 0; e < names.size(); ++e)
+            if (iequals(names[e], n))
+                throw DbError("OPENROWSET: columns " + std::to_string(e + 1) + " and " +
+                              std::to_string(c + 1) + " of the sheet '" + src.sheet +
+                              "' have the same name.");
         names.push_back(n);
     }
     std::string table = "temp." + quoteIdent(src.tempTable);
@@ -228,8 +247,9 @@ void importSetupDetails(sqlite3* db, const std::string& schema, const std::strin
     std::string trimmed = document;
     trimmed.erase(0, trimmed.find_first_not_of(" \t\r\n\xEF\xBB\xBF"));
     pugi::xml_document doc;
-    pugi::xml_parse_result ok = !trimmed.empty() && trimmed[0] == '<' ? doc.load_string(trimmed.c_str())
-                                                                      : doc.load_file(fileIfPath.c_str());
+    if (trimmed.empty() || trimmed[0] != '<')
+        trimmed = readNamedFile(fileIfPath, document, "Proc_ImpSetupDetails: the document cannot be read");
+    pugi::xml_parse_result ok = doc.load_buffer(trimmed.data(), trimmed.size());
     if (!ok)
         throw DbError("Proc_ImpSetupDetails: the XML document cannot be read (" +
                       std::string(ok.description()) + ").");
@@ -252,6 +272,15 @@ void importSetupDetails(sqlite3* db, const std::string& schema, const std::strin
     if (fileNames < 0)
         throw DbError("Proc_ImpSetupDetails: the table '" + table + "' has no column File_Names.");
     inSavepoint(db, [&] {
+        // Each row first deletes the row it replaces: without an index on the key every delete
+        // would read the whole table. The index stays for the next import (a failed import takes
+        // it back with everything else).
+        std::string key = quoteIdent(cols[static_cast<std::size_t>(fileNames)].name);
+        if (version >= 0)
+            key += ", " + quoteIdent(cols[static_cast<std::size_t>(version)].name);
+        exec(db, "CREATE INDEX IF NOT EXISTS " + quoteIdent(schema) + "." +
+                     quoteIdent("quillan_" + table + "_import_key") + " ON " + quoteIdent(table) + " (" +
+                     key + ")");
         Stmt ins(db, insertSql(schema, table, cols));
         std::string del = "DELETE FROM " + quoteIdent(schema) + "." + quoteIdent(table) +
                           " WHERE File_Names = ?1" + (version >= 0 ? " AND VersionNo IS ?2" : "");

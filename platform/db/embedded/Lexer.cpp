@@ -17,6 +17,25 @@ bool identPart(char c) {
     return identStart(c) || std::isdigit(static_cast<unsigned char>(c)) || c == '$' || c == '@';
 }
 
+// Bytes of the blank at s[i], 0 when there is none. Besides ASCII white space, the blanks an editor
+// or a copy from a web page leaves in a script count: the byte-order mark (U+FEFF, also the
+// zero-width no-break space), the no-break space U+00A0, the zero-width space U+200B, the word
+// joiner U+2060 and Unicode's other space separators. Outside literals they separate tokens.
+std::size_t blankAt(std::string_view s, std::size_t i) {
+    auto byte = [&](std::size_t k) { return k < s.size() ? static_cast<unsigned char>(s[k]) : 0u; };
+    unsigned b0 = byte(i), b1 = byte(i + 1), b2 = byte(i + 2);
+    if (b0 < 0x80)
+        return std::isspace(static_cast<int>(b0)) ? 1 : 0;
+    if (b0 == 0xC2 && b1 == 0xA0)
+        return 2;
+    unsigned cp = ((b0 & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
+    if ((b0 & 0xF0u) != 0xE0u || (b1 & 0xC0u) != 0x80u || (b2 & 0xC0u) != 0x80u)
+        return 0;
+    bool blank = cp == 0xFEFF || cp == 0x1680 || (cp >= 0x2000 && cp <= 0x200B) || cp == 0x2028 ||
+                 cp == 0x2029 || cp == 0x202F || cp == 0x205F || cp == 0x2060 || cp == 0x3000;
+    return blank ? 3 : 0;
+}
+
 } // namespace
 
 // The console's own case helpers, under the short names the engine's code reads best with.
@@ -45,8 +64,8 @@ std::vector<Token> tokenize(std::string_view s) {
     };
     while (i < s.size()) {
         char c = s[i];
-        if (std::isspace(static_cast<unsigned char>(c))) {
-            ++i;
+        if (std::size_t blank = blankAt(s, i)) {
+            i += blank;
         } else if (c == '-' && i + 1 < s.size() && s[i + 1] == '-') {
             while (i < s.size() && s[i] != '\n')
                 ++i;
@@ -130,7 +149,7 @@ std::vector<Token> tokenize(std::string_view s) {
             std::size_t b = i;
             bool var = c == '@';
             ++i;
-            while (i < s.size() && identPart(s[i]))
+            while (i < s.size() && identPart(s[i]) && !blankAt(s, i))
                 ++i;
             push(var ? Tok::Variable : Tok::Ident, std::string(s.substr(b, i - b)));
         } else if (c == '(') {

@@ -6,6 +6,7 @@
 #include "platform/db/embedded/Importers.h"
 #include "platform/db/embedded/Lexer.h"
 #include "platform/db/embedded/SqlFunctions.h"
+#include "platform/db/embedded/SqliteFile.h"
 #include "platform/db/embedded/Translator.h"
 
 #include <unistd.h>
@@ -24,6 +25,9 @@ std::string serverMessage(std::string m) {
     };
     if (m.rfind("no such table: ", 0) == 0)
         return "Invalid object name '" + strip(m.substr(15)) + "'.";
+    if (m == "parser stack overflow")
+        return "The statement is nested too deeply for the embedded database engine (SQLite's parser "
+               "stack overflowed).";
     if (m.rfind("no such column: ", 0) == 0)
         return "Invalid column name '" + strip(m.substr(16)) + "'.";
     if (m.find("already exists") != std::string::npos && m.rfind("table ", 0) == 0)
@@ -39,6 +43,22 @@ void execOrThrow(sqlite3* db, const std::string& sql) {
         sqlite3_free(err);
         throw DbError(serverMessage(m));
     }
+}
+
+// About the memory a translation takes: its texts, which dominate it.
+std::size_t programBytes(const std::vector<Step>& steps) {
+    std::size_t n = 0;
+    for (const Step& s : steps) {
+        n += sizeof(Step) + s.sql.sql.size() + s.argument.size() + s.table.size() + s.catalog.size();
+        for (const auto& c : s.sql.catalogs)
+            n += c.size();
+        for (const auto& r : s.sql.rowsets)
+            n += sizeof(r) + r.file.size() + r.sheet.size() + r.tempTable.size();
+        for (const auto& c : s.sql.columnNames)
+            n += sizeof(c) + (c ? c->size() : 0);
+        n += programBytes(s.body) + programBytes(s.other);
+    }
+    return n;
 }
 
 Value columnValue(sqlite3_stmt* s, int i) {
@@ -76,14 +96,9 @@ Session::Session(fs::path folder, std::string database, NativePathFn nativePath)
         file = createCatalog(folder_, "master");
     }
     database_ = file->stem().string();
-    if (sqlite3_open_v2(file->c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        std::string m = db_ ? sqlite3_errmsg(db_) : "out of memory";
-        sqlite3_close(db_);
-        throw DbError("Cannot open database '" + database_ + "': " + m);
-    }
+    db_ = openSqliteFile(*file, SQLITE_OPEN_READWRITE, "Cannot open database '" + database_ + "'");
     // The destructor does not run for a constructor that throws: close the handle here.
     try {
-        sqlite3_busy_timeout(db_, 10000);
         registerFunctions(db_);
         execOrThrow(
             db_, "CREATE TEMP TABLE quillan_sysdatabases (dbid INTEGER, name TEXT COLLATE NOCASE, "
@@ -119,8 +134,18 @@ const Program& Session::translated(const std::string& batch) {
     if (it != cache_.end())
         return it->second;
     Program p = translateBatch(batch, database_);
-    if (cache_.size() >= 512)
+    const std::size_t bytes = batch.size() + programBytes(p.steps);
+    if (bytes > kTranslationCacheBytes) {
+        uncached_ = std::move(p);
+        return uncached_;
+    }
+    // Batches repeat in loops over rows; when the cache is full it starts again rather than
+    // tracking use, which keeps it simple and bounded.
+    if (cache_.size() >= kTranslationCacheBatches || cacheBytes_ + bytes > kTranslationCacheBytes) {
         cache_.clear();
+        cacheBytes_ = 0;
+    }
+    cacheBytes_ += bytes;
     return cache_.emplace(batch, std::move(p)).first->second;
 }
 

@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -32,6 +33,12 @@ public:
 
     const std::string& database() const { return database_; }
     int spid() const { return spid_; }
+    // Bytes the translation cache holds (batch texts and their translations), at most
+    // kTranslationCacheBytes.
+    std::size_t translationCacheBytes() const { return cacheBytes_; }
+
+    static constexpr std::size_t kTranslationCacheBatches = 512;
+    static constexpr std::size_t kTranslationCacheBytes = 32u << 20;
     sqlite3* handle() const { return db_; }
 
 private:
@@ -42,6 +49,8 @@ private:
     int spid_ = 0;
     std::map<std::string, std::string> attached_; // lower-case catalog -> file
     std::map<std::string, Program> cache_;
+    std::size_t cacheBytes_ = 0;
+    Program uncached_; // the translation of a batch too large to keep
 
     const Program& translated(const std::string& batch);
     void runSteps(const std::vector<Step>& steps, std::optional<Recordset>& first);

@@ -257,58 +257,84 @@ void fnGetdate(sqlite3_context* ctx, int, sqlite3_value**) {
     resultText(ctx, s);
 }
 
-// T-SQL '+': texts concatenate; a text with a number converts the text to a number (as SQL Server's
-// type precedence does) and fails when it is no number.
-void fnAdd(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
-    if (anyNull(argc, argv))
-        return sqlite3_result_null(ctx);
-    int ta = sqlite3_value_type(argv[0]), tb = sqlite3_value_type(argv[1]);
-    bool textA = ta == SQLITE_TEXT || ta == SQLITE_BLOB, textB = tb == SQLITE_TEXT || tb == SQLITE_BLOB;
-    if (textA && textB) {
-        std::string r = text(argv[0]) + text(argv[1]);
-        resultText(ctx, r);
-        return;
+// T-SQL '+' over any number of terms, from left to right: texts concatenate; a text with a number
+// converts the text to a number (as SQL Server's type precedence does) and fails when it is none.
+// One call takes a whole chain "a + b + c", so a long concatenation nests no deeper than a short one.
+struct Sum {
+    enum Kind { Integer, Real, Text } kind = Integer;
+    long long i = 0;
+    double d = 0;
+    std::string s;
+};
+
+// The value as a number, or nullopt for a text that is none.
+std::optional<Sum> asNumber(const Sum& v) {
+    if (v.kind != Sum::Text)
+        return v;
+    Sum n;
+    if (auto li = parseInteger(v.s)) {
+        n.i = *li;
+        n.d = static_cast<double>(*li);
+        return n;
     }
-    auto num = [&](sqlite3_value* v, int type, bool& isInt, long long& i, double& d) -> bool {
-        if (type == SQLITE_INTEGER) {
-            isInt = true;
-            i = sqlite3_value_int64(v);
-            d = static_cast<double>(i);
-            return true;
-        }
-        if (type == SQLITE_FLOAT) {
-            isInt = false;
-            d = sqlite3_value_double(v);
-            return true;
-        }
-        std::string s = text(v);
-        if (auto li = parseInteger(s)) {
-            isInt = true;
-            i = *li;
-            d = static_cast<double>(i);
-            return true;
-        }
-        if (auto dd = parseNumber(s)) {
-            isInt = false;
-            d = *dd;
-            return true;
-        }
-        return false;
-    };
-    bool ia = false, ib = false;
-    long long la = 0, lb = 0;
-    double da = 0, db = 0;
-    if (!num(argv[0], ta, ia, la, da) || !num(argv[1], tb, ib, lb, db)) {
-        std::string bad = text(textA ? argv[0] : argv[1]);
-        return fail(ctx, "Conversion failed when converting the varchar value '" + bad + "' to a number.");
+    if (auto dd = parseNumber(v.s)) {
+        n.kind = Sum::Real;
+        n.d = *dd;
+        return n;
     }
-    if (ia && ib) {
-        long long r = 0;
-        if (__builtin_add_overflow(la, lb, &r))
-            return fail(ctx, "Arithmetic overflow error converting expression to data type bigint.");
-        sqlite3_result_int64(ctx, r);
+    return std::nullopt;
+}
+
+Sum sumOperand(sqlite3_value* v) {
+    Sum r;
+    int type = sqlite3_value_type(v);
+    if (type == SQLITE_INTEGER) {
+        r.i = sqlite3_value_int64(v);
+        r.d = static_cast<double>(r.i);
+    } else if (type == SQLITE_FLOAT) {
+        r.kind = Sum::Real;
+        r.d = sqlite3_value_double(v);
     } else {
-        sqlite3_result_double(ctx, da + db);
+        r.kind = Sum::Text;
+        r.s = text(v);
+    }
+    return r;
+}
+
+void fnAdd(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (argc == 0 || anyNull(argc, argv))
+        return sqlite3_result_null(ctx);
+    Sum acc = sumOperand(argv[0]);
+    for (int k = 1; k < argc; ++k) {
+        Sum next = sumOperand(argv[k]);
+        if (acc.kind == Sum::Text && next.kind == Sum::Text) {
+            acc.s += next.s;
+            continue;
+        }
+        auto a = asNumber(acc), b = asNumber(next);
+        if (!a || !b) {
+            const std::string& bad = a ? next.s : acc.s;
+            return fail(ctx,
+                        "Conversion failed when converting the varchar value '" + bad + "' to a number.");
+        }
+        Sum r;
+        if (a->kind == Sum::Integer && b->kind == Sum::Integer) {
+            if (__builtin_add_overflow(a->i, b->i, &r.i))
+                return fail(ctx, "Arithmetic overflow error converting expression to data type bigint.");
+            r.d = static_cast<double>(r.i);
+        } else {
+            r.kind = Sum::Real;
+            r.d = a->d + b->d;
+        }
+        acc = std::move(r);
+    }
+    switch (acc.kind) {
+    case Sum::Integer:
+        return sqlite3_result_int64(ctx, acc.i);
+    case Sum::Real:
+        return sqlite3_result_double(ctx, acc.d);
+    case Sum::Text:
+        return resultText(ctx, acc.s);
     }
 }
 
@@ -491,7 +517,7 @@ void registerFunctions(sqlite3* db) {
         {"quillan_right", 2, fnRight, true},
         {"quillan_replace", 3, fnReplace, true},
         {"quillan_getdate", 0, fnGetdate, false},
-        {"quillan_add", 2, fnAdd, true},
+        {"quillan_add", -1, fnAdd, true},
         {"quillan_to_text", 4, fnToText, true},
         {"quillan_to_int", 2, fnToInt, true},
         {"quillan_to_bit", 1, fnToBit, true},
@@ -522,7 +548,8 @@ void bindConverted(sqlite3_stmt* stmt, int index, const std::string& declaredTyp
     }
     std::string t = upper(declaredType);
     auto bad = [&](const char* type) {
-        throw DbError("Conversion error for " + where + ": '" + value + "' is not a valid " + type + ".");
+        // The value is not quoted: it comes from a file, which may hold what must not be shown.
+        throw DbError("Conversion error for " + where + ": the value is not a valid " + type + ".");
     };
     if (isDateType(t)) {
         auto d = parseStyled(value, 0);

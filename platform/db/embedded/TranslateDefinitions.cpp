@@ -158,6 +158,8 @@ Step BatchTranslator::create(std::size_t b, std::size_t e) {
     if (at(k).is("CLUSTERED") || at(k).is("NONCLUSTERED"))
         ++k;
     if (at(k).is("INDEX")) {
+        if (!isName(at(k + 1)))
+            syntax(k + 1);
         std::string ix = at(k + 1).text;
         if (!at(k + 2).is("ON"))
             syntax(k + 2);

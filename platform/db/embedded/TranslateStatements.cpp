@@ -3,6 +3,7 @@
 
 #include "platform/db/Connection.h"
 
+#include <limits>
 #include <set>
 
 namespace quillan::db::embedded {
@@ -104,7 +105,8 @@ Step BatchTranslator::parseBody(std::size_t& i, std::size_t e) {
 }
 
 Step BatchTranslator::parseOne(std::size_t& i, std::size_t e) {
-    const Token& tok = t_[i];
+    Nested level(*this);
+    const Token& tok = at(i);
     if (tok.kind != Tok::Ident || tok.quoted)
         syntax(i);
     if (tok.is("IF")) {
@@ -206,7 +208,10 @@ Step BatchTranslator::simple(std::size_t b, std::size_t e) {
             throw DbError("KILL needs a process number.");
         Step s;
         s.kind = Step::Kind::Kill;
-        s.number = std::stoll(at(b + 1).text);
+        s.number = wholeNumber(b + 1, "The process number of KILL");
+        // The session runs KILL with an int: a larger number must not wrap onto a live process.
+        if (s.number > std::numeric_limits<int>::max())
+            throw DbError("Process ID " + at(b + 1).text + " is not an active process ID.");
         return s;
     }
     if (kind == "BULK")
@@ -408,9 +413,9 @@ Step BatchTranslator::bulkInsert(std::size_t b, std::size_t e) {
             else if (opt == "ROWTERMINATOR" && v.kind == Tok::String)
                 s.rowTerminator = unescape(v.text);
             else if (opt == "FIRSTROW" && v.kind == Tok::Number)
-                s.number = std::stoll(v.text);
+                s.number = wholeNumber(x + 2, "FIRSTROW");
             else if (opt == "LASTROW" && v.kind == Tok::Number)
-                s.lastRow = std::stoll(v.text);
+                s.lastRow = wholeNumber(x + 2, "LASTROW");
             else if ((opt == "CODEPAGE" && v.kind == Tok::String) ||
                      (opt == "DATAFILETYPE" && iequals(v.text, "char")))
                 ; // the file is read as bytes either way

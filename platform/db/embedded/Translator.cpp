@@ -4,6 +4,7 @@
 #include "platform/db/Connection.h"
 
 #include <cctype>
+#include <charconv>
 #include <set>
 
 namespace quillan::db::embedded {
@@ -116,15 +117,59 @@ bool isName(const Token& t) {
                   "'.");
 }
 
-std::size_t BatchTranslator::matchParen(std::size_t lp, std::size_t e) const {
-    int depth = 0;
-    for (std::size_t k = lp; k < e; ++k) {
-        if (t_[k].kind == Tok::LParen)
-            ++depth;
-        else if (t_[k].kind == Tok::RParen && --depth == 0)
-            return k;
+BatchTranslator::BatchTranslator(std::string_view batch, const std::string& currentDb)
+    : t_(tokenize(batch)), current_(currentDb), closing_(t_.size(), std::string::npos) {
+    std::vector<std::size_t> parens;
+    std::vector<std::pair<std::size_t, std::size_t>> cases; // CASE token, parentheses open at it
+    for (std::size_t k = 0; k < t_.size(); ++k) {
+        const Token& tok = t_[k];
+        if (tok.kind == Tok::LParen) {
+            parens.push_back(k);
+        } else if (tok.kind == Tok::RParen && !parens.empty()) {
+            closing_[parens.back()] = k;
+            parens.pop_back();
+            while (!cases.empty() && cases.back().second > parens.size())
+                cases.pop_back(); // a CASE left open inside the parentheses never ends
+        } else if (tok.is("CASE")) {
+            cases.emplace_back(k, parens.size());
+        } else if (tok.is("END") && !cases.empty() && cases.back().second == parens.size()) {
+            closing_[cases.back().first] = k;
+            cases.pop_back();
+        }
     }
-    throw DbError("Incorrect syntax: missing ')' in the statement.");
+}
+
+BatchTranslator::Nested::Nested(BatchTranslator& t) : t_(t) {
+    if (++t_.nesting_ > kMaxNesting) {
+        --t_.nesting_;
+        throw DbError("The statement is nested too deeply (more than " + std::to_string(kMaxNesting) +
+                      " levels).");
+    }
+}
+
+std::size_t BatchTranslator::matchParen(std::size_t lp, std::size_t e) const {
+    std::size_t rp = lp < closing_.size() && t_[lp].kind == Tok::LParen ? closing_[lp] : std::string::npos;
+    if (rp == std::string::npos || rp >= e)
+        throw DbError("Incorrect syntax: missing ')' in the statement.");
+    return rp;
+}
+
+std::size_t BatchTranslator::caseEnd(std::size_t i, std::size_t e) const {
+    std::size_t end = i < closing_.size() ? closing_[i] : std::string::npos;
+    return end < e ? end : std::string::npos;
+}
+
+long long BatchTranslator::wholeNumber(std::size_t i, const std::string& what) const {
+    const Token& tok = at(i);
+    long long n = 0;
+    const char* first = tok.text.data();
+    const char* last = first + tok.text.size();
+    auto [end, ec] = std::from_chars(first, last, n);
+    if (tok.kind != Tok::Number || ec == std::errc::invalid_argument || end != last)
+        throw DbError(what + " must be a whole number, not '" + tok.text + "'.");
+    if (ec == std::errc::result_out_of_range)
+        throw DbError(what + " " + tok.text + " is out of range.");
+    return n;
 }
 
 std::size_t BatchTranslator::skipHints(std::size_t k, std::size_t e) const {
@@ -149,6 +194,8 @@ std::size_t BatchTranslator::skipHints(std::size_t k, std::size_t e) const {
 }
 
 NameParts BatchTranslator::readName(std::size_t i) const {
+    if (at(i).kind != Tok::Ident)
+        syntax(i);
     NameParts n;
     n.parts.push_back(t_[i].text);
     std::size_t j = i;
@@ -261,14 +308,11 @@ std::vector<std::pair<std::size_t, std::size_t>> BatchTranslator::splitArgs(std:
     std::vector<std::pair<std::size_t, std::size_t>> out;
     if (b >= e)
         return out;
-    int depth = 0;
     std::size_t s = b;
     for (std::size_t k = b; k < e; ++k) {
-        if (t_[k].kind == Tok::LParen)
-            ++depth;
-        else if (t_[k].kind == Tok::RParen)
-            --depth;
-        else if (t_[k].kind == Tok::Comma && depth == 0) {
+        if (t_[k].kind == Tok::LParen && closing_[k] < e)
+            k = closing_[k]; // nothing inside the parentheses splits this level
+        else if (t_[k].kind == Tok::Comma) {
             out.emplace_back(s, k);
             s = k + 1;
         }
@@ -278,6 +322,7 @@ std::vector<std::pair<std::size_t, std::size_t>> BatchTranslator::splitArgs(std:
 }
 
 std::string BatchTranslator::range(std::size_t b, std::size_t e) {
+    Nested level(*this);
     std::vector<Item> items;
     std::string limit;
     bool unionSeen = false;
@@ -355,19 +400,8 @@ std::string BatchTranslator::range(std::size_t b, std::size_t e) {
             continue;
         }
         if (!tok.quoted && tok.is("CASE")) {
-            int depth = 0, nest = 0;
-            std::size_t k = i;
-            for (; k < e; ++k) {
-                if (t_[k].kind == Tok::LParen)
-                    ++depth;
-                else if (t_[k].kind == Tok::RParen)
-                    --depth;
-                else if (depth == 0 && t_[k].is("CASE"))
-                    ++nest;
-                else if (depth == 0 && t_[k].is("END") && --nest == 0)
-                    break;
-            }
-            if (k >= e)
+            std::size_t k = caseEnd(i, e);
+            if (k == std::string::npos)
                 throw DbError("Incorrect syntax: CASE without END.");
             items.push_back({Item::Operand, "CASE " + range(i + 1, k) + " END"});
             i = k + 1;
@@ -467,35 +501,48 @@ std::string BatchTranslator::joinItems(const std::vector<Item>& items) {
             for (std::size_t k = s; k < e; ++k)
                 emit(items[k].text);
         } else {
-            std::string acc, term;
-            std::string op;
-            bool first = true;
+            // The terms between binary '+' / '-'; a run of '+' becomes one call over all its terms.
+            std::vector<std::string> terms{std::string()};
+            std::vector<std::string> ops;
             bool numeric = true;
-            auto flush = [&]() {
-                if (first) {
-                    acc = term;
-                    first = false;
-                } else if (op == "+") {
-                    acc = numeric ? acc + " + " + term : "quillan_add(" + acc + ", " + term + ")";
-                } else {
-                    acc = "(" + acc + ") - (" + term + ")";
-                }
-                term.clear();
-            };
             for (std::size_t k = s; k < e; ++k) {
                 bool binary = items[k].cls == Item::Op && (items[k].text == "+" || items[k].text == "-") &&
                               k > s && items[k - 1].cls == Item::Operand;
                 if (binary) {
-                    flush();
-                    op = items[k].text;
+                    ops.push_back(items[k].text);
+                    terms.emplace_back();
+                    continue;
+                }
+                if (items[k].cls == Item::Operand &&
+                    !std::isdigit(static_cast<unsigned char>(items[k].text[0])))
+                    numeric = false;
+                terms.back() += (terms.back().empty() ? "" : " ") + items[k].text;
+            }
+            std::string acc = terms[0];
+            std::vector<std::string> added;
+            auto addPending = [&] {
+                if (added.empty())
+                    return;
+                if (numeric) {
+                    for (const auto& t : added)
+                        acc += " + " + t;
                 } else {
-                    if (items[k].cls == Item::Operand &&
-                        !(std::isdigit(static_cast<unsigned char>(items[k].text[0]))))
-                        numeric = false;
-                    term += (term.empty() ? "" : " ") + items[k].text;
+                    acc = "quillan_add(" + acc;
+                    for (const auto& t : added)
+                        acc += ", " + t;
+                    acc += ")";
+                }
+                added.clear();
+            };
+            for (std::size_t k = 0; k < ops.size(); ++k) {
+                if (ops[k] == "+") {
+                    added.push_back(terms[k + 1]);
+                } else {
+                    addPending();
+                    acc = "(" + acc + ") - (" + terms[k + 1] + ")";
                 }
             }
-            flush();
+            addPending();
             emit(acc);
         }
         s = e;

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 using namespace quillan::db;
 using quillan::test::EnvGuard;
 
@@ -42,6 +46,34 @@ TEST(ConnectionString, ToStringReadsBackTheSameEntriesAndSetReplacesTheFirstDrop
     EXPECT_EQ(cs.get("a"), "9");
     cs.erase("B");
     EXPECT_FALSE(cs.has("b"));
+}
+
+TEST(ConnectionString, EveryValueReadsBackAsItWasWritten) {
+    // The values that once came back changed, then many more built from the characters that matter.
+    std::vector<std::string> values = {
+        "/x;X=\"q\";Y=z", "\"/x\"", "'a'", "\"", "'", "{", "}", "{a}", "", " ", "a=b", "=",
+        "\"a;b",          "x\"y",   ";;",  "\t"};
+    const std::string alphabet = " ;=\"'{}ab\t";
+    std::uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    for (int n = 0; n < 5000; ++n) {
+        std::string v;
+        for (std::uint32_t len = next() % 9; len > 0; --len)
+            v += alphabet[next() % alphabet.size()];
+        values.push_back(v);
+    }
+    for (std::size_t i = 0; i + 3 <= values.size(); i += 3) {
+        ConnectionString cs;
+        cs.set("Provider", values[i]);
+        cs.set("Data Folder", values[i + 1]);
+        cs.set("Password", values[i + 2]);
+        const auto again = ConnectionString::parse(cs.toString());
+        ASSERT_EQ(again.entries().size(), 3u) << cs.toString();
+        for (std::size_t k = 0; k < 3; ++k) {
+            ASSERT_EQ(again.entries()[k].key, cs.entries()[k].key) << cs.toString();
+            ASSERT_EQ(again.entries()[k].value, cs.entries()[k].value) << cs.toString();
+        }
+    }
 }
 
 TEST(OdbcTranslation, MapsTheOleDbKeysForEachDriver) {

@@ -82,10 +82,25 @@ TEST(Dispatch, SqliteProviderSelectsTheEmbeddedEngine) {
     auto conn = db::openConnection("provider = sqlite ;initial catalog=master", dir.path());
     EXPECT_TRUE(std::filesystem::exists(dir / "Data"));
     conn->execute("CREATE DATABASE Tervik");
-    conn = db::openConnection("Provider=SQLite;Data Folder=" + (dir / "abs").string(), dir.path());
-    EXPECT_TRUE(std::filesystem::exists(dir / "abs"));
-    conn = db::openConnection("Provider=SQLite;Data Folder=rel\\sub;Initial Catalog=master", dir.path());
-    EXPECT_TRUE(std::filesystem::exists(dir / "rel" / "sub"));
+    // A folder the string names must exist: a typo is reported as such, and nothing is created.
+    for (const auto& [text, folder] : {std::pair{(dir / "abs").string(), dir / "abs"},
+                                       std::pair{std::string("rel\\sub"), dir / "rel" / "sub"}}) {
+        const std::string cs = "Provider=SQLite;Data Folder=" + text + ";Initial Catalog=master";
+        for (int backend = 0; backend < 2; ++backend) {
+            try {
+                backend ? (void)db::openAdmin(cs, dir.path()) : (void)db::openConnection(cs, dir.path());
+                ADD_FAILURE() << text;
+            } catch (const db::DbError& e) {
+                EXPECT_NE(std::string(e.what()).find("'" + folder.string() + "'"), std::string::npos)
+                    << e.what();
+                EXPECT_NE(std::string(e.what()).find("does not exist"), std::string::npos) << e.what();
+            }
+        }
+        EXPECT_FALSE(std::filesystem::exists(folder)) << text;
+        std::filesystem::create_directories(folder);
+        db::openConnection(cs, dir.path())->execute("SELECT 1");
+        EXPECT_TRUE(std::filesystem::exists(folder / "master.sqlite")) << text;
+    }
     auto admin = db::openAdmin("Provider=SQLite;Initial Catalog=Tervik", dir.path());
     admin->connect("", "", "");
     admin->executeBatch("Tervik", "CREATE TABLE t (x INT)");

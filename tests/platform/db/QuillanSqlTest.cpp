@@ -109,6 +109,7 @@ TEST_F(QuillanSql, RunsAgainstTheEmbeddedEngineInMasterOrTheNamedDatabase) {
 #endif
     const auto app = (dir / "app").string();
     writeFile(dir / "app" / "Dll" / "Sd.ini", "Provider=SQLite;Data Folder=Data;Initial Catalog=TervikDB\n");
+    std::filesystem::create_directories(dir / "app" / "Data");
     ASSERT_EQ(run({"--app-dir", app, "-Q", "CREATE DATABASE TervikDB"}).code, 0);
     auto r = run({"--app-dir", app, "-d", "TervikDB"},
                  "CREATE TABLE Files (Name VARCHAR(100), Size INT, Made DATETIME)\nGO\n"
@@ -127,4 +128,18 @@ TEST_F(QuillanSql, RunsAgainstTheEmbeddedEngineInMasterOrTheNamedDatabase) {
     r = run({"--app-dir", app, "-Q", "SELECT Name FROM [TervikDB].dbo.Files WHERE Size = 12"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "Name\nO'Brien.exe\n");
+    // The layer's batch splitter: "GO 2" repeats the batch, a GO line inside a literal is text, and
+    // a bad count fails the run before anything is sent.
+    r = run({"--app-dir", app, "-d", "TervikDB"},
+            "\xEF\xBB\xBFINSERT INTO Files (Name) VALUES ('a\r\nGO\r\nb')\r\n go 2 \r\n"
+            "SELECT COUNT(*) AS n FROM Files WHERE Name LIKE 'a%b'\r\n");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "n\n2\n");
+    r = run({"--app-dir", app, "-d", "TervikDB"}, "INSERT INTO Files (Name) VALUES ('c')\nGO 0\n");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("line 2"), std::string::npos) << r.err;
+    EXPECT_EQ(
+        run({"--app-dir", app, "-d", "TervikDB", "-Q", "SELECT COUNT(*) AS n FROM Files WHERE Name = 'c'"})
+            .out,
+        "n\n0\n");
 }

@@ -1,0 +1,113 @@
+// What the file-reading statements must refuse or survive: names that lead to no regular file,
+// content that must not reach an error text, and documents large enough to show the import's order.
+#include "EngineFixture.h"
+
+#include <malloc.h>
+#include <sys/stat.h>
+
+#include <chrono>
+
+namespace quillan::db::test {
+
+namespace {
+
+using quillan::test::writeFile;
+
+class ImportLimits : public EngineTest {
+protected:
+    std::string setupRow(int i, const std::string& version) {
+        return "<SetupDetails><File_Names>f" + std::to_string(i) + ".exe</File_Names><VersionNo>" + version +
+               "</VersionNo><UploadFileSize>" + std::to_string(i) + "</UploadFileSize></SetupDetails>";
+    }
+    std::string document(int from, int to, const std::string& last = "") {
+        std::string xml = "<NewDataSet>";
+        for (int i = from; i < to; ++i)
+            xml += setupRow(i, "3");
+        return xml + last + "</NewDataSet>";
+    }
+};
+
+TEST_F(ImportLimits, XmlImportOfManyRowsIsLinearAndAllOrNothing) {
+    const auto start = std::chrono::steady_clock::now();
+    conn->execute("EXEC [Tervik].dbo.Proc_ImpSetupDetails " + sqlQuote(document(0, 20000)));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 20000);
+    // The same rows again replace themselves; a bad last row takes back the whole document.
+    conn->execute("EXEC [Tervik].dbo.Proc_ImpSetupDetails " + sqlQuote(document(0, 1000)));
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 20000);
+    EXPECT_NE(failure("EXEC [Tervik].dbo.Proc_ImpSetupDetails " +
+                      sqlQuote(document(20000, 21000, setupRow(21000, "three")))),
+              "<no error>");
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 20000);
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails WHERE File_Names = 'f999.exe' AND UploadFileSize = 999"), 1);
+}
+
+TEST_F(ImportLimits, FileStatementsReadOnlyRegularFiles) {
+    writeFile(dir / "rows.txt", "a.exe\tApp.Path\t\t\t1\t0\t0\t1\t1\t0\tEXE\t0\n");
+    writeFile(dir / "doc.xml", document(0, 2));
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir / "folder");
+    std::filesystem::create_symlink(dir / "pipe", dir / "link-to-pipe");
+    std::filesystem::create_symlink(dir / "rows.txt", dir / "link-to-rows");
+    const auto bulk = [](const std::string& file) {
+        return "BULK INSERT [Tervik].dbo.SetupDetails FROM " + sqlQuote(file) +
+               " WITH (FIELDTERMINATOR = '\t')";
+    };
+    const auto sheet = [](const std::string& file) {
+        return "INSERT INTO [Tervik].dbo.SetupDetails (File_Names) SELECT File_Names FROM "
+               "OPENROWSET('Microsoft.Jet.OLEDB.4.0', " +
+               sqlQuote("Excel 8.0;Database=" + file) + ", [Sheet1$])";
+    };
+    const auto xml = [](const std::string& file) {
+        return "EXEC [Tervik].dbo.Proc_ImpSetupDetails " + sqlQuote(file);
+    };
+    for (const std::string file : {"C:\\pipe", "C:\\link-to-pipe", "C:\\folder", "/dev/zero"}) {
+        for (const auto& sql : {bulk(file), sheet(file), xml(file)}) {
+            const auto start = std::chrono::steady_clock::now();
+            EXPECT_NE(failure(sql).find("not a regular file"), std::string::npos) << sql;
+            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << sql;
+        }
+    }
+    EXPECT_NE(failure(bulk("C:\\missing.txt")).find("could not be opened"), std::string::npos);
+    EXPECT_NE(failure(sheet("C:\\missing.xls")).find("cannot be opened"), std::string::npos);
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 0);
+    conn->execute(bulk("C:\\link-to-rows")); // a link to a regular file is that file
+    conn->execute(xml("C:\\doc.xml"));
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 3);
+}
+
+TEST_F(ImportLimits, FailedOpenRowsetFreesTheWorkbookReader) {
+#ifndef __GLIBC__
+    GTEST_SKIP() << "the heap in use is read with glibc's mallinfo2";
+#else
+    // freexl allocates its reader (some 64 KB) before it finds that a file cannot be read.
+    writeFile(dir / "not-a-workbook.xls", "plain text");
+    for (const char* file : {"C:\\missing.xls", "C:\\not-a-workbook.xls"}) {
+        const std::string sql = "INSERT INTO [Tervik].dbo.SetupDetails (File_Names) SELECT File_Names FROM "
+                                "OPENROWSET('Microsoft.Jet.OLEDB.4.0', 'Excel 8.0;Database=" +
+                                std::string(file) + "', [Sheet1$])";
+        for (int i = 0; i < 5; ++i)
+            failure(sql); // the first runs fill the translation cache and SQLite's page cache
+        const std::size_t before = mallinfo2().uordblks;
+        for (int i = 0; i < 100; ++i)
+            EXPECT_NE(failure(sql).find("OPENROWSET"), std::string::npos);
+        const std::size_t after = mallinfo2().uordblks;
+        EXPECT_LT(after, before + (1u << 20)) << file;
+    }
+#endif
+}
+
+TEST_F(ImportLimits, ConversionErrorsNameRowAndColumnButNotTheContent) {
+    writeFile(dir / "secret.txt", "a.exe\tApp.Path\t\t\t1\t0\t0\t1\t1\t0\tEXE\t0\n"
+                                  "b.exe\tApp.Path\t\t\t1\t0\t0\troot:$6$hash\t1\t0\tEXE\t0\n");
+    const std::string what =
+        failure("BULK INSERT [Tervik].dbo.SetupDetails FROM 'C:\\secret.txt' WITH (FIELDTERMINATOR = '\t')");
+    EXPECT_NE(what.find("row 2"), std::string::npos) << what;
+    EXPECT_NE(what.find("VersionNo"), std::string::npos) << what;
+    EXPECT_EQ(what.find("root"), std::string::npos) << what;
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 0);
+}
+
+} // namespace
+
+} // namespace quillan::db::test
