@@ -2,8 +2,7 @@
 // real database and give the answers the console relies on.
 #include "platform/FileTimes.h"
 #include "status/StatusPanel.h"
-#include "tests/support/SetupDetailsEngine.h"
-#include "tests/support/TestConsole.h"
+#include "tests/support/EngineConsole.h"
 
 #include <gtest/gtest.h>
 
@@ -12,30 +11,8 @@
 namespace quillan {
 namespace {
 
-const std::string P = "[Tervik]";
 
-struct StatusOnEngine : ::testing::Test {
-    test::TempDir dir;
-    test::RecordingOperator op; // refuses every question, as TestConsole's does
-    Console c{dir.path() / "Tervik", op};
-    db::Connection* db = nullptr;
-
-    StatusOnEngine() {
-        op.answer = false;
-        std::filesystem::create_directories(dir.path() / "Tervik");
-        c.conn = test::openSetupDetailsEngine(dir.path() / "Data");
-        db = c.conn.get();
-        c.state.dbName = "Tervik";
-        c.state.dbPrefix = P;
-        c.state.appPath = c.paths.toWindows(c.programFolder());
-    }
-
-    void addFile(const std::string& name, int version, int hotfix, const std::string& ext,
-                 const std::string& unzipDate = "NULL") {
-        db->execute("INSERT INTO " + P + ".dbo.SetupDetails VALUES (" + db::sqlQuote(name) +
-                    ",'App.Path','2024-03-01 10:00:00'," + unzipDate + ",1,0," + std::to_string(hotfix) +
-                    "," + std::to_string(version) + ",100,100," + db::sqlQuote(ext) + ",0)");
-    }
+struct StatusOnEngine : ::testing::Test, test::EngineConsole {
     void writeProgram(const std::string& name, const std::string& localTime) {
         const auto p = c.programFolder() / name;
         std::ofstream(p) << "x";
@@ -97,7 +74,7 @@ TEST_F(StatusOnEngine, PendingUntilTheProgramIsUnpackedAndTheHotfixLogged) {
     writeProgram("App.exe", "2024-03-01 12:00:30");
     EXPECT_EQ(DeployProcessCheck(c), PendingCheck::Pending) << "hotfix 5 not logged";
 
-    db->execute("INSERT INTO " + P + ".dbo.HotFixLog VALUES (5)");
+    recordHotfixApplied(5);
     EXPECT_EQ(DeployProcessCheck(c), PendingCheck::Applied);
     EXPECT_TRUE(c.state.setupDetailsFound);
     EXPECT_TRUE(op.informed.empty()) << op.informed.front();
