@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <limits>
 
 namespace quillan {
 
@@ -28,9 +29,17 @@ BarReading ByteProgress::readingFor(std::uint64_t done) const {
         return reading_(done);
     BarReading r;
     if (total_ > 0 && barMax_ > 0) {
-        // In double: done * barMax could overflow 64 bits, and a bar needs no more precision.
-        const double part = static_cast<double>(std::min(done, total_)) / static_cast<double>(total_);
-        r.value = static_cast<int>(part * barMax_);
+        done = std::min(done, total_);
+        const auto range = static_cast<std::uint64_t>(barMax_);
+        if (done <= std::numeric_limits<std::uint64_t>::max() / range) {
+            // Exact in integers: 29 of 100 is 29, where 0.29 * 100 in floating point is 28.99...
+            r.value = static_cast<int>(done * range / total_);
+        } else {
+            // Only totals past 2^33 bytes get here, where the bar's unit is far coarser than the
+            // floating-point error.
+            r.value = static_cast<int>(static_cast<long double>(done) / static_cast<long double>(total_) *
+                                       static_cast<long double>(range));
+        }
     } else {
         r.value = barMax_; // nothing to do is done at once
     }

@@ -17,7 +17,7 @@ namespace {
 struct Row4Recorder : ModelObserver {
     std::vector<ChecklistRow> seen;
     void checklistChanged(int index, const ChecklistRow& r) override {
-        if (index == 4)
+        if (index == rowIndex(Row::ProgramDownload))
             seen.push_back(r);
     }
 };
