@@ -2,8 +2,8 @@
 // The one progress throttle for work measured in bytes or percent: a download, a copy, the join
 // of a split package, the database backup's percent events. Every report goes through it, and it
 // tells the model (and lets the window repaint) only when the row's bar has visibly moved: by a
-// thousandth of its range, or to its end. A gigabyte costs the window a thousand updates, not a
-// million, and every transport moves its bar the same way.
+// thousandth of its range, or to its end, or when the label's text changes. A gigabyte costs the
+// window a thousand updates, not a million, and every transport moves its bar the same way.
 #include "base/Console.h"
 
 #include <cstdint>
@@ -20,18 +20,21 @@ struct BarReading {
 
 class ByteProgress {
 public:
-    // How an amount done maps onto the row's bar; the default is linear over [0, barMax], with
-    // the ordinary percent text.
+    // How an amount done maps onto the row's bar (a transport with its own step rule); without
+    // one the bar is linear over [0, barMax] with the ordinary percent text.
     using Reading = std::function<BarReading(std::uint64_t done)>;
 
     // `total` is the amount at the end (bytes, or 100 for percent events). The bar's range is
-    // `barMax` units; 0 takes the total itself, scaled down to fit the bar's integer range.
+    // `barMax` units; 0 takes the total itself, scaled down by 1024 until it fits the bar's
+    // integer range.
     ByteProgress(Console& c, Row row, std::uint64_t total, int barMax = 0);
     ByteProgress(Console& c, Row row, int barMax, Reading reading);
 
     // Sets the row's range and shows the reading for 0.
     void start();
-    // Reports the amount done so far (never past the total).
+    // The same with another label text for the start (the FTP display starts with a bare "0").
+    void start(const std::string& startLabel);
+    // Reports the amount done so far (amounts past the total count as the total).
     void report(std::uint64_t done);
     // Shows the end of the range whatever was reported.
     void finish();
@@ -39,9 +42,10 @@ public:
     int barMax() const { return barMax_; }
 
 private:
+    BarReading readingFor(std::uint64_t done) const;
     void show(const BarReading& r, bool force);
 
-    Console& c_;
+    Console* c_;
     Row row_;
     std::uint64_t total_ = 0;
     int barMax_ = 0;

@@ -18,7 +18,8 @@ std::string notBuiltLine(const std::string& phaseName) {
     return ">>-" + phaseName + ": " + kNotBuilt;
 }
 
-void DeploymentPhases::notBuilt(Console& c, std::optional<Row> checklistRow, int gridRow, const std::string& phaseName) {
+void DeploymentPhases::notBuilt(Console& c, std::optional<Row> checklistRow, int gridRow,
+                                const std::string& phaseName) {
     const std::string line = notBuiltLine(phaseName);
     c.status(line);
     c.log.line(line);
@@ -26,18 +27,19 @@ void DeploymentPhases::notBuilt(Console& c, std::optional<Row> checklistRow, int
                  phaseName + " is " + kNotBuilt + ". Check Log for details");
 }
 
-PhaseOutcome DeploymentPhases::notBuiltEndsRun(Console& c, std::optional<Row> checklistRow, const std::string& phaseName) {
+PhaseOutcome DeploymentPhases::notBuiltEndsRun(Console& c, std::optional<Row> checklistRow,
+                                               const std::string& phaseName) {
     notBuilt(c, checklistRow, nextGridRow(c), phaseName);
     RollBack(c);
     return PhaseOutcome::RunEnded;
 }
 
 bool DeploymentPhases::ftpLogin(Console& c) {
-    return FtpLogin(c);
+    return FtpLogin(c, transfer_.ftp);
 }
 
 bool DeploymentPhases::httpLogin(Console& c) {
-    return HTTPLogin(c);
+    return HTTPLogin(c, transfer_.http);
 }
 
 // A failed script download or import lets the run go on to the pending check.

@@ -4,6 +4,7 @@
 // not do as completed. After a missing installation phase the run is closed at once, so that no
 // later phase changes the installation on top of a step that did not happen.
 #include "console/RunPhases.h"
+#include "transfer/TransferSession.h"
 
 #include <optional>
 #include <string>
@@ -32,11 +33,18 @@ public:
     PhaseOutcome registration(Console& c) override;
     PhaseOutcome completion(Console& c) override;
 
+    // The transports' state of this run (login connection, listing, script mode, download
+    // state), handed to every transfer procedure a phase calls.
+    TransferSession& transfer() { return transfer_; }
+
 protected:
     // Reports a phase that is not built: status box and log line, failure through the frame.
     void notBuilt(Console& c, std::optional<Row> checklistRow, int gridRow, const std::string& phaseName);
     // notBuilt, then the run is closed through the finishing operation.
     PhaseOutcome notBuiltEndsRun(Console& c, std::optional<Row> checklistRow, const std::string& phaseName);
+
+private:
+    TransferSession transfer_;
 };
 
 // The line a missing piece writes to the status box and the run log.

@@ -3,10 +3,41 @@
 #include "platform/Text.h"
 
 #include "transfer/CurlHttpClient.h"
+#include "transfer/UrlEncoding.h"
 
+#include <pugixml.hpp>
+
+#include <cstring>
 #include <stdexcept>
 
 namespace quillan {
+
+namespace {
+
+// The local part of an element name ("soap:Fault" -> "Fault").
+const char* localName(const pugi::xml_node& node) {
+    const char* name = node.name();
+    const char* colon = std::strrchr(name, ':');
+    return colon != nullptr ? colon + 1 : name;
+}
+
+// True when the document is a SOAP envelope whose body holds a Fault.
+bool isSoapFault(const std::string& text) {
+    pugi::xml_document doc;
+    if (!doc.load_string(text.c_str()))
+        return false;
+    const pugi::xml_node envelope = doc.document_element();
+    if (std::strcmp(localName(envelope), "Envelope") != 0)
+        return false;
+    for (const pugi::xml_node part : envelope.children())
+        if (std::strcmp(localName(part), "Body") == 0)
+            for (const pugi::xml_node inner : part.children())
+                if (std::strcmp(localName(inner), "Fault") == 0)
+                    return true;
+    return false;
+}
+
+} // namespace
 
 std::string clsCallWebService::BuildSOAPEnvelope(const std::string& serviceName,
                                                  const std::string& methodName) {
@@ -25,28 +56,33 @@ std::string clsCallWebService::BuildSOAPEnvelope(const std::string& serviceName,
     return s;
 }
 
-std::string clsCallWebService::GetFileNameList(const std::string& serverUrl, const std::string& serviceName,
-                                               const std::string& methodName,
-                                               const std::string& distributorCode) const {
+FileNameListAnswer clsCallWebService::GetFileNameList(const std::string& serverUrl,
+                                                      const std::string& serviceName,
+                                                      const std::string& methodName,
+                                                      const std::string& distributorCode) const {
     const std::string envelope = BuildSOAPEnvelope(serviceName, methodName);
     std::string url = serverUrl + serviceName + ".asmx";
     if (!distributorCode.empty())
-        url += "?DistributorCode=" + distributorCode;
+        url += "?DistributorCode=" + transfer::encodeQueryValue(distributorCode);
     const std::vector<std::string> headers{
         std::string("SOAPAction: ") + kServiceNamespace + serviceName + "/" + methodName,
         "Content-Type: text/xml",
         "Expect:", // no "100-continue" round trip before the body
     };
     transfer::CurlHttpClient http;
-    std::string response;
-    if (!http.request("POST", url, envelope, headers, response))
+    FileNameListAnswer answer;
+    if (!http.request("POST", url, envelope, headers, answer.text))
         throw std::runtime_error(http.lastError().summary());
-    return response;
+    answer.httpStatus = http.status();
+    answer.soapFault = isSoapFault(answer.text);
+    return answer;
 }
 
 void clsCallWebService::importFiles(const std::string& url, const std::string& localPath) const {
     transfer::CurlHttpClient http;
-    if (!http.download(url, localPath))
+    transfer::HttpDownloadOptions options;
+    options.requireDelimitedBody = true;
+    if (!http.download(transfer::withEncodedFileName(url), localPath, {}, options))
         throw std::runtime_error(http.lastError().summary());
 }
 

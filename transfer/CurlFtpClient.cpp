@@ -89,6 +89,29 @@ struct CurlFtpClient::Impl {
 
     static size_t discard(char*, size_t size, size_t count, void*) { return size * count; }
 
+    // The file's size (SIZE) and time (MDTM) as the server reports them now; empty parts when it
+    // does not say.
+    RemoteStamp stampOf(const std::string& remoteFile) {
+        prepare();
+        CURL* h = easy.get();
+        std::string url = base() + ftpFileUrlPath(remoteFile);
+        curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
+        curl_easy_setopt(h, CURLOPT_FILETIME, 1L);
+        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Impl::discard); // the facts come as header text
+        RemoteStamp stamp;
+        TransferError ignored; // the download that follows reports the failure
+        if (easy.perform(ignored) != CURLE_OK)
+            return stamp;
+        curl_off_t size = -1;
+        if (curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size) == CURLE_OK && size >= 0)
+            stamp.size = static_cast<std::uint64_t>(size);
+        curl_off_t time = -1;
+        if (curl_easy_getinfo(h, CURLINFO_FILETIME_T, &time) == CURLE_OK && time >= 0)
+            stamp.time = std::to_string(time);
+        return stamp;
+    }
+
     static long onChunk(const void* info, void* self, int) {
         auto* list = static_cast<std::vector<RemoteEntry>*>(self);
         const auto* fi = static_cast<const curl_fileinfo*>(info);
@@ -208,13 +231,22 @@ bool CurlFtpClient::download(const std::string& remoteFile, const std::filesyste
         return false;
     }
     PartialFile part(localFile);
+    const RemoteStamp stamp = m.stampOf(remoteFile);
     std::uint64_t offset = part.existingBytes();
-    if (expectedSize && offset > *expectedSize)
-        offset = 0; // not a prefix of this file
+    const auto saved = part.savedStamp();
+    // Only a partial file begun from this very version of the file continues it: same size and
+    // same time on the server as when it was begun, and no longer than the file.
+    const bool sameFile = stamp.identifiesVersion() && saved && *saved == stamp;
+    if (offset == 0 || !sameFile || (expectedSize && offset > *expectedSize)) {
+        part.discard();
+        offset = 0;
+    }
     m.total = expectedSize.value_or(0);
 
     CURLcode rc = CURLE_OK;
     for (int attempt = 0; attempt < 2; ++attempt) {
+        if (offset == 0)
+            part.saveStamp(stamp); // without it the next attempt starts afresh, which is safe
         if (!part.open(offset)) {
             m.error.internetCode = 12004;
             m.error.detail = "Cannot write " + part.partPath().string();
@@ -234,10 +266,15 @@ bool CurlFtpClient::download(const std::string& remoteFile, const std::filesyste
         m.writeFailed = false;
         rc = m.easy.perform(m.error);
         m.file = nullptr;
-        bool resumeRefused =
-            rc == CURLE_FTP_COULDNT_USE_REST || rc == CURLE_BAD_DOWNLOAD_RESUME || rc == CURLE_RANGE_ERROR;
+        // A server may take "REST n" and then refuse the RETR that follows ("451 Restart not
+        // permitted"): a refusal before any byte arrived is a refused resumption like the others.
+        const bool nothingArrived = part.size() == offset;
+        const bool resumeRefused = rc == CURLE_FTP_COULDNT_USE_REST || rc == CURLE_BAD_DOWNLOAD_RESUME ||
+                                   rc == CURLE_RANGE_ERROR ||
+                                   (rc == CURLE_FTP_COULDNT_RETR_FILE && nothingArrived);
         if (offset > 0 && resumeRefused) {
-            offset = 0; // the server cannot resume: start afresh
+            part.discard(); // the server cannot resume: start afresh, once
+            offset = 0;
             continue;
         }
         break;

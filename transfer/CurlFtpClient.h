@@ -36,7 +36,9 @@ public:
     std::optional<std::vector<RemoteEntry>> list(const std::string& folder);
 
     // Downloads an absolute remote file into `localFile` through "<localFile>.part", resuming a
-    // partial file left by an earlier attempt where the server allows. When `expectedSize` is
+    // partial file left by an earlier attempt only while the server's SIZE and MDTM still match
+    // the partial file's record, and where the server allows (a refused REST, or a RETR refused
+    // after it, starts the file afresh once). When `expectedSize` is
     // given, a transfer that ends short of it fails and keeps the partial file. With
     // `failIfExists`, an existing local file fails the call without any transfer.
     bool download(const std::string& remoteFile, const std::filesystem::path& localFile,

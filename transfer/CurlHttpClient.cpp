@@ -3,7 +3,77 @@
 #include "transfer/CurlEasy.h"
 #include "transfer/PartialFile.h"
 
+#include <cctype>
+#include <charconv>
+
 namespace quillan::transfer {
+
+std::optional<ContentRange> parseContentRange(std::string_view text) {
+    // "bytes <first>-<last>/<size or *>"
+    auto number = [&text](std::uint64_t& out) {
+        auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+        if (ec != std::errc() || end == text.data())
+            return false;
+        text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+        return true;
+    };
+    auto skip = [&text](std::string_view what) {
+        if (!text.starts_with(what))
+            return false;
+        text.remove_prefix(what.size());
+        return true;
+    };
+    while (text.starts_with(' '))
+        text.remove_prefix(1);
+    ContentRange r;
+    if (!skip("bytes ") || !number(r.first) || !skip("-") || !number(r.last) || !skip("/") ||
+        r.last < r.first)
+        return std::nullopt;
+    if (skip("*"))
+        return text.empty() ? std::optional(r) : std::nullopt;
+    std::uint64_t total = 0;
+    if (!number(total) || !text.empty() || total <= r.last)
+        return std::nullopt;
+    r.total = total;
+    return r;
+}
+
+namespace {
+
+bool hasChunkedBody(const std::string& transferEncoding) {
+    std::string lower;
+    for (char ch : transferEncoding)
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return lower.find("chunked") != std::string::npos;
+}
+
+// What a validator an If-Range may carry: a strong ETag, else the modification date.
+std::string ifRangeValidator(const RemoteStamp& saved) {
+    if (!saved.etag.empty() && !saved.etag.starts_with("W/"))
+        return saved.etag;
+    return saved.time;
+}
+
+// True when the answer is of the version the partial file was begun from: every validator both
+// sides know agrees, and at least one was compared.
+bool sameVersion(const RemoteStamp& saved, const RemoteStamp& now) {
+    bool compared = false;
+    if (!saved.etag.empty() && !now.etag.empty()) {
+        if (saved.etag != now.etag)
+            return false;
+        compared = true;
+    }
+    if (!saved.time.empty() && !now.time.empty()) {
+        if (saved.time != now.time)
+            return false;
+        compared = true;
+    }
+    if (saved.size && now.size && *saved.size != *now.size)
+        return false;
+    return compared;
+}
+
+} // namespace
 
 struct CurlHttpClient::Impl {
     TransferLimits limits;
@@ -17,6 +87,8 @@ struct CurlHttpClient::Impl {
     const HttpHooks* hooks = nullptr;
     PartialFile* file = nullptr;
     std::uint64_t offset = 0; // what we asked the server to skip
+    RemoteStamp saved;        // the record of the partial file being continued
+    bool requireDelimitedBody = false;
     bool started = false;
     bool refused = false;
     bool rangeMismatch = false;
@@ -40,15 +112,17 @@ struct CurlHttpClient::Impl {
         status = easy.responseCode();
         curl_off_t length = -1;
         curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        RemoteStamp now;
+        now.etag = easy.header("ETag");
+        now.time = easy.header("Last-Modified");
         std::uint64_t keep = 0;
         if (status == 206 && offset > 0) {
-            // "bytes <first>-<last>/<size>": only a range starting where our part ends continues it.
-            std::string range = easy.header("Content-Range");
-            std::uint64_t first = 0;
-            auto pos = range.find_first_of("0123456789");
-            if (pos != std::string::npos)
-                first = std::stoull(range.substr(pos));
-            if (first != offset) {
+            // Only a range of the same version, starting where our part ends, continues it; an
+            // answer that cannot be read is no continuation either.
+            const auto range = parseContentRange(easy.header("Content-Range"));
+            if (range)
+                now.size = range->total;
+            if (!range || range->first != offset || !sameVersion(saved, now)) {
                 rangeMismatch = true;
                 return false;
             }
@@ -60,10 +134,22 @@ struct CurlHttpClient::Impl {
         // An encoded body (not asked for, but a server may send it) is not measured by its length.
         if (length >= 0 && easy.header("Content-Encoding").empty())
             r.contentLength = keep + static_cast<std::uint64_t>(length);
+        r.chunked = hasChunkedBody(easy.header("Transfer-Encoding"));
         total = r.contentLength.value_or(0);
+        if (requireDelimitedBody && !r.contentLength && !r.chunked) {
+            // A body that ends only when the connection closes cannot be told from a cut one.
+            refusal = "The answer has neither a Content-length nor a chunked body";
+            refused = true;
+            return false;
+        }
         if (hooks != nullptr && hooks->onResponse && !hooks->onResponse(r, refusal)) {
             refused = true;
             return false;
+        }
+        if (keep == 0) {
+            // A new partial file: its record is what this answer says of the file.
+            now.size = r.contentLength;
+            file->saveStamp(now);
         }
         if (!file->open(keep)) {
             writeFailed = true;
@@ -120,13 +206,28 @@ bool CurlHttpClient::download(const std::string& url, const std::filesystem::pat
     m.refusal.clear();
     m.status = 0;
     PartialFile part(localFile);
-    std::uint64_t offset = options.resume ? part.existingBytes() : 0;
+    // A partial file is continued only when its record names a version the server can confirm
+    // (If-Range); any other is begun afresh.
+    std::uint64_t offset = 0;
+    if (options.resume && part.existingBytes() > 0) {
+        if (auto saved = part.savedStamp(); saved && !ifRangeValidator(*saved).empty()) {
+            offset = part.existingBytes();
+            m.saved = *saved;
+        }
+    }
+    if (offset == 0)
+        part.discard();
+    m.requireDelimitedBody = options.requireDelimitedBody;
     CURLcode rc = CURLE_OK;
     for (int attempt = 0; attempt < 2; ++attempt) {
         m.prepare(url, hooks.cancel);
         CURL* h = m.easy.get();
-        if (offset > 0)
+        curl_slist* ifRange = nullptr;
+        if (offset > 0) {
             curl_easy_setopt(h, CURLOPT_RANGE, (std::to_string(offset) + "-").c_str());
+            ifRange = curl_slist_append(nullptr, ("If-Range: " + ifRangeValidator(m.saved)).c_str());
+            curl_easy_setopt(h, CURLOPT_HTTPHEADER, ifRange);
+        }
         if (options.failOnHttpError)
             curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L); // an error page never reaches the file
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Impl::onData);
@@ -137,6 +238,7 @@ bool CurlHttpClient::download(const std::string& url, const std::filesystem::pat
         m.started = m.refused = m.rangeMismatch = m.writeFailed = false;
         m.total = 0;
         rc = m.easy.perform(m.error);
+        curl_slist_free_all(ifRange);
         if (rc == CURLE_OK && !m.started && !m.start())
             rc = CURLE_WRITE_ERROR; // an empty body, refused or not writable
         if (m.status == 0)

@@ -1,7 +1,8 @@
 #pragma once
 // HTTP on libcurl, with no console dependency: a download into a file through "<file>.part"
-// (resumed with a Range request where the server allows, renamed only when complete, an error
-// status refused), and small requests whose answer is kept in memory.
+// (resumed with a Range and If-Range request when the partial file's record names the version,
+// and only when the answer is of that version; renamed only when complete; an error status
+// refused), and small requests whose answer is kept in memory.
 #include "transfer/FtpTypes.h"
 #include "transfer/InternetError.h"
 #include "transfer/TransferLimits.h"
@@ -12,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillan::transfer {
@@ -20,7 +22,17 @@ struct HttpResponse {
     long status = 0;
     std::optional<std::uint64_t> contentLength; // of the whole file (a resumed part included)
     std::uint64_t offset = 0;                   // bytes taken over from an earlier attempt
+    bool chunked = false;                       // the body comes in chunks, its end marked
 };
+
+// A Content-Range value, "bytes <first>-<last>/<total>" (total "*" when unknown). Anything else,
+// numbers too large for 64 bits included, gives nullopt.
+struct ContentRange {
+    std::uint64_t first = 0;
+    std::uint64_t last = 0;
+    std::optional<std::uint64_t> total;
+};
+std::optional<ContentRange> parseContentRange(std::string_view text);
 
 struct HttpHooks {
     // Called once the final response's headers are in, before any byte of its body is written.
@@ -34,6 +46,9 @@ struct HttpHooks {
 struct HttpDownloadOptions {
     bool resume = true;          // continue a partial file left by an earlier attempt
     bool failOnHttpError = true; // a status of 400 or more fails and writes nothing
+    // Refuses a body whose end only the closing connection marks (no length, not chunked): one
+    // cut short would look complete.
+    bool requireDelimitedBody = false;
 };
 
 class CurlHttpClient {

@@ -5,10 +5,9 @@
 #include "base/Progress.h"
 #include "transfer/ByteSizeText.h"
 #include "transfer/RemoteName.h"
+#include "transfer/TransferRow.h"
 
 #include <algorithm>
-#include <cctype>
-#include <climits>
 #include <filesystem>
 
 namespace quillan {
@@ -42,66 +41,37 @@ Row progressRow(const FtpSession& s) {
     return s.ftpScriptMode ? Row::ScriptDownload : Row::ProgramDownload;
 }
 
-void setRow(Console& c, Row index, RowStatus status, int value, int max, const std::string& percent) {
-    ChecklistRow r = c.model.checklist(index);
-    r.status = status;
-    r.barValue = value;
-    r.barMax = max;
-    r.barVisible = false;
-    r.percentText = percent;
-    c.model.setChecklist(index, r);
-}
-
 void connectedRow(Console& c) {
-    setRow(c, Row::ConnectionCheck, RowStatus::Completed, 100, 100, percentText(100, 100));
+    setTransferRow(c, Row::ConnectionCheck, RowStatus::Completed, 100);
 }
 
-// The status reports of a transfer: connection steps into the flood display, bytes received
-// into the progress row while a download runs.
-transfer::FtpHooks hooksFor(Console& c) {
+// The connection steps once drew texts into a picture that is never shown; what remains of them
+// is the chance for the window to repaint.
+transfer::FtpHooks connectHooks(Console& c) {
     transfer::FtpHooks h;
-    h.onConnect = [&c](transfer::ConnectEvent e, const std::string& info) {
-        switch (e) {
-        case transfer::ConnectEvent::Resolving:
-            FloodShowConnectAction(c, "Looking up the IP address for " + info);
-            break;
-        case transfer::ConnectEvent::Resolved:
-            FloodShowConnectAction(c, "Name resolved " + info);
-            break;
-        case transfer::ConnectEvent::Connecting:
-            FloodShowConnectAction(c, "Connecting to server..." + info);
-            break;
-        case transfer::ConnectEvent::Connected:
-            FloodShowConnectAction(c, "Connected to " + info);
-            break;
-        }
-    };
-    h.onProgress = [&c](std::uint64_t received, std::uint64_t) {
-        FtpSession& s = ftpSession(c);
-        s.bytesReceived = static_cast<double>(received);
-        if (s.transferState != 3)
-            return;
-        double value = std::min(s.bytesReceived, s.expectedSize);
-        Row row = progressRow(s);
-        const ChecklistRow& current = c.model.checklist(row);
-        int units = static_cast<int>(value / static_cast<double>(s.barDivisor));
-        // The model is told only when the bar moves by a thousandth, or reaches its end.
-        int grain = std::max(1, current.barMax / 1000);
-        if (units == current.barValue || (units - current.barValue < grain && units != current.barMax))
-            return;
-        setRowValue(c, row, units);
-        c.model.processEvents();
-    };
+    h.onConnect = [&c](transfer::ConnectEvent, const std::string&) { c.model.processEvents(); };
     h.cancel = [&c] { return c.programEnded(); };
     return h;
 }
 
-bool downloadListItem(Console& c, const std::string& item, const std::string& localName) {
-    ResetTransferState(c);
-    FtpSession& s = ftpSession(c);
-    if (!s.login)
+// The connect hooks, plus the bytes received moving `bar` while the download runs.
+transfer::FtpHooks downloadHooks(Console& c, FtpSession& s, ByteProgress& bar) {
+    transfer::FtpHooks h = connectHooks(c);
+    h.onProgress = [&s, &bar](std::uint64_t received, std::uint64_t) {
+        s.bytesReceived = static_cast<double>(received);
+        if (s.transferState == 3)
+            bar.report(received);
+    };
+    return h;
+}
+
+bool downloadListItem(Console& c, FtpSession& s, const std::string& item, const std::string& localName) {
+    ResetTransferState(s);
+    if (!s.login) {
+        s.lastErrorText = "Not logged in to the FTP server";
         return false;
-    std::string folder = FtpCurrentFolder(c);
+    }
+    std::string folder = FtpCurrentFolder(s);
     std::string name = ListItemFileName(item);
     if (!transfer::isSafeRemoteName(name) || !transfer::isSafeRemoteName(localName)) {
         s.lastErrorText = "Refused file name " + name;
@@ -115,8 +85,10 @@ bool downloadListItem(Console& c, const std::string& item, const std::string& lo
 
     CurlFtpClient search(s.login->endpoint());
     auto entries = search.list(folder);
-    if (!entries)
+    if (!entries) {
+        s.lastErrorText = search.lastError().summary();
         return false;
+    }
     const RemoteEntry* firstMatch = nullptr;
     const RemoteEntry* named = nullptr;
     for (const auto& e : *entries) {
@@ -127,34 +99,35 @@ bool downloadListItem(Console& c, const std::string& item, const std::string& lo
         if (named == nullptr && e.name == name)
             named = &e;
     }
-    if (firstMatch == nullptr)
-        return false; // nothing matches the pattern: no transfer
+    if (firstMatch == nullptr) {
+        s.lastErrorText = "No file matching " + pattern + " in " + folder; // no transfer
+        return false;
+    }
     // The file's own record gives the size to expect; the first match only stands in when the
     // file is not listed (the transfer then fails on the server's answer).
-    bool ok = FtpGetFileToLocal(c, folder + name, localText, named != nullptr ? *named : *firstMatch, true);
-    FloodShowTransferResult(c, ok, name);
+    bool ok =
+        FtpGetFileToLocal(c, s, folder + name, localText, named != nullptr ? *named : *firstMatch, true);
+    c.model.processEvents(); // where the transfer's outcome was drawn into the hidden picture
     std::error_code ec;
-    return ok && std::filesystem::exists(c.native(folderText) / localName, ec);
+    if (ok && !std::filesystem::exists(c.native(folderText) / localName, ec)) {
+        s.lastErrorText = localText + " is missing after the transfer";
+        return false;
+    }
+    return ok;
 }
 
 } // namespace
-
-FtpSession& ftpSession(const Console& c) {
-    return transferSession(c).ftp;
-}
 
 std::string ListItemFileName(const std::string& item) {
     return item.substr(0, item.find('\t'));
 }
 
-void ResetTransferState(Console& c) {
-    FtpSession& s = ftpSession(c);
+void ResetTransferState(FtpSession& s) {
     s.lastErrorText.clear();
     s.bytesReceived = 0;
 }
 
-std::string FtpCurrentFolder(Console& c) {
-    const FtpSession& s = ftpSession(c);
+std::string FtpCurrentFolder(const FtpSession& s) {
     if (!s.login || s.currentFolder.empty())
         return {};
     std::string folder = s.currentFolder.substr(0, s.currentFolder.find('\0'));
@@ -163,68 +136,45 @@ std::string FtpCurrentFolder(Console& c) {
     return folder;
 }
 
-bool FtpSetCurrentFolder(Console& c, const std::string& folder) {
-    FtpSession& s = ftpSession(c);
+bool FtpSetCurrentFolder(FtpSession& s, const std::string& folder) {
     if (!s.login)
         return false;
-    std::string target = joinRemote(FtpCurrentFolder(c), folder);
+    std::string target = joinRemote(FtpCurrentFolder(s), folder);
     if (!s.login->folderExists(target)) {
-        s.lastErrorText = s.login->lastError().text();
+        s.lastErrorText = s.login->lastError().summary();
         return false;
     }
     s.currentFolder = target;
     return true;
 }
 
-void FloodShowConnectAction(Console& c, const std::string& text) {
-    ftpSession(c).floodText = text;
-    c.model.processEvents();
+ByteProgress FloodDisplay(Console& c, const FtpSession& s, std::uint64_t total) {
+    ByteProgress bar(c, progressRow(s), total);
+    bar.start("0");
+    return bar;
 }
 
-void FloodShowTransferResult(Console& c, bool success, const std::string& name) {
-    ftpSession(c).floodText =
-        success ? "Transfer of " + name + " completed successfully." : "Transfer of " + name + " failed.";
-    c.model.processEvents();
-}
-
-void FloodDisplay(Console& c, double total, const std::string& caption) {
-    FtpSession& s = ftpSession(c);
-    s.floodText.clear();
-    s.floodCaption = caption;
-    // The bar counts bytes; a file larger than its range is counted in larger units.
-    s.barDivisor = 1;
-    while (total / static_cast<double>(s.barDivisor) > static_cast<double>(INT_MAX))
-        s.barDivisor *= 1024;
-    Row row = progressRow(s);
-    ChecklistRow r = c.model.checklist(row);
-    r.barMax = static_cast<int>(total / static_cast<double>(s.barDivisor));
-    r.barValue = 0;
-    r.percentText = "0";
-    c.model.setChecklist(row, r);
-}
-
-bool FtpLogin(Console& c) {
+bool FtpLogin(Console& c, FtpSession& s) {
     bool result = false;
-    FtpSession& s = ftpSession(c);
     try {
-        setRow(c, Row::ConnectionCheck, RowStatus::InProgress, 0, 100, rowPercent(c, Row::ConnectionCheck));
+        setTransferRow(c, Row::ConnectionCheck, RowStatus::InProgress, 0);
         // Every check opens a new connection; the previous one is closed.
         s.login.reset();
         s.currentFolder.clear();
         auto client = std::make_unique<CurlFtpClient>(endpointOf(c));
-        client->setHooks(hooksFor(c));
+        client->setHooks(connectHooks(c));
         if (client->login()) {
             s.currentFolder = client->entryFolder();
             s.login = std::move(client);
             result = true;
         } else {
-            s.lastErrorText = client->lastError().text();
+            s.lastErrorText = client->lastError().summary();
         }
         c.state.ftpConnected = result;
         if (result) {
             connectedRow(c);
         } else {
-            setRow(c, Row::ConnectionCheck, RowStatus::Failed, 0, 100, "0 %");
+            setTransferRow(c, Row::ConnectionCheck, RowStatus::Failed, 0);
             // The reason, so that the log shown next tells the operator why.
             c.log.line(">>-" + s.lastErrorText);
             ErrorDisplay(c);
@@ -244,11 +194,10 @@ bool FtpLogin(Console& c) {
     return result;
 }
 
-void FtpListFolder(Console& c, const std::string& server, const std::string& user,
+void FtpListFolder(Console& c, FtpSession& s, const std::string& server, const std::string& user,
                    const std::string& password, const std::string& filter) {
-    FtpSession& s = ftpSession(c);
     s.LstFTPFiles.clear();
-    std::string folder = FtpCurrentFolder(c);
+    std::string folder = FtpCurrentFolder(s);
     if (folder != "/")
         s.LstFTPFiles.push_back("..");
     if (folder.empty())
@@ -256,7 +205,7 @@ void FtpListFolder(Console& c, const std::string& server, const std::string& use
     CurlFtpClient search(FtpEndpoint::parse(server, user, password));
     auto entries = search.list(folder);
     if (!entries) {
-        s.lastErrorText = search.lastError().text();
+        s.lastErrorText = search.lastError().summary();
         return;
     }
     const std::string wanted = upperCase(filter);
@@ -269,42 +218,42 @@ void FtpListFolder(Console& c, const std::string& server, const std::string& use
     c.model.processEvents();
 }
 
-void OpenFtpDeployFolder(Console& c, const std::string& filter) {
-    FtpSession& s = ftpSession(c);
+void OpenFtpDeployFolder(Console& c, FtpSession& s, const std::string& filter) {
     s.LstFTPFiles.clear();
     // The deploy folder always lies below the current one, even when it is written with a
     // leading "/": the texts are joined as they are, and doubled separators collapse.
-    FtpSetCurrentFolder(c, FtpCurrentFolder(c) + c.state.deployServerPath);
-    FtpListFolder(c, c.state.serverPath, c.state.ftpUser, c.state.ftpPassword, filter);
+    FtpSetCurrentFolder(s, FtpCurrentFolder(s) + c.state.deployServerPath);
+    FtpListFolder(c, s, c.state.serverPath, c.state.ftpUser, c.state.ftpPassword, filter);
 }
 
-bool FtpGetFileToLocal(Console& c, const std::string& remote, const std::string& local,
+bool FtpGetFileToLocal(Console& c, FtpSession& s, const std::string& remote, const std::string& local,
                        const transfer::RemoteEntry& record, bool failIfExists) {
-    FtpSession& s = ftpSession(c);
-    if (!s.login)
+    if (!s.login) {
+        s.lastErrorText = "Not logged in to the FTP server";
         return false;
-    s.expectedSize = static_cast<double>(record.size);
-    FloodDisplay(c, s.expectedSize, "Downloading " + remote + " to " + local);
+    }
+    ByteProgress bar = FloodDisplay(c, s, record.size);
     auto cut = local.find_last_of('\\');
     std::filesystem::path target =
         cut == std::string::npos ? c.native(local) : c.native(local.substr(0, cut)) / local.substr(cut + 1);
     s.transferState = 3;
-    s.login->setHooks(hooksFor(c));
+    s.login->setHooks(downloadHooks(c, s, bar));
     std::optional<std::uint64_t> expected;
     if (record.sizeKnown)
         expected = record.size;
     bool ok = s.login->download(remote, target, expected, failIfExists);
     if (!ok)
-        s.lastErrorText = s.login->lastError().text();
+        s.lastErrorText = s.login->lastError().summary();
+    s.login->setHooks(connectHooks(c)); // the bar goes out of scope
     s.transferState = 0;
     return ok;
 }
 
-bool DownloadFtpListItem(Console& c, const std::string& item) {
-    return downloadListItem(c, item, ListItemFileName(item));
+bool DownloadFtpListItem(Console& c, FtpSession& s, const std::string& item) {
+    return downloadListItem(c, s, item, ListItemFileName(item));
 }
 
-bool DownloadFromFtp(Console& c, const std::string& name) {
+bool DownloadFromFtp(Console& c, FtpSession& s, const std::string& name) {
     bool result = false;
     try {
         if (!transfer::isSafeRemoteName(name)) {
@@ -317,10 +266,9 @@ bool DownloadFromFtp(Console& c, const std::string& name) {
             c.log.line(">>-" + present.filename().string() + " already available in the local folder ");
             return true;
         }
-        if (!FtpLogin(c))
+        if (!FtpLogin(c, s))
             return false;
-        OpenFtpDeployFolder(c, name);
-        FtpSession& s = ftpSession(c);
+        OpenFtpDeployFolder(c, s, name);
         if (s.LstFTPFiles.empty()) {
             c.log.line(">>-" + name + " Not Available in the FTP ");
             return false;
@@ -332,7 +280,7 @@ bool DownloadFromFtp(Console& c, const std::string& name) {
             // The listing holds the server's spelling; the package keeps the name it was asked by.
             std::string remoteName = ListItemFileName(item);
             std::string localName = equalsNoCase(remoteName, name) ? name : remoteName;
-            if (downloadListItem(c, item, localName)) {
+            if (downloadListItem(c, s, item, localName)) {
                 c.log.line(">>-Downloaded " + item + " from FTP");
                 const ChecklistRow& r = c.model.checklist(Row::ProgramDownload);
                 setRowValue(c, Row::ProgramDownload, r.barMax);

@@ -4,9 +4,12 @@
 #include "base/Progress.h"
 #include "transfer/CurlHttpClient.h"
 #include "transfer/RemoteName.h"
+#include "transfer/TransferRow.h"
+#include "transfer/UrlEncoding.h"
 
 #include <cmath>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 
 namespace quillan {
@@ -15,56 +18,42 @@ namespace {
 
 constexpr std::uint64_t kChunk = 1024; // the progress unit: one step per 1024 bytes received
 
-void setRow(Console& c, Row index, RowStatus status, int value, const std::string& percent,
-            bool percentVisible) {
-    ChecklistRow r = c.model.checklist(index);
-    r.status = status;
-    r.barValue = value;
-    r.barMax = 100;
-    r.barVisible = false;
-    r.percentVisible = percentVisible;
-    r.percentText = percent;
-    c.model.setChecklist(index, r);
-}
-
-// The step rule for one chunk: add the step while it keeps the bar at or under 100, else stop
-// the bar at 100 with the label "100%"; once at 100 nothing moves.
-void applyChunk(Console& c, HttpSession& s) {
-    if (s.progressValue >= 100)
-        return;
-    bool capped = false;
-    if (s.progressValue + s.progressStep <= 100) {
-        s.progressValue += s.progressStep;
-    } else {
-        s.progressValue = 100;
-        capped = true;
-    }
-    // The percent is the whole part of the value (maximum 100), so the row changes at most once
-    // per whole step; the model is only told then.
-    int value = static_cast<int>(s.progressValue);
-    if (value == s.shownValue && !capped)
-        return;
-    s.shownValue = value;
-    ChecklistRow r = c.model.checklist(Row::ProgramDownload);
-    r.barValue = value;
-    r.barMax = 100;
-    r.percentText = capped ? "100%" : std::to_string(value) + " %";
-    c.model.setChecklist(Row::ProgramDownload, r);
-}
-
-void chunksUpTo(Console& c, HttpSession& s, std::uint64_t chunks) {
-    for (; s.chunksSeen < chunks; ++s.chunksSeen)
-        applyChunk(c, s);
+// Row 0 of the check as it ends: the bar hidden and the percent label hidden.
+void endCheckRow(Console& c, RowStatus status, int value) {
+    setTransferRow(c, Row::ConnectionCheck, status, value);
+    ChecklistRow r = c.model.checklist(Row::ConnectionCheck);
+    r.percentVisible = false;
+    c.model.setChecklist(Row::ConnectionCheck, r);
 }
 
 } // namespace
 
-HttpSession& httpSession(const Console& c) {
-    return transferSession(c).http;
+ByteProgress::Reading httpStepReading(std::uint64_t contentLength) {
+    // Rounded to 4 decimals as the bar has always shown it.
+    const double raw = static_cast<double>(kChunk) / static_cast<double>(contentLength) * 100.0;
+    const double step = std::round(raw * 10000.0) / 10000.0;
+    double value = 0;
+    std::uint64_t chunks = 0;
+    bool capped = false;
+    return [=](std::uint64_t received) mutable {
+        // The value is a sum of steps, chunk by chunk, so that it rounds as the console's did.
+        for (const std::uint64_t upTo = received / kChunk; chunks < upTo && !capped; ++chunks) {
+            if (value + step <= 100) {
+                value += step;
+            } else {
+                value = 100;
+                capped = true;
+            }
+        }
+        BarReading r;
+        r.value = static_cast<int>(value);
+        r.percent = capped ? "100%" : percentText(r.value, 100);
+        return r;
+    };
 }
 
-bool httpDownloadDone(const Console& c) {
-    return httpSession(c).httpDownloadDone;
+bool httpDownloadDone(const HttpSession& s) {
+    return s.httpDownloadDone;
 }
 
 std::string FileNameFromUrl(const std::string& url) {
@@ -72,9 +61,8 @@ std::string FileNameFromUrl(const std::string& url) {
     return slash == std::string::npos ? url : url.substr(slash + 1);
 }
 
-bool HTTPLogin(Console& c) {
+bool HTTPLogin(Console& c, HttpSession& s) {
     bool result = false;
-    HttpSession& s = httpSession(c);
     try {
         CreateLogFile(c, "Test.log");
         if (c.state.serverPath.empty()) {
@@ -83,7 +71,7 @@ bool HTTPLogin(Console& c) {
         }
         const std::string& server = c.state.serverPath;
         const std::string testUrl = server + "Test.log";
-        setRow(c, Row::ConnectionCheck, c.model.checklist(Row::ConnectionCheck).status, 0, rowPercent(c, Row::ConnectionCheck), c.model.checklist(Row::ConnectionCheck).percentVisible);
+        setTransferRow(c, Row::ConnectionCheck, c.model.checklist(Row::ConnectionCheck).status, 0);
         LoadToGrid(c, 1, "Checking Internet connection", "Downloading files from server", 1,
                    rowPercent(c, Row::ConnectionCheck));
         setRowStatus(c, Row::ConnectionCheck, RowStatus::InProgress);
@@ -105,14 +93,14 @@ bool HTTPLogin(Console& c) {
         if (s.httpRequestOk != 1) {
             c.state.run.runFailed = true;
             result = false;
-            setRow(c, Row::ConnectionCheck, RowStatus::Failed, 0, "0 %", true);
+            setTransferRow(c, Row::ConnectionCheck, RowStatus::Failed, 0);
             LoadToGrid(c, 1, "Checking Internet connection", "Downloading files from server", 4,
                        rowPercent(c, Row::ConnectionCheck));
-            setRow(c, Row::ConnectionCheck, RowStatus::Failed, 0, "0 %", false);
+            endCheckRow(c, RowStatus::Failed, 0);
             ErrorDisplay(c);
         } else {
             result = true;
-            setRow(c, Row::ConnectionCheck, RowStatus::Completed, 100, percentText(100, 100), false);
+            endCheckRow(c, RowStatus::Completed, 100);
             LoadToGrid(c, 1, "Checking Internet connection ", "Downloading files from server", 3,
                        rowPercent(c, Row::ConnectionCheck));
         }
@@ -126,7 +114,7 @@ bool HTTPLogin(Console& c) {
             }
         }
         if (!c.state.isLocalServer) {
-            setRow(c, Row::ConnectionCheck, RowStatus::Completed, 100, percentText(100, 100), false);
+            endCheckRow(c, RowStatus::Completed, 100);
             LoadToGrid(c, 1, "Checking Http Connection", server, 3, rowPercent(c, Row::ConnectionCheck));
             result = true;
             c.state.httpAvailable = true;
@@ -140,24 +128,24 @@ bool HTTPLogin(Console& c) {
     return result;
 }
 
-bool DownloadFromHttp(Console& c, const std::string& fileName) {
+bool DownloadFromHttp(Console& c, HttpSession& s, const std::string& fileName) {
     bool result = false;
-    HttpSession& s = httpSession(c);
     try {
         s.httpCurrentUrl = c.state.serverPath + c.state.deployServerPath + fileName;
         s.httpDownloadDone = false;
-        setRow(c, Row::ProgramDownload, RowStatus::InProgress, 0, c.model.checklist(Row::ProgramDownload).percentText,
-               c.model.checklist(Row::ProgramDownload).percentVisible);
+        ChecklistRow row = c.model.checklist(Row::ProgramDownload);
+        row.barValue = 0;
+        row.barMax = 100;
+        row.barVisible = false;
+        c.model.setChecklist(Row::ProgramDownload, row);
+        setRowStatus(c, Row::ProgramDownload, RowStatus::InProgress);
 
         const std::string localName = FileNameFromUrl(s.httpCurrentUrl);
         if (!transfer::isSafeRemoteName(localName))
             throw std::runtime_error("Refused file name \"" + localName + "\"");
         const auto target = c.native(c.state.updateFolder) / localName;
 
-        s.progressValue = 0;
-        s.progressStep = 0;
-        s.chunksSeen = 0;
-        s.shownValue = -1;
+        std::optional<ByteProgress> bar;
         transfer::HttpHooks hooks;
         hooks.onResponse = [&](const transfer::HttpResponse& r, std::string& refusal) {
             if (!r.contentLength) {
@@ -168,27 +156,21 @@ bool DownloadFromHttp(Console& c, const std::string& fileName) {
                 refusal = "The answer has a Content-length of 0";
                 return false;
             }
-            // Step per chunk, rounded to 4 decimals as the bar has always shown it.
-            double step = static_cast<double>(kChunk) / static_cast<double>(*r.contentLength) * 100.0;
-            s.progressStep = std::round(step * 10000.0) / 10000.0;
+            bar.emplace(c, Row::ProgramDownload, 100, httpStepReading(*r.contentLength));
             return true;
         };
-        std::uint64_t lastEvents = 0;
         hooks.onProgress = [&](std::uint64_t received, std::uint64_t) {
-            chunksUpTo(c, s, received / kChunk);
-            // Let the window repaint now and then; every 1024 bytes would be wasted work.
-            if (received - lastEvents >= 256 * kChunk) {
-                lastEvents = received;
-                c.model.processEvents();
-            }
+            if (bar)
+                bar->report(received);
         };
         hooks.cancel = [&c] { return c.programEnded(); };
 
         transfer::CurlHttpClient http;
         result = true; // the request is issued
-        if (http.download(s.httpCurrentUrl, target, hooks)) {
-            std::uint64_t size = std::filesystem::file_size(target);
-            chunksUpTo(c, s, (size + kChunk - 1) / kChunk); // the last, shorter chunk
+        if (http.download(transfer::withEncodedFileName(s.httpCurrentUrl), target, hooks)) {
+            const std::uint64_t size = std::filesystem::file_size(target);
+            if (bar)
+                bar->report((size + kChunk - 1) / kChunk * kChunk); // the last, shorter chunk
             s.httpDownloadDone = true;
         } else {
             c.log.line(http.lastError().summary() + " in Download from HTTP");

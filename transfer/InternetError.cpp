@@ -138,5 +138,18 @@ long internetCodeForCurl(int curlCode) {
     }
 }
 
+std::string TransferError::summary() const {
+    // No code, "An internal error has occurred." and 12003 without a reply line tell nothing.
+    const bool tableSaysWhy =
+        internetCode != 0 && internetCode != 12004 && (internetCode != 12003 || !serverResponse.empty());
+    if (tableSaysWhy)
+        return text();
+    if (!detail.empty())
+        return detail;
+    if (!serverResponse.empty())
+        return serverResponse;
+    return text();
+}
+
 } // namespace transfer
 } // namespace quillan

@@ -19,8 +19,9 @@ struct TransferError {
     std::string detail;         // libcurl's or our own description, for the log
 
     std::string text() const { return InternetErrorText(internetCode, serverResponse); }
-    // For a log line: the table's text when a code fits, else the description.
-    std::string summary() const { return internetCode != 0 ? text() : detail; }
+    // For a log line: the table's text when it says something of this failure, else what the
+    // client knows (its own description, or the server's reply line). Never empty.
+    std::string summary() const;
 };
 
 // The table's code for a libcurl result code (0 when none fits).

@@ -1,7 +1,7 @@
 #include "transfer/Lan.h"
 
+#include "base/ByteProgress.h"
 #include "base/Console.h"
-#include "base/Progress.h"
 #include "transfer/FileCopy.h"
 #include "transfer/RemoteName.h"
 
@@ -13,15 +13,6 @@ namespace {
 // A package name is looked up as it is: a wildcard would match some other file.
 bool isPlainFileName(const std::string& name) {
     return transfer::isSafeRemoteName(name) && name.find_first_of("*?") == std::string::npos;
-}
-
-void showCopyProgress(Console& c, std::uint64_t copied, std::uint64_t total, int& shown) {
-    int percent = total == 0 ? 100 : static_cast<int>(copied * 100 / total);
-    if (percent != shown) {
-        setRowValue(c, Row::ProgramDownload, percent);
-        shown = percent;
-    }
-    c.model.processEvents();
 }
 
 } // namespace
@@ -42,16 +33,12 @@ bool DownloadFromLan(Console& c, const std::string& name) {
             c.log.line(">>-Files not available in the LAN Folder " + c.state.lanServerPath);
             return false;
         }
-        ChecklistRow row = c.model.checklist(Row::ProgramDownload);
-        row.barMax = 100;
-        row.barValue = 0;
-        row.percentText = percentText(0, 100);
-        c.model.setChecklist(Row::ProgramDownload, row);
-        int shown = 0;
-        transfer::copyFileAtomically(shared, local, [&](std::uint64_t copied, std::uint64_t total) {
-            showCopyProgress(c, copied, total, shown);
-        });
-        setRowValue(c, Row::ProgramDownload, 100);
+        // The bar counts percent of the bytes.
+        ByteProgress bar(c, Row::ProgramDownload, std::filesystem::file_size(shared), 100);
+        bar.start();
+        transfer::copyFileAtomically(shared, local,
+                                     [&](std::uint64_t copied, std::uint64_t) { bar.report(copied); });
+        bar.finish();
         return true;
     } catch (const std::system_error& e) {
         c.log.line(">>-" + e.code().message() + " in Download from LAN");

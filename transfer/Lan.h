@@ -11,7 +11,7 @@ class Console;
 // or copied from the share. False when the share does not hold it or the copy failed; each case
 // writes its run-log line. The copy goes through a temporary name and keeps the source's time;
 // while it runs, row 4's bar counts 0..100 percent of the bytes (its picture and visibility are
-// left to the caller) and the window gets a chance to repaint after every chunk. A name that is
+// left to the caller) and the window repaints whenever the percent moves. A name that is
 // not a plain file name is refused: names come from deploy scripts and never leave the folder.
 bool DownloadFromLan(Console& c, const std::string& name);
 

@@ -1,6 +1,8 @@
 #include "transfer/PartialFile.h"
 
-#include <memory>
+#include <charconv>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 
 namespace quillan::transfer {
@@ -11,7 +13,7 @@ constexpr std::size_t kWriteBuffer = 1 << 20;
 } // namespace
 
 PartialFile::PartialFile(std::filesystem::path finalPath)
-    : final_(std::move(finalPath)), part_(partPathFor(final_)) {}
+    : final_(std::move(finalPath)), part_(partPathFor(final_)), record_(recordPathFor(final_)) {}
 
 PartialFile::~PartialFile() {
     close();
@@ -21,6 +23,75 @@ std::filesystem::path PartialFile::partPathFor(const std::filesystem::path& fina
     std::filesystem::path p = finalPath;
     p += ".part";
     return p;
+}
+
+std::filesystem::path PartialFile::recordPathFor(const std::filesystem::path& finalPath) {
+    std::filesystem::path p = partPathFor(finalPath);
+    p += ".info";
+    return p;
+}
+
+// The record is three lines, "size=", "time=" and "etag=", each followed by its value (empty
+// when the server did not tell it).
+std::optional<RemoteStamp> PartialFile::savedStamp() const {
+    std::ifstream in(record_, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    RemoteStamp stamp;
+    std::string line;
+    int fields = 0;
+    while (std::getline(in, line)) {
+        if (line.starts_with("size=")) {
+            const std::string_view v = std::string_view(line).substr(5);
+            if (!v.empty()) {
+                std::uint64_t n = 0;
+                auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+                if (ec != std::errc() || end != v.data() + v.size())
+                    return std::nullopt;
+                stamp.size = n;
+            }
+            ++fields;
+        } else if (line.starts_with("time=")) {
+            stamp.time = line.substr(5);
+            ++fields;
+        } else if (line.starts_with("etag=")) {
+            stamp.etag = line.substr(5);
+            ++fields;
+        }
+    }
+    if (fields != 3)
+        return std::nullopt; // cut short or not ours
+    return stamp;
+}
+
+bool PartialFile::saveStamp(const RemoteStamp& stamp) {
+    std::ostringstream text;
+    text << "size=" << (stamp.size ? std::to_string(*stamp.size) : std::string()) << "\n";
+    text << "time=" << stamp.time << "\n";
+    text << "etag=" << stamp.etag << "\n";
+    std::filesystem::path temporary = record_;
+    temporary += ".tmp";
+    bool written = false;
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        const std::string body = text.str();
+        written =
+            static_cast<bool>(out.write(body.data(), static_cast<std::streamsize>(body.size())).flush());
+    }
+    std::error_code ec;
+    if (written)
+        std::filesystem::rename(temporary, record_, ec);
+    if (!written || ec) {
+        std::filesystem::remove(temporary, ec);
+        removeRecord();
+        return false;
+    }
+    return true;
+}
+
+void PartialFile::removeRecord() {
+    std::error_code ec;
+    std::filesystem::remove(record_, ec);
 }
 
 std::uint64_t PartialFile::existingBytes() const {
@@ -71,13 +142,17 @@ bool PartialFile::commit() {
         return false;
     std::error_code ec;
     std::filesystem::rename(part_, final_, ec);
-    return !ec;
+    if (ec)
+        return false;
+    removeRecord();
+    return true;
 }
 
 void PartialFile::discard() {
     close();
     std::error_code ec;
     std::filesystem::remove(part_, ec);
+    removeRecord();
     size_ = 0;
 }
 

@@ -40,9 +40,11 @@ int main(int argc, char** argv) {
     c.state.ftpPassword = "secret";
     c.log.open(local / "bench.log");
 
+    quillan::TransferSession session;
     auto start = std::chrono::steady_clock::now();
-    bool ok = mode == "ftp" ? quillan::DownloadFromFtp(c, argv[4])
-                            : quillan::DownloadFromHttp(c, argv[4]) && quillan::httpDownloadDone(c);
+    bool ok = mode == "ftp" ? quillan::DownloadFromFtp(c, session.ftp, argv[4])
+                            : quillan::DownloadFromHttp(c, session.http, argv[4]) &&
+                                  quillan::httpDownloadDone(session.http);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

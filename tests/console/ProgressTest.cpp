@@ -1,6 +1,7 @@
 // The progress model the phases share: grid rows, the log view and the phase frame; and the
 // target-folder rule. The overall bar and the end-of-run reset are shown through the run driver.
 #include "base/Progress.h"
+#include "base/ByteProgress.h"
 #include "base/PhaseFrame.h"
 #include "base/ReturnFolder.h"
 #include "tests/support/TestConsole.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <vector>
 
 namespace quillan {
 namespace {
@@ -117,6 +119,106 @@ TEST(ReturnFolder, AppPathMarkerNamesTheApplicationFolder) {
     EXPECT_EQ(ReturnFolder(t.c, "app.path\\Bin\\x"), "C:\\Tervik\\Bin\\x");
     EXPECT_EQ(ReturnFolder(t.c, "D:\\Data\\Bin"), "D:\\Data\\Bin");
     EXPECT_EQ(ReturnFolder(t.c, ""), "");
+}
+
+// Every change of one checklist row, and the repaints.
+struct RowRecorder : ModelObserver {
+    Row row;
+    std::vector<ChecklistRow> seen;
+    int repaints = 0;
+    explicit RowRecorder(Row r) : row(r) {}
+    void checklistChanged(int index, const ChecklistRow& r) override {
+        if (index == rowIndex(row))
+            seen.push_back(r);
+    }
+    void processEvents() override { ++repaints; }
+};
+
+TEST(ByteProgress, ALargeTransferCostsTheWindowAboutAThousandUpdatesAndEndsAtItsEnd) {
+    struct Case {
+        std::uint64_t total;
+        std::uint64_t piece;
+    };
+    // 10 GB in 64 KiB pieces (the range is scaled to fit the bar), and 1 MB byte by byte in 7s.
+    for (const Case& k : {Case{10'000'000'000ull, 65536}, Case{1'000'000, 7}}) {
+        SCOPED_TRACE(k.total);
+        TestConsole t;
+        RowRecorder rec(Row::ProgramDownload);
+        t.c.model.addObserver(&rec);
+        ByteProgress bar(t.c, Row::ProgramDownload, k.total);
+        bar.start();
+        for (std::uint64_t done = 0; done < k.total; done += k.piece)
+            bar.report(done);
+        bar.report(k.total);
+        t.c.model.removeObserver(&rec);
+        ASSERT_FALSE(rec.seen.empty());
+        EXPECT_LE(rec.seen.size(), 1002u);
+        EXPECT_GE(rec.seen.size(), 100u); // it does move along the way
+        EXPECT_LE(rec.repaints, 1002);
+        EXPECT_GT(bar.barMax(), 0);
+        EXPECT_EQ(rec.seen.back().barMax, bar.barMax());
+        EXPECT_EQ(rec.seen.back().barValue, bar.barMax());
+        EXPECT_EQ(rec.seen.back().percentText, "100 %");
+        for (std::size_t i = 1; i < rec.seen.size(); ++i)
+            EXPECT_LE(rec.seen[i - 1].barValue, rec.seen[i].barValue);
+    }
+}
+
+TEST(ByteProgress, TheEndIsShownThoughTheLastStepIsSmallerThanTheGrain) {
+    TestConsole t;
+    ByteProgress bar(t.c, Row::ScriptDownload, 1'000'000);
+    bar.start();
+    bar.report(999'999);
+    bar.report(1'000'000);
+    EXPECT_EQ(t.c.model.checklist(Row::ScriptDownload).barValue, 1'000'000);
+    // finish() shows the end even when the reports stopped short of it.
+    ByteProgress other(t.c, Row::ProgramDownload, 5000);
+    other.start();
+    other.report(4999);
+    other.finish();
+    EXPECT_EQ(t.c.model.checklist(Row::ProgramDownload).barValue, 5000);
+    EXPECT_EQ(rowPercent(t.c, Row::ProgramDownload), "100 %");
+    // Nothing to do shows done at once.
+    ByteProgress empty(t.c, Row::Unpacking, 0, 100);
+    empty.start();
+    EXPECT_EQ(rowPercent(t.c, Row::Unpacking), "100 %");
+}
+
+TEST(ByteProgress, PercentEventsShowEveryPercentFromZeroToAHundredOnce) {
+    TestConsole t;
+    RowRecorder rec(Row::DatabaseBackup);
+    t.c.model.addObserver(&rec);
+    ByteProgress bar(t.c, Row::DatabaseBackup, 100);
+    bar.start();
+    for (int percent = 0; percent <= 100; ++percent) {
+        bar.report(static_cast<std::uint64_t>(percent));
+        bar.report(static_cast<std::uint64_t>(percent)); // a repeated event costs nothing
+    }
+    bar.report(150); // past the end counts as the end
+    t.c.model.removeObserver(&rec);
+    ASSERT_EQ(rec.seen.size(), 101u);
+    for (int percent = 0; percent <= 100; ++percent) {
+        EXPECT_EQ(rec.seen[static_cast<std::size_t>(percent)].barValue, percent);
+        EXPECT_EQ(rec.seen[static_cast<std::size_t>(percent)].percentText, percentText(percent, 100));
+    }
+}
+
+TEST(ByteProgress, AReadingWithItsOwnLabelIsShownWhenOnlyTheLabelChanges) {
+    TestConsole t;
+    // A step rule that stops at its end with its own label ("100%").
+    ByteProgress bar(t.c, Row::ProgramDownload, 100, [](std::uint64_t done) {
+        BarReading r;
+        r.value = done >= 90 ? 100 : static_cast<int>(done);
+        r.percent = done > 90 ? "100%" : percentText(r.value, 100);
+        return r;
+    });
+    bar.start("0");
+    EXPECT_EQ(rowPercent(t.c, Row::ProgramDownload), "0");
+    EXPECT_EQ(t.c.model.checklist(Row::ProgramDownload).barMax, 100);
+    bar.report(90);
+    EXPECT_EQ(rowPercent(t.c, Row::ProgramDownload), "100 %");
+    bar.report(95);
+    EXPECT_EQ(rowPercent(t.c, Row::ProgramDownload), "100%");
 }
 
 } // namespace

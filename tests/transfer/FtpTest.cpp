@@ -17,7 +17,7 @@ namespace {
 struct Row4Recorder : ModelObserver {
     std::vector<ChecklistRow> seen;
     void checklistChanged(int index, const ChecklistRow& r) override {
-        if (index == 4)
+        if (index == rowIndex(Row::ProgramDownload))
             seen.push_back(r);
     }
 };
@@ -53,7 +53,7 @@ TEST(FtpLoginTest, RefusedLoginOrNoServerAsksAndFollowsTheAnswerAndTheServerKind
     f.c->state.ftpPassword = "wrong";
 
     // Local database server, operator says No: not connected.
-    EXPECT_FALSE(FtpLogin(*f.c));
+    EXPECT_FALSE(FtpLogin(*f.c, f.session.ftp));
     EXPECT_FALSE(f.c->state.ftpConnected);
     ASSERT_EQ(f.op.asked.size(), 1u);
     EXPECT_EQ(f.op.asked[0].question, Question::Server);
@@ -62,47 +62,46 @@ TEST(FtpLoginTest, RefusedLoginOrNoServerAsksAndFollowsTheAnswerAndTheServerKind
     EXPECT_EQ(f.c->model.checklist(Row::ConnectionCheck).percentText, "0 %");
     EXPECT_TRUE(f.logged("Request to connect to and login to an FTP server failed."));
     EXPECT_TRUE(f.c->model.statusBoxVisible()); // the log is shown
-    EXPECT_EQ(FtpCurrentFolder(*f.c), "");
+    EXPECT_EQ(FtpCurrentFolder(f.session.ftp), "");
 
     // Operator says Yes: the row is completed as on success.
     f.op.answers.push_back(true);
-    EXPECT_TRUE(FtpLogin(*f.c));
+    EXPECT_TRUE(FtpLogin(*f.c, f.session.ftp));
     EXPECT_TRUE(f.c->state.ftpConnected);
     EXPECT_EQ(f.c->model.checklist(Row::ConnectionCheck).percentText, "100 %");
 
     // Database on another machine: passed whatever the server and the operator said.
     f.c->state.isLocalServer = false;
-    EXPECT_TRUE(FtpLogin(*f.c));
+    EXPECT_TRUE(FtpLogin(*f.c, f.session.ftp));
     EXPECT_EQ(f.c->model.checklist(Row::ConnectionCheck).status, RowStatus::Completed);
 
     // No server listening: the connect failure of the error table.
     f.c->state.isLocalServer = true;
     f.c->state.serverPath = "127.0.0.1:" + std::to_string(closedPort());
-    EXPECT_FALSE(FtpLogin(*f.c));
+    EXPECT_FALSE(FtpLogin(*f.c, f.session.ftp));
     EXPECT_TRUE(f.logged(">>-The attempt to connect to the server failed."));
 }
 
 TEST(FtpListingTest, LoginThenTheDeployFolderListsOnlyTheRequestedFileWithoutRegardToCase) {
     FtpFixture f;
-    ASSERT_TRUE(FtpLogin(*f.c));
+    ASSERT_TRUE(FtpLogin(*f.c, f.session.ftp));
     EXPECT_TRUE(f.op.asked.empty());
     EXPECT_EQ(f.c->model.checklist(Row::ConnectionCheck).barValue, 100);
-    EXPECT_EQ(FtpCurrentFolder(*f.c), "/");
-    EXPECT_EQ(ftpSession(*f.c).floodText, "Connected to 127.0.0.1");
+    EXPECT_EQ(FtpCurrentFolder(f.session.ftp), "/");
 
-    OpenFtpDeployFolder(*f.c, "PKG1.ZIP");
-    EXPECT_EQ(FtpCurrentFolder(*f.c), "/deploy/");
-    const auto& list = ftpSession(*f.c).LstFTPFiles;
+    OpenFtpDeployFolder(*f.c, f.session.ftp, "PKG1.ZIP");
+    EXPECT_EQ(FtpCurrentFolder(f.session.ftp), "/deploy/");
+    const auto& list = f.session.ftp.LstFTPFiles;
     EXPECT_EQ(list, (std::vector<std::string>{"..", "Pkg1.zip\t292 KB"}));
     EXPECT_EQ(ListItemFileName(list.back()), "Pkg1.zip");
     // A directory never matches, even when its name is the filter.
-    FtpListFolder(*f.c, f.c->state.serverPath, "deploy", "secret", "sub.zip");
+    FtpListFolder(*f.c, f.session.ftp, f.c->state.serverPath, "deploy", "secret", "sub.zip");
     EXPECT_EQ(list, std::vector<std::string>{".."});
     // The deploy folder goes below the current one even when written with a leading "/".
     writeFile(f.serverRoot / "deploy" / "inner" / "Pkg2.zip", "p2");
     f.c->state.deployServerPath = "/inner";
-    OpenFtpDeployFolder(*f.c, "pkg2.zip");
-    EXPECT_EQ(FtpCurrentFolder(*f.c), "/deploy/inner/");
+    OpenFtpDeployFolder(*f.c, f.session.ftp, "pkg2.zip");
+    EXPECT_EQ(FtpCurrentFolder(f.session.ftp), "/deploy/inner/");
     EXPECT_EQ(list, (std::vector<std::string>{"..", "Pkg2.zip\t2 bytes"}));
 }
 
@@ -110,28 +109,28 @@ TEST(FtpScriptModeTest, ListsEveryFileAndFetchesOnlyPatternMatchesIntoDeployInOn
     FtpFixture f;
     writeFile(f.serverRoot / "deploy" / "evil\\..\\x.zip", "a name with separators");
     f.c->state.filePattern = "*.Xml";
-    ASSERT_TRUE(FtpLogin(*f.c));
-    ftpSession(*f.c).ftpScriptMode = true;
-    const auto& list = ftpSession(*f.c).LstFTPFiles;
-    FtpListFolder(*f.c, f.c->state.serverPath, "deploy", "secret", "");
+    ASSERT_TRUE(FtpLogin(*f.c, f.session.ftp));
+    f.session.ftp.ftpScriptMode = true;
+    const auto& list = f.session.ftp.LstFTPFiles;
+    FtpListFolder(*f.c, f.session.ftp, f.c->state.serverPath, "deploy", "secret", "");
     EXPECT_EQ(list, std::vector<std::string>{"top.zip\t3 bytes"}); // the root: no ".." and no folder
-    ASSERT_TRUE(FtpSetCurrentFolder(*f.c, "deploy"));
-    FtpListFolder(*f.c, f.c->state.serverPath, "deploy", "secret", "");
+    ASSERT_TRUE(FtpSetCurrentFolder(f.session.ftp, "deploy"));
+    FtpListFolder(*f.c, f.session.ftp, f.c->state.serverPath, "deploy", "secret", "");
     auto sorted = list;
     std::sort(sorted.begin() + 1, sorted.end());
     EXPECT_EQ(sorted, (std::vector<std::string>{"..", "Other.zip\t5 bytes", "Pkg1.zip\t292 KB",
                                                 "SETUPDETAILS_1.xml\t4 bytes", "notes.txt\t5 bytes"}));
     // A missing folder leaves the current one.
-    EXPECT_FALSE(FtpSetCurrentFolder(*f.c, "missing"));
-    EXPECT_EQ(FtpCurrentFolder(*f.c), "/deploy/");
+    EXPECT_FALSE(FtpSetCurrentFolder(f.session.ftp, "missing"));
+    EXPECT_EQ(FtpCurrentFolder(f.session.ftp), "/deploy/");
 
-    EXPECT_TRUE(DownloadFtpListItem(*f.c, "SETUPDETAILS_1.xml\t4 bytes"));
+    EXPECT_TRUE(DownloadFtpListItem(*f.c, f.session.ftp, "SETUPDETAILS_1.xml\t4 bytes"));
     EXPECT_EQ(readFile(f.dir / "prog" / "DEPLOY IN" / "SETUPDETAILS_1.xml"), "<x/>");
     EXPECT_EQ(f.c->model.checklist(Row::ScriptDownload).barMax, 4);
     EXPECT_EQ(f.c->model.checklist(Row::ScriptDownload).barValue, 4);
     // A folder where nothing matches the pattern transfers nothing, whatever the entry names.
     f.c->state.filePattern = "*.Csv";
-    EXPECT_FALSE(DownloadFtpListItem(*f.c, "notes.txt\t5 bytes"));
+    EXPECT_FALSE(DownloadFtpListItem(*f.c, f.session.ftp, "notes.txt\t5 bytes"));
     EXPECT_FALSE(fs::exists(f.dir / "prog" / "DEPLOY IN" / "notes.txt"));
 }
 
@@ -139,13 +138,12 @@ TEST(FtpDownloadTest, DownloadsWithProgressUnderTheRequestedName) {
     FtpFixture f;
     Row4Recorder rec;
     f.c->model.addObserver(&rec);
-    EXPECT_TRUE(DownloadFromFtp(*f.c, "PKG1.zip"));
+    EXPECT_TRUE(DownloadFromFtp(*f.c, f.session.ftp, "PKG1.zip"));
     f.c->model.removeObserver(&rec);
 
     EXPECT_TRUE(readFile(f.update("PKG1.zip")) == f.package);
     EXPECT_FALSE(fs::exists(f.update("PKG1.zip.part")));
     EXPECT_TRUE(f.logged(">>-Downloaded Pkg1.zip\t292 KB from FTP"));
-    EXPECT_EQ(ftpSession(*f.c).floodText, "Transfer of Pkg1.zip completed successfully.");
     EXPECT_EQ(f.c->model.checklist(Row::ProgramDownload).barMax, 300000);
     EXPECT_EQ(f.c->model.checklist(Row::ProgramDownload).percentText, "100 %");
     // After FloodDisplay's "0" the bar moves through intermediate values, never backwards.
@@ -163,18 +161,18 @@ TEST(FtpDownloadTest, ALocalFileIsKeptAMissingPackageFailsAndAnUnsafeNameIsRefus
     writeFile(f.update("Other.zip"), "already here");
     const std::string server = f.c->state.serverPath;
     f.c->state.serverPath = "127.0.0.1:" + std::to_string(closedPort()); // the server is not asked
-    EXPECT_TRUE(DownloadFromFtp(*f.c, "OTHER.ZIP"));
+    EXPECT_TRUE(DownloadFromFtp(*f.c, f.session.ftp, "OTHER.ZIP"));
     f.c->state.serverPath = server;
     EXPECT_TRUE(f.op.asked.empty());
     EXPECT_TRUE(f.logged(">>-Other.zip already available in the local folder "));
     EXPECT_EQ(readFile(f.update("Other.zip")), "already here");
 
-    EXPECT_FALSE(DownloadFromFtp(*f.c, "Missing.zip"));
+    EXPECT_FALSE(DownloadFromFtp(*f.c, f.session.ftp, "Missing.zip"));
     EXPECT_FALSE(fs::exists(f.update("Missing.zip")));
 
-    EXPECT_FALSE(DownloadFromFtp(*f.c, "..\\Pkg1.zip"));
+    EXPECT_FALSE(DownloadFromFtp(*f.c, f.session.ftp, "..\\Pkg1.zip"));
     EXPECT_TRUE(f.logged(">>-..\\Pkg1.zip is not a plain file name in Download from FTP"));
-    EXPECT_FALSE(DownloadFtpListItem(*f.c, "..")); // the listing item ".." is never downloaded
+    EXPECT_FALSE(DownloadFtpListItem(*f.c, f.session.ftp, "..")); // the listing item ".." is never downloaded
 }
 
 TEST(FtpResumeTest, AConnectionLostMidFileLeavesNoFileAndTheNextAttemptResumesOrStartsAfresh) {
@@ -186,16 +184,15 @@ TEST(FtpResumeTest, AConnectionLostMidFileLeavesNoFileAndTheNextAttemptResumesOr
         if (!restart)
             options.push_back("--no-rest");
         FtpFixture f(options);
-        EXPECT_FALSE(DownloadFromFtp(*f.c, "Pkg1.zip"));
+        EXPECT_FALSE(DownloadFromFtp(*f.c, f.session.ftp, "Pkg1.zip"));
         EXPECT_FALSE(fs::exists(f.update("Pkg1.zip"))); // nothing that would count as "already available"
         ASSERT_TRUE(fs::exists(f.update("Pkg1.zip.part")));
         auto kept = fs::file_size(f.update("Pkg1.zip.part"));
         EXPECT_GE(kept, 100000u);
         EXPECT_LT(kept, f.package.size());
         EXPECT_TRUE(f.logged(">>-Unable to downloaded the File Pkg1.zip\t292 KB from FTP"));
-        EXPECT_NE(ftpSession(*f.c).floodText.find("failed."), std::string::npos);
 
-        EXPECT_TRUE(DownloadFromFtp(*f.c, "Pkg1.zip"));
+        EXPECT_TRUE(DownloadFromFtp(*f.c, f.session.ftp, "Pkg1.zip"));
         EXPECT_TRUE(readFile(f.update("Pkg1.zip")) == f.package);
         EXPECT_FALSE(fs::exists(f.update("Pkg1.zip.part")));
         if (restart) {
@@ -209,9 +206,79 @@ TEST(FtpResumeTest, AStalledTransferIsAbandonedAfterTheStallTime) {
     ::setenv("QUILLAN_STALL_SECONDS", "2", 1);
     FtpFixture f({"--stall"});
     auto started = std::chrono::steady_clock::now();
-    EXPECT_FALSE(DownloadFromFtp(*f.c, "Pkg1.zip"));
+    EXPECT_FALSE(DownloadFromFtp(*f.c, f.session.ftp, "Pkg1.zip"));
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
     EXPECT_TRUE(f.logged(">>-The request has timed out.")) << f.log();
     EXPECT_FALSE(fs::exists(f.update("Pkg1.zip")));
     ::unsetenv("QUILLAN_STALL_SECONDS");
+}
+
+TEST(FtpResumeTest, AServerThatTakesRestButRefusesTheRetrAfterItGetsTheFileFromItsStart) {
+    ScratchDir logDir;
+    const fs::path commands = logDir / "commands.log";
+    FtpFixture f({"--drop-after", "100000", "--refuse-restart", "--log", commands.string()});
+    EXPECT_FALSE(DownloadFromFtp(*f.c, f.session.ftp, "Pkg1.zip"));
+    ASSERT_TRUE(fs::exists(f.update("Pkg1.zip.part")));
+    const auto kept = fs::file_size(f.update("Pkg1.zip.part"));
+
+    // The resumption is refused once; the file then comes whole from byte 0, and no part is left.
+    EXPECT_TRUE(DownloadFromFtp(*f.c, f.session.ftp, "Pkg1.zip")) << f.log();
+    EXPECT_TRUE(readFile(f.update("Pkg1.zip")) == f.package);
+    EXPECT_FALSE(fs::exists(f.update("Pkg1.zip.part")));
+    EXPECT_FALSE(fs::exists(transfer::PartialFile::recordPathFor(f.update("Pkg1.zip"))));
+    EXPECT_NE(readFile(commands).find("REST " + std::to_string(kept)), std::string::npos);
+}
+
+// A partial file is continued only while the server still reports the size and time it had when
+// the partial file was begun; bytes of another file are never joined to this one's.
+TEST(FtpResumeTest, APartialFileOfAnotherVersionIsNotContinued) {
+    for (bool withRecord : {false, true}) {
+        SCOPED_TRACE(withRecord ? "record of an earlier version" : "no record");
+        ScratchDir logDir;
+        const fs::path commands = logDir / "commands.log";
+        std::vector<std::string> options{"--log", commands.string()};
+        if (withRecord)
+            options.insert(options.end(), {"--drop-after", "100000"});
+        FtpFixture f(options);
+        if (withRecord) {
+            EXPECT_FALSE(DownloadFromFtp(*f.c, f.session.ftp, "Pkg1.zip")); // leaves part and record
+            ASSERT_TRUE(fs::exists(transfer::PartialFile::recordPathFor(f.update("Pkg1.zip"))));
+        } else {
+            writeFile(f.update("Pkg1.zip.part"), patternBytes(100000, 99));
+        }
+        // The server's file is replaced by another of the same size, an hour later.
+        const fs::path served = f.serverRoot / "deploy" / "Pkg1.zip";
+        const std::string newer = patternBytes(f.package.size(), 3);
+        const auto time = fs::last_write_time(served) + std::chrono::hours(1);
+        writeFile(served, newer);
+        fs::last_write_time(served, time);
+
+        EXPECT_TRUE(DownloadFromFtp(*f.c, f.session.ftp, "Pkg1.zip")) << f.log();
+        EXPECT_TRUE(readFile(f.update("Pkg1.zip")) == newer);
+        EXPECT_FALSE(fs::exists(transfer::PartialFile::recordPathFor(f.update("Pkg1.zip"))));
+    }
+}
+
+// A failed download always logs why, after its "Unable to downloaded" line.
+TEST(FtpDownloadTest, AFailedDownloadLogsItsReason) {
+    struct Case {
+        const char* name;
+        const char* reason;
+    };
+    for (const Case& k : {Case{"readme.txt", ">>-No file matching *.zip in /docs/"},
+                          Case{"Pkg1.zip", ">>-The file exists: "}}) {
+        SCOPED_TRACE(k.name);
+        FtpFixture f;
+        // A folder without any package: the listing names the file, the package search finds none.
+        writeFile(f.serverRoot / "docs" / "readme.txt", "not a package");
+        if (std::string(k.name) == "readme.txt")
+            f.c->state.deployServerPath = "docs";
+        fs::create_directories(f.update("Pkg1.zip")); // a folder where the package would go
+        EXPECT_FALSE(DownloadFromFtp(*f.c, f.session.ftp, k.name));
+        const std::string log = f.log();
+        const auto failed = log.find(">>-Unable to downloaded the File " + std::string(k.name));
+        ASSERT_NE(failed, std::string::npos) << log;
+        EXPECT_NE(log.find(k.reason, failed), std::string::npos) << log;
+        EXPECT_EQ(log.find("Error details not available."), std::string::npos) << log;
+    }
 }

@@ -6,6 +6,7 @@
 #include "transfer/Http.h"
 
 #include <atomic>
+#include <mutex>
 
 using namespace quillan;
 using namespace quillan::test;
@@ -42,7 +43,7 @@ TEST(HttpLoginTest, AnyAnswerEvenAnErrorPagePassesAndItsBodyBecomesTestLog) {
         HttpFixture f;
         f.serve("/Test.log", "probe body", status);
         f.start();
-        EXPECT_TRUE(HTTPLogin(*f.c));
+        EXPECT_TRUE(HTTPLogin(*f.c, f.session.http));
         EXPECT_TRUE(f.c->state.httpAvailable);
         EXPECT_EQ(readFile(f.dir / "prog" / "Test.log"), "probe body");
         EXPECT_EQ(f.c->model.checklist(Row::ConnectionCheck).percentText, "100 %");
@@ -57,7 +58,7 @@ TEST(HttpLoginTest, AnyAnswerEvenAnErrorPagePassesAndItsBodyBecomesTestLog) {
 TEST(HttpLoginTest, NoServerFailsAndAsksARemoteDatabasePassesAnywayNoAddressEndsTheProgram) {
     ConsoleFixture f;
     f.c->state.serverPath = "http://127.0.0.1:" + std::to_string(closedPort()) + "/";
-    EXPECT_FALSE(HTTPLogin(*f.c));
+    EXPECT_FALSE(HTTPLogin(*f.c, f.session.http));
     EXPECT_FALSE(f.c->state.httpAvailable);
     EXPECT_TRUE(f.c->state.run.runFailed);
     EXPECT_EQ(f.c->model.checklist(Row::ConnectionCheck).status, RowStatus::Failed);
@@ -68,7 +69,7 @@ TEST(HttpLoginTest, NoServerFailsAndAsksARemoteDatabasePassesAnywayNoAddressEnds
     EXPECT_NE(f.log().find(">>-The attempt to connect to the server failed."), std::string::npos);
 
     f.c->state.isLocalServer = false;
-    EXPECT_TRUE(HTTPLogin(*f.c));
+    EXPECT_TRUE(HTTPLogin(*f.c, f.session.http));
     EXPECT_TRUE(f.c->state.httpAvailable);
     EXPECT_EQ(f.c->model.grid().at(1).event, "Checking Http Connection");
     EXPECT_EQ(f.c->model.grid().at(1).status, RowStatus::Completed);
@@ -76,7 +77,7 @@ TEST(HttpLoginTest, NoServerFailsAndAsksARemoteDatabasePassesAnywayNoAddressEnds
     ASSERT_FALSE(f.c->programEnded());
     const auto questions = f.op.asked.size();
     f.c->state.serverPath = "";
-    EXPECT_FALSE(HTTPLogin(*f.c));
+    EXPECT_FALSE(HTTPLogin(*f.c, f.session.http));
     EXPECT_TRUE(f.c->programEnded());
     EXPECT_EQ(f.op.asked.size(), questions); // ended without a question
 }
@@ -95,8 +96,8 @@ TEST(HttpDownloadTest, TheStepIsRoundedAndTheBarIsCappedAsTheConsoleShowsIt) {
         const std::string body = patternBytes(k.size);
         f.serve("/deploy/Pkg.zip", body);
         f.start();
-        EXPECT_TRUE(DownloadFromHttp(*f.c, "Pkg.zip"));
-        EXPECT_TRUE(httpDownloadDone(*f.c));
+        EXPECT_TRUE(DownloadFromHttp(*f.c, f.session.http, "Pkg.zip"));
+        EXPECT_TRUE(httpDownloadDone(f.session.http));
         EXPECT_TRUE(readFile(f.update("Pkg.zip")) == body);
         EXPECT_EQ(f.c->model.checklist(Row::ProgramDownload).barValue, k.bar);
         EXPECT_EQ(f.c->model.checklist(Row::ProgramDownload).percentText, k.percent);
@@ -116,8 +117,8 @@ TEST(HttpDownloadTest, AnErrorStatusOrAMissingLengthWritesNothingUnderTheTargetN
     f.start();
     for (const char* name : {"Gone.zip", "Chunked.zip"}) {
         SCOPED_TRACE(name);
-        EXPECT_TRUE(DownloadFromHttp(*f.c, name)); // the request was issued
-        EXPECT_FALSE(httpDownloadDone(*f.c));
+        EXPECT_TRUE(DownloadFromHttp(*f.c, f.session.http, name)); // the request was issued
+        EXPECT_FALSE(httpDownloadDone(f.session.http));
         EXPECT_FALSE(fs::exists(f.update(name)));
         EXPECT_FALSE(fs::exists(f.update(name + std::string(".part"))));
     }
@@ -129,12 +130,15 @@ TEST(HttpDownloadTest, AnErrorStatusOrAMissingLengthWritesNothingUnderTheTargetN
     EXPECT_EQ(log.find("in Download from HTTP", line + noLength.size()), std::string::npos); // one line only
 }
 
-TEST(HttpDownloadTest, AConnectionLostMidBodyIsResumedWithARange) {
+TEST(HttpDownloadTest, AConnectionLostMidBodyIsResumedWithARangeOfTheSameVersion) {
     HttpFixture f;
     const std::string body = patternBytes(200000);
     std::atomic<bool> dropped{false};
+    std::string ifRange;
     f.http.server.Get("/deploy/Big.zip", [&](const httplib::Request& req, httplib::Response& res) {
         f.lastRange = req.get_header_value("Range");
+        ifRange = req.get_header_value("If-Range");
+        res.set_header("ETag", "\"v1\"");
         if (!dropped.exchange(true)) {
             // Promise the whole body, deliver 60000 bytes, then drop the connection.
             res.set_content_provider(body.size(), "application/octet-stream",
@@ -149,25 +153,27 @@ TEST(HttpDownloadTest, AConnectionLostMidBodyIsResumedWithARange) {
         res.set_content(body, "application/octet-stream"); // ranges are served by the library
     });
     f.start();
-    EXPECT_TRUE(DownloadFromHttp(*f.c, "Big.zip"));
-    EXPECT_FALSE(httpDownloadDone(*f.c));
+    EXPECT_TRUE(DownloadFromHttp(*f.c, f.session.http, "Big.zip"));
+    EXPECT_FALSE(httpDownloadDone(f.session.http));
     EXPECT_FALSE(fs::exists(f.update("Big.zip")));
     ASSERT_TRUE(fs::exists(f.update("Big.zip.part")));
     EXPECT_EQ(fs::file_size(f.update("Big.zip.part")), 60000u);
 
-    EXPECT_TRUE(DownloadFromHttp(*f.c, "Big.zip"));
-    EXPECT_TRUE(httpDownloadDone(*f.c));
+    EXPECT_TRUE(DownloadFromHttp(*f.c, f.session.http, "Big.zip"));
+    EXPECT_TRUE(httpDownloadDone(f.session.http));
     EXPECT_EQ(f.lastRange, "bytes=60000-");
+    EXPECT_EQ(ifRange, "\"v1\"");
     EXPECT_TRUE(readFile(f.update("Big.zip")) == body);
     EXPECT_FALSE(fs::exists(f.update("Big.zip.part")));
+    EXPECT_FALSE(fs::exists(transfer::PartialFile::recordPathFor(f.update("Big.zip"))));
     EXPECT_EQ(f.c->model.checklist(Row::ProgramDownload).barValue, 100);
 }
 
 TEST(HttpDownloadTest, ANameThatWouldLeaveTheUpdateFolderIsRefused) {
     HttpFixture f;
     f.start();
-    EXPECT_FALSE(DownloadFromHttp(*f.c, "..\\escape.zip"));
-    EXPECT_FALSE(httpDownloadDone(*f.c));
+    EXPECT_FALSE(DownloadFromHttp(*f.c, f.session.http, "..\\escape.zip"));
+    EXPECT_FALSE(httpDownloadDone(f.session.http));
     EXPECT_EQ(f.requests.load(), 0);
     EXPECT_TRUE(f.logged("Refused file name \"..\\escape.zip\" in Download from HTTP"));
 }
@@ -176,4 +182,88 @@ TEST(HttpDownloadTest, FileNameFromUrlTakesTheLastSegment) {
     EXPECT_EQ(FileNameFromUrl("http://host/folder/sub/Pkg.zip"), "Pkg.zip");
     EXPECT_EQ(FileNameFromUrl("Pkg.zip"), "Pkg.zip");
     EXPECT_EQ(FileNameFromUrl("http://host/folder/"), "");
+}
+
+// Names with blanks and signs reach the server as written (encoded on the wire), and the package
+// is stored under its own name.
+TEST(HttpDownloadTest, FileNamesABareUrlCannotCarryAreEncoded) {
+    HttpFixture f;
+    std::mutex m;
+    std::string path;
+    f.http.server.Get(R"(/deploy/(.+))", [&](const httplib::Request& req, httplib::Response& res) {
+        std::lock_guard lock(m);
+        path = req.path;
+        res.set_content("package", "application/octet-stream");
+    });
+    f.start();
+    for (const char* name : {"Pkg Two.zip", "Pkg#1.zip", "100%.zip",
+                             "P\xc3\xa4"
+                             "ckchen.zip",
+                             "a?b.zip"}) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(DownloadFromHttp(*f.c, f.session.http, name));
+        EXPECT_TRUE(httpDownloadDone(f.session.http)) << f.log();
+        EXPECT_EQ(readFile(f.update(name)), "package");
+        std::lock_guard lock(m);
+        EXPECT_EQ(path, std::string("/deploy/") + name);
+    }
+}
+
+// A partial file is continued only when its record names the version the server still has: a
+// partial file without a record, or one of another version (the server ignores If-Range here and
+// sends the range anyway), is dropped and the file fetched whole.
+TEST(HttpDownloadTest, APartialFileOfAnotherVersionIsNotSplicedIn) {
+    for (bool withRecord : {false, true}) {
+        SCOPED_TRACE(withRecord ? "record of another version" : "no record");
+        HttpFixture f;
+        const std::string body = patternBytes(50000, 5);
+        f.http.server.Get("/deploy/Pkg.zip", [&](const httplib::Request&, httplib::Response& res) {
+            res.set_header("ETag", "\"new\"");
+            res.set_content(body, "application/octet-stream"); // ranges are served by the library
+        });
+        f.start();
+        const fs::path target = f.update("Pkg.zip");
+        writeFile(transfer::PartialFile::partPathFor(target), patternBytes(20000, 6));
+        if (withRecord) {
+            transfer::RemoteStamp old;
+            old.size = body.size();
+            old.etag = "\"old\"";
+            ASSERT_TRUE(transfer::PartialFile(target).saveStamp(old));
+        }
+        EXPECT_TRUE(DownloadFromHttp(*f.c, f.session.http, "Pkg.zip"));
+        EXPECT_TRUE(httpDownloadDone(f.session.http)) << f.log();
+        EXPECT_TRUE(readFile(target) == body);
+        EXPECT_FALSE(fs::exists(transfer::PartialFile::recordPathFor(target)));
+    }
+}
+
+// A 206 whose Content-Range cannot be read (numbers past 64 bits) does not continue the partial
+// file: the file is fetched again from its start.
+TEST(HttpDownloadTest, AnUnreadableContentRangeStartsTheFileAfresh) {
+    const std::string body = patternBytes(3000, 8);
+    std::atomic<int> ranged{0};
+    RawHttpServer raw([&](const std::string& head) {
+        if (head.find("Range: bytes=") != std::string::npos) {
+            ++ranged;
+            return std::string(
+                "HTTP/1.1 206 Partial Content\r\nETag: \"v\"\r\n"
+                "Content-Range: bytes 99999999999999999999999-99999999999999999999999/"
+                "99999999999999999999999\r\nContent-Length: 4\r\nConnection: close\r\n\r\nxxxx");
+        }
+        return "HTTP/1.1 200 OK\r\nETag: \"v\"\r\nContent-Length: " + std::to_string(body.size()) +
+               "\r\nConnection: close\r\n\r\n" + body;
+    });
+    ConsoleFixture f;
+    f.c->state.serverPath = raw.base();
+    f.c->state.deployServerPath = "deploy/";
+    const fs::path target = f.dir / "update" / "Pkg.zip";
+    writeFile(transfer::PartialFile::partPathFor(target), body.substr(0, 1000));
+    transfer::RemoteStamp same;
+    same.size = body.size();
+    same.etag = "\"v\"";
+    ASSERT_TRUE(transfer::PartialFile(target).saveStamp(same));
+    EXPECT_TRUE(DownloadFromHttp(*f.c, f.session.http, "Pkg.zip"));
+    EXPECT_TRUE(httpDownloadDone(f.session.http)) << f.c->log.readAll();
+    EXPECT_EQ(ranged.load(), 1);
+    EXPECT_TRUE(readFile(target) == body);
 }

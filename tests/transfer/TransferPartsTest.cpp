@@ -7,6 +7,7 @@
 #include "transfer/InternetError.h"
 #include "transfer/PartialFile.h"
 #include "transfer/RemoteName.h"
+#include "transfer/UrlEncoding.h"
 
 #include <curl/curl.h>
 
@@ -65,6 +66,92 @@ TEST(ByteSizeTextTest, ThreeSignificantDigits) {
     EXPECT_EQ(byteSizeText(5ull * 1024 * 1024 * 1024), "5.00 GB");
 }
 
+TEST(PartialFileTest, TheRecordIsKeptBesideThePartAndGoesWithIt) {
+    ScratchDir d;
+    RemoteStamp full;
+    full.size = 300000;
+    full.time = "1700000000";
+    full.etag = "\"a=b\"";
+    RemoteStamp bare; // a server that told nothing
+    for (const RemoteStamp& stamp : {full, bare}) {
+        PartialFile p(d / "f.bin");
+        EXPECT_FALSE(p.savedStamp());
+        ASSERT_TRUE(p.saveStamp(stamp));
+        EXPECT_EQ(p.savedStamp(), stamp);
+        EXPECT_FALSE(fs::exists(PartialFile::recordPathFor(d / "f.bin").string() + ".tmp"));
+        p.discard();
+        EXPECT_FALSE(fs::exists(PartialFile::recordPathFor(d / "f.bin")));
+    }
+    // A record cut short or of another shape is no record.
+    for (const char* text : {"size=12\ntime=\n", "size=x\ntime=\netag=\n", "garbage"}) {
+        writeFile(PartialFile::recordPathFor(d / "f.bin"), text);
+        EXPECT_FALSE(PartialFile(d / "f.bin").savedStamp()) << text;
+    }
+    PartialFile p(d / "f.bin");
+    ASSERT_TRUE(p.saveStamp(full));
+    ASSERT_TRUE(p.open(0));
+    ASSERT_TRUE(p.write("x", 1));
+    ASSERT_TRUE(p.commit());
+    EXPECT_FALSE(fs::exists(PartialFile::recordPathFor(d / "f.bin")));
+    EXPECT_FALSE(full.identifiesVersion() == bare.identifiesVersion());
+}
+
+TEST(ContentRangeTest, OnlyAWellFormedRangeIsRead) {
+    auto r = parseContentRange("bytes 100-199/200");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->first, 100u);
+    EXPECT_EQ(r->last, 199u);
+    EXPECT_EQ(r->total, 200u);
+    auto open = parseContentRange("bytes 0-9/*");
+    ASSERT_TRUE(open);
+    EXPECT_FALSE(open->total);
+    for (const char* bad : {"", "bytes", "bytes 99999999999999999999999-1/2", "bytes 5-4/10", "bytes 0-9/5",
+                            "bytes 0-9/10x", "items 0-9/10", "bytes -9/10", "bytes 0-9"})
+        EXPECT_FALSE(parseContentRange(bad)) << bad;
+}
+
+TEST(UrlEncodingTest, OnlyWhatAUrlCannotCarryIsEncoded) {
+    struct Case {
+        const char* in;
+        const char* out;
+    };
+    for (const Case& k : {Case{"http://h/d/Pkg1.zip", "http://h/d/Pkg1.zip"},
+                          Case{"http://h/d e/Pkg Two.zip", "http://h/d e/Pkg%20Two.zip"},
+                          Case{"http://h/d/a#b%c?d.zip", "http://h/d/a%23b%25c%3Fd.zip"},
+                          Case{"http://h/d/P\xc3\xa4"
+                               "ck(1)_x~y-z!.zip",
+                               "http://h/d/P%C3%A4ck(1)_x~y-z!.zip"},
+                          Case{"Pkg Two.zip", "Pkg%20Two.zip"}})
+        EXPECT_EQ(withEncodedFileName(k.in), k.out) << k.in;
+    for (const Case& k : {Case{"D-001", "D-001"}, Case{"A B&x=#1", "A%20B%26x=%231"},
+                          Case{"a+b%", "a%2Bb%25"}, Case{"\xc3\xbc\t", "%C3%BC%09"}})
+        EXPECT_EQ(encodeQueryValue(k.in), k.out) << k.in;
+}
+
+// The log line of a failure always says something of it: the table's text when it is specific,
+// else what the client knows.
+TEST(InternetErrorTextTest, TheSummaryOfAFailureIsNeverEmptyOfReason) {
+    struct Case {
+        long code;
+        const char* reply;
+        const char* detail;
+        const char* summary;
+    };
+    for (const Case& k :
+         {Case{12002, "", "Operation too slow", "The request has timed out."},
+          Case{12003, "451 Restart not permitted", "RETR response: 451", "451 Restart not permitted"},
+          Case{12003, "", "RETR response: 451", "RETR response: 451"},
+          Case{12004, "", "Cannot write /x.part", "Cannot write /x.part"},
+          Case{0, "", "The file exists: /x", "The file exists: /x"},
+          Case{0, "", "", "Error details not available."}}) {
+        TransferError e;
+        e.internetCode = k.code;
+        e.serverResponse = k.reply;
+        e.detail = k.detail;
+        EXPECT_EQ(e.summary(), k.summary) << k.code << " " << k.detail;
+    }
+}
+
 TEST(PartialFileTest, CommitRenamesAndResumeAppends) {
     ScratchDir d;
     {
@@ -98,6 +185,9 @@ TEST(CurlHttpClientTest, ARangeTheServerIgnoresStartsTheFileAfresh) {
     http.start();
     ScratchDir d;
     writeFile(d / "f.part", "stale bytes of another file");
+    RemoteStamp stamp;
+    stamp.etag = "\"e\"";
+    ASSERT_TRUE(PartialFile(d / "f").saveStamp(stamp));
     CurlHttpClient client;
     ASSERT_TRUE(client.download(http.base() + "f", d / "f"));
     ASSERT_FALSE(ranges.empty());

@@ -5,6 +5,7 @@
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempDir.h"
+#include "transfer/PartialFile.h"
 #include "transfer/TransferSession.h"
 
 #include <httplib.h>
@@ -20,6 +21,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <netinet/in.h>
 #include <poll.h>
@@ -225,6 +227,75 @@ private:
     std::thread thread_;
 };
 
+// A server on 127.0.0.1 that answers each connection with the bytes `answer` gives for its
+// request head (request line and headers) and then closes it: for answers no HTTP library would
+// send, such as a body that ends only by the close or an unreadable Content-Range.
+class RawHttpServer {
+public:
+    using Answer = std::function<std::string(const std::string& requestHead)>;
+
+    explicit RawHttpServer(Answer answer) : answer_(std::move(answer)) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd_, 8) != 0 ||
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+            throw std::runtime_error("cannot start the raw HTTP test server");
+        port_ = ntohs(a.sin_port);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~RawHttpServer() {
+        stop_ = true;
+        thread_.join();
+        ::close(fd_);
+    }
+    RawHttpServer(const RawHttpServer&) = delete;
+    RawHttpServer& operator=(const RawHttpServer&) = delete;
+
+    std::string base() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+    int connections() const { return connections_; }
+
+private:
+    void serve() {
+        while (!stop_) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0)
+                continue;
+            int client = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (client < 0)
+                continue;
+            ++connections_;
+            std::string head;
+            char buf[1024];
+            pollfd q{client, POLLIN, 0};
+            while (head.find("\r\n\r\n") == std::string::npos && ::poll(&q, 1, 5000) > 0) {
+                auto n = ::recv(client, buf, sizeof buf, 0);
+                if (n <= 0)
+                    break;
+                head.append(buf, static_cast<std::size_t>(n));
+            }
+            const std::string reply = answer_(head);
+            std::size_t sent = 0;
+            while (sent < reply.size()) {
+                auto n = ::send(client, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
+                if (n <= 0)
+                    break;
+                sent += static_cast<std::size_t>(n);
+            }
+            ::close(client);
+        }
+    }
+
+    Answer answer_;
+    int fd_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> connections_{0};
+    std::thread thread_;
+};
+
 // A port nothing listens on: bound without listening, then released, so connecting is refused.
 inline int closedPort() {
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -242,11 +313,12 @@ inline int closedPort() {
 }
 
 // A console whose program folder, update folder and DEPLOY IN folder are scratch folders, with
-// its run log open.
+// its run log open, and the transports' state the run's phases would hold.
 struct ConsoleFixture {
     ScratchDir dir;
     RecordingOperator op;
     std::unique_ptr<Console> c;
+    TransferSession session;
 
     ConsoleFixture() {
         fs::create_directories(dir / "prog");
@@ -259,7 +331,6 @@ struct ConsoleFixture {
         c->state.isLocalServer = true;
         c->log.open(dir / "DeployErrlog.log");
     }
-    ~ConsoleFixture() { endTransferSession(*c); }
     std::string log() const { return c->log.readAll(); }
 };
 

@@ -5,6 +5,8 @@ Prints "PORT <n>" once listening. Options:
   --drop-after N   the first download of a file from its start closes the control and data
                    connections after N bytes (a connection lost mid-file)
   --no-rest        refuses REST, so a download cannot resume
+  --refuse-restart accepts REST n (350) but answers the RETR that follows with
+                   "451 Restart not permitted"
   --stall          every file download sends nothing and never ends (listings still work)
   --log FILE       appends every received command line (PASS hidden) to FILE
 """
@@ -26,6 +28,7 @@ def main():
     ap.add_argument("--password", default="secret")
     ap.add_argument("--drop-after", type=int, default=0)
     ap.add_argument("--no-rest", action="store_true")
+    ap.add_argument("--refuse-restart", action="store_true")
     ap.add_argument("--stall", action="store_true")
     ap.add_argument("--log", default="")
     args = ap.parse_args()
@@ -75,6 +78,10 @@ def main():
             FTPHandler.pre_process_command(self, line, cmd, arg)
 
         def ftp_RETR(self, file):
+            if args.refuse_restart and self._restart_position:
+                self._restart_position = 0
+                self.respond("451 Restart not permitted")
+                return
             self.retr_offset = self._restart_position
             self.in_retr = True
             FTPHandler.ftp_RETR(self, file)
