@@ -1,9 +1,15 @@
 #include "base/Console.h"
 
+#include "base/Machine.h"
+
 namespace quillan {
 
 Console::Console(std::filesystem::path programFolder, Operator& oper)
-    : op(oper), paths(PathMap::forProgramFolder(programFolder)), programFolder_(std::move(programFolder)) {
+    : Console(std::move(programFolder), oper, realMachine()) {}
+
+Console::Console(std::filesystem::path programFolder, Operator& oper, Machine& machine)
+    : op(oper), os(machine), paths(PathMap::forProgramFolder(programFolder)),
+      programFolder_(std::move(programFolder)) {
     state.appPath = paths.toWindows(programFolder_);
 }
 

@@ -15,6 +15,8 @@
 
 namespace quillan {
 
+class Machine; // base/Machine.h: what callers of Console::os include
+
 // How the program must end, as the core decides it. Library code never exits the process; it
 // records the decision here and unwinds, and the owner (window or headless runner) acts on it.
 enum class Ending {
@@ -26,12 +28,16 @@ enum class Ending {
 
 class Console {
 public:
+    // On this machine (the process-wide realMachine()).
     Console(std::filesystem::path programFolder, Operator& op);
+    // On a given machine, which must outlive the console (the session's own; a test's fake).
+    Console(std::filesystem::path programFolder, Operator& op, Machine& machine);
 
     ConsoleState state;
     ConsoleModel model;
     RunLog log;
     Operator& op;
+    Machine& os; // every question to the operating system goes through it
     PathMap paths;
     std::unique_ptr<db::Connection> conn;
 

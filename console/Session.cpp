@@ -6,15 +6,16 @@
 namespace quillan {
 
 Session::Session(std::filesystem::path programFolder, Operator& op)
-    : Session(std::move(programFolder), op, Machine::real()) {}
+    : ownMachine_(std::make_unique<RealMachine>()), console_(std::move(programFolder), op, *ownMachine_),
+      phases_(makeRunPhases()) {}
 
-Session::Session(std::filesystem::path programFolder, Operator& op, Machine machine)
-    : console_(std::move(programFolder), op), machine_(std::move(machine)), phases_(makeRunPhases()) {}
+Session::Session(std::filesystem::path programFolder, Operator& op, Machine& machine)
+    : console_(std::move(programFolder), op, machine), phases_(makeRunPhases()) {}
 
 Session::~Session() = default;
 
 StartupOutcome Session::start() {
-    startup_ = Form_Load(console_, machine_);
+    startup_ = Form_Load(console_);
     return startup_;
 }
 

@@ -14,9 +14,10 @@ class RunPhases;
 
 class Session {
 public:
+    // On this machine: the session owns a RealMachine, which its console holds.
     Session(std::filesystem::path programFolder, Operator& op);
-    // The same on a given machine (tests: chosen drives, computer name, connection).
-    Session(std::filesystem::path programFolder, Operator& op, Machine machine);
+    // The same on a given machine, which must outlive the session (tests: a FakeMachine).
+    Session(std::filesystem::path programFolder, Operator& op, Machine& machine);
     ~Session();
 
     Console& console() { return console_; }
@@ -29,8 +30,8 @@ public:
     StartupOutcome startupOutcome() const { return startup_; }
 
 private:
+    std::unique_ptr<Machine> ownMachine_; // before the console, which refers to it
     Console console_;
-    Machine machine_;
     std::unique_ptr<RunPhases> phases_;
     StartupOutcome startup_ = StartupOutcome::StoppedWithoutRun;
     bool ran_ = false;

@@ -19,7 +19,11 @@ namespace {
 
 constexpr double kMinimumFreeGB = 5.0;
 
-void GetsystemRoot(Console& c, const Machine& m) {
+DriveScanner scanWith(Machine& m) {
+    return [&m](const PathMap& map) { return m.scanDrives(map); };
+}
+
+void GetsystemRoot(Console& c, Machine& m) {
     try {
         c.state.systemDrive = m.systemDrive().substr(0, 2);
     } catch (const std::exception& e) {
@@ -58,7 +62,7 @@ void parseAndStore(Console& c) {
     s.dbPassword = cs.dbPassword;
 }
 
-StartupOutcome startUp(Console& c, const Machine& m) {
+StartupOutcome startUp(Console& c, Machine& m) {
     auto& s = c.state;
     auto& model = c.model;
 
@@ -125,7 +129,7 @@ StartupOutcome startUp(Console& c, const Machine& m) {
     ensureFolder(c, s.tempExtractFolder);
 
     // 16. Installation drive.
-    const DriveInfo& install = driveEntry(c, FindInsDiskSize(c, m.scanDrives));
+    const DriveInfo& install = driveEntry(c, FindInsDiskSize(c, scanWith(m)));
     s.installDriveFreeGB = install.freeGB;
     if (s.installDriveFreeGB < kMinimumFreeGB)
         return endNow(
@@ -134,7 +138,7 @@ StartupOutcome startUp(Console& c, const Machine& m) {
                    install.letter);
 
     // 17. Backup drive.
-    const DriveInfo& backup = driveEntry(c, FindDiskSize(c, m.scanDrives));
+    const DriveInfo& backup = driveEntry(c, FindDiskSize(c, scanWith(m)));
     s.backupDrive = backup.letter;
     s.backupDriveFreeGB = backup.freeGB;
     s.backupFolder = s.backupDrive + ":\\UploadBackup";
@@ -190,10 +194,10 @@ StartupOutcome startUp(Console& c, const Machine& m) {
 } // namespace
 
 StartupOutcome Form_Load(Console& c) {
-    return Form_Load(c, Machine::real());
+    return Form_Load(c, c.os);
 }
 
-StartupOutcome Form_Load(Console& c, const Machine& m) {
+StartupOutcome Form_Load(Console& c, Machine& m) {
     try {
         return startUp(c, m);
     } catch (const std::exception& e) {

@@ -11,10 +11,11 @@ enum class StartupOutcome {
     ProgramEnded,      // see Console::ending() for why
 };
 
+// On the console's machine (Console::os).
 StartupOutcome Form_Load(Console& c);
-// The same on a given machine (drives, computer name, system drive, connection); the one-argument
-// form uses Machine::real().
-StartupOutcome Form_Load(Console& c, const Machine& m);
+// The same on a given machine (drives, computer name, system drive, connection); tests pass the
+// machine their console holds.
+StartupOutcome Form_Load(Console& c, Machine& m);
 
 // The platform's busy notices while a component call keeps the window busy (title "Quillan").
 inline constexpr const char* kRequestPendingText = " PLEASE WAIT... OPERATION IN PROGRESS";

@@ -21,4 +21,8 @@ std::map<char, std::filesystem::path> defaultDriveMap();
 // This process's identifier, which the process helpers never end.
 std::uint32_t currentProcessId();
 
+// Renames `from` over `to` in one step, replacing `to` when it exists (POSIX rename; Windows
+// MoveFileEx with MOVEFILE_REPLACE_EXISTING). Throws std::filesystem::filesystem_error.
+void renameOver(const std::filesystem::path& from, const std::filesystem::path& to);
+
 } // namespace quillan::os

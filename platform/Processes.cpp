@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <thread>
 
 namespace quillan {
 namespace {
@@ -35,14 +36,43 @@ bool KillProcess(const std::string& exeName) {
     return found;
 }
 
-bool IsProcessRunning(const std::string& exeName) {
+bool listsProgram(const std::vector<ProcessEntry>& processes, const std::string& exeName) {
     if (exeName.empty()) {
         return false;
     }
     const std::string wanted = lowerCase(exeName);
-    const auto all = listProcesses();
-    return std::any_of(all.begin(), all.end(),
+    return std::any_of(processes.begin(), processes.end(),
                        [&](const ProcessEntry& e) { return lowerCase(e.exeName) == wanted; });
+}
+
+bool IsProcessRunning(const std::string& exeName) {
+    return listsProgram(listProcesses(), exeName);
+}
+
+bool endProgramAndWait(const std::string& exeName, std::chrono::milliseconds wait) {
+    if (exeName.empty()) {
+        return true; // no program has an empty name
+    }
+    const std::string wanted = lowerCase(exeName);
+    const std::uint32_t self = os::currentProcessId();
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        bool found = false;
+        for (const auto& entry : listProcesses()) {
+            if (entry.pid != self && lowerCase(entry.exeName) == wanted) {
+                found = true;
+                KillProcessById(entry.pid, 0);
+            }
+        }
+        if (!found) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return !IsProcessRunning(exeName); // the last ending may have worked
+        }
+        // Ending is asynchronous on Windows: look again shortly rather than spin.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 } // namespace quillan

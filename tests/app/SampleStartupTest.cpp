@@ -19,10 +19,17 @@ using ::testing::Not;
 
 namespace {
 
+// This machine, but with the drives a test chooses.
+struct ChosenDrives : RealMachine {
+    std::uint64_t freeBytes = 0;
+    std::vector<FixedDrive> scanDrives(const PathMap&) override { return {{'C', freeBytes}}; }
+};
+
 struct SampleRun {
     test::TempDir base;
     fs::path dir = base / "install";
     test::RecordingOperator op;
+    ChosenDrives machine;
     std::unique_ptr<Session> session; // declared after the folder: closed before it is removed
 
     explicit SampleRun(SampleOptions o) {
@@ -32,9 +39,8 @@ struct SampleRun {
 
     // Drives are given, so the outcome does not depend on this machine's free space.
     StartupOutcome start(std::uint64_t freeBytes = 20ULL * 1073741824ULL) {
-        Machine m = Machine::real();
-        m.scanDrives = [freeBytes](const PathMap&) { return std::vector<FixedDrive>{{'C', freeBytes}}; };
-        session = std::make_unique<Session>(dir, op, m);
+        machine.freeBytes = freeBytes;
+        session = std::make_unique<Session>(dir, op, machine);
         return session->start();
     }
     Console& c() { return session->console(); }

@@ -114,34 +114,34 @@ TEST_F(Startup, LogoIsFoundWithoutRegardToCase) {
 TEST(StartupErrors, UnexpectedErrorsStopWithTheFormLoadSuffix) {
     struct Case {
         const char* what;
-        std::function<void(FakeInstall&, Machine&)> breakIt;
+        std::function<void(FakeInstall&, FakeMachine&)> breakIt;
         std::string message;
         bool whole; // the message is the whole text, not a part of it
     };
     const Case cases[] = {
-        {"settings file missing", [](FakeInstall& i, Machine&) { fs::remove(i.program / "Dll" / "Sd.ini"); },
-         "Sd.ini", false},
-        {"no catalog", [](FakeInstall& i, Machine&) { i.setConnLine("Data Source=(local);User ID=sa;"); },
+        {"settings file missing",
+         [](FakeInstall& i, FakeMachine&) { fs::remove(i.program / "Dll" / "Sd.ini"); }, "Sd.ini", false},
+        {"no catalog", [](FakeInstall& i, FakeMachine&) { i.setConnLine("Data Source=(local);User ID=sa;"); },
          "INITIAL CATALOG", false},
         {"no semicolon after the catalog",
-         [](FakeInstall& i, Machine&) { i.setConnLine("Data Source=(local);Initial Catalog=Tervik"); },
+         [](FakeInstall& i, FakeMachine&) { i.setConnLine("Data Source=(local);Initial Catalog=Tervik"); },
          "INITIAL CATALOG", false},
         {"first statement fails",
-         [](FakeInstall& i, Machine&) { i.db.fail("dbo.Distributor", "Login failed for user 'sa'"); },
+         [](FakeInstall& i, FakeMachine&) { i.db.fail("dbo.Distributor", "Login failed for user 'sa'"); },
          "Login failed", false},
         {"connection cannot be opened",
-         [](FakeInstall&, Machine& m) {
-             m.openConnection = [](const std::string&, const fs::path&) -> std::unique_ptr<db::Connection> {
+         [](FakeInstall&, FakeMachine& m) {
+             m.onOpenConnection = [](const std::string&, const fs::path&) -> std::unique_ptr<db::Connection> {
                  throw db::DbError("Server not found");
              };
          },
          "Server not foundIn Form_Load", true},
-        {"no drive at all", [](FakeInstall& i, Machine&) { i.drives = {}; }, "", false},
+        {"no drive at all", [](FakeInstall& i, FakeMachine&) { i.drives = {}; }, "", false},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
         FakeInstall fresh;
-        Machine m = fresh.machine();
+        FakeMachine& m = fresh.machine();
         k.breakIt(fresh, m);
         auto con = fresh.console();
         EXPECT_EQ(Form_Load(*con, m), StartupOutcome::StoppedWithoutRun);
@@ -207,9 +207,9 @@ TEST(StartupSpace, EachShortageEndsTheProgramWithItsMessageAndTheLimitsPass) {
         SCOPED_TRACE(k.what);
         FakeInstall inst;
         inst.db.answerOne("dbo.sysfiles", "DbSize", k.dbGB);
-        Machine m = inst.machine();
+        FakeMachine& m = inst.machine();
         int scans = 0;
-        m.scanDrives = [&](const PathMap&) {
+        m.onScanDrives = [&](const PathMap&) {
             return ++scans > 1 && !k.laterScans.empty() ? k.laterScans : k.drives;
         };
         auto con = inst.console();
@@ -292,8 +292,8 @@ TEST_F(Startup, LanClientIsNotLocal) {
 }
 
 TEST_F(Startup, FailedSystemRootIsReportedAndStartupGoesOn) {
-    Machine m = inst.machine();
-    m.systemDrive = []() -> std::string { throw std::runtime_error("no system folder"); };
+    FakeMachine& m = inst.machine();
+    m.onSystemDrive = []() -> std::string { throw std::runtime_error("no system folder"); };
     EXPECT_EQ(Form_Load(*c, m), StartupOutcome::Armed);
     EXPECT_EQ(inst.op.informed, std::vector<std::string>{"no system folder In GetsystemRoot"});
 }

@@ -1,9 +1,9 @@
 #pragma once
 // A throw-away installation for start-up tests: a drive folder mapped as C:, a program folder
 // with its settings file and logo, a scripted connection holding a complete configuration, a
-// machine with chosen drives, and a queue operator.
+// fake machine with chosen drives that the console holds, and a recording operator.
 #include "base/Console.h"
-#include "base/Machine.h"
+#include "tests/support/FakeMachine.h"
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/Files.h"
 #include "tests/support/RecordingConnection.h"
@@ -30,8 +30,9 @@ struct FakeInstall {
     fs::path drive;   // mapped as C:
     fs::path program; // "C:\Tervik", or C: itself for a drive-root installation
     ScriptedConnection db{true};
-    std::vector<FixedDrive> drives{{'C', 20 * kGB}};
-    std::string machineName = "QBOX";
+    FakeMachine os;
+    std::vector<FixedDrive>& drives = os.drives;
+    std::string& machineName = os.name;
     test::RecordingOperator op;
     std::string connLine =
         "Provider=SQLOLEDB;Data Source=(local);Initial Catalog=Tervik;User ID=sa;Password=pw;";
@@ -45,6 +46,12 @@ struct FakeInstall {
         writeFile(program / "Images" / "Quillan.bmp", "BM");
         writeFile(program / "Dll" / "Sd.ini", connLine + "\r\n");
         configure(2);
+        drives = {{'C', 20 * kGB}};
+        os.onOpenConnection = [this](const std::string& cs,
+                                     const fs::path&) -> std::unique_ptr<db::Connection> {
+            openedWith = cs;
+            return std::make_unique<ForwardingConnection>(db);
+        };
     }
 
     void setConnLine(const std::string& line) { writeFile(program / "Dll" / "Sd.ini", line + "\r\n"); }
@@ -73,19 +80,10 @@ struct FakeInstall {
         db.answer("DeploymentMessage (NOLOCK)", {"Captions"});
     }
 
-    Machine machine() {
-        Machine m;
-        m.scanDrives = [this](const PathMap&) { return drives; };
-        m.computerName = [this] { return machineName; };
-        m.systemDrive = [] { return std::string("C:\\WINDOWS"); };
-        m.openConnection = [this](const std::string& cs, const fs::path&) -> std::unique_ptr<db::Connection> {
-            openedWith = cs;
-            return std::make_unique<ForwardingConnection>(db);
-        };
-        return m;
-    }
+    FakeMachine& machine() { return os; }
 
-    std::unique_ptr<Console> console() { return std::make_unique<Console>(program, op); }
+    // A console on the fake machine.
+    std::unique_ptr<Console> console() { return std::make_unique<Console>(program, op, os); }
 
     std::string runLog() const { return readFile(drive / "Tervik" / "Logs" / "Deploy" / "DeployErrlog.log"); }
 };

@@ -1,81 +1,11 @@
 #include "platform/Processes.h"
 
-#include "TestSupport.h"
-
-#include <algorithm>
-#include <atomic>
-#include <csignal>
-#include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
+#include "ChildPrograms.h"
+#include "platform/Text.h"
 
 using namespace quillan;
 using namespace quillan::test;
 namespace fs = std::filesystem;
-
-namespace {
-
-// Runs copies of /bin/sleep under chosen file names and reaps them at the end. Names carry this
-// test process's id so that tests running in parallel never see each other's programs.
-class ChildPrograms {
-public:
-    ChildPrograms() : tag_("q" + std::to_string(::getpid()) + "t" + std::to_string(counter_++)) {}
-    ~ChildPrograms() {
-        for (pid_t pid : pids_) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-        }
-    }
-    ChildPrograms(const ChildPrograms&) = delete;
-    ChildPrograms& operator=(const ChildPrograms&) = delete;
-
-    // "app.exe" becomes e.g. "q123t0app.exe"; a prefix before it keeps the tag in the middle.
-    std::string name(const std::string& prefix, const std::string& base) const {
-        return prefix + tag_ + base;
-    }
-
-    // Starts the program and waits until the exec has happened, so that it shows up in the list.
-    pid_t start(const std::string& fileName) {
-        const fs::path exe = dir_ / fileName;
-        if (!fs::exists(exe)) {
-            fs::copy_file("/bin/sleep", exe);
-            fs::permissions(exe, fs::perms::owner_all);
-        }
-        std::string program = exe.string(), seconds = "60";
-        char* argv[] = {program.data(), seconds.data(), nullptr};
-        pid_t pid = 0;
-        EXPECT_EQ(::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ), 0);
-        pids_.push_back(pid);
-        for (int i = 0; i < 300 && !IsProcessRunning(fileName); ++i)
-            ::usleep(10000);
-        return pid;
-    }
-
-    // True when the child ended by a signal (reaping it).
-    bool ended(pid_t pid) {
-        int status = 0;
-        for (int i = 0; i < 300; ++i) {
-            if (::waitpid(pid, &status, WNOHANG) == pid) {
-                pids_.erase(std::remove(pids_.begin(), pids_.end(), pid), pids_.end());
-                return WIFSIGNALED(status);
-            }
-            ::usleep(10000);
-        }
-        return false;
-    }
-
-    bool stillRunning(pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) == 0; }
-
-private:
-    static inline std::atomic<int> counter_ = 0;
-    TempDir dir_;
-    std::string tag_;
-    std::vector<pid_t> pids_;
-};
-
-} // namespace
 
 TEST(Processes, ListedByFileNameFoundByWholeNameIgnoringCaseAndKilledByNameEnding) {
     ChildPrograms children;
@@ -118,4 +48,26 @@ TEST(KillProcessById, RefusesItselfAndProcessGroupsEndsOneAndAnswersFalseOnceItI
     EXPECT_TRUE(KillProcessById(static_cast<std::uint32_t>(pid), 0));
     EXPECT_TRUE(children.ended(pid));
     EXPECT_FALSE(KillProcessById(static_cast<std::uint32_t>(pid), 0));
+}
+
+TEST(EndProgramAndWait, EndsEveryProgramOfExactlyThatNameButNotOneThatOnlyEndsWithIt) {
+    ChildPrograms children;
+    const std::string exact = children.name("", "Tervik.EXE");
+    const std::string longer = children.name("My", "Tervik.exe"); // ends with the exact name
+    const pid_t first = children.start(exact);
+    const pid_t second = children.start(exact);
+    const pid_t suffix = children.start(longer);
+    ASSERT_TRUE(IsProcessRunning(exact));
+
+    const std::string asked = lowerCase(exact); // case does not matter
+    EXPECT_TRUE(endProgramAndWait(asked, std::chrono::seconds(5)));
+    EXPECT_FALSE(IsProcessRunning(exact)); // gone on return, not only asked to go
+    EXPECT_TRUE(children.ended(first));
+    EXPECT_TRUE(children.ended(second));
+    EXPECT_TRUE(children.stillRunning(suffix));
+    EXPECT_TRUE(IsProcessRunning(longer));
+
+    EXPECT_TRUE(endProgramAndWait(asked, std::chrono::milliseconds(0))); // nothing left: at once
+    EXPECT_TRUE(endProgramAndWait("", std::chrono::milliseconds(0)));    // and nothing has no name
+    EXPECT_TRUE(children.stillRunning(suffix));
 }

@@ -1,0 +1,89 @@
+#include "platform/SafeReplace.h"
+
+#include "ChildPrograms.h"
+#include "platform/FileCopy.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace quillan;
+using namespace quillan::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+const auto anOldTime = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
+
+} // namespace
+
+TEST(ReplaceFileSafely, ReplacesAReadOnlyTargetKeepsTheSourceTimeAndLeavesNoTemporaryFile) {
+    TempDir dir;
+    const fs::path source = dir / "update" / "Report.rpt";
+    const fs::path target = dir / "bin" / "Report.rpt";
+    writeFile(source, "new bytes");
+    fs::last_write_time(source, anOldTime);
+    writeFile(target, "old");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read);
+
+    replaceFileSafely(source, target);
+    EXPECT_EQ(readFile(target), "new bytes");
+    EXPECT_EQ(fs::last_write_time(target), anOldTime);
+    EXPECT_NE(fs::status(target).permissions() & fs::perms::owner_write, fs::perms::none);
+    EXPECT_EQ(namesIn(dir / "bin"), std::vector<std::string>{"Report.rpt"});
+    EXPECT_EQ(readFile(source), "new bytes"); // the source stays
+
+    replaceFileSafely(source, dir / "bin" / "New.rpt"); // a target that did not exist
+    EXPECT_EQ(readFile(dir / "bin" / "New.rpt"), "new bytes");
+}
+
+TEST(ReplaceFileSafely, ReplacesTheFileOfARunningProgramWhichGoesOnRunning) {
+    ChildPrograms children;
+    const std::string name = children.name("", "Tervik.exe");
+    const pid_t pid = children.start(name);
+    const fs::path target = children.dir() / name;
+    TempDir update;
+    writeFile(update / name, "the new release");
+    // Writing into a running program's file is refused: the replacement must not try that.
+    EXPECT_THROW(copyFileInChunks(update / name, target), std::system_error);
+
+    replaceFileSafely(update / name, target);
+    EXPECT_EQ(readFile(target), "the new release");
+    EXPECT_TRUE(children.stillRunning(pid));
+}
+
+TEST(ReplaceFileSafely, AFailureLeavesTheTargetAsItWasAndNoTemporaryFile) {
+    TempDir dir;
+    writeFile(dir / "source", "new");
+    // A folder in the target's place: the copy succeeds, the rename cannot.
+    writeFile(dir / "target" / "inside", "kept");
+    EXPECT_ANY_THROW(replaceFileSafely(dir / "source", dir / "target"));
+    EXPECT_EQ(readFile(dir / "target" / "inside"), "kept");
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"source", "target"}));
+
+    // A missing source: nothing is created at all.
+    writeFile(dir / "kept", "old");
+    EXPECT_ANY_THROW(replaceFileSafely(dir / "missing", dir / "kept"));
+    EXPECT_EQ(readFile(dir / "kept"), "old");
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"kept", "source", "target"}));
+}
+
+TEST(ReplaceFileSafely, AFolderThatCannotBeWrittenIsReportedAndTheTargetKept) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    TempDir dir;
+    writeFile(dir / "source", "new");
+    writeFile(dir / "locked" / "target", "old");
+    fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_ANY_THROW(replaceFileSafely(dir / "source", dir / "locked" / "target"));
+    EXPECT_EQ(readFile(dir / "locked" / "target"), "old");
+    EXPECT_EQ(namesIn(dir / "locked"), std::vector<std::string>{"target"});
+    fs::permissions(dir / "locked", fs::perms::owner_all);
+}

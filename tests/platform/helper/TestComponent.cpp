@@ -1,0 +1,28 @@
+// A component for the loader tests. Its entry points answer the number in an environment variable,
+// so that a test sees which one ran and that its answer comes back; built a second time without
+// them (QUILLAN_NO_ENTRY_POINTS) for the missing-entry-point case.
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+std::int32_t answer(const char* variable) {
+    const char* text = std::getenv(variable);
+    return text != nullptr ? static_cast<std::int32_t>(std::strtol(text, nullptr, 0)) : 0;
+}
+
+} // namespace
+
+#ifndef QUILLAN_NO_ENTRY_POINTS
+extern "C" std::int32_t DllRegisterServer() {
+    return answer("QUILLAN_TEST_REGISTER_RESULT");
+}
+
+extern "C" std::int32_t DllUnregisterServer() {
+    return answer("QUILLAN_TEST_UNREGISTER_RESULT");
+}
+#else
+extern "C" std::int32_t SomethingElse() {
+    return answer("QUILLAN_TEST_REGISTER_RESULT");
+}
+#endif

@@ -1,0 +1,36 @@
+// A small program the platform tests start, copy under other names and replace while it runs:
+//   sleep SECONDS        waits (an ended program is told from one that ran out)
+//   exit CODE            ends at once with that code
+//   args FILE WORD...    writes each word to FILE, each followed by a NUL byte
+//   fds FILE             writes to FILE the descriptors above 2 that it was given
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+    if (argc < 3)
+        return 100;
+    const std::string mode = argv[1];
+    if (mode == "sleep") {
+        ::sleep(static_cast<unsigned>(std::atoi(argv[2])));
+        return 0;
+    }
+    if (mode == "exit")
+        return std::atoi(argv[2]);
+    std::FILE* out = std::fopen(argv[2], "wb");
+    if (out == nullptr)
+        return 101;
+    if (mode == "args") {
+        for (int i = 3; i < argc; ++i)
+            std::fwrite(argv[i], 1, std::strlen(argv[i]) + 1, out);
+    } else if (mode == "fds") {
+        const int own = fileno(out);
+        for (int fd = 3; fd < 1024; ++fd)
+            if (fd != own && ::fcntl(fd, F_GETFD) != -1)
+                std::fprintf(out, "%d\n", fd);
+    }
+    return std::fclose(out) == 0 ? 0 : 102;
+}
