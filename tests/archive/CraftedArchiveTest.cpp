@@ -10,7 +10,7 @@
 namespace quillan {
 namespace {
 
-using namespace quillan::testing;
+using namespace quillan::test;
 
 std::vector<std::string> listing(const std::filesystem::path& folder) {
     std::vector<std::string> names;

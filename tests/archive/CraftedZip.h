@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace quillan::testing {
+namespace quillan::test {
 
 // Appends each (value, width) pair little-endian.
 inline void put(std::string& s, std::initializer_list<std::pair<std::uint64_t, int>> fields) {
@@ -101,4 +101,4 @@ inline std::string craftedArchive(const std::vector<CraftedMember>& members) {
     return craftedArchive(body, entries);
 }
 
-} // namespace quillan::testing
+} // namespace quillan::test

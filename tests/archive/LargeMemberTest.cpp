@@ -11,7 +11,7 @@
 namespace quillan {
 namespace {
 
-using namespace quillan::testing;
+using namespace quillan::test;
 
 // One deflated member "huge.bak" whose Zip64 fields claim `size` bytes backed by an empty block.
 std::string zip64Archive(std::uint64_t size) {

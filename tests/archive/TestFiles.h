@@ -1,7 +1,9 @@
 #pragma once
 // Small helpers for the archive tests: a private temporary folder per test, file contents and
 // times, and archives written directly with libzip so that names and times are under control.
+#include "tests/support/Files.h"
 #include "tests/support/TempDir.h"
+
 #include <zip.h>
 
 #include <chrono>
@@ -12,21 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace quillan::testing {
-
-using TempDir = test::TempDir;
-
-inline void writeFile(const std::filesystem::path& p, const std::string& data) {
-    std::filesystem::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << data;
-}
-
-inline std::string readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+namespace quillan::test {
 
 inline std::string randomBytes(std::size_t n, unsigned seed) {
     std::mt19937 gen(seed);
@@ -98,4 +86,4 @@ inline std::string quoted(const std::filesystem::path& p) {
     return "'" + p.string() + "'";
 }
 
-} // namespace quillan::testing
+} // namespace quillan::test

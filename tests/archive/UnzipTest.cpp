@@ -8,7 +8,7 @@
 namespace quillan {
 namespace {
 
-using namespace quillan::testing;
+using namespace quillan::test;
 
 void unzipFlat(const std::filesystem::path& archive, const std::filesystem::path& folder) {
     cUnzip u;

@@ -9,7 +9,7 @@
 namespace quillan {
 namespace {
 
-using namespace quillan::testing;
+using namespace quillan::test;
 
 cZip backupStyle(const std::filesystem::path& archive) {
     cZip z;

@@ -12,13 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 const auto anOldTime = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
 
@@ -37,7 +30,7 @@ TEST(ReplaceFileSafely, ReplacesAReadOnlyTargetKeepsTheSourceTimeAndLeavesNoTemp
     EXPECT_EQ(readFile(target), "new bytes");
     EXPECT_EQ(fs::last_write_time(target), anOldTime);
     EXPECT_NE(fs::status(target).permissions() & fs::perms::owner_write, fs::perms::none);
-    EXPECT_EQ(namesIn(dir / "bin"), std::vector<std::string>{"Report.rpt"});
+    EXPECT_EQ(fileNamesIn(dir / "bin"), std::vector<std::string>{"Report.rpt"});
     EXPECT_EQ(readFile(source), "new bytes"); // the source stays
 
     replaceFileSafely(source, dir / "bin" / "New.rpt"); // a target that did not exist
@@ -66,13 +59,13 @@ TEST(ReplaceFileSafely, AFailureLeavesTheTargetAsItWasAndNoTemporaryFile) {
     writeFile(dir / "target" / "inside", "kept");
     EXPECT_ANY_THROW(replaceFileSafely(dir / "source", dir / "target"));
     EXPECT_EQ(readFile(dir / "target" / "inside"), "kept");
-    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"source", "target"}));
+    EXPECT_EQ(fileNamesIn(dir.path()), (std::vector<std::string>{"source", "target"}));
 
     // A missing source: nothing is created at all.
     writeFile(dir / "kept", "old");
     EXPECT_ANY_THROW(replaceFileSafely(dir / "missing", dir / "kept"));
     EXPECT_EQ(readFile(dir / "kept"), "old");
-    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"kept", "source", "target"}));
+    EXPECT_EQ(fileNamesIn(dir.path()), (std::vector<std::string>{"kept", "source", "target"}));
 }
 
 TEST(ReplaceFileSafely, AFolderThatCannotBeWrittenIsReportedAndTheTargetKept) {
@@ -84,6 +77,6 @@ TEST(ReplaceFileSafely, AFolderThatCannotBeWrittenIsReportedAndTheTargetKept) {
     fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_ANY_THROW(replaceFileSafely(dir / "source", dir / "locked" / "target"));
     EXPECT_EQ(readFile(dir / "locked" / "target"), "old");
-    EXPECT_EQ(namesIn(dir / "locked"), std::vector<std::string>{"target"});
+    EXPECT_EQ(fileNamesIn(dir / "locked"), std::vector<std::string>{"target"});
     fs::permissions(dir / "locked", fs::perms::owner_all);
 }

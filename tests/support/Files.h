@@ -1,9 +1,11 @@
 #pragma once
 // Whole-file reads and writes for tests; the parent folders of a written file are created.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace quillan::test {
 
@@ -18,6 +20,15 @@ inline std::string readFile(const std::filesystem::path& p) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+// The names of a folder's entries, sorted.
+inline std::vector<std::string> fileNamesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace quillan::test

@@ -3,6 +3,7 @@
 #include "tests/transfer/TransferTestSupport.h"
 
 #include "base/Progress.h"
+#include "tests/support/RecordingView.h"
 #include "transfer/Ftp.h"
 
 #include <algorithm>
@@ -12,15 +13,6 @@ using namespace quillan;
 using namespace quillan::test;
 
 namespace {
-
-// Records every value checklist row 4 shows during a transfer.
-struct Row4Recorder : ModelObserver {
-    std::vector<ChecklistRow> seen;
-    void checklistChanged(int index, const ChecklistRow& r) override {
-        if (index == rowIndex(Row::ProgramDownload))
-            seen.push_back(r);
-    }
-};
 
 // A console logged in as "deploy" against a server (started with `options`) whose root holds
 // top.zip and the deployment folder "deploy" (a 300000-byte package, other files, a folder).
@@ -136,10 +128,12 @@ TEST(FtpScriptModeTest, ListsEveryFileAndFetchesOnlyPatternMatchesIntoDeployInOn
 
 TEST(FtpDownloadTest, DownloadsWithProgressUnderTheRequestedName) {
     FtpFixture f;
-    Row4Recorder rec;
-    f.c->model.addObserver(&rec);
-    EXPECT_TRUE(DownloadFromFtp(*f.c, f.session.ftp, "PKG1.zip"));
-    f.c->model.removeObserver(&rec);
+    std::vector<ChecklistRow> seen;
+    {
+        test::RecordingView view{f.c->model};
+        EXPECT_TRUE(DownloadFromFtp(*f.c, f.session.ftp, "PKG1.zip"));
+        seen = view.rowChanges[rowIndex(Row::ProgramDownload)];
+    }
 
     EXPECT_TRUE(readFile(f.update("PKG1.zip")) == f.package);
     EXPECT_FALSE(fs::exists(f.update("PKG1.zip.part")));
@@ -147,13 +141,13 @@ TEST(FtpDownloadTest, DownloadsWithProgressUnderTheRequestedName) {
     EXPECT_EQ(f.c->model.checklist(Row::ProgramDownload).barMax, 300000);
     EXPECT_EQ(f.c->model.checklist(Row::ProgramDownload).percentText, "100 %");
     // After FloodDisplay's "0" the bar moves through intermediate values, never backwards.
-    ASSERT_GE(rec.seen.size(), 3u);
-    EXPECT_EQ(rec.seen.front().percentText, "0");
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_EQ(seen.front().percentText, "0");
     const auto bar = [](const ChecklistRow& a, const ChecklistRow& b) { return a.barValue < b.barValue; };
-    EXPECT_TRUE(std::is_sorted(rec.seen.begin(), rec.seen.end(), bar));
-    EXPECT_TRUE(std::any_of(rec.seen.begin(), rec.seen.end(),
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end(), bar));
+    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(),
                             [](const ChecklistRow& r) { return r.barValue > 0 && r.barValue < 300000; }));
-    EXPECT_EQ(rec.seen.back().barValue, 300000);
+    EXPECT_EQ(seen.back().barValue, 300000);
 }
 
 TEST(FtpDownloadTest, ALocalFileIsKeptAMissingPackageFailsAndAnUnsafeNameIsRefused) {

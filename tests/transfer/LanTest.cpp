@@ -6,6 +6,7 @@
 #include "tests/support/Files.h"
 #include "tests/support/RecordingConnection.h"
 #include "tests/support/RecordingOperator.h"
+#include "tests/support/RecordingView.h"
 #include "transfer/FileCopy.h"
 
 #include <gtest/gtest.h>
@@ -26,27 +27,10 @@ namespace fs = std::filesystem;
 
 using test::RecordingOperator;
 
-class ProgressRecorder : public ModelObserver {
-public:
-    std::vector<std::string> percents;
-    int repaints = 0;
-    void checklistChanged(int index, const ChecklistRow& r) override {
-        if (index == rowIndex(Row::ProgramDownload) && (percents.empty() || percents.back() != r.percentText))
-            percents.push_back(r.percentText);
-    }
-    void processEvents() override { ++repaints; }
-};
 
 using test::readFile;
+using test::fileNamesIn;
 using test::writeFile;
-
-std::vector<std::string> names(const fs::path& folder) {
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(folder))
-        out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
 
 class Lan : public ::testing::Test {
 protected:
@@ -59,7 +43,7 @@ protected:
         console->state.updateFolder = (root / "update").string();
         console->state.lanServerPath = (root / "share").string();
         console->log.open(root / "DeployErrlog.log");
-        console->model.addObserver(&progress);
+        view = std::make_unique<test::RecordingView>(console->model);
     }
     void TearDown() override {
         console.reset();
@@ -71,8 +55,8 @@ protected:
 
     fs::path root;
     RecordingOperator op;
-    ProgressRecorder progress;
     std::unique_ptr<Console> console;
+    std::unique_ptr<test::RecordingView> view; // declared after the console: detached before it goes
 };
 
 TEST_F(Lan, PackageAlreadyLocalCountsEvenWithoutTheShare) {
@@ -82,13 +66,13 @@ TEST_F(Lan, PackageAlreadyLocalCountsEvenWithoutTheShare) {
     // The lookup ignores case and reports the name found on disk.
     EXPECT_TRUE(logged(">>-Pkg_101.ZIP already available in the local folder "));
     EXPECT_EQ(readFile(root / "update/Pkg_101.ZIP"), "local");
-    EXPECT_TRUE(progress.percents.empty()); // nothing copied, nothing shown
+    EXPECT_TRUE(view->percents(Row::ProgramDownload).empty()); // nothing copied, nothing shown
 }
 
 TEST_F(Lan, PackageMissingOnTheShare) {
     EXPECT_FALSE(DownloadFromLan(*console, "Pkg_102.zip"));
     EXPECT_TRUE(logged(">>-Files not available in the LAN Folder " + console->state.lanServerPath));
-    EXPECT_TRUE(names(root / "update").empty());
+    EXPECT_TRUE(fileNamesIn(root / "update").empty());
 }
 
 TEST_F(Lan, CopyKeepsDataAndTimeAndCountsToHundred) {
@@ -104,11 +88,11 @@ TEST_F(Lan, CopyKeepsDataAndTimeAndCountsToHundred) {
     EXPECT_TRUE(DownloadFromLan(*console, "Pkg_103.zip"));
     EXPECT_EQ(readFile(root / "update/Pkg_103.zip"), data);
     EXPECT_EQ(fs::last_write_time(root / "update/Pkg_103.zip"), stamp);
-    EXPECT_EQ(names(root / "update"), (std::vector<std::string>{"Pkg_103.zip"})); // no temporary left
+    EXPECT_EQ(fileNamesIn(root / "update"), (std::vector<std::string>{"Pkg_103.zip"})); // no temporary left
     EXPECT_EQ(logText(), before); // a successful copy writes no log line
     // 9 MB in 4 MiB chunks: two intermediate steps, then complete.
-    EXPECT_EQ(progress.percents, (std::vector<std::string>{"0 %", "46 %", "93 %", "100 %"}));
-    EXPECT_GE(progress.repaints, 3);
+    EXPECT_EQ(view->percents(Row::ProgramDownload), (std::vector<std::string>{"0 %", "46 %", "93 %", "100 %"}));
+    EXPECT_GE(view->repaints, 3);
     EXPECT_EQ(rowPercent(*console, Row::ProgramDownload), "100 %");
 }
 
@@ -127,7 +111,7 @@ TEST_F(Lan, NamesThatLeaveTheFolderAreRefused) {
         EXPECT_FALSE(DownloadFromLan(*console, bad)) << bad;
     }
     EXPECT_TRUE(logged(">>-Bad file name ../x.zip in Download from LAN"));
-    EXPECT_TRUE(names(root / "update").empty());
+    EXPECT_TRUE(fileNamesIn(root / "update").empty());
 }
 
 TEST_F(Lan, MissingUpdateFolderIsReportedNotThrown) {
@@ -154,7 +138,7 @@ TEST_F(Lan, FailedCopyLeavesNoFileUnderTheFinalName) {
 
     EXPECT_FALSE(copied);
     EXPECT_TRUE(logged(">>-File too large in Download from LAN")) << logText();
-    EXPECT_TRUE(names(root / "update").empty()); // neither the package nor its temporary
+    EXPECT_TRUE(fileNamesIn(root / "update").empty()); // neither the package nor its temporary
 
     // The next attempt finds nothing local and copies the whole file.
     EXPECT_TRUE(DownloadFromLan(*console, "Pkg_105.zip"));

@@ -22,7 +22,7 @@ std::string failure(const std::function<void()>& f) {
 } // namespace
 
 TEST(Odbc, CreatesInsertsAndSelectsTypedValuesAndNullIsNotTheEmptyText) {
-    dbtest::SqliteOdbc db;
+    db::test::SqliteOdbc db;
     db.conn->execute("CREATE TABLE SetupDetails (File_Names VARCHAR(100), HotfixNo INTEGER, "
                      "UploadFileSize BIGINT, Ratio DOUBLE, File_CrDate DATETIME)");
     db.conn->execute(
@@ -47,7 +47,7 @@ TEST(Odbc, CreatesInsertsAndSelectsTypedValuesAndNullIsNotTheEmptyText) {
 }
 
 TEST(Odbc, LongAndUtf8TextComesBackWhole) {
-    dbtest::SqliteOdbc db;
+    db::test::SqliteOdbc db;
     db.conn->execute("CREATE TABLE t (Captions TEXT)");
     std::string longText;
     for (int i = 0; longText.size() < 100000; ++i)
@@ -61,7 +61,7 @@ TEST(Odbc, LongAndUtf8TextComesBackWhole) {
 }
 
 TEST(Odbc, ErrorsCarryTheDriversTextAndStatementsWithoutRowsQueryAsEmpty) {
-    dbtest::SqliteOdbc db;
+    db::test::SqliteOdbc db;
     EXPECT_NE(
         failure([&] { db.conn->query("SELECT * FROM NoSuchTable"); }).find("no such table: NoSuchTable"),
         std::string::npos);
@@ -78,7 +78,7 @@ TEST(Odbc, ErrorsCarryTheDriversTextAndStatementsWithoutRowsQueryAsEmpty) {
 // whole text to SQLite at once); SQL Server runs any batch. Either way a failure of a later
 // statement must reach the caller.
 TEST(Odbc, BatchRunsEveryStatementAndAFailingLaterStatementRaises) {
-    dbtest::SqliteOdbc db;
+    db::test::SqliteOdbc db;
     db.conn->execute("CREATE TABLE t (x INT); INSERT INTO t VALUES (1); INSERT INTO t VALUES (2)");
     EXPECT_EQ(db.conn->query("SELECT count(*) AS n FROM t").field("n").asInt(), 2);
     EXPECT_NE(failure([&] {

@@ -7,9 +7,9 @@
 
 #include <memory>
 
-namespace quillan::dbtest {
+namespace quillan::db::test {
 
-using test::TempDir;
+using quillan::test::TempDir;
 
 struct SqliteOdbc {
     TempDir dir;
@@ -17,4 +17,4 @@ struct SqliteOdbc {
         "Driver=SQLite3;Database=" + (dir / "test.db").string(), 5);
 };
 
-} // namespace quillan::dbtest
+} // namespace quillan::db::test

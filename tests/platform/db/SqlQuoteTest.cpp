@@ -29,7 +29,7 @@ TEST(SqlQuote, RefusesNulBytes) {
 
 // Hostile values go into a real table and come back byte for byte; nothing they contain runs.
 TEST(SqlQuote, HostileValuesRoundTripThroughARealInsertAndSelect) {
-    dbtest::SqliteOdbc db;
+    db::test::SqliteOdbc db;
     db.conn->execute("CREATE TABLE files (name VARCHAR(200))");
     db.conn->execute("CREATE TABLE victim (x INT)");
     const std::vector<std::string> values = {
