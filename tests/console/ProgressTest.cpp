@@ -4,6 +4,8 @@
 #include "base/ByteProgress.h"
 #include "base/PhaseFrame.h"
 #include "base/ReturnFolder.h"
+#include "tests/support/RecordingAdmin.h"
+#include "tests/support/RecordingView.h"
 #include "tests/support/TestConsole.h"
 
 #include <gtest/gtest.h>
@@ -122,18 +124,6 @@ TEST(ReturnFolder, AppPathMarkerNamesTheApplicationFolder) {
 }
 
 // Every change of one checklist row, and the repaints.
-struct RowRecorder : ModelObserver {
-    Row row;
-    std::vector<ChecklistRow> seen;
-    int repaints = 0;
-    explicit RowRecorder(Row r) : row(r) {}
-    void checklistChanged(int index, const ChecklistRow& r) override {
-        if (index == rowIndex(row))
-            seen.push_back(r);
-    }
-    void processEvents() override { ++repaints; }
-};
-
 TEST(ByteProgress, ALargeTransferCostsTheWindowAboutAThousandUpdatesAndEndsAtItsEnd) {
     struct Case {
         std::uint64_t total;
@@ -143,24 +133,23 @@ TEST(ByteProgress, ALargeTransferCostsTheWindowAboutAThousandUpdatesAndEndsAtIts
     for (const Case& k : {Case{10'000'000'000ull, 65536}, Case{1'000'000, 7}}) {
         SCOPED_TRACE(k.total);
         TestConsole t;
-        RowRecorder rec(Row::ProgramDownload);
-        t.c.model.addObserver(&rec);
+        test::RecordingView view{t.c.model};
+        const auto& seen = view.changes(Row::ProgramDownload);
         ByteProgress bar(t.c, Row::ProgramDownload, k.total);
         bar.start();
         for (std::uint64_t done = 0; done < k.total; done += k.piece)
             bar.report(done);
         bar.report(k.total);
-        t.c.model.removeObserver(&rec);
-        ASSERT_FALSE(rec.seen.empty());
-        EXPECT_LE(rec.seen.size(), 1002u);
-        EXPECT_GE(rec.seen.size(), 100u); // it does move along the way
-        EXPECT_LE(rec.repaints, 1002);
+        ASSERT_FALSE(seen.empty());
+        EXPECT_LE(seen.size(), 1002u);
+        EXPECT_GE(seen.size(), 100u); // it does move along the way
+        EXPECT_LE(view.repaints, 1002);
         EXPECT_GT(bar.barMax(), 0);
-        EXPECT_EQ(rec.seen.back().barMax, bar.barMax());
-        EXPECT_EQ(rec.seen.back().barValue, bar.barMax());
-        EXPECT_EQ(rec.seen.back().percentText, "100 %");
-        for (std::size_t i = 1; i < rec.seen.size(); ++i)
-            EXPECT_LE(rec.seen[i - 1].barValue, rec.seen[i].barValue);
+        EXPECT_EQ(seen.back().barMax, bar.barMax());
+        EXPECT_EQ(seen.back().barValue, bar.barMax());
+        EXPECT_EQ(seen.back().percentText, "100 %");
+        for (std::size_t i = 1; i < seen.size(); ++i)
+            EXPECT_LE(seen[i - 1].barValue, seen[i].barValue);
     }
 }
 
@@ -184,22 +173,24 @@ TEST(ByteProgress, TheEndIsShownThoughTheLastStepIsSmallerThanTheGrain) {
     EXPECT_EQ(rowPercent(t.c, Row::Unpacking), "100 %");
 }
 
-TEST(ByteProgress, PercentEventsShowEveryPercentFromZeroToAHundredOnce) {
+TEST(ByteProgress, BackupPercentEventsShowEveryPercentFromZeroToAHundredOnce) {
     TestConsole t;
-    RowRecorder rec(Row::DatabaseBackup);
-    t.c.model.addObserver(&rec);
+    test::RecordingView view{t.c.model};
+    const auto& seen = view.changes(Row::DatabaseBackup);
+    test::RecordingAdmin admin;
+    admin.percents.clear();
+    for (int percent = 0; percent <= 100; ++percent)
+        admin.percents.insert(admin.percents.end(), {percent, percent}); // a repeated event costs nothing
+    admin.percents.push_back(150);                                     // past the end counts as the end
     ByteProgress bar(t.c, Row::DatabaseBackup, 100);
     bar.start();
+    admin.backup("Tervik", t.dir.path() / "Tervik.bak",
+                 [&](int percent) { bar.report(static_cast<std::uint64_t>(percent)); });
+    EXPECT_EQ(admin.calls, std::vector<std::string>{"backup Tervik: " + (t.dir.path() / "Tervik.bak").string()});
+    ASSERT_EQ(seen.size(), 101u);
     for (int percent = 0; percent <= 100; ++percent) {
-        bar.report(static_cast<std::uint64_t>(percent));
-        bar.report(static_cast<std::uint64_t>(percent)); // a repeated event costs nothing
-    }
-    bar.report(150); // past the end counts as the end
-    t.c.model.removeObserver(&rec);
-    ASSERT_EQ(rec.seen.size(), 101u);
-    for (int percent = 0; percent <= 100; ++percent) {
-        EXPECT_EQ(rec.seen[static_cast<std::size_t>(percent)].barValue, percent);
-        EXPECT_EQ(rec.seen[static_cast<std::size_t>(percent)].percentText, percentText(percent, 100));
+        EXPECT_EQ(seen[static_cast<std::size_t>(percent)].barValue, percent);
+        EXPECT_EQ(seen[static_cast<std::size_t>(percent)].percentText, percentText(percent, 100));
     }
 }
 

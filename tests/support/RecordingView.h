@@ -29,6 +29,8 @@ public:
     bool sawStatus(const std::string& text) const {
         return std::find(statusTexts.begin(), statusTexts.end(), text) != statusTexts.end();
     }
+    // Every value the row was given, in order.
+    const std::vector<ChecklistRow>& changes(Row row) { return rowChanges[rowIndex(row)]; }
     // How often the row was written.
     std::size_t updates(Row row) const {
         auto it = rowChanges.find(rowIndex(row));
