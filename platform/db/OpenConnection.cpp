@@ -9,9 +9,7 @@
 #include "platform/db/odbc/OdbcAdmin.h"
 #include "platform/db/odbc/OdbcConnection.h"
 
-#ifdef QUILLAN_HAVE_EMBEDDED_ENGINE
 #include "platform/db/embedded/EmbeddedEngine.h"
-#endif
 
 #include <cctype>
 
@@ -32,7 +30,7 @@ bool isEmbedded(const ConnectionString& cs) {
 // "Data Folder" may be a Windows text ("C:\Tervik\Data"), a native path, or relative to appDir.
 // A folder the string names must exist: creating it would turn a typo into an empty installation
 // that then reports its database missing. Only the default folder below appDir is created.
-[[maybe_unused]] std::filesystem::path dataFolder(const ConnectionString& cs,
+std::filesystem::path dataFolder(const ConnectionString& cs,
                                                   const std::filesystem::path& appDir) {
     const auto text = trimmed(cs.get("Data Folder").value_or(""));
     if (text.empty())
@@ -46,19 +44,14 @@ bool isEmbedded(const ConnectionString& cs) {
     return folder;
 }
 
-[[maybe_unused]] [[noreturn]] void embeddedMissing() {
-    throw DbError("The embedded database engine (Provider=SQLite) is not part of this build");
-}
-
 } // namespace
 
 std::unique_ptr<Connection> openConnection(const std::string& connectionString,
-                                           [[maybe_unused]] const std::filesystem::path& appDir) {
+                                           const std::filesystem::path& appDir) {
     if (isOdbcConnectionString(connectionString))
         return std::make_unique<odbc::OdbcConnection>(trimmed(connectionString), odbcLoginTimeoutSeconds());
     const auto cs = ConnectionString::parse(connectionString);
     if (isEmbedded(cs)) {
-#ifdef QUILLAN_HAVE_EMBEDDED_ENGINE
         EmbeddedOptions options;
         options.dataFolder = dataFolder(cs, appDir);
         const auto catalog = trimmed(cs.get("Initial Catalog").value_or(""));
@@ -67,25 +60,18 @@ std::unique_ptr<Connection> openConnection(const std::string& connectionString,
             return map.toNative(text);
         };
         return openEmbeddedConnection(options);
-#else
-        embeddedMissing();
-#endif
     }
     return std::make_unique<odbc::OdbcConnection>(toOdbcConnectionString(cs, defaultOdbcDriver()),
                                                   odbcLoginTimeoutSeconds());
 }
 
 std::unique_ptr<DbAdmin> openAdmin(const std::string& connectionString,
-                                   [[maybe_unused]] const std::filesystem::path& appDir) {
+                                   const std::filesystem::path& appDir) {
     const auto cs = ConnectionString::parse(connectionString);
     if (isOdbcConnectionString(connectionString))
         return std::make_unique<odbc::OdbcAdmin>(cs.get("Driver").value_or(defaultOdbcDriver()));
     if (isEmbedded(cs)) {
-#ifdef QUILLAN_HAVE_EMBEDDED_ENGINE
         return openEmbeddedAdmin(dataFolder(cs, appDir));
-#else
-        embeddedMissing();
-#endif
     }
     return std::make_unique<odbc::OdbcAdmin>(defaultOdbcDriver());
 }

@@ -74,9 +74,6 @@ TEST(Dispatch, SqlServerStringReachesTheServerAndTheLoginTimesOut) {
 }
 
 TEST(Dispatch, SqliteProviderSelectsTheEmbeddedEngine) {
-#ifndef QUILLAN_HAVE_EMBEDDED_ENGINE
-    GTEST_SKIP() << "the embedded engine is not part of this build";
-#endif
     test::TempDir dir;
     // The provider name and the keys are matched without regard to case; the default folder is Data.
     auto conn = db::openConnection("provider = sqlite ;initial catalog=master", dir.path());
