@@ -60,12 +60,10 @@ TEST_F(DownloadStatements, MandatoryReleaseIsMarkedDownloadedForTheHighestHotfix
     EXPECT_EQ(conn->query(setupDetailsFunctionQuery(P, 1)).field("EXISTS1").asInt(), 1);
     EXPECT_EQ(conn->query(setupDetailsFunctionQuery(P, 2)).field("EXISTS1").asInt(), 0);
 
-    for (const char* row : {"0, 0, 1, 7", "0, 0, 1, 5", "0, 0, 0, 7"})
-        conn->execute("INSERT INTO [Tervik].dbo.MandatoryDeployment VALUES (" + std::string(row) + ")");
+    addMandatoryReleases();
     conn->execute(mandatoryDownloadMark(P)); // no hotfix rows: MAX is NULL and nothing is marked
     EXPECT_EQ(count("[Tervik].dbo.MandatoryDeployment WHERE FileDownloaded = 1"), 0);
-    addFile("HF5.sql", 1, 5, 0, 1, 1, "sql");
-    addFile("HF7.sql", 1, 7, 0, 1, 1, "sql");
+    addHotfixScripts();
     conn->execute(mandatoryDownloadMark(P));
     EXPECT_EQ(
         column("SELECT HFixID FROM [Tervik].dbo.MandatoryDeployment WHERE FileDownloaded = 1", "HFixID"),

@@ -36,15 +36,13 @@ TEST_F(FinishingStatements, ExtensionsAndTheHighestHotfixScript) {
 }
 
 TEST_F(FinishingStatements, MandatoryMarksFollowTheHighestHotfix) {
-    for (const char* row : {"0, 0, 1, 7", "0, 0, 1, 5", "0, 0, 0, 7"})
-        conn->execute("INSERT INTO [Tervik].dbo.MandatoryDeployment VALUES (" + std::string(row) + ")");
+    addMandatoryReleases();
     conn->execute(mandatoryInstallMark(P)); // nothing downloaded: nothing installed
     EXPECT_EQ(count("[Tervik].dbo.MandatoryDeployment WHERE DeploymentSatus = 1"), 0);
     conn->execute("UPDATE [Tervik].dbo.MandatoryDeployment SET FileDownloaded = 1");
     conn->execute(mandatoryInstallMark(P)); // no hotfix rows: MAX is NULL and nothing is marked
     EXPECT_EQ(count("[Tervik].dbo.MandatoryDeployment WHERE DeploymentSatus = 1"), 0);
-    addFile("HF5.sql", 1, 5, 0, 1, 1, "sql");
-    addFile("HF7.sql", 1, 7, 0, 1, 1, "sql");
+    addHotfixScripts();
     conn->execute(mandatoryInstallMark(P));
     EXPECT_EQ(
         column("SELECT HFixID FROM [Tervik].dbo.MandatoryDeployment WHERE DeploymentSatus = 1", "HFixID"),

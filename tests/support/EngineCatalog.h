@@ -76,6 +76,18 @@ protected:
         return out;
     }
     std::vector<std::string> names(const std::string& sql) { return column(sql, "File_Names"); }
+
+    // Mandatory releases for hotfixes 7 and 5 and a row for 7 that is not mandatory, none of them
+    // downloaded or installed yet.
+    void addMandatoryReleases() {
+        for (const char* row : {"0, 0, 1, 7", "0, 0, 1, 5", "0, 0, 0, 7"})
+            conn->execute("INSERT INTO [Tervik].dbo.MandatoryDeployment VALUES (" + std::string(row) + ")");
+    }
+    // Hotfix scripts 5 and 7 of release 1.
+    void addHotfixScripts() {
+        addFile("HF5.sql", 1, 5, 0, 1, 1, "sql");
+        addFile("HF7.sql", 1, 7, 0, 1, 1, "sql");
+    }
 };
 
 } // namespace quillan::test
