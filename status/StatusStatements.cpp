@@ -1,5 +1,7 @@
 #include "status/StatusStatements.h"
 
+#include "base/SetupDetailsFilters.h"
+
 namespace quillan {
 
 namespace {
@@ -48,11 +50,12 @@ std::string recordedRowsQuery(const std::string& p) {
 std::string programTimesQuery(const std::string& p) {
     return std::string("Select File_Path,File_Names,File_CrDate,") +
            " isnull(File_UnZipDate,File_CrDate) as File_UnZipDate " + " from " + setupDetails(p) +
-           " (nolock) where HotfixNo =0 and FileExtension like 'EXE' order by VersionNo";
+           " (nolock) where " + filters::kReleaseFiles + " and FileExtension like 'EXE'" +
+           filters::kByVersion;
 }
 
 std::string hotfixRowsQuery(const std::string& p) {
-    return "Select * from " + setupDetails(p) + " (nolock) where HotfixNo >0 order by VersionNo";
+    return filters::setupDetailsRows(p) + "HotfixNo >0" + filters::kByVersion;
 }
 
 std::string hotfixLoggedQuery(const std::string& p, std::int64_t fixNo) {
