@@ -2,6 +2,7 @@
 
 #include "base/ReturnFolder.h"
 #include "platform/FileTimes.h"
+#include "status/StatusStatements.h"
 
 #include <exception>
 #include <string>
@@ -10,30 +11,10 @@ namespace quillan {
 
 namespace {
 
-const std::string kCdt = "Select convert(varchar(20),getDate(),111) as cdt";
-
 db::Connection& conn(Console& c) {
     if (!c.conn)
         throw db::DbError("The database connection is not open");
     return *c.conn;
-}
-
-std::string setupDetails(const Console& c) {
-    return c.state.dbPrefix + ".dbo.SetupDetails";
-}
-
-// The newest version's rows, or (lastOnly) those of the highest version below it.
-std::string versionFilter(const Console& c, bool lastOnly) {
-    const std::string newest = "(Select Max(VersionNo) from   " + setupDetails(c);
-    if (!lastOnly)
-        return newest + ")";
-    return newest + " where VersionNo Not in " + newest + "))";
-}
-
-std::string countStatement(const Console& c, const std::string& alias, const std::string& condition,
-                           bool lastOnly) {
-    return "select Count(File_Names) as " + alias + " from " + setupDetails(c) + " where " + condition +
-           "VersionNo in" + versionFilter(c, lastOnly);
 }
 
 // A query that returns no row leaves the label as it was.
@@ -45,13 +26,11 @@ void fillPanel(Console& c, bool current, int index, const std::string& sql, cons
 }
 
 void fillCounts(Console& c, bool current, int firstIndex) {
+    const auto& p = c.state.dbPrefix;
     const bool lastOnly = !current;
-    fillPanel(c, current, firstIndex, countStatement(c, "ExeCount", "File_Names like '%.Exe' and ", lastOnly),
-              "ExeCount");
-    fillPanel(c, current, firstIndex + 1,
-              countStatement(c, "RtpCount", "File_Names like '%.Rpt'  and ", lastOnly), "RtpCount");
-    fillPanel(c, current, firstIndex + 2,
-              countStatement(c, "RtmCount", "File_Names like '%.Rtm'  and ", lastOnly), "RtmCount");
+    fillPanel(c, current, firstIndex, fileCountQuery(p, CountedFiles::Programs, lastOnly), "ExeCount");
+    fillPanel(c, current, firstIndex + 1, fileCountQuery(p, CountedFiles::RptReports, lastOnly), "RtpCount");
+    fillPanel(c, current, firstIndex + 2, fileCountQuery(p, CountedFiles::RtmReports, lastOnly), "RtmCount");
 }
 
 DateTime today() {
@@ -68,7 +47,7 @@ std::string dateText(const DateTime& d) {
 
 DateTime GetServerDate(Console& c) {
     try {
-        db::Recordset rs = conn(c).query(kCdt);
+        db::Recordset rs = conn(c).query(serverDateQuery());
         const DateTime d = rs.eof() ? today() : rs.field("cdt").asDate();
         c.state.serverDate = d;
         return d;
@@ -81,13 +60,9 @@ DateTime GetServerDate(Console& c) {
 void CurrentDeployStatus(Console& c) {
     try {
         c.model.setPanel(true, 0, dateText(c.state.serverDate));
-        fillPanel(c, true, 1, "Select ISNULL(Max(VersionNo),0) as Version from   " + setupDetails(c),
-                  "Version");
+        fillPanel(c, true, 1, versionQuery(c.state.dbPrefix, false), "Version");
         fillCounts(c, true, 4);
-        fillPanel(c, false, 1,
-                  "Select ISNULL(Max(VersionNo),0) as Version from   " + setupDetails(c) +
-                      " where VersionNo Not in " + versionFilter(c, false),
-                  "Version");
+        fillPanel(c, false, 1, versionQuery(c.state.dbPrefix, true), "Version");
         fillCounts(c, false, 3);
     } catch (const std::exception& e) {
         c.op.inform(std::string(e.what()) + " In CurrentDeployStatus");
@@ -98,18 +73,12 @@ PendingCheck DeployProcessCheck(Console& c) {
     bool exePending = false, hotfixPending = false;
     c.state.setupDetailsFound = true;
     try {
-        if (conn(c).query("select * from " + setupDetails(c)).eof()) {
+        if (conn(c).query(recordedRowsQuery(c.state.dbPrefix)).eof()) {
             c.state.setupDetailsFound = false;
             return PendingCheck::NothingRecorded;
         }
 
-        db::Recordset exes =
-            conn(c).query("Select File_Path,File_Names,File_CrDate,"
-                          " isnull(File_UnZipDate,File_CrDate) as File_UnZipDate "
-                          " from " +
-                          setupDetails(c) +
-                          " (nolock) where HotfixNo =0 and FileExtension like 'EXE' order by "
-                          "VersionNo");
+        db::Recordset exes = conn(c).query(programTimesQuery(c.state.dbPrefix));
         for (; !exes.eof(); exes.moveNext()) {
             const std::string file = ReturnFolder(c, exes.field("File_Path").textOr("")) + "\\" +
                                      exes.field("File_Names").textOr("");
@@ -122,13 +91,11 @@ PendingCheck DeployProcessCheck(Console& c) {
                 exePending = true;
         }
 
-        db::Recordset fixes = conn(c).query("Select * from " + setupDetails(c) +
-                                            " (nolock) where HotfixNo >0 order by VersionNo");
+        db::Recordset fixes = conn(c).query(hotfixRowsQuery(c.state.dbPrefix));
         for (; !fixes.eof(); fixes.moveNext()) {
             // A number is embedded as digits; a value that is not one fails the check.
             const std::int64_t fixNo = fixes.field("Hotfixno").asInt();
-            db::Recordset log = conn(c).query("select * from " + c.state.dbPrefix +
-                                              ".dbo.hotfixlog (nolock) where Fixid=" + std::to_string(fixNo));
+            db::Recordset log = conn(c).query(hotfixLoggedQuery(c.state.dbPrefix, fixNo));
             if (log.eof())
                 hotfixPending = true;
         }

@@ -70,11 +70,12 @@ TEST_F(Admin, BatchesRunInTheNamedCatalogAndQueriesReturnRows) {
     EXPECT_THROW(openEmbeddedAdmin(dir / "Data")->executeBatch("Tervik", "SELECT 1"),
                  DbError); // not connected
     admin->executeBatch("Tervik",
-                        "\r\nCREATE TABLE HotFixLog (FixId INT)\r\nINSERT INTO HotFixLog VALUES (12)");
+                        "\r\nCREATE TABLE Applied (FixId INT)\r\nINSERT INTO HotFixLog VALUES (12)");
     auto rs = admin->query("Tervik", "Select * From HotFixLog Where FixID = " + std::string(" 12"));
     ASSERT_FALSE(rs.eof());
     EXPECT_EQ(rs.field(std::size_t{0}).asInt(), 12);
     EXPECT_EQ(count("[Tervik].dbo.HotFixLog"), 1);
+    EXPECT_EQ(count("[Tervik].dbo.Applied"), 0);
     EXPECT_THROW(admin->executeBatch("Tervik", "INSERT INTO NoTable VALUES (1)"), DbError);
     EXPECT_THROW(admin->executeBatch("Missing", "SELECT 1"), DbError);
 }

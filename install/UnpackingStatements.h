@@ -1,0 +1,20 @@
+#pragma once
+// The statements of the unpacking phase: which packages to unpack, which plain files to date, and
+// the date record itself.
+#include "platform/DateTime.h"
+
+#include <string>
+
+namespace quillan {
+
+// The packages that split-file reassembly rebuilt (no ordering, as reassembly left them).
+std::string joinedPackagesQuery(const std::string& dbPrefix);
+// The downloaded ZIP packages of ordinary rows, in release order.
+std::string unpackPackagesQuery(const std::string& dbPrefix);
+// The release's plain files (neither ZIP nor TPL), in release order.
+std::string plainFilesQuery(const std::string& dbPrefix);
+// Records the last-write time of an unpacked file, read back later as a date by the pending check.
+std::string unzipTimeUpdate(const std::string& dbPrefix, const DateTime& lastWrite,
+                            const std::string& fileName);
+
+} // namespace quillan
