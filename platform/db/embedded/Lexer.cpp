@@ -192,6 +192,21 @@ std::string quoteIdent(std::string_view name) {
     return r + "\"";
 }
 
+std::string canonicalDateText(std::string_view text) {
+    static constexpr std::string_view shape = "dddd-dd-ddTdd:dd:dd";
+    if (text.size() < shape.size() || (text.size() > shape.size() && text[shape.size()] != '.'))
+        return std::string(text);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char want = i < shape.size() ? shape[i] : (i == shape.size() ? '.' : 'd');
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (want == 'd' ? !digit : text[i] != want)
+            return std::string(text);
+    }
+    std::string out(text);
+    out[10] = ' ';
+    return out;
+}
+
 // Literals go through the console's one quoting helper, which also refuses a NUL that would cut
 // the statement short.
 std::string quoteLiteral(std::string_view text) {

@@ -25,6 +25,11 @@ std::vector<Token> tokenize(std::string_view sql);
 // SQLite text for a name (always double-quoted) and for a text literal (single-quoted).
 std::string quoteIdent(std::string_view name);
 std::string quoteLiteral(std::string_view text);
+// A literal in the date form SQL Server reads the same under every login language,
+// "yyyy-MM-ddTHH:mm:ss[.fff]", with a blank for the "T": the engine keeps DATETIME values as text
+// in the blank form, so both spellings of one moment compare and sort as the same value. Any other
+// text is returned unchanged.
+std::string canonicalDateText(std::string_view text);
 
 bool iequals(std::string_view a, std::string_view b);
 std::string upper(std::string_view s);

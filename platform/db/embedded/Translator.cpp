@@ -353,7 +353,7 @@ std::string BatchTranslator::range(std::size_t b, std::size_t e) {
             ++i;
             continue;
         case Tok::String:
-            items.push_back({Item::Operand, quoteLiteral(tok.text)});
+            items.push_back({Item::Operand, quoteLiteral(canonicalDateText(tok.text))});
             ++i;
             continue;
         case Tok::Number:

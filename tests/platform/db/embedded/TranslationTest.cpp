@@ -73,6 +73,28 @@ TEST_F(Translation, ColumnsNullsAndTextComparisonIgnoringCase) {
     EXPECT_EQ(details.field("File Date").asDate().iso(), "2024-03-01 10:00:00");
 }
 
+TEST_F(Translation, DatesInTheLanguageNeutralFormAreTheSameMomentsAsTheBlankForm) {
+    addFile("a.exe", 1);
+    addFile("b.exe", 1);
+    addFile("c.exe", 1);
+    conn->execute("UPDATE [Tervik].dbo.SetupDetails SET File_UnZipDate = '2024-03-05T14:07:09' WHERE "
+                  "File_Names = 'a.exe'");
+    conn->execute("UPDATE [Tervik].dbo.SetupDetails SET File_UnZipDate = '2024-03-05 14:07:10' WHERE "
+                  "File_Names = 'b.exe'");
+    conn->execute("UPDATE [Tervik].dbo.SetupDetails SET File_UnZipDate = '2024-03-05T14:07:08.500' WHERE "
+                  "File_Names = 'c.exe'");
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails WHERE File_UnZipDate = '2024-03-05 14:07:09'"), 1);
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails WHERE File_UnZipDate < '2024-03-05T14:07:10'"), 2);
+    auto rs = conn->query("SELECT File_Names FROM [Tervik].dbo.SetupDetails ORDER BY File_UnZipDate");
+    std::vector<std::string> order;
+    for (; !rs.eof(); rs.moveNext())
+        order.push_back(rs.field("File_Names").asText());
+    EXPECT_EQ(order, (std::vector<std::string>{"c.exe", "a.exe", "b.exe"}));
+    // Only the exact date shape is read so; any other text keeps its "T".
+    EXPECT_EQ(one("'2024-03-05T14:07'").asText(), "2024-03-05T14:07");
+    EXPECT_EQ(one("'Tag 2024-03-05T14:07:09'").asText(), "Tag 2024-03-05T14:07:09");
+}
+
 TEST_F(Translation, CatalogsMapToFiles) {
     EXPECT_NE(failure("SELECT * FROM [Nowhere].dbo.T").find("Database 'Nowhere' does not exist"),
               std::string::npos);
