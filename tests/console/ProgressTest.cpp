@@ -181,12 +181,13 @@ TEST(ByteProgress, BackupPercentEventsShowEveryPercentFromZeroToAHundredOnce) {
     admin.percents.clear();
     for (int percent = 0; percent <= 100; ++percent)
         admin.percents.insert(admin.percents.end(), {percent, percent}); // a repeated event costs nothing
-    admin.percents.push_back(150);                                     // past the end counts as the end
+    admin.percents.push_back(150);                                       // past the end counts as the end
     ByteProgress bar(t.c, Row::DatabaseBackup, 100);
     bar.start();
     admin.backup("Tervik", t.dir.path() / "Tervik.bak",
                  [&](int percent) { bar.report(static_cast<std::uint64_t>(percent)); });
-    EXPECT_EQ(admin.calls, std::vector<std::string>{"backup Tervik: " + (t.dir.path() / "Tervik.bak").string()});
+    EXPECT_EQ(admin.calls,
+              std::vector<std::string>{"backup Tervik: " + (t.dir.path() / "Tervik.bak").string()});
     ASSERT_EQ(seen.size(), 101u);
     for (int percent = 0; percent <= 100; ++percent) {
         EXPECT_EQ(seen[static_cast<std::size_t>(percent)].barValue, percent);

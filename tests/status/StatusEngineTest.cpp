@@ -11,7 +11,6 @@
 namespace quillan {
 namespace {
 
-
 struct StatusOnEngine : ::testing::Test, test::EngineConsole {
     void writeProgram(const std::string& name, const std::string& localTime) {
         const auto p = c.programFolder() / name;

@@ -34,13 +34,15 @@ struct EngineConsole {
     // One published file: name, version, hotfix number, extension; sizes 100 of 100, status 1.
     void addFile(const std::string& name, int version, int hotfix, const std::string& extension,
                  const std::string& unzipDate = "NULL") {
-        db->execute(std::string("INSERT INTO ") + kPrefix + ".dbo.SetupDetails VALUES (" + db::sqlQuote(name) +
-                    ",'App.Path','2024-03-01 10:00:00'," + unzipDate + ",1,0," + std::to_string(hotfix) + "," +
-                    std::to_string(version) + ",100,100," + db::sqlQuote(extension) + ",0)");
+        db->execute(std::string("INSERT INTO ") + kPrefix + ".dbo.SetupDetails VALUES (" +
+                    db::sqlQuote(name) + ",'App.Path','2024-03-01 10:00:00'," + unzipDate + ",1,0," +
+                    std::to_string(hotfix) + "," + std::to_string(version) + ",100,100," +
+                    db::sqlQuote(extension) + ",0)");
     }
     void addHotfix(int number) { addFile(std::to_string(number) + " fix.sql", 1, number, "sql"); }
     void recordHotfixApplied(int number) {
-        db->execute(std::string("INSERT INTO ") + kPrefix + ".dbo.HotFixLog VALUES (" + std::to_string(number) + ")");
+        db->execute(std::string("INSERT INTO ") + kPrefix + ".dbo.HotFixLog VALUES (" +
+                    std::to_string(number) + ")");
     }
     std::string log() const { return c.log.readAll(); }
 };

@@ -16,10 +16,10 @@ namespace quillan::test {
 
 class RecordingAdmin : public db::DbAdmin {
 public:
-    std::vector<std::string> calls;               // "executeBatch Tervik: <batch>", "backup Tervik: <file>", ...
+    std::vector<std::string> calls; // "executeBatch Tervik: <batch>", "backup Tervik: <file>", ...
     std::vector<std::pair<std::string, std::string>> failures; // contained text -> description
-    std::vector<int> percents{0, 25, 50, 75, 100}; // what backup and restore report
-    std::vector<int> sessions;                     // attached to the database, other than this one
+    std::vector<int> percents{0, 25, 50, 75, 100};             // what backup and restore report
+    std::vector<int> sessions; // attached to the database, other than this one
     db::DbAdmin* forward = nullptr;
 
     void failWhen(std::string containedText, std::string description) {

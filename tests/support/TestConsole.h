@@ -4,7 +4,6 @@
 #include "base/Console.h"
 #include "tests/support/RecordingConnection.h"
 #include "tests/support/RecordingOperator.h"
-#include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
 
 #include <memory>

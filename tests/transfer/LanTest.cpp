@@ -27,9 +27,8 @@ namespace fs = std::filesystem;
 
 using test::RecordingOperator;
 
-
-using test::readFile;
 using test::fileNamesIn;
+using test::readFile;
 using test::writeFile;
 
 class Lan : public ::testing::Test {
@@ -91,7 +90,8 @@ TEST_F(Lan, CopyKeepsDataAndTimeAndCountsToHundred) {
     EXPECT_EQ(fileNamesIn(root / "update"), (std::vector<std::string>{"Pkg_103.zip"})); // no temporary left
     EXPECT_EQ(logText(), before); // a successful copy writes no log line
     // 9 MB in 4 MiB chunks: two intermediate steps, then complete.
-    EXPECT_EQ(view->percents(Row::ProgramDownload), (std::vector<std::string>{"0 %", "46 %", "93 %", "100 %"}));
+    EXPECT_EQ(view->percents(Row::ProgramDownload),
+              (std::vector<std::string>{"0 %", "46 %", "93 %", "100 %"}));
     EXPECT_GE(view->repaints, 3);
     EXPECT_EQ(rowPercent(*console, Row::ProgramDownload), "100 %");
 }

@@ -1,0 +1,198 @@
+#include "app/office/OfficeServer.h"
+
+#include "platform/PathMap.h"
+#include "platform/Text.h"
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <stdexcept>
+#include <thread>
+
+namespace quillan::office {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kServiceNamespace = "http://tempuri.org/";
+constexpr std::size_t kChunk = 256 * 1024;
+
+std::string xmlEscape(const std::string& text) {
+    std::string out;
+    for (char ch : text) {
+        switch (ch) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        default:
+            out += ch;
+        }
+    }
+    return out;
+}
+
+// The file a request path names below the root, or empty when it names none or would leave the
+// root: segments "..", ".", empty, or holding a backslash or a colon are refused.
+fs::path fileFor(const fs::path& root, const std::string& requestPath) {
+    fs::path p = root;
+    std::size_t start = 1;
+    while (start <= requestPath.size()) {
+        std::size_t end = requestPath.find('/', start);
+        if (end == std::string::npos)
+            end = requestPath.size();
+        const std::string segment = requestPath.substr(start, end - start);
+        if (segment.empty() || segment == "." || segment == ".." ||
+            segment.find_first_of("\\:") != std::string::npos)
+            return {};
+        p /= segment;
+        start = end + 1;
+    }
+    const fs::path found = resolveCase(p);
+    std::error_code ec;
+    return fs::is_regular_file(found, ec) ? found : fs::path();
+}
+
+std::string httpDate(fs::file_time_type t) {
+    const auto sys = std::chrono::file_clock::to_sys(t);
+    const std::time_t tt = std::chrono::system_clock::to_time_t(
+        std::chrono::time_point_cast<std::chrono::system_clock::duration>(sys));
+    std::tm tm{};
+    gmtime_r(&tt, &tm);
+    char buf[64];
+    std::strftime(buf, sizeof buf, "%a, %d %b %Y %H:%M:%S GMT", &tm);
+    return buf;
+}
+
+void serveFile(const fs::path& file, httplib::Response& res) {
+    std::error_code ec;
+    const auto size = fs::file_size(file, ec);
+    const auto time = fs::last_write_time(file, ec);
+    if (ec) {
+        res.status = 404;
+        return;
+    }
+    const auto stamp = std::chrono::duration_cast<std::chrono::seconds>(time.time_since_epoch()).count();
+    res.set_header("ETag", "\"" + std::to_string(size) + "-" + std::to_string(stamp) + "\"");
+    res.set_header("Last-Modified", httpDate(time));
+    auto in = std::make_shared<std::ifstream>(file, std::ios::binary);
+    res.set_content_provider(static_cast<std::size_t>(size), "application/octet-stream",
+                             [in](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                                 std::vector<char> buf(std::min(length, kChunk));
+                                 in->clear();
+                                 in->seekg(static_cast<std::streamoff>(offset));
+                                 in->read(buf.data(), static_cast<std::streamsize>(buf.size()));
+                                 const auto got = in->gcount();
+                                 if (got <= 0)
+                                     return false;
+                                 return sink.write(buf.data(), static_cast<std::size_t>(got));
+                             });
+}
+
+} // namespace
+
+std::vector<std::string> listedScripts(const OfficeSettings& s, bool master,
+                                       const std::string& distributorCode) {
+    const fs::path folder = resolveCase(s.root / (master ? s.masterFolder : s.transFolder));
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        if (!e.is_regular_file(ec))
+            continue;
+        const std::string name = e.path().filename().string();
+        if (!master && !distributorCode.empty() && name.substr(0, name.find('_')) != distributorCode)
+            continue;
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return upperCase(a) < upperCase(b); });
+    return names;
+}
+
+std::string listAnswer(const std::string& service, const std::string& method,
+                       const std::vector<std::string>& names) {
+    std::string joined;
+    for (const auto& n : names)
+        joined += (joined.empty() ? "" : ",") + n;
+    return std::string(R"(<?xml version="1.0" encoding="utf-8"?>)") +
+           R"(<soap:Envelope xmlns:soap="http://schemas.xmlsoap.org/soap/envelope/"><soap:Body>)" + "<" +
+           method + "Response xmlns=\"" + kServiceNamespace + lowerCase(service) + "\"><" + method +
+           "Result>" + xmlEscape(joined) + "</" + method + "Result></" + method +
+           "Response></soap:Body></soap:Envelope>";
+}
+
+struct OfficeServer::Impl {
+    httplib::Server http;
+    std::thread thread;
+};
+
+OfficeServer::OfficeServer(OfficeSettings settings)
+    : impl_(std::make_unique<Impl>()), settings_(std::move(settings)) {}
+
+OfficeServer::~OfficeServer() {
+    stop();
+}
+
+void OfficeServer::start() {
+    auto& http = impl_->http;
+    const OfficeSettings s = settings_;
+    const std::string serviceUrl = "/" + s.service + ".asmx";
+    http.Post(".*", [s, serviceUrl](const httplib::Request& req, httplib::Response& res) {
+        if (!equalsNoCase(req.path, serviceUrl)) {
+            res.status = 404;
+            return;
+        }
+        const std::string action = req.get_header_value("SOAPAction");
+        const std::string method = action.substr(action.rfind('/') + 1);
+        const bool master = method == "ListMastersFiles";
+        if (!master && method != "ListTransactionFiles") {
+            res.status = 500;
+            res.set_content(
+                R"(<?xml version="1.0" encoding="utf-8"?><soap:Envelope )"
+                R"(xmlns:soap="http://schemas.xmlsoap.org/soap/envelope/"><soap:Body><soap:Fault>)"
+                "<faultcode>soap:Client</faultcode><faultstring>Unknown operation " +
+                    xmlEscape(method) + "</faultstring></soap:Fault></soap:Body></soap:Envelope>",
+                "text/xml; charset=utf-8");
+            return;
+        }
+        const auto names = listedScripts(s, master, req.get_param_value("DistributorCode"));
+        res.set_content(listAnswer(s.service, method, names), "text/xml; charset=utf-8");
+    });
+    http.Get(".*", [s](const httplib::Request& req, httplib::Response& res) {
+        const fs::path file = fileFor(s.root, req.path);
+        if (!file.empty()) {
+            serveFile(file, res);
+        } else if (equalsNoCase(req.path, "/Test.log")) {
+            res.set_content("Quillan office\r\n", "text/plain"); // the connection check's probe
+        } else {
+            res.status = 404;
+            res.set_content("Not found", "text/plain");
+        }
+    });
+    port_ = settings_.port > 0 ? (http.bind_to_port(settings_.host, settings_.port) ? settings_.port : -1)
+                               : http.bind_to_any_port(settings_.host);
+    if (port_ <= 0)
+        throw std::runtime_error("Cannot listen on " + settings_.host + ":" + std::to_string(settings_.port));
+    impl_->thread = std::thread([this] { impl_->http.listen_after_bind(); });
+}
+
+void OfficeServer::stop() {
+    if (impl_ && impl_->thread.joinable()) {
+        impl_->http.stop();
+        impl_->thread.join();
+    }
+}
+
+std::string OfficeServer::serverPath() const {
+    return "http://" + settings_.host + ":" + std::to_string(port_) + "/";
+}
+
+} // namespace quillan::office

@@ -1,0 +1,56 @@
+#pragma once
+// The local central office: serves a release folder over HTTP the way the console expects of the
+// office's server. Files by their path below the folder, looked up without regard to case as on
+// the office's Windows server, streamed (never read whole) with Range, Last-Modified and ETag so
+// that an interrupted download resumes; the "Test.log" probe of the connection check; and the
+// deploy-script web service: a SOAP 1.1 POST to "<service>.asmx" whose answer lists, comma
+// separated, the script files of the master or the transaction folder.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quillan::office {
+
+struct OfficeSettings {
+    std::filesystem::path root;            // the release folder
+    std::string host = "127.0.0.1";        // loopback unless told otherwise
+    int port = 0;                          // 0: the system picks one
+    std::string service = "DeployService"; // the web service's name (the console's seqno 40)
+    std::string masterFolder = "Master";   // below root: the master scripts
+    std::string transFolder = "Trans";     // below root: the transaction scripts
+};
+
+// The names the service lists for a family, sorted without regard to case: every plain file of the
+// master folder; of the transaction folder the files of this distributor only (first "_" part equal
+// to the code), or every file when the request carries no code.
+std::vector<std::string> listedScripts(const OfficeSettings& s, bool master,
+                                       const std::string& distributorCode);
+
+// The SOAP answer for a list request: the operation's result element holds the names joined by ",".
+std::string listAnswer(const std::string& service, const std::string& method,
+                       const std::vector<std::string>& names);
+
+class OfficeServer {
+public:
+    explicit OfficeServer(OfficeSettings settings);
+    ~OfficeServer();
+    OfficeServer(const OfficeServer&) = delete;
+    OfficeServer& operator=(const OfficeServer&) = delete;
+
+    // Binds the port (throws std::runtime_error naming it when it cannot) and serves on a thread
+    // of its own until stop().
+    void start();
+    void stop();
+    int port() const { return port_; }
+    // "http://host:port/": what the console's HTTP server path (seqno 31) is set to.
+    std::string serverPath() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+    OfficeSettings settings_;
+    int port_ = 0;
+};
+
+} // namespace quillan::office
