@@ -5,6 +5,7 @@
 #include "platform/DateTime.h"
 
 #include "install/Finishing.h"
+#include "scripts/ScriptPhases.h"
 #include "transfer/Ftp.h"
 #include "transfer/Http.h"
 
@@ -44,12 +45,12 @@ bool DeploymentPhases::httpLogin(Console& c) {
 
 // A failed script download or import lets the run go on to the pending check.
 PhaseOutcome DeploymentPhases::scriptDownload(Console& c) {
-    notBuilt(c, Row::ScriptDownload, 2, "Deploy-script download");
+    DeployScriptDownloadPhase(c, transfer_);
     return PhaseOutcome::Continue;
 }
 
 PhaseOutcome DeploymentPhases::scriptImport(Console& c) {
-    notBuilt(c, Row::ScriptImport, 3, "Deploy-script import");
+    DeployScriptImportPhase(c);
     return PhaseOutcome::Continue;
 }
 

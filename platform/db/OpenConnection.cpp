@@ -30,8 +30,7 @@ bool isEmbedded(const ConnectionString& cs) {
 // "Data Folder" may be a Windows text ("C:\Tervik\Data"), a native path, or relative to appDir.
 // A folder the string names must exist: creating it would turn a typo into an empty installation
 // that then reports its database missing. Only the default folder below appDir is created.
-std::filesystem::path dataFolder(const ConnectionString& cs,
-                                                  const std::filesystem::path& appDir) {
+std::filesystem::path dataFolder(const ConnectionString& cs, const std::filesystem::path& appDir) {
     const auto text = trimmed(cs.get("Data Folder").value_or(""));
     if (text.empty())
         return appDir / "Data";
@@ -65,14 +64,17 @@ std::unique_ptr<Connection> openConnection(const std::string& connectionString,
                                                   odbcLoginTimeoutSeconds());
 }
 
-std::unique_ptr<DbAdmin> openAdmin(const std::string& connectionString,
-                                   const std::filesystem::path& appDir) {
+std::unique_ptr<DbAdmin> openAdmin(const std::string& connectionString, const std::filesystem::path& appDir) {
     const auto cs = ConnectionString::parse(connectionString);
     if (isOdbcConnectionString(connectionString))
         return std::make_unique<odbc::OdbcAdmin>(cs.get("Driver").value_or(defaultOdbcDriver()));
-    if (isEmbedded(cs)) {
-        return openEmbeddedAdmin(dataFolder(cs, appDir));
-    }
+    // The files a batch names (BULK INSERT's, OPENROWSET's) are found through the same drive map
+    // as the connection's, so the administration interface reads the work files the console wrote.
+    if (isEmbedded(cs))
+        return openEmbeddedAdmin(dataFolder(cs, appDir),
+                                 [map = PathMap::forProgramFolder(appDir)](const std::string& text) {
+                                     return map.toNative(text);
+                                 });
     return std::make_unique<odbc::OdbcAdmin>(defaultOdbcDriver());
 }
 

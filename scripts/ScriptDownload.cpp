@@ -1,0 +1,151 @@
+#include "scripts/ScriptDownload.h"
+
+#include "platform/Text.h"
+
+#include "base/Progress.h"
+#include "scripts/FetchedScripts.h"
+#include "scripts/ScriptNames.h"
+#include "scripts/clsCallWebService.h"
+
+#include <pugixml.hpp>
+
+#include <stdexcept>
+
+namespace quillan {
+
+namespace {
+
+// Collects the text nodes of a document in document order.
+struct TextCollector : pugi::xml_tree_walker {
+    std::string text;
+    bool for_each(pugi::xml_node& node) override {
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata)
+            text += node.value();
+        return true;
+    }
+};
+
+// The document's text, as the XML document object gives it: every text node in document order,
+// white space around the whole trimmed. A text that is not well-formed XML gives "".
+std::string documentText(const std::string& response) {
+    pugi::xml_document doc;
+    if (!doc.load_string(response.c_str()))
+        return {};
+    TextCollector collect;
+    doc.traverse(collect);
+    return std::string(trimmed(collect.text));
+}
+
+// Why an answer is not a list of names: an error page or a SOAP fault.
+std::string notAListReason(const FileNameListAnswer& a) {
+    std::string why = "The deploy web service answered HTTP " + std::to_string(a.httpStatus);
+    if (a.soapFault)
+        why += " with a SOAP fault";
+    return why + " instead of a list of script files";
+}
+
+std::vector<std::string> splitList(const std::string& list) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    for (;;) {
+        const auto cut = list.find(',', start);
+        names.push_back(list.substr(start, cut == std::string::npos ? std::string::npos : cut - start));
+        if (cut == std::string::npos)
+            return names;
+        start = cut + 1;
+    }
+}
+
+void hideRow(Console& c, Row row) {
+    ChecklistRow r = c.model.checklist(row);
+    r.barVisible = false;
+    r.percentVisible = false;
+    r.barValue = 0;
+    c.model.setChecklist(row, r);
+}
+
+} // namespace
+
+void DOWNLOADFILES(Console& c, const std::string& methodName, const std::string& kind, bool& ok) {
+    const bool transaction = kind == "TRN";
+    const auto& st = c.state;
+    try {
+        clsCallWebService service;
+        const FileNameListAnswer answer =
+            service.GetFileNameList(st.serverPath, st.webServiceUrl, methodName, st.distributorCode);
+        if (!answer.isList())
+            throw std::runtime_error(notAListReason(answer));
+        const std::string list = documentText(answer.text);
+        if (list.empty()) {
+            const std::string where = transaction ? "Transaction" : "Master";
+            c.model.setLabel(Label::LblStatus, "Deploy Script Not Found In " + where + " Server Folder");
+            c.log.line(">>Deploy Script Not Found In " + where + " Server Folder");
+        } else {
+            const auto names = splitList(list);
+            ChecklistRow bar = c.model.checklist(Row::ScriptDownload);
+            bar.barMax = static_cast<int>(names.size());
+            c.model.setChecklist(Row::ScriptDownload, bar);
+            const std::string& folder = transaction ? st.deployTransPath : st.deployMasterPath;
+            const ScriptFamily family = transaction ? ScriptFamily::Transaction : ScriptFamily::Master;
+            for (const auto& name : names) {
+                if (lowerCase(name).find(".log") == std::string::npos && !alreadyFetched(c, name) &&
+                    isScriptOfFamily(name, family, st.distributorCode) && acceptServerName(c, name)) {
+                    c.model.setLabel(Label::lblDownLoad, name);
+                    c.model.setLabel(Label::lblLocation, st.serverPath + folder + name);
+                    service.importFiles(st.serverPath + folder + name,
+                                        (c.native(st.deployInFolder) / name).string());
+                    recordFetched(c, name, !transaction);
+                    c.model.setLabel(Label::LblStatus, "Importing Transcation file " + name);
+                    c.log.line(">>Downloaded File " + name);
+                }
+                const ChecklistRow& r = c.model.checklist(Row::ScriptDownload);
+                if (r.barValue < r.barMax)
+                    stepRow(c, Row::ScriptDownload);
+            }
+        }
+        c.model.setLabel(Label::LblStatus, "Completed Successfully");
+        ok = true;
+    } catch (const std::exception& e) {
+        // Names recorded before the failure stay recorded.
+        const std::string text = std::string(e.what()) + " In DOWNLOADFILES";
+        c.log.line(">>" + text);
+        c.op.inform(text);
+        ok = false;
+    }
+}
+
+bool ScriptFileDownload(Console& c, TransferSession& t) {
+    try {
+        hideRow(c, Row::ScriptDownload);
+        if (c.state.transferMode == 2) {
+            if (!c.state.httpAvailable)
+                return false;
+            c.log.line(">>Downloading Deploy Script File From HTTP");
+            bool ok = false;
+            DOWNLOADFILES(c, "ListMastersFiles", "MST", ok);
+            if (!ok)
+                return false;
+            DOWNLOADFILES(c, "ListTransactionFiles", "TRN", ok);
+            if (!ok)
+                return false;
+            c.log.line(">>Downloading Deploy Script Process Completed");
+            return true;
+        }
+        if (c.state.transferMode == 1) {
+            if (!c.state.ftpConnected)
+                return false;
+            c.log.line(">>Downloading Deploy Script File From FTP");
+            const ScriptModeGuard scriptMode(t.ftp);
+            const bool master = DownLoadFTPScriptFile(c, t.ftp, c.state.deployMasterPath, "MAST");
+            const bool transaction = DownLoadFTPScriptFile(c, t.ftp, c.state.deployTransPath, "TRAN");
+            return master && transaction;
+        }
+        return true; // LAN: the scripts are not fetched here
+    } catch (const std::exception& e) {
+        c.op.inform(std::string(e.what()) + "In ScriptFileDownload");
+        c.log.line(">>Downloading Deploy Script Process Failed");
+        return false;
+    }
+}
+
+} // namespace quillan

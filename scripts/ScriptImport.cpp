@@ -1,0 +1,177 @@
+#include "scripts/ScriptImport.h"
+
+#include "platform/FileTimes.h"
+#include "platform/Text.h"
+#include "platform/Wildcard.h"
+
+#include "base/Machine.h"
+#include "scripts/ScriptImportStatements.h"
+#include "scripts/ScriptNames.h"
+#include "scripts/ScriptReaders.h"
+#include "scripts/UnzipScriptFile.h"
+
+#include <stdexcept>
+
+namespace quillan {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The script files of deployInFolder that match filePattern, by name.
+std::vector<std::string> scriptFiles(Console& c) {
+    std::vector<std::string> names;
+    for (const auto& file : c.os.listPlainFiles(c.native(c.state.deployInFolder))) {
+        const std::string name = file.filename().string();
+        if (wildcardMatch(c.state.filePattern, name))
+            names.push_back(name);
+    }
+    return names;
+}
+
+std::string upperExtension(const std::string& name) {
+    const auto dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : upperCase(name.substr(dot + 1));
+}
+
+void emptyTempExtract(Console& c) {
+    for (const auto& file : c.os.listPlainFiles(c.native(c.state.tempExtractFolder)))
+        c.os.forceDelete(file);
+}
+
+std::string firstTempFile(Console& c) {
+    const auto files = c.os.listPlainFiles(c.native(c.state.tempExtractFolder));
+    return files.empty() ? std::string() : files.front().filename().string();
+}
+
+// The statement that loads one script of the given format ("" for a format that imports nothing).
+std::string statementFor(Console& c, const std::string& format, const std::string& file) {
+    std::string statement;
+    if (format == "XML") {
+        const std::string xml = ImportXmlText(c, file);
+        if (xml.empty())
+            throw std::runtime_error("The XML script " + file + " could not be read");
+        return xmlImportCall(xml);
+    }
+    if (format == "CSV")
+        statement = ImportCvsFile(c, file);
+    else if (format == "XLS")
+        statement = ImportXlfile(c, file);
+    else if (format == "SQL")
+        return ImportSqlText(c, file); // a blank script executes nothing
+    else
+        return {};
+    if (statement.empty())
+        throw std::runtime_error("The script " + file + " could not be prepared for the import");
+    return statement;
+}
+
+// Imports one listed script. A plain script is copied into tempExtractFolder and its original
+// removed only once its statement ran: moved there first, a failed import lost it, and since its
+// name is recorded as fetched it never came again. A zipped script stays for the archiving.
+void importScript(Console& c, db::DbAdmin& admin, const std::string& fileName, const std::string& type) {
+    const auto& st = c.state;
+    const std::string fullPath = st.deployInFolder + "\\" + fileName;
+    emptyTempExtract(c);
+    std::string format;
+    const bool zipped = upperCase(type) == "ZIP";
+    if (zipped) {
+        if (!UnzipScriptFile(c, fullPath))
+            throw std::runtime_error("The zipped script " + fileName + " could not be unpacked");
+        const std::string ext = upperExtension(firstTempFile(c));
+        for (const char* f : {"XML", "CSV", "XLS", "SQL"})
+            if (upperCase(st.fileFormat) == f && ext == f)
+                format = f;
+    } else {
+        c.os.replaceFile(c.native(fullPath), c.native(st.tempExtractFolder) / fileName);
+        format = upperCase(type);
+    }
+    const std::string name = firstTempFile(c);
+    c.model.setLabel(Label::LblStatus, "Importing data from " + name);
+    c.log.line(">>-Importing data from " + name);
+    c.status(">>-Importing data from " + name);
+    const std::string statement =
+        name.empty() ? std::string() : statementFor(c, format, st.tempExtractFolder + name);
+    if (!statement.empty())
+        admin.executeBatch(st.dbName, statement);
+    if (!zipped)
+        c.os.forceDelete(c.native(fullPath));
+}
+
+// Moves every script left in deployInFolder into archiveInFolder, replacing one of the same name.
+void archiveScripts(Console& c) {
+    const fs::path archive = c.native(c.state.archiveInFolder);
+    for (const auto& name : scriptFiles(c)) {
+        const fs::path target = archive / name;
+        if (fs::exists(target))
+            c.os.forceDelete(target);
+        fs::rename(c.native(c.state.deployInFolder) / name, target);
+    }
+}
+
+} // namespace
+
+bool FINDFILEDATE(Console& c) {
+    const auto& st = c.state;
+    try {
+        c.conn->execute(clearScriptFileOrderStatement(st.dbPrefix));
+        const std::string fileType = st.filePattern.size() > 2 ? upperCase(st.filePattern.substr(2)) : "";
+        const auto seqNoOfKind = [&c](const std::string& kind) -> std::optional<std::int64_t> {
+            auto rs = c.conn->query(scriptKindLookup(c.state.dbPrefix, kind));
+            if (rs.eof())
+                return std::nullopt;
+            return rs.field("SeqNo").asInt();
+        };
+        for (const auto& f : scriptFiles(c)) {
+            const auto seqNo = scriptKindOrder(f, seqNoOfKind);
+            if (!seqNo)
+                continue;
+            DateTime written;
+            if (GetFileDate(c.native(st.deployInFolder) / f, written) != 0) {
+                c.log.line(">>The file time of " + f + " cannot be read in FINDFILEDATE");
+                return false; // later files are not listed
+            }
+            c.conn->execute(scriptFileOrderInsert(st.dbPrefix, *seqNo, f, written, fileType));
+        }
+        return true;
+    } catch (const std::exception& e) {
+        c.op.inform(std::string(e.what()) + "In FINDFILEDATE");
+        return false;
+    }
+}
+
+bool UpdateDeployScript(Console& c) {
+    const auto& st = c.state;
+    std::unique_ptr<db::DbAdmin> admin;
+    try {
+        admin = c.os.openAdmin(st.connString, c.programFolder());
+        admin->connect(st.dbServer, st.dbUser,
+                       trimmed(st.dbPassword).empty() ? std::string() : st.dbPassword);
+        c.log.line(">>Updating Deploy Script Process Started");
+        if (scriptFiles(c).empty()) {
+            if (!c.conn->query(recordedReleaseQuery(st.dbPrefix)).eof())
+                return true;
+            c.log.line(">>No Script File Found");
+            return false;
+        }
+        if (!FINDFILEDATE(c))
+            throw std::runtime_error("The list of deploy scripts to import is incomplete");
+        for (auto kinds = c.conn->query(scriptKindsQuery(st.dbPrefix)); !kinds.eof(); kinds.moveNext()) {
+            auto files = c.conn->query(scriptFilesOfKindQuery(st.dbPrefix, kinds.field("SeqNO").asInt()));
+            for (; !files.eof(); files.moveNext())
+                importScript(c, *admin, files.field("Description").asText(),
+                             files.field("FilePattern").asText());
+        }
+        admin->disconnect();
+        admin.reset();
+        archiveScripts(c);
+        return true;
+    } catch (const std::exception& e) {
+        c.op.inform(e.what());
+        c.log.line(">>" + std::string(e.what()));
+        c.log.line(">>Updating Deploy Script Process Failed");
+        return false;
+    }
+}
+
+} // namespace quillan

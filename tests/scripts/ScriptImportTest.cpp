@@ -1,0 +1,172 @@
+// The deploy-script import on the embedded engine through the real administration interface:
+// every format, plain and zipped, loads the same rows; the order of kinds and files; and what a
+// failure leaves behind (nothing lost, nothing archived that was not imported).
+#include "scripts/ScriptImport.h"
+#include "tests/scripts/ScriptTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace quillan {
+namespace {
+
+using namespace test;
+namespace fs = std::filesystem;
+
+struct ScriptImport : ::testing::Test, ScriptConsole {
+    bool logged(const std::string& text) const { return log().find(text) != std::string::npos; }
+};
+
+// Two programs and a report whose name and folder hold apostrophes; the unpack date left empty.
+const std::vector<ReleaseRow> kRelease{
+    {"Tervik.exe", "App.Path", "2024-03-01 10:00:00", "", "1", "0", "0", "8", "5000", "0", "EXE", "0"},
+    {"O'Neil.rpt", "App.Path\\O'Neil Reports", "2024-03-02 11:30:00", "", "1", "0", "0", "8", "700", "0",
+     "RPT", "0"},
+    {"Pkg8.zip", "App.Path", "2024-03-03 00:00:00", "", "1", "0", "0", "8", "90000", "0", "ZIP", "1"},
+};
+
+// Writes the release as a script of the format into `file`.
+void writeScript(const std::string& format, const fs::path& file) {
+    if (format == "Xml")
+        writeFile(file, xmlScript(kRelease));
+    else if (format == "Csv")
+        writeFile(file, csvScript(kRelease));
+    else
+        writeExcelScript(file, kRelease);
+}
+
+TEST_F(ScriptImport, EveryFormatPlainOrZippedLoadsTheSameRows) {
+    // The XML script loaded by the procedure is the reference the other formats must match.
+    std::vector<std::string> reference;
+    {
+        ScriptConsole x;
+        writeFile(x.deployIn() / "SETUPDETAILS_1.xml", xmlScript(kRelease));
+        ASSERT_TRUE(UpdateDeployScript(x.c)) << x.log();
+        reference = x.setupRows();
+    }
+    ASSERT_EQ(reference.size(), 3u);
+    EXPECT_NE(
+        reference[0].find("O'Neil.rpt|App.Path\\O'Neil Reports|2024-03-02 11:30:00|<null>|1|0|0|8|700|"),
+        std::string::npos)
+        << reference[0];
+
+    for (const std::string format : {"Xml", "Csv", "Xls"})
+        for (const bool zipped : {false, true}) {
+            SCOPED_TRACE(format + (zipped ? " zipped" : ""));
+            ScriptConsole s;
+            s.format(format, zipped);
+            const std::string scriptName = "SETUPDETAILS_1." + format;
+            const fs::path plain = s.deployIn() / scriptName;
+            writeScript(format, plain);
+            if (zipped) {
+                const std::string bytes = readFile(plain);
+                fs::remove(plain);
+                writeZip(s.deployIn() / "SETUPDETAILS_1.Zip", scriptName, bytes);
+            }
+            ASSERT_TRUE(UpdateDeployScript(s.c)) << s.log();
+            EXPECT_EQ(s.setupRows(), reference);
+            EXPECT_NE(s.log().find(">>-Importing data from " + scriptName + "\r\n"), std::string::npos);
+            // Imported: gone from DEPLOY IN; a zipped script is archived, a plain one is not.
+            EXPECT_TRUE(fileNamesIn(s.deployIn()).empty());
+            EXPECT_EQ(fileNamesIn(s.archive()),
+                      zipped ? std::vector<std::string>{"SETUPDETAILS_1.Zip"} : std::vector<std::string>{});
+        }
+}
+
+TEST_F(ScriptImport, SqlScriptsRunAsTheyStandAndBlankOnesRunNothing) {
+    format("Sql");
+    writeFile(deployIn() / "SETUPDETAILS_1.Sql",
+              "\r\n  \r\nINSERT INTO [Tervik].dbo.SetupDetails (File_Names, VersionNo, Status)\r\n\r\n"
+              "VALUES ('It''s.dll', 3, 1)\r\n");
+    writeFile(deployIn() / "SETUPDETAILS_2.Sql", "\r\n   \r\n\t\r\n");
+    ASSERT_TRUE(UpdateDeployScript(c)) << log();
+    EXPECT_EQ(setupRows(),
+              std::vector<std::string>{
+                  "It's.dll|<null>|<null>|<null>|1|<null>|<null>|3|<null>|<null>|<null>|<null>|"});
+}
+
+TEST_F(ScriptImport, KindsInTheirOrderFilesByNameAndALongMasterNameByItsFirstPart) {
+    db->execute("UPDATE [Tervik].dbo.DEPLOY_FILENAMES SET Seqno = 2");
+    db->execute("INSERT INTO [Tervik].dbo.DEPLOY_FILENAMES VALUES (1, 'EXTRA')");
+    int n = 0;
+    for (const char* name : {"SETUPDETAILS_2.xml", "SETUPDETAILS_2024_01.xml", "D042_SETUPDETAILS_1.xml",
+                             "EXTRA_1.xml", "UNKNOWN_1.xml", "SETUPDETAILS_10.xml"})
+        writeFile(deployIn() / name,
+                  xmlScript({{std::string(name) + ".dll", "App.Path", "2024-03-01 10:00:00", "", "1", "0",
+                              "0", std::to_string(++n), "1", "0", "DLL", "0"}}));
+    ASSERT_TRUE(UpdateDeployScript(c)) << log();
+    std::vector<std::string> imported;
+    const std::string text = log();
+    const std::string mark = ">>-Importing data from ";
+    for (auto at = text.find(mark); at != std::string::npos; at = text.find(mark, at + 1))
+        imported.push_back(text.substr(at + mark.size(), text.find('\r', at) - at - mark.size()));
+    EXPECT_EQ(imported,
+              (std::vector<std::string>{"EXTRA_1.xml", "D042_SETUPDETAILS_1.xml", "SETUPDETAILS_10.xml",
+                                        "SETUPDETAILS_2.xml", "SETUPDETAILS_2024_01.xml"}));
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 5);
+    // A file of an unknown kind is not imported; it is archived with what is left.
+    EXPECT_EQ(fileNamesIn(archive()), std::vector<std::string>{"UNKNOWN_1.xml"});
+}
+
+TEST_F(ScriptImport, FailuresKeepEveryScriptThatWasNotImportedAndArchiveNothing) {
+    struct Case {
+        const char* what;
+        std::function<void(ScriptConsole&)> arrange;
+        std::vector<std::string> left; // in DEPLOY IN afterwards
+    };
+    const std::string good = xmlScript({kRelease[0]});
+    const std::vector<Case> cases{
+        {"a rejected document keeps the plain script for the next run",
+         [&](ScriptConsole& s) {
+             writeFile(s.deployIn() / "SETUPDETAILS_1.xml", "<NewDataSet><SetupDetails><Colour>red</Colour>"
+                                                            "</SetupDetails></NewDataSet>");
+             writeFile(s.deployIn() / "SETUPDETAILS_2.xml", good);
+         },
+         {"SETUPDETAILS_1.xml", "SETUPDETAILS_2.xml"}},
+        {"an archive that cannot be unpacked",
+         [&](ScriptConsole& s) {
+             s.format("Xml", true);
+             writeFile(s.deployIn() / "SETUPDETAILS_1.zip", "this is no zip archive");
+             writeZip(s.deployIn() / "SETUPDETAILS_2.zip", "SETUPDETAILS_2.xml", good);
+         },
+         {"SETUPDETAILS_1.zip", "SETUPDETAILS_2.zip"}},
+        {"a work list that stopped half-way",
+         [&](ScriptConsole& s) {
+             // The second file's row cannot be added: the work list stops after the first.
+             s.db->execute("CREATE UNIQUE INDEX one_per_kind ON [Tervik].dbo.DEPLOY_FILE_ORDER (TableId)");
+             writeFile(s.deployIn() / "SETUPDETAILS_1.xml", good);
+             writeFile(s.deployIn() / "SETUPDETAILS_2.xml", good);
+         },
+         {"SETUPDETAILS_1.xml", "SETUPDETAILS_2.xml"}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        ScriptConsole s;
+        k.arrange(s);
+        EXPECT_FALSE(UpdateDeployScript(s.c));
+        EXPECT_EQ(fileNamesIn(s.deployIn()), k.left);
+        EXPECT_TRUE(fileNamesIn(s.archive()).empty());
+        EXPECT_NE(s.log().find(">>Updating Deploy Script Process Failed"), std::string::npos);
+        EXPECT_FALSE(s.op.informed.empty()); // the failure was shown
+    }
+}
+
+TEST_F(ScriptImport, NothingToImportCountsAsDoneOnlyWhenAReleaseIsRecorded) {
+    EXPECT_FALSE(UpdateDeployScript(c));
+    EXPECT_TRUE(logged(">>No Script File Found"));
+    addFile("Tervik.exe", 1, 0, "EXE");
+    c.log.open(dir.path() / "second.log");
+    EXPECT_TRUE(UpdateDeployScript(c));
+    const std::string second = c.log.readAll(); // the log's header, then only the start line
+    EXPECT_EQ(second.substr(second.find(">>")), ">>Updating Deploy Script Process Started\r\n");
+}
+
+TEST_F(ScriptImport, ZippedScriptOfAnotherFormatImportsNothingAndIsArchived) {
+    format("Xml", true);
+    writeZip(deployIn() / "SETUPDETAILS_1.zip", "SETUPDETAILS_1.csv", csvScript(kRelease));
+    ASSERT_TRUE(UpdateDeployScript(c)) << log();
+    EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 0);
+    EXPECT_EQ(fileNamesIn(archive()), std::vector<std::string>{"SETUPDETAILS_1.zip"});
+}
+
+} // namespace
+} // namespace quillan
