@@ -266,8 +266,15 @@ std::string PathMap::toWindows(const fs::path& nativePath) const {
 }
 
 fs::path resolveCase(const fs::path& path) {
+    // Where the file system ignores case, a path exists in every spelling: the spelling on disk is
+    // only found by reading the folder. Where it tells case apart, existing means spelt as on disk.
+#ifdef _WIN32
+    constexpr bool caseBlind = true;
+#else
+    constexpr bool caseBlind = false;
+#endif
     std::error_code ec;
-    if (path.empty() || fs::exists(fs::symlink_status(path, ec))) {
+    if (path.empty() || (!caseBlind && fs::exists(fs::symlink_status(path, ec)))) {
         return path;
     }
     fs::path current = path.root_path();
@@ -277,7 +284,7 @@ fs::path resolveCase(const fs::path& path) {
             continue;
         }
         const fs::path exact = current / part;
-        if (fs::exists(fs::symlink_status(exact, ec))) {
+        if (!caseBlind && fs::exists(fs::symlink_status(exact, ec))) {
             current = exact;
             continue;
         }
@@ -293,7 +300,8 @@ fs::path resolveCase(const fs::path& path) {
             return path;
         }
         std::sort(matches.begin(), matches.end());
-        current /= matches.front();
+        const bool asWritten = std::find(matches.begin(), matches.end(), part.string()) != matches.end();
+        current /= asWritten ? part.string() : matches.front();
     }
     return current;
 }

@@ -16,6 +16,8 @@ packages=(
   tdsodbc libsqliteodbc
   # tests: real servers and fixtures
   libgtest-dev libgmock-dev python3 python3-pyftpdlib python3-xlwt xvfb xauth
+  # the Windows side: the MinGW-w64 cross compiler, GoogleTest's sources, Wine to run the tests
+  g++-mingw-w64-x86-64 googletest wine wine64 tzdata
   # benchmarks: the standard tools we compare against
   curl zip unzip time libbenchmark-dev
 )

@@ -9,7 +9,9 @@
 #include "platform/db/odbc/OdbcAdmin.h"
 #include "platform/db/odbc/OdbcConnection.h"
 
+#ifdef QUILLAN_EMBEDDED_ENGINE
 #include "platform/db/embedded/EmbeddedEngine.h"
+#endif
 
 #include <cctype>
 
@@ -27,6 +29,7 @@ bool isEmbedded(const ConnectionString& cs) {
     return equalsNoCase(trimmed(cs.get("Provider").value_or("")), "SQLite");
 }
 
+#ifdef QUILLAN_EMBEDDED_ENGINE
 // "Data Folder" may be a Windows text ("C:\Tervik\Data"), a native path, or relative to appDir.
 // A folder the string names must exist: creating it would turn a typo into an empty installation
 // that then reports its database missing. Only the default folder below appDir is created.
@@ -42,6 +45,11 @@ std::filesystem::path dataFolder(const ConnectionString& cs, const std::filesyst
                       " does not exist.");
     return folder;
 }
+#else
+[[noreturn]] void noEmbeddedEngine() {
+    throw DbError("Provider=SQLite names the embedded engine, which this build does not contain.");
+}
+#endif
 
 } // namespace
 
@@ -51,6 +59,7 @@ std::unique_ptr<Connection> openConnection(const std::string& connectionString,
         return std::make_unique<odbc::OdbcConnection>(trimmed(connectionString), odbcLoginTimeoutSeconds());
     const auto cs = ConnectionString::parse(connectionString);
     if (isEmbedded(cs)) {
+#ifdef QUILLAN_EMBEDDED_ENGINE
         EmbeddedOptions options;
         options.dataFolder = dataFolder(cs, appDir);
         const auto catalog = trimmed(cs.get("Initial Catalog").value_or(""));
@@ -59,6 +68,10 @@ std::unique_ptr<Connection> openConnection(const std::string& connectionString,
             return map.toNative(text);
         };
         return openEmbeddedConnection(options);
+#else
+        static_cast<void>(appDir);
+        noEmbeddedEngine();
+#endif
     }
     return std::make_unique<odbc::OdbcConnection>(toOdbcConnectionString(cs, defaultOdbcDriver()),
                                                   odbcLoginTimeoutSeconds());
@@ -70,11 +83,17 @@ std::unique_ptr<DbAdmin> openAdmin(const std::string& connectionString, const st
         return std::make_unique<odbc::OdbcAdmin>(cs.get("Driver").value_or(defaultOdbcDriver()));
     // The files a batch names (BULK INSERT's, OPENROWSET's) are found through the same drive map
     // as the connection's, so the administration interface reads the work files the console wrote.
-    if (isEmbedded(cs))
+    if (isEmbedded(cs)) {
+#ifdef QUILLAN_EMBEDDED_ENGINE
         return openEmbeddedAdmin(dataFolder(cs, appDir),
                                  [map = PathMap::forProgramFolder(appDir)](const std::string& text) {
                                      return map.toNative(text);
                                  });
+#else
+        static_cast<void>(appDir);
+        noEmbeddedEngine();
+#endif
+    }
     return std::make_unique<odbc::OdbcAdmin>(defaultOdbcDriver());
 }
 

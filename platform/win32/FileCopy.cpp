@@ -103,7 +103,7 @@ std::uint64_t copyFileInChunks(const std::filesystem::path& from, const std::fil
     chunk = std::max<std::uint64_t>(chunk, 64u << 10);
     if (method == ChunkCopyMethod::Buffered)
         return copyBuffered(from, to, progress, chunk);
-    Routine routine{&progress};
+    Routine routine{&progress, 0, nullptr};
     if (CopyFileExW(from.c_str(), to.c_str(), onChunk, &routine, nullptr, 0))
         return routine.copied;
     const DWORD code = GetLastError();

@@ -6,6 +6,9 @@
 namespace quillan {
 namespace {
 
+constexpr std::uint64_t ticksPerSecond = 10'000'000;     // FILETIME counts 100 ns ticks
+constexpr std::int64_t unixEpochIn1601 = 11'644'473'600; // seconds from 1601-01-01 to 1970-01-01
+
 std::uint64_t toTicks(const FILETIME& ft) {
     return (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 }
@@ -25,24 +28,21 @@ HANDLE openForTimes(const std::filesystem::path& file, DWORD access) {
 
 } // namespace
 
+// The file's instant shown in the zone rules that held at that instant, as the portable date code
+// does everywhere. FileTimeToLocalFileTime is not used: it applies today's summer-time offset to
+// every date, so a July file read in winter would be an hour off and fail the pending check.
 int GetFileDate(const std::filesystem::path& file, DateTime& out) {
     HANDLE h = openForTimes(file, GENERIC_READ);
     if (h == INVALID_HANDLE_VALUE) {
         return -1;
     }
     FILETIME created, accessed, written;
-    if (!GetFileTime(h, &created, &accessed, &written)) {
-        CloseHandle(h);
+    const bool read = GetFileTime(h, &created, &accessed, &written) != 0;
+    if (!CloseHandle(h) || !read) {
         return -1;
     }
-    if (!CloseHandle(h)) {
-        return -1;
-    }
-    FILETIME local;
-    if (!FileTimeToLocalFileTime(&written, &local)) {
-        return -1;
-    }
-    out = FileTimeToDate(toTicks(local));
+    const auto unixSeconds = static_cast<std::int64_t>(toTicks(written) / ticksPerSecond) - unixEpochIn1601;
+    out = DateTime::fromSecondsSinceEpochLocal(unixSeconds);
     return 0;
 }
 
@@ -50,13 +50,11 @@ bool SetFileDate(const std::filesystem::path& file, const DateTime& localTime) {
     if (!localTime.valid()) {
         return false;
     }
-    const std::int64_t base = DateTime{1601, 1, 1, 0, 0, 0}.serialSeconds();
-    const auto ticks = static_cast<std::uint64_t>(localTime.serialSeconds() - base) * 10'000'000ull;
-    const FILETIME local = fromTicks(ticks);
-    FILETIME utc;
-    if (!LocalFileTimeToFileTime(&local, &utc)) {
+    const std::int64_t since1601 = localTime.toUnixSecondsLocal() + unixEpochIn1601;
+    if (since1601 < 0) {
         return false;
     }
+    const FILETIME utc = fromTicks(static_cast<std::uint64_t>(since1601) * ticksPerSecond);
     HANDLE h = openForTimes(file, FILE_WRITE_ATTRIBUTES);
     if (h == INVALID_HANDLE_VALUE) {
         return false;

@@ -50,21 +50,30 @@ bool KillProcessById(std::uint32_t pid, std::uint32_t exitCode) {
     if (pid == 0 || pid == GetCurrentProcessId()) {
         return false;
     }
+    // The privilege only widens what may be opened (other users' programs); one's own programs
+    // can be ended without it, so failing to take it is no reason to give up.
     HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
-        return false;
+    const bool privileged =
+        OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token) &&
+        setDebugPrivilege(token, true);
+    // Only the rights the call needs: PROCESS_ALL_ACCESS is refused where ending is allowed.
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (privileged) {
+        setDebugPrivilege(token, false);
     }
-    if (!setDebugPrivilege(token, true)) {
+    if (token != nullptr) {
         CloseHandle(token);
+    }
+    if (process == nullptr) {
         return false;
     }
-    bool ended = false;
-    if (HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid); process != nullptr) {
-        ended = TerminateProcess(process, exitCode) != 0;
-        CloseHandle(process);
+    // A process that has ended stays openable while anyone holds a handle to it: it is gone.
+    bool ended = WaitForSingleObject(process, 0) == WAIT_TIMEOUT && TerminateProcess(process, exitCode) != 0;
+    if (ended) {
+        // Ending is asynchronous: wait briefly, as on POSIX, so a following IsProcessRunning sees it gone.
+        WaitForSingleObject(process, 2000);
     }
-    setDebugPrivilege(token, false);
-    CloseHandle(token);
+    CloseHandle(process);
     return ended;
 }
 

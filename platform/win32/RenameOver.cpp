@@ -24,6 +24,10 @@ void renameOver(const std::filesystem::path& from, const std::filesystem::path& 
     const DWORD code = GetLastError();
     if (code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION)
         fail(code, from, to);
+    // A folder in the target's place is refused as well, and must stay where it is.
+    const DWORD attributes = GetFileAttributesW(to.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        fail(code, from, to);
     std::filesystem::path aside = to;
     aside += L".old-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64());
     if (!MoveFileExW(to.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH))
@@ -33,8 +37,12 @@ void renameOver(const std::filesystem::path& from, const std::filesystem::path& 
         MoveFileExW(aside.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH); // put the old file back
         fail(second, from, to);
     }
-    if (!DeleteFileW(aside.c_str()))
+    if (!DeleteFileW(aside.c_str())) {
+        // Still in use: hidden, so that folder listings do not offer it as a file of the release,
+        // and deleted at the next start where this process may ask for that.
+        SetFileAttributesW(aside.c_str(), FILE_ATTRIBUTE_HIDDEN);
         MoveFileExW(aside.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
 }
 
 } // namespace quillan::os

@@ -53,7 +53,9 @@ TEST(DateTimeSerial, RoundTripsEveryDayOverFourCenturies) {
 }
 
 TEST(DateTimeLocal, ConvertsThroughTheMachineZoneIncludingSummerTimeAndNowIsTheLocalClock) {
-    EnvGuard tz("TZ", std::string(centralEurope));
+    const CentralEuropeZone zone;
+    if (!zone.active())
+        GTEST_SKIP() << "the system's zone is not Central European time";
     EXPECT_EQ((DateTime{2024, 3, 5, 9, 7, 3}).toUnixSecondsLocal(), 1709629623 - 3600);  // winter, UTC+1
     EXPECT_EQ((DateTime{2024, 7, 1, 12, 0, 0}).toUnixSecondsLocal(), 1719835200 - 7200); // summer, UTC+2
     EXPECT_EQ(DateTime::fromSecondsSinceEpochLocal(1709629623 - 3600), (DateTime{2024, 3, 5, 9, 7, 3}));

@@ -10,11 +10,10 @@ namespace fs = std::filesystem;
 TEST(Processes, ListedByFileNameFoundByWholeNameIgnoringCaseAndKilledByNameEnding) {
     ChildPrograms children;
     const std::string longer = children.name("MY", "APP.EXE");
-    const pid_t longPid = children.start(longer);
+    const auto longPid = children.start(longer);
     const auto all = listProcesses();
-    const auto it = std::find_if(all.begin(), all.end(), [&](const ProcessEntry& e) {
-        return e.pid == static_cast<std::uint32_t>(longPid);
-    });
+    const auto it =
+        std::find_if(all.begin(), all.end(), [&](const ProcessEntry& e) { return e.pid == longPid; });
     ASSERT_NE(it, all.end());
     EXPECT_EQ(it->exeName, longer);
     std::string lower = longer;
@@ -27,36 +26,36 @@ TEST(Processes, ListedByFileNameFoundByWholeNameIgnoringCaseAndKilledByNameEndin
     EXPECT_FALSE(KillProcess(""));
     EXPECT_TRUE(children.stillRunning(longPid)); // asking ends nothing
 
-    const pid_t first = children.start(app);
-    const pid_t second = children.start(app);
-    const pid_t other = children.start(children.name("", "other.exe"));
+    const auto first = children.start(app);
+    const auto second = children.start(app);
+    const auto other = children.start(children.name("", "other.exe"));
     EXPECT_TRUE(KillProcess(app));
     // Not yet reaped, the ended children are zombies: they must no longer count as running.
     EXPECT_FALSE(IsProcessRunning(app));
     EXPECT_FALSE(KillProcess(app)); // nothing left to match
-    for (pid_t pid : {first, second, longPid})
+    for (const auto pid : {first, second, longPid})
         EXPECT_TRUE(children.ended(pid)) << pid;
     EXPECT_TRUE(children.stillRunning(other));
 }
 
 TEST(KillProcessById, RefusesItselfAndProcessGroupsEndsOneAndAnswersFalseOnceItIsGone) {
-    EXPECT_FALSE(KillProcessById(static_cast<std::uint32_t>(::getpid()), 0));
+    EXPECT_FALSE(KillProcessById(thisProcessId(), 0));
     EXPECT_FALSE(KillProcessById(0, 0));           // would signal our own process group
     EXPECT_FALSE(KillProcessById(0xFFFFFFFFu, 0)); // would be -1: every process we may signal
     ChildPrograms children;
-    const pid_t pid = children.start(children.name("", "one.exe"));
-    EXPECT_TRUE(KillProcessById(static_cast<std::uint32_t>(pid), 0));
+    const auto pid = children.start(children.name("", "one.exe"));
+    EXPECT_TRUE(KillProcessById(pid, 0));
     EXPECT_TRUE(children.ended(pid));
-    EXPECT_FALSE(KillProcessById(static_cast<std::uint32_t>(pid), 0));
+    EXPECT_FALSE(KillProcessById(pid, 0));
 }
 
 TEST(EndProgramAndWait, EndsEveryProgramOfExactlyThatNameButNotOneThatOnlyEndsWithIt) {
     ChildPrograms children;
     const std::string exact = children.name("", "Tervik.EXE");
     const std::string longer = children.name("My", "Tervik.exe"); // ends with the exact name
-    const pid_t first = children.start(exact);
-    const pid_t second = children.start(exact);
-    const pid_t suffix = children.start(longer);
+    const auto first = children.start(exact);
+    const auto second = children.start(exact);
+    const auto suffix = children.start(longer);
     ASSERT_TRUE(IsProcessRunning(exact));
 
     const std::string asked = lowerCase(exact); // case does not matter

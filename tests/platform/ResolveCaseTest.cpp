@@ -19,6 +19,8 @@ TEST(ResolveCase, FindsAFileWhoseNameDiffersOnlyInCaseAndLeavesExistingPathsAndM
     EXPECT_EQ(resolveCase(fs::path()), fs::path());
 }
 
+// Only a file system that tells case apart can hold these three names at once.
+#ifndef _WIN32
 TEST(ResolveCase, ExactMatchBeatsOtherSpellingsAndTiesGoToSortedOrder) {
     TempDir root;
     writeFile(root / "readme.TXT", "a");
@@ -28,6 +30,7 @@ TEST(ResolveCase, ExactMatchBeatsOtherSpellingsAndTiesGoToSortedOrder) {
     // "README.txt" < "ReadMe.txt" < "readme.TXT" in byte order
     EXPECT_EQ(resolveCase(root.path() / "readme.txt"), root.path() / "README.txt");
 }
+#endif
 
 TEST(ResolveCase, WorksOnRelativePaths) {
     TempDir root;

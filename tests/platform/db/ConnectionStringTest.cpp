@@ -155,7 +155,11 @@ TEST(OdbcTranslation, DriverAndLoginTimeoutFromTheEnvironment) {
     }
     {
         EnvGuard d("QUILLAN_ODBC_DRIVER", std::nullopt);
+#ifdef _WIN32
+        EXPECT_EQ(defaultOdbcDriver(), "ODBC Driver 17 for SQL Server");
+#else
         EXPECT_EQ(defaultOdbcDriver(), "FreeTDS");
+#endif
     }
     EnvGuard d("QUILLAN_ODBC_DRIVER", std::string("ODBC Driver 18 for SQL Server"));
     EXPECT_EQ(defaultOdbcDriver(), "ODBC Driver 18 for SQL Server");

@@ -8,7 +8,8 @@ namespace {
 
 std::int32_t answer(const char* variable) {
     const char* text = std::getenv(variable);
-    return text != nullptr ? static_cast<std::int32_t>(std::strtol(text, nullptr, 0)) : 0;
+    // Read unsigned: "0x80004005" does not fit a 32-bit long (Windows), where strtol would clamp it.
+    return text != nullptr ? static_cast<std::int32_t>(std::strtoul(text, nullptr, 0)) : 0;
 }
 
 } // namespace

@@ -2,20 +2,23 @@
 //   sleep SECONDS        waits (an ended program is told from one that ran out)
 //   exit CODE            ends at once with that code
 //   args FILE WORD...    writes each word to FILE, each followed by a NUL byte
-//   fds FILE             writes to FILE the descriptors above 2 that it was given
+//   fds FILE             writes to FILE the descriptors above 2 that it was given (POSIX)
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
+#include <thread>
+#ifndef _WIN32
+#include <fcntl.h>
+#endif
 
 int main(int argc, char** argv) {
     if (argc < 3)
         return 100;
     const std::string mode = argv[1];
     if (mode == "sleep") {
-        ::sleep(static_cast<unsigned>(std::atoi(argv[2])));
+        std::this_thread::sleep_for(std::chrono::seconds(std::atoi(argv[2])));
         return 0;
     }
     if (mode == "exit")
@@ -26,11 +29,14 @@ int main(int argc, char** argv) {
     if (mode == "args") {
         for (int i = 3; i < argc; ++i)
             std::fwrite(argv[i], 1, std::strlen(argv[i]) + 1, out);
-    } else if (mode == "fds") {
+    }
+#ifndef _WIN32
+    if (mode == "fds") {
         const int own = fileno(out);
         for (int fd = 3; fd < 1024; ++fd)
             if (fd != own && ::fcntl(fd, F_GETFD) != -1)
                 std::fprintf(out, "%d\n", fd);
     }
+#endif
     return std::fclose(out) == 0 ? 0 : 102;
 }
