@@ -14,20 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> prunedExtensions(Console& c) {
-    std::vector<std::string> out;
-    for (auto rs = c.conn->query(prunedExtensionsQuery(c.state.dbPrefix)); !rs.eof(); rs.moveNext()) {
-        const std::string extension(trimmed(rs.field("Extension").textOr("")));
-        if (isPlainExtension(extension))
-            out.push_back(extension);
-        else
-            c.log.line(">>-Extension '" + extension +
-                       "' of FileExtension skipped: old hotfix scripts are "
-                       "pruned only by an extension of letters and digits");
-    }
-    return out;
-}
-
 bool hasExtension(const std::string& name, const std::string& extension) {
     const auto dot = name.rfind('.');
     return dot != std::string::npos && equalsNoCase(std::string_view(name).substr(dot + 1), extension);
@@ -40,7 +26,9 @@ void pruneHotfixScripts(Console& c) {
     if (highest.eof() || highest.field("HotfixNo").asInt() == 0)
         return;
     const std::string number = upperCase(highest.field("HotfixNo").textOr("0"));
-    const auto extensions = prunedExtensions(c);
+    const auto extensions =
+        usableExtensions(c, prunedExtensionsQuery(c.state.dbPrefix), isPlainExtension,
+                         "old hotfix scripts are pruned only by an extension of letters and digits");
     const fs::path folder = c.native(c.state.updateFolder);
     std::error_code ec;
     if (extensions.empty() || trimmed(c.state.updateFolder).empty() || !fs::is_directory(folder, ec))

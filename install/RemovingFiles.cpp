@@ -21,25 +21,24 @@ bool isPlainExtension(std::string_view extension) {
     return true;
 }
 
+std::vector<std::string> usableExtensions(Console& c, const std::string& query,
+                                          bool (*usable)(std::string_view), const std::string& why) {
+    std::vector<std::string> out;
+    for (auto rs = c.conn->query(query); !rs.eof(); rs.moveNext()) {
+        const std::string extension(trimmed(rs.field("Extension").textOr("")));
+        if (usable(extension))
+            out.push_back(extension);
+        else
+            c.log.line(">>-Extension '" + extension + "' of FileExtension skipped: " + why);
+    }
+    return out;
+}
+
 bool isRemovableBackupExtension(std::string_view extension) {
     return isPlainExtension(extension) && !equalsNoCase(extension, "BAK") && !equalsNoCase(extension, "ZIP");
 }
 
 namespace {
-
-std::vector<std::string> listedExtensions(Console& c) {
-    std::vector<std::string> out;
-    for (auto rs = c.conn->query(backupExtensionsQuery(c.state.dbPrefix)); !rs.eof(); rs.moveNext()) {
-        const std::string extension(trimmed(rs.field("Extension").textOr("")));
-        if (isRemovableBackupExtension(extension))
-            out.push_back(extension);
-        else
-            c.log.line(">>-Extension '" + extension +
-                       "' of FileExtension skipped: backup copies are removed "
-                       "only by an extension of letters and digits other than BAK and ZIP");
-    }
-    return out;
-}
 
 bool hasExtension(const fs::path& file, const std::vector<std::string>& extensions) {
     const std::string name = file.filename().string();
@@ -57,7 +56,9 @@ bool hasExtension(const fs::path& file, const std::vector<std::string>& extensio
 
 bool RemovingFiles(Console& c, const std::string& folder) {
     try {
-        const auto extensions = listedExtensions(c);
+        const auto extensions = usableExtensions(
+            c, backupExtensionsQuery(c.state.dbPrefix), isRemovableBackupExtension,
+            "backup copies are removed only by an extension of letters and digits other than BAK and ZIP");
         if (trimmed(folder).empty() || extensions.empty())
             return true;
         const fs::path native = c.native(folder);

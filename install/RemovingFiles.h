@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillan {
 
@@ -15,6 +16,11 @@ bool isPlainExtension(std::string_view extension);
 // ZIP in any letter case. Anything else ("*", "", "..\x", "a b") could widen the pattern to the
 // database backups or reach outside the folder.
 bool isRemovableBackupExtension(std::string_view extension);
+
+// The `Extension` column of a FileExtension query, trimmed, without the texts `usable` refuses;
+// each of those is logged as skipped, followed by `why`.
+std::vector<std::string> usableExtensions(Console& c, const std::string& query,
+                                          bool (*usable)(std::string_view), const std::string& why);
 
 // Deletes from `folder` (a Windows text) every plain file whose extension is a listed one, without
 // regard to case. Sub-folders are never touched, and an extension refused above is skipped with
