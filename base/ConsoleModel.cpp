@@ -52,6 +52,17 @@ const std::string& ConsoleModel::label(Label l) const {
     return it == labels_.end() ? empty : it->second;
 }
 
+void ConsoleModel::setLabelColour(Label l, const LabelColour& colour) {
+    labelColours_[l] = colour;
+    for (auto* o : observers_)
+        o->labelColourChanged(l, colour);
+}
+
+LabelColour ConsoleModel::labelColour(Label l) const {
+    auto it = labelColours_.find(l);
+    return it == labelColours_.end() ? LabelColour{} : it->second;
+}
+
 void ConsoleModel::setChecklist(Row row, const ChecklistRow& value) {
     checklist_.at(static_cast<std::size_t>(rowIndex(row))) = value;
     for (auto* o : observers_)

@@ -44,6 +44,15 @@ enum class Label {
     lblRegMessage,     // registration message
 };
 
+// A label's text colour; Default is the window's own.
+struct LabelColour {
+    int red = -1, green = -1, blue = -1; // -1: the default colour
+    bool isDefault() const { return red < 0; }
+    bool operator==(const LabelColour&) const = default;
+};
+inline constexpr LabelColour kRed{255, 0, 0};
+inline constexpr LabelColour kGreen{0, 128, 0};
+
 enum class Button { CmdViewLog, CmdExit, CmdUp, CmdDown };
 
 constexpr int kChecklistRows = 15; // indices 0 to 14; row 1 has no caption and no phase
@@ -67,8 +76,10 @@ enum class Row : int {
     RemovingFiles = 13,
     RollBackForError = 14,
 };
-constexpr int rowIndex(Row r) { return static_cast<int>(r); }
-constexpr int kPanelLabels = 8;    // LblCDpStatus(i), lblLastDepStatus(i)
+constexpr int rowIndex(Row r) {
+    return static_cast<int>(r);
+}
+constexpr int kPanelLabels = 8; // LblCDpStatus(i), lblLastDepStatus(i)
 
 // Checklist captions; a doubled "&&" shows one ampersand.
 const std::array<const char*, kChecklistRows>& checklistCaptions();
@@ -81,6 +92,7 @@ class ModelObserver {
 public:
     virtual ~ModelObserver() = default;
     virtual void labelChanged(Label, const std::string& text) { (void)text; }
+    virtual void labelColourChanged(Label, const LabelColour&) {}
     virtual void checklistChanged(int index, const ChecklistRow&) { (void)index; }
     virtual void overallChanged(bool visible, int value, const std::string& percent) {
         (void)visible, (void)value, (void)percent;
@@ -102,9 +114,13 @@ public:
 
     void setLabel(Label l, const std::string& text);
     const std::string& label(Label l) const;
+    void setLabelColour(Label l, const LabelColour& colour);
+    LabelColour labelColour(Label l) const;
 
     void setChecklist(Row row, const ChecklistRow& value);
-    const ChecklistRow& checklist(Row row) const { return checklist_.at(static_cast<std::size_t>(rowIndex(row))); }
+    const ChecklistRow& checklist(Row row) const {
+        return checklist_.at(static_cast<std::size_t>(rowIndex(row)));
+    }
     void resetChecklist(); // every row New, bar hidden at 0, percent label empty and hidden
 
     void setOverall(bool visible, int value); // maximum 100; label follows percentText
@@ -133,6 +149,7 @@ public:
 private:
     std::vector<ModelObserver*> observers_;
     std::map<Label, std::string> labels_;
+    std::map<Label, LabelColour> labelColours_;
     std::array<ChecklistRow, kChecklistRows> checklist_{};
     bool overallVisible_ = false;
     int overallValue_ = 0;

@@ -32,6 +32,23 @@ struct RunState {
     int gridRowCounter = 4; // next event-grid row taken by the download and later phases
     RunOutcome outcome = RunOutcome::NotClosed;
 
+    // What the run has changed so far. Each phase sets its flag the moment it starts to change
+    // something (before the first file is written, before the first batch is run), so that a
+    // failure half-way still counts; the finishing operation's undo reads them to decide what to
+    // put back and whether the backup copies may be removed (docs/finishing.md).
+    bool databaseBackedUp = false;     // the database backup wrote backupFileName (or its archive)
+    bool filesBackedUp = false;        // the file backup copied the old files into backupFolder
+    bool exesReplaced = false;         // the EXE replacement started copying over the installed EXEs
+    bool hotfixRunStarted = false;     // the hotfix runner started running a script on the database
+    bool reportsReplaced = false;      // the report replacement started copying RPT / RTM files
+    bool otherFilesReplaced = false;   // the other-files replacement started copying
+    bool componentsRegistered = false; // the registration started replacing or unregistering components
+
+    // True once any installed file may differ from what was there before the run.
+    bool filesChanged() const {
+        return exesReplaced || reportsReplaced || otherFilesReplaced || componentsRegistered;
+    }
+
     bool closed() const { return outcome != RunOutcome::NotClosed; }
 };
 
@@ -52,6 +69,9 @@ struct ConsoleState {
     std::string backupDrive;
     double backupDriveFreeGB = 0;
     std::string backupFolder;
+    // The last database backup's file name, written by the database backup phase, read by the
+    // restore (the undo of a failed run).
+    std::string backupFileName;
     double dbSizeGB = 0;
     std::string systemDrive;
 

@@ -97,7 +97,7 @@ int nextGridRow(Console& c) {
     return c.state.run.gridRowCounter++;
 }
 
-void resetProgressDisplay(Console& c) {
+void resetChecklistBars(Console& c) {
     for (int i = 0; i < kChecklistRows; ++i) {
         const Row row = static_cast<Row>(i);
         ChecklistRow r = c.model.checklist(row);
@@ -107,6 +107,10 @@ void resetProgressDisplay(Console& c) {
         r.percentVisible = false;
         c.model.setChecklist(row, r);
     }
+}
+
+void resetProgressDisplay(Console& c) {
+    resetChecklistBars(c);
     c.model.setOverall(false, c.model.overallValue());
 }
 

@@ -36,6 +36,9 @@ void setOverall(Console& c, int value);
 // Takes the next event-grid row number from the run's counter (starts at 4).
 int nextGridRow(Console& c);
 
+// Every checklist row's bar 0 and hidden, its percent label emptied and hidden; the overall bar
+// and the row pictures stay.
+void resetChecklistBars(Console& c);
 // End of a run: every row's bar 0 and hidden, every percent label emptied and hidden, the overall
 // bar hidden. Row pictures stay, so the checklist still tells how each step ended.
 void resetProgressDisplay(Console& c);

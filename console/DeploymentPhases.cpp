@@ -4,6 +4,7 @@
 #include "base/Progress.h"
 #include "platform/DateTime.h"
 
+#include "install/CompletionRecords.h"
 #include "install/Finishing.h"
 #include "scripts/ScriptPhases.h"
 #include "transfer/Ftp.h"
@@ -94,8 +95,10 @@ PhaseOutcome DeploymentPhases::replaceOtherFiles(Console& c) {
 PhaseOutcome DeploymentPhases::registration(Console& c) {
     return notBuiltEndsRun(c, Row::Registration, "Component registration");
 }
+// The records, then RollBack; the driver resets the display after it.
 PhaseOutcome DeploymentPhases::completion(Console& c) {
-    return notBuiltEndsRun(c, std::nullopt, "Completion records");
+    UpdateDeploymentStatus(c);
+    return PhaseOutcome::Continue;
 }
 
 } // namespace quillan

@@ -1,46 +1,154 @@
 #include "install/Finishing.h"
 
 #include "base/Progress.h"
+#include "install/FinishingStatements.h"
+#include "install/HotfixScriptPruning.h"
+#include "install/RemovingFiles.h"
+#include "install/UndoFailedRun.h"
 #include "platform/DateTime.h"
 
+#include <exception>
 #include <string>
 
 namespace quillan {
 
 namespace {
 
-constexpr const char* kNotBuilt = "not built yet in this version";
+constexpr const char* kCompletedWithError = "Completed with Error, Check Error Log for Errors";
+constexpr const char* kUndone = "Download with Error, Check Error Log for Errors";
 
-// Without the finishing operation nothing is cleaned up and no release row is marked; the run is
-// still brought to an end the operator can see and leave, and it says it ended with errors.
-bool finishNotBuilt(Console& c, const std::string& operation) {
-    c.log.line(">>-" + operation + ": the finishing operation is " + kNotBuilt +
-               "; backup copies are not removed and SetupDetails is not marked");
-    c.state.run.runFailed = true;
-    failRow(c, Row::RemovingFiles);
-    LoadToGrid(c, nextGridRow(c), "Removing backup Files", kNotBuilt, 4, rowPercent(c, Row::RemovingFiles));
-    c.state.run.outcome = RunOutcome::CompletedWithErrors;
-    c.state.timerEnabled = false;
-    c.model.setLabel(Label::lblEndTime, DateTime::now().display());
-    c.model.setLabel(Label::LblStatus, "Run ended with errors: phases are missing in this version");
-    c.model.setLabel(Label::lblPrs, "Error");
-    c.model.setLabel(Label::lblDownLoad, "");
-    c.model.setLabel(Label::lblLocation, "");
+enum class Closing { RollBack, RollBack1 };
+
+const char* failureSuffix(Closing how) {
+    return how == Closing::RollBack ? " in RollBack " : " in RollBack1 ";
+}
+
+// Exit and View log enabled, the run timer stopped: whatever else failed, the operator can read
+// the log and leave.
+void releaseWindow(Console& c) {
     c.model.setButton(Button::CmdExit, true);
     c.model.setButton(Button::CmdViewLog, true);
+    c.state.timerEnabled = false;
+}
+
+void showRunState(Console& c, const std::string& state, const LabelColour& colour) {
+    c.model.setLabel(Label::lblPrs, state);
+    c.model.setLabelColour(Label::lblPrs, colour);
+}
+
+// The error ending: run state "Error" in red, the log shown, the closing message.
+void errorOutcome(Console& c, const std::string& message) {
+    c.state.run.runFailed = true;
+    c.state.run.outcome = RunOutcome::CompletedWithErrors;
+    releaseWindow(c);
+    showRunState(c, "Error", kRed);
     ErrorDisplay(c);
-    c.op.inform("Completed with Error, Check Error Log for Errors");
-    return false;
+    c.op.inform(message);
+}
+
+// Step 13: the backup copies of the update folder, then of the backup folder. After a failure
+// once installed files were replaced, the backup folder's copies are the only old files left:
+// they are kept.
+bool removeBackupCopies(Console& c) {
+    const std::string action = "Removing backup Files";
+    setRowStatus(c, Row::RemovingFiles, RowStatus::InProgress);
+    const int row = nextGridRow(c);
+    LoadToGrid(c, row, action, c.state.updateFolder, 2, rowPercent(c, Row::RemovingFiles));
+    bool ok = RemovingFiles(c, c.state.updateFolder);
+    if (ok && c.state.run.runFailed && c.state.run.filesChanged())
+        c.log.line(">>-Backup copies kept in " + c.state.backupFolder +
+                   ": the run failed after installed files were replaced");
+    else if (ok)
+        ok = RemovingFiles(c, c.state.backupFolder);
+    if (ok) {
+        setRowStatus(c, Row::RemovingFiles, RowStatus::Completed);
+        LoadToGrid(c, row, action, c.state.updateFolder, 3, rowPercent(c, Row::RemovingFiles));
+    } else {
+        failRow(c, Row::RemovingFiles);
+        LoadToGrid(c, row, action, c.state.updateFolder, 4, rowPercent(c, Row::RemovingFiles));
+    }
+    return ok;
+}
+
+// Step 3 of both operations, after the release rows were marked.
+void writeClosingLabels(Console& c, const std::string& statusText) {
+    c.model.setLabel(Label::lblEndTime, DateTime::now().display());
+    c.model.setLabel(Label::LblStatus, statusText);
+    releaseWindow(c);
+    c.model.setLabel(Label::lblDownLoad, "");
+    c.model.setLabel(Label::lblLocation, "");
+    c.model.setLabel(Label::lblDl, "Downloading      :");
+}
+
+bool closeUndone(Console& c, int phaseReached) {
+    const UndoResult undo = undoFailedRun(c, phaseReached);
+    if (phaseReached >= 7)
+        c.conn->execute(undoneReleaseRowsStatement(c.state.dbPrefix));
+    writeClosingLabels(c, kUndone);
+    std::string message = kUndone;
+    if (!undo.complete()) {
+        message += "\r\nThe installation is NOT as it was before the run. Not put back:";
+        for (const auto& what : undo.notPutBack)
+            message += "\r\n- " + what;
+    }
+    errorOutcome(c, message);
+    return undo.complete();
+}
+
+bool close(Console& c, Closing how) {
+    RunState& run = c.state.run;
+    const int phaseReached = run.completedPhase;
+    run.completedPhase = 12;
+    if (how == Closing::RollBack && undoApplies(run, phaseReached))
+        return closeUndone(c, phaseReached);
+
+    if (!removeBackupCopies(c)) {
+        c.log.line(">>-Backup copies could not be removed; the release rows are left in progress");
+        errorOutcome(c, kCompletedWithError);
+        return false;
+    }
+    c.conn->execute(finishReleaseRowsStatement(c.state.dbPrefix));
+    writeClosingLabels(c, "Completed Successfuly");
+    if (run.runFailed) {
+        errorOutcome(c, kCompletedWithError);
+    } else if (how == Closing::RollBack) {
+        pruneHotfixScripts(c);
+        run.outcome = RunOutcome::Completed;
+        showRunState(c, "Completed", kGreen);
+        ErrorDisplay(c);
+        c.op.inform("Completed Successfully");
+    } else {
+        pruneHotfixScripts(c);
+        setOverall(c, 100);
+        run.outcome = RunOutcome::Stopped;
+        showRunState(c, "Pending", kGreen);
+        ErrorDisplay(c);
+        c.op.inform(run.operatorStopped ? "Quillan Pending" : "File downloaded successfully");
+    }
+    return true;
+}
+
+bool finish(Console& c, Closing how) {
+    bool ok = false;
+    try {
+        ok = close(c, how);
+    } catch (const std::exception& e) {
+        c.log.line(std::string(e.what()) + failureSuffix(how));
+        errorOutcome(c, kCompletedWithError);
+    }
+    if (how == Closing::RollBack1)
+        resetChecklistBars(c);
+    return ok;
 }
 
 } // namespace
 
 bool RollBack(Console& c) {
-    return finishNotBuilt(c, "RollBack");
+    return finish(c, Closing::RollBack);
 }
 
 bool RollBack1(Console& c) {
-    return finishNotBuilt(c, "RollBack1");
+    return finish(c, Closing::RollBack1);
 }
 
 } // namespace quillan

@@ -27,6 +27,10 @@ std::string computerName();
 // First two characters of the system folder ("C:"). POSIX: QUILLAN_SYSTEM_DRIVE when set, else "C:".
 std::string systemDriveText();
 
+// The system folder that holds the system's own tools (Windows: GetSystemDirectory, such as
+// "C:\Windows\System32"); empty on POSIX, which has no such folder. Never a search of PATH.
+std::filesystem::path systemToolFolder();
+
 // Opens a file with the program the desktop associates with it (CmdViewLog). False on failure.
 bool openWithAssociatedProgram(const std::filesystem::path& file);
 

@@ -195,6 +195,17 @@ void FrmQuillan::labelChanged(Label l, const std::string& text) {
         it->second->setVisible(!text.empty());
 }
 
+void FrmQuillan::labelColourChanged(Label l, const LabelColour& colour) {
+    const auto it = labels_.find(l);
+    if (it == labels_.end())
+        return;
+    QPalette palette = it->second->palette();
+    palette.setColor(QPalette::WindowText, colour.isDefault()
+                                               ? this->palette().color(QPalette::WindowText)
+                                               : QColor(colour.red, colour.green, colour.blue));
+    it->second->setPalette(palette);
+}
+
 void FrmQuillan::checklistChanged(int index, const ChecklistRow& row) {
     if (index < 0 || index >= kChecklistRows)
         return;

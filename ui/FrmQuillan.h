@@ -42,6 +42,7 @@ public:
 
     // ModelObserver
     void labelChanged(Label, const std::string& text) override;
+    void labelColourChanged(Label, const LabelColour&) override;
     void checklistChanged(int index, const ChecklistRow&) override;
     void overallChanged(bool visible, int value, const std::string& percent) override;
     void gridRowChanged(int row, const GridRow&) override;

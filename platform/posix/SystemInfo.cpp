@@ -40,6 +40,10 @@ std::string computerName() {
     return name.substr(0, name.find('.'));
 }
 
+std::filesystem::path systemToolFolder() {
+    return {};
+}
+
 std::string systemDriveText() {
     const char* configured = std::getenv("QUILLAN_SYSTEM_DRIVE");
     if (configured != nullptr && *configured != '\0') {

@@ -55,6 +55,15 @@ std::string systemDriveText() {
     return std::string(buffer, 2);
 }
 
+std::filesystem::path systemToolFolder() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const UINT n = GetSystemDirectoryW(buffer, MAX_PATH);
+    if (n == 0 || n > MAX_PATH) {
+        return {};
+    }
+    return std::filesystem::path(std::wstring(buffer, n));
+}
+
 bool openWithAssociatedProgram(const std::filesystem::path& file) {
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecuteA(nullptr, "open", file.string().c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED));
