@@ -14,8 +14,10 @@ inline std::string setupDetailsRows(const std::string& dbPrefix) {
 
 inline const std::string kReleaseFiles = "HotfixNo =0"; // files of a release; hotfixes are above 0
 inline const std::string kPackageKinds = "(FileExtension like 'ZIP' or FileExtension like 'TPL')";
-inline const std::string kIncompleteDownload = "(uploadfilesize-downloadfilesize)>0";
-inline const std::string kCompleteDownload = "(uploadfilesize-downloadfilesize)=0";
+// A package never downloaded may hold NULL bytes: counted as 0, or the difference is NULL and the
+// package is neither fetched nor reported missing.
+inline const std::string kIncompleteDownload = "(uploadfilesize-ISNULL(downloadfilesize,0))>0";
+inline const std::string kCompleteDownload = "(uploadfilesize-ISNULL(downloadfilesize,0))=0";
 inline const std::string kProgramNames = "file_names like '%.exe'";
 inline const std::string kReportNames = "(file_names like '%.rtm' or file_names like '%.rpt')";
 inline const std::string kByVersion = " order by VersionNo";

@@ -4,8 +4,12 @@
 #include "base/Progress.h"
 #include "platform/DateTime.h"
 
+#include "console/DownloadVerification.h"
+#include "console/PathCorrections.h"
+#include "console/ProgramDownload.h"
 #include "install/CompletionRecords.h"
 #include "install/Finishing.h"
+#include "install/Unpacking.h"
 #include "scripts/ScriptPhases.h"
 #include "transfer/Ftp.h"
 #include "transfer/Http.h"
@@ -60,16 +64,17 @@ PendingCheck DeploymentPhases::pendingCheck(Console& c) {
 }
 
 PhaseOutcome DeploymentPhases::pathCorrections(Console& c) {
-    return notBuiltEndsRun(c, std::nullopt, "Path corrections");
+    PathCorrections(c);
+    return PhaseOutcome::Continue;
 }
 PhaseOutcome DeploymentPhases::programDownload(Console& c) {
-    return notBuiltEndsRun(c, Row::ProgramDownload, "Program download");
+    return ProgramDownload(c, transfer_);
 }
 PhaseOutcome DeploymentPhases::downloadVerification(Console& c) {
-    return notBuiltEndsRun(c, Row::ProgramDownload, "Download verification");
+    return DownloadVerification(c);
 }
 PhaseOutcome DeploymentPhases::unpacking(Console& c) {
-    return notBuiltEndsRun(c, Row::Unpacking, "Unpacking");
+    return Unpacking(c) ? PhaseOutcome::Continue : PhaseOutcome::ProgramEnded;
 }
 PhaseOutcome DeploymentPhases::databaseBackup(Console& c) {
     return notBuiltEndsRun(c, Row::DatabaseBackup, "Database backup");

@@ -9,7 +9,13 @@ namespace quillan {
 using namespace filters;
 
 std::string joinedPackagesQuery(const std::string& p) {
-    return setupDetailsRows(p) + kReleaseFiles + " and  RegRequired=2 and FileExtension like 'ZIP' ";
+    // The rebuilt archives and the release's packages that were not split (a release may mix
+    // both; the pieces themselves are no archives), in release order, so that a member of a newer
+    // archive replaces an older one's.
+    return setupDetailsRows(p) + kReleaseFiles +
+           " and  (RegRequired=2 or (RegRequired=0 and ISNULL(FileSplitStatus,0)=0)) and FileExtension like "
+           "'ZIP' " +
+           kByVersion;
 }
 
 std::string unpackPackagesQuery(const std::string& p) {

@@ -7,7 +7,8 @@
 
 namespace quillan {
 
-// The packages that split-file reassembly rebuilt (no ordering, as reassembly left them).
+// After split packages were joined: the rebuilt packages and the packages that were not split, in
+// release order.
 std::string joinedPackagesQuery(const std::string& dbPrefix);
 // The downloaded ZIP packages of ordinary rows, in release order.
 std::string unpackPackagesQuery(const std::string& dbPrefix);

@@ -1,20 +1,12 @@
 #include "transfer/RemoteName.h"
 
+#include "platform/PlainFileName.h"
 #include "platform/Wildcard.h"
-
-#include <cctype>
 
 namespace quillan::transfer {
 
 bool isSafeRemoteName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..")
-        return false;
-    for (char ch : name) {
-        auto u = static_cast<unsigned char>(ch);
-        if (ch == '/' || ch == '\\' || ch == ':' || u < 0x20 || u == 0x7f)
-            return false;
-    }
-    return true;
+    return isPlainFileName(name);
 }
 
 bool wildcardMatch(std::string_view pattern, std::string_view name) {

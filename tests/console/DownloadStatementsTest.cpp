@@ -33,6 +33,18 @@ TEST_F(DownloadStatements, PackageSelectionsFollowTheDownloadedBytes) {
     EXPECT_TRUE(packages.eof());
 }
 
+// A package whose downloaded bytes were never written holds NULL: it counts as 0 bytes, so it is
+// fetched and reported missing, not silently left out of both.
+TEST_F(DownloadStatements, NullDownloadedBytesCountAsNone) {
+    addFile("Never.zip", 1, 0, 0, 500, 0);
+    addFile("Split.tpl", 2, 0, 0, 0, 0, "TPL", 1, 1);
+    conn->execute("UPDATE [Tervik].dbo.SetupDetails SET DownloadFileSize = NULL");
+    EXPECT_EQ(names(incompletePackagesQuery(P)), std::vector<std::string>{"Never.zip"});
+    EXPECT_EQ(names(incompletePackagesCheck(P)), std::vector<std::string>{"Never.zip"});
+    EXPECT_EQ(names(completePackagesQuery(P)), std::vector<std::string>{"Split.tpl"});
+    EXPECT_EQ(names(splitPackagesQuery(P)), std::vector<std::string>{"Split.tpl"});
+}
+
 TEST_F(DownloadStatements, PathCorrectionsMoveComponentsToTheSystemDrive) {
     addFile("craxdrt9.dll", 1, 0, 1, 1, 1, "DLL", 1, 0, "C:\\Windows\\System32");
     addFile("craxdrt.dll", 1, 0, 1, 1, 1, "DLL", 1, 0, "E:\\Runtime");

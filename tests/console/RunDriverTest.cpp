@@ -265,21 +265,24 @@ TEST_F(DefaultPhasesTest, MissingPhasesAreNeverReportedAsDoneAndTheRunEndsVisibl
     // A LAN client neither fetches nor imports deploy scripts: both steps count as done.
     EXPECT_FALSE(contains(log, "Deploy-script"));
     EXPECT_TRUE(contains(log, ">>-No Record found to continue the Deploy Process\r\n"));
-    EXPECT_TRUE(contains(log, ">>-Path corrections: not built yet in this version\r\n"));
-    EXPECT_FALSE(contains(log, "Program download")) << "nothing runs on top of a missing step";
+    // The download phases are built: with nothing to fetch the download row completes, and the
+    // first missing step is the database backup.
+    EXPECT_TRUE(contains(log, ">>-Database backup: not built yet in this version\r\n"));
+    EXPECT_FALSE(contains(log, "File backup")) << "nothing runs on top of a missing step";
 
-    // Only the finishing operation's own cleanup (step 13, "Removing backup Files") may succeed.
+    // The steps before the unpacking are done; none from the missing database backup on is.
     for (int i = 0; i < kChecklistRows; ++i)
-        if (static_cast<Row>(i) != Row::ScriptDownload && static_cast<Row>(i) != Row::ScriptImport &&
-            static_cast<Row>(i) != Row::RemovingFiles) {
+        if (static_cast<Row>(i) < Row::Unpacking && static_cast<Row>(i) != Row::Unused &&
+            static_cast<Row>(i) != Row::ConnectionCheck) {
+            EXPECT_EQ(t.c.model.checklist(static_cast<Row>(i)).status, RowStatus::Completed) << "row " << i;
+        } else if (static_cast<Row>(i) >= Row::DatabaseBackup && static_cast<Row>(i) < Row::RemovingFiles) {
             EXPECT_NE(t.c.model.checklist(static_cast<Row>(i)).status, RowStatus::Completed) << "row " << i;
         }
-    EXPECT_EQ(t.c.model.checklist(Row::ScriptDownload).status, RowStatus::Completed);
-    EXPECT_EQ(t.c.model.checklist(Row::ScriptImport).status, RowStatus::Completed);
-    EXPECT_EQ(t.c.model.grid().at(2).status, RowStatus::Completed);
-    EXPECT_EQ(t.c.model.grid().at(3).status, RowStatus::Completed);
+    EXPECT_EQ(t.c.model.checklist(Row::DatabaseBackup).status, RowStatus::Failed);
+    // The run failed after the unpacking: the finishing operation undoes it (row 14) and says so.
+    EXPECT_EQ(t.c.model.checklist(Row::RollBackForError).status, RowStatus::Completed);
     for (const auto& [row, g] : t.c.model.grid())
-        if (row != 2 && row != 3 && g.event != "Removing backup Files") {
+        if (g.event.find("DataBase") != std::string::npos || g.event.find("Backup Supporting") != std::string::npos) {
             EXPECT_NE(g.status, RowStatus::Completed) << "grid row " << row;
         }
 
@@ -288,7 +291,7 @@ TEST_F(DefaultPhasesTest, MissingPhasesAreNeverReportedAsDoneAndTheRunEndsVisibl
     EXPECT_TRUE(t.c.model.buttonEnabled(Button::CmdExit));
     EXPECT_TRUE(t.c.model.buttonEnabled(Button::CmdViewLog));
     EXPECT_EQ(t.c.model.label(Label::lblPrs), "Error");
-    EXPECT_EQ(t.op.informed, std::vector<std::string>{"Completed with Error, Check Error Log for Errors"});
+    EXPECT_EQ(t.op.informed, std::vector<std::string>{"Download with Error, Check Error Log for Errors"});
     EXPECT_EQ(t.c.state.run.outcome, RunOutcome::CompletedWithErrors);
     EXPECT_EQ(t.c.model.statusBox(), t.log()) << "the log is shown at the end";
     EXPECT_FALSE(t.c.programEnded());

@@ -15,8 +15,15 @@ TEST_F(UnpackingStatements, PackagesAreTheJoinedOnesOrTheOrdinaryOnesInReleaseOr
     addFile("Tervik.exe", 2);
     addFile("7 fix.zip", 2, 7); // a hotfix is never a package
     EXPECT_EQ(names(unpackPackagesQuery(P)), (std::vector<std::string>{"Old.zip", "New.zip"}));
-    EXPECT_EQ(names(joinedPackagesQuery(P)), std::vector<std::string>{"Big.zip"});
+    // A piece of a split package (FileSplitStatus 1) is no archive of its own.
+    addFile("Big.zip.001", 2, 0, 0, 100, 100, "ZIP", 1, 1);
+    EXPECT_EQ(names(joinedPackagesQuery(P)), (std::vector<std::string>{"Old.zip", "Big.zip", "New.zip"}));
     EXPECT_EQ(names(plainFilesQuery(P)), std::vector<std::string>{"Tervik.exe"});
+    // Rebuilt archives come in release order too: a member of the newer one must win.
+    addFile("Newer.zip", 5, 0, 2);
+    addFile("Older.zip", 0, 0, 2);
+    EXPECT_EQ(names(joinedPackagesQuery(P)),
+              (std::vector<std::string>{"Older.zip", "Old.zip", "Big.zip", "New.zip", "Newer.zip"}));
 }
 
 TEST_F(UnpackingStatements, UnzipTimeIsReadBackAsTheSameDate) {

@@ -1,0 +1,249 @@
+// The download phases on the embedded engine against the real loopback servers and a LAN share:
+// the two LAN passes, the size bookkeeping, the verification's sweep and question, the path
+// corrections, and whole runs from the timer to the unpacked update folder over each transport.
+#include "base/Progress.h"
+#include "console/DownloadVerification.h"
+#include "console/PathCorrections.h"
+#include "console/ProgramDownload.h"
+#include "console/RunDriver.h"
+#include "scripts/TplTemplate.h"
+#include "tests/support/ReleaseFolders.h"
+#include "tests/transfer/TransferTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace quillan {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Release : test::ReleaseFolders {
+    TransferSession session;
+    test::ScratchDir serverRoot;
+    std::unique_ptr<test::FtpTestServer> ftp;
+    test::HttpTestServer http;
+
+    // The server's deployment folder holds `files`; the console is set for transport 1 (FTP),
+    // 2 (HTTP) or 0 (a LAN client, the share holding them).
+    void serve(int transport, const std::map<std::string, std::string>& files) {
+        c.state.transferMode = transport == 0 ? 1 : transport;
+        c.state.isLocalServer = transport != 0;
+        for (const auto& [name, bytes] : files)
+            test::writeFile((transport == 0 ? share : serverRoot / "deploy") / name, bytes);
+        if (transport == 1) {
+            ftp = std::make_unique<test::FtpTestServer>(serverRoot.path());
+            c.state.serverPath = ftp->address();
+            c.state.ftpUser = "deploy";
+            c.state.ftpPassword = "secret";
+            c.state.deployServerPath = "deploy";
+        } else if (transport == 2) {
+            http.server.set_mount_point("/deploy", (serverRoot / "deploy").string());
+            http.server.Get("/Test.log", [](const httplib::Request&, httplib::Response& r) {
+                r.set_content("ok", "text/plain");
+            });
+            http.start();
+            c.state.serverPath = http.base();
+            c.state.deployServerPath = "deploy/";
+        }
+    }
+};
+
+struct Download : ::testing::Test, Release {};
+
+TEST_F(Download, LanClientFetchesIncompleteThenCompletePackagesAndRecordsNoSize) {
+    serve(0, {{"A.zip", "aaaaa"}, {"B.zip", "bbb"}});
+    addPackage("A.zip", 1, 5, 0);
+    addPackage("B.zip", 2, 3, 3);
+    EXPECT_EQ(ProgramDownload(c, session), PhaseOutcome::Continue);
+    EXPECT_EQ(test::readFile(update / "A.zip"), "aaaaa");
+    EXPECT_EQ(test::readFile(update / "B.zip"), "bbb");
+    EXPECT_EQ(value("DownloadFileSize", "A.zip"), "0");
+    EXPECT_EQ(c.model.grid().at(4).processingName, "A.zip");
+    EXPECT_EQ(c.model.grid().at(5).event, "Downloading new program from LAN");
+    EXPECT_EQ(c.model.grid().at(5).processingName, "B.zip");
+    EXPECT_EQ(c.model.checklist(Row::ProgramDownload).status, RowStatus::Completed);
+    EXPECT_EQ(c.model.panel(true, 3), "0 MB"); // 3 bytes
+    EXPECT_TRUE(op.informed.empty());
+}
+
+// With no complete package the second pass has no last package to show: no "File not found" box.
+TEST_F(Download, LanSecondPassWithoutRowsShowsNoBox) {
+    serve(0, {{"A.zip", std::string(1024, 'a')}});
+    addPackage("A.zip", 1, 1024, 0);
+    EXPECT_EQ(ProgramDownload(c, session), PhaseOutcome::Continue);
+    EXPECT_TRUE(op.informed.empty());
+    EXPECT_EQ(c.model.panel(true, 3), "0.001 MB");
+}
+
+TEST_F(Download, LanPackageMissingOnTheShareEndsTheProgram) {
+    serve(0, {});
+    addPackage("A.zip", 1, 5, 0);
+    EXPECT_EQ(ProgramDownload(c, session), PhaseOutcome::ProgramEnded);
+    EXPECT_EQ(c.ending(), Ending::Failure);
+    EXPECT_EQ(c.model.label(Label::LblStatus), "Error while importing ZIP file. Check Log for details");
+}
+
+// Over FTP and HTTP: a package never recorded (NULL bytes) is fetched and recorded; a local copy
+// of the wrong size is fetched once more; a server copy of the wrong size is not recorded, and the
+// verification then closes the run.
+TEST_F(Download, ServerTransportsRecordOnlyExactSizesAndRefetchWrongLocalCopies) {
+    for (int transport : {1, 2}) {
+        SCOPED_TRACE(transport);
+        Release f;
+        f.serve(transport, {{"Good.zip", std::string(300, 'g')},
+                            {"Stale.zip", std::string(200, 's')},
+                            {"Wrong.zip", std::string(50, 'w')}});
+        f.addPackage("Good.zip", 1, 300, -1);
+        f.addPackage("Stale.zip", 2, 200, 0);
+        f.addPackage("Wrong.zip", 3, 60, 0);
+        test::writeFile(f.update / "Stale.zip", "old");
+        EXPECT_EQ(ProgramDownload(f.c, f.session), PhaseOutcome::Continue);
+        EXPECT_EQ(f.value("DownloadFileSize", "Good.zip"), "300");
+        EXPECT_EQ(f.value("DownloadFileSize", "Stale.zip"), "200");
+        EXPECT_EQ(test::readFile(f.update / "Stale.zip"), std::string(200, 's'));
+        EXPECT_TRUE(f.logged(">>-Stale.zip in the local folder has 3 bytes, 200 published: fetched again"));
+        EXPECT_EQ(f.value("DownloadFileSize", "Wrong.zip"), "0");
+        EXPECT_TRUE(f.logged(">>-Wrong.zip has 50 bytes, 60 published: its download is not recorded"));
+
+        EXPECT_EQ(DownloadVerification(f.c), PhaseOutcome::RunEnded);
+        EXPECT_TRUE(f.logged(">>-File Not Properly Downloaded"));
+        EXPECT_EQ(f.closings(), 1);
+    }
+}
+
+TEST_F(Download, SweepRemovesStaleFilesButNotHiddenOnesNorPackages) {
+    addPackage("A.zip", 1, 1, 1);
+    test::writeFile(update / "A.zip", "a");
+    test::writeFile(update / "old.zip", "o");
+    test::writeFile(update / ".keep", "k");
+    EXPECT_EQ(DownloadVerification(c), PhaseOutcome::Continue);
+    EXPECT_EQ(test::fileNamesIn(update), (std::vector<std::string>{".keep", "A.zip"}));
+    EXPECT_EQ(c.state.run.completedPhase, 4);
+    EXPECT_FALSE(c.state.run.splitPackagesJoined);
+}
+
+// An update folder that holds the application folder (or is a drive root) is not swept.
+TEST_F(Download, SweepIsRefusedWhereItWouldRemoveOtherFiles) {
+    addPackage("A.zip", 1, 1, 1);
+    c.state.updateFolder = c.paths.toWindows(dir.path());
+    test::writeFile(dir.path() / "notes.txt", "n");
+    EXPECT_EQ(DownloadVerification(c), PhaseOutcome::Continue);
+    EXPECT_TRUE(fs::exists(dir.path() / "notes.txt"));
+    EXPECT_TRUE(logged("Old files are not removed from " + c.state.updateFolder +
+                       ": it holds the application folder"));
+    for (const char* root : {"C:\\", "C:", " D:\\ ", ""}) {
+        c.state.updateFolder = root;
+        EXPECT_EQ(sweepRefusal(c), "it is a drive root") << root;
+    }
+    c.state.updateFolder = c.paths.toWindows(update);
+    EXPECT_EQ(sweepRefusal(c), "");
+}
+
+TEST_F(Download, SplitPackagesAreJoinedBeforeTheSweep) {
+    test::writeFile(staging / "Big.zip", std::string(2500, 'x'));
+    const auto t = tpl::splitPackage(staging / "Big.zip", update, "Big.tpl", "D:\\Rel\\Big.zip", 1000);
+    addPackage("Big.tpl", 1, 1, 1, "TPL", 1);
+    for (int i = 1; i <= t.pieceCount; ++i)
+        addPackage(tpl::pieceFileName("Big.zip", i), 1, 1, 1, "ZIP", 1);
+    EXPECT_EQ(DownloadVerification(c), PhaseOutcome::Continue);
+    EXPECT_TRUE(c.state.run.splitPackagesJoined);
+    EXPECT_EQ(test::readFile(update / "Big.zip"), std::string(2500, 'x'));
+    fs::remove(update / "Big.zip.002");
+    EXPECT_EQ(DownloadVerification(c), PhaseOutcome::RunEnded);
+    EXPECT_TRUE(logged(">>-File Not Properly Restored"));
+}
+
+// After No the download row is completed, whatever the grid's counter stands at.
+TEST_F(Download, MandatoryReleaseAsksAndNoStopsTheRunOnTheDownloadRow) {
+    setMandatory(1, 0);
+    for (int row = 0; row < 20; ++row)
+        LoadToGrid(c, row, "x", "y", 1, "");
+    setRowStatus(c, Row::ProgramDownload, RowStatus::InProgress);
+    EXPECT_EQ(DownloadVerification(c), PhaseOutcome::RunEnded);
+    EXPECT_EQ(op.askedTexts(),
+              std::vector<std::string>{"Deployment File Downloaded Do you want to continue Quillan"});
+    EXPECT_EQ(c.model.checklist(Row::ProgramDownload).status, RowStatus::Completed);
+    EXPECT_GE(c.state.run.gridRowCounter, 21); // the rows after the grid's 20, not the counter's 4
+    EXPECT_TRUE(c.state.run.closed());
+
+    test::ReleaseFolders yes;
+    yes.setMandatory(1, 0);
+    yes.op.answer = true;
+    EXPECT_EQ(DownloadVerification(yes.c), PhaseOutcome::Continue);
+    EXPECT_EQ(yes.c.state.run.completedPhase, 4);
+    yes.setMandatory(1, 1); // (2) answering 1 skips the question
+    yes.op.asked.clear();
+    EXPECT_EQ(DownloadVerification(yes.c), PhaseOutcome::Continue);
+    EXPECT_TRUE(yes.op.asked.empty());
+}
+
+// The report runtime's folder is checked as this machine sees it ("App.Path..." is the program
+// folder), and never rewritten to a path without a drive.
+TEST_F(Download, ReportRuntimeFolderIsCheckedThroughTheTargetRule) {
+    const std::string runtime = "D:\\Program Files (x86)\\Common Files\\Crystal Decisions\\2.0\\bin";
+    struct Case {
+        std::string drive, path;
+        bool created;
+        std::string expected;
+    };
+    for (const Case& k : std::vector<Case>{{"D:", "App.Path\\Crystal", true, "App.Path\\Crystal"},
+                                           {"", "E:\\Nowhere", false, "E:\\Nowhere"},
+                                           {"D:", "E:\\Nowhere", false, runtime}}) {
+        SCOPED_TRACE(k.path + " " + k.drive);
+        test::ReleaseFolders f;
+        if (k.created)
+            fs::create_directories(f.c.programFolder() / "Crystal");
+        f.db->execute("INSERT INTO [Tervik].dbo.SetupDetails VALUES ('craxdrt9.dll'," + db::sqlQuote(k.path) +
+                      ",'2024-03-01 10:00:00',NULL,1,1,0,1,1,1,'DLL',0)");
+        f.c.state.systemDrive = k.drive;
+        PathCorrections(f.c);
+        EXPECT_EQ(f.value("File_Path", "craxdrt9.dll"), k.expected);
+    }
+}
+
+// Whole runs: the timer starts the run, which downloads a plain package and the pieces of a split
+// one, joins and unpacks them, dates the plain file, and stops at the first phase not built.
+TEST_F(Download, RunDownloadsJoinsAndUnpacksOverEachTransport) {
+    for (int transport : {0, 1, 2}) {
+        SCOPED_TRACE(transport);
+        Release f;
+        f.makeZip(f.staging.parent_path() / "Plain.zip", {{"Tervik.exe", {"exe", "2024-03-05 14:07:09"}}});
+        f.makeZip(f.staging.parent_path() / "Big.zip",
+                  {{"big.rpt", {test::patternBytes(5000), "2024-02-01 09:00:00"}}});
+        const fs::path pieces = f.dir.path() / "Pieces";
+        fs::create_directories(pieces);
+        const auto t =
+            tpl::splitPackage(f.dir.path() / "Big.zip", pieces, "Big.tpl", "D:\\Rel\\Big.zip", 1000);
+        std::map<std::string, std::string> files{{"Plain.zip", test::readFile(f.dir.path() / "Plain.zip")}};
+        for (const auto& e : fs::directory_iterator(pieces))
+            files[e.path().filename().string()] = test::readFile(e.path());
+        f.serve(transport, files);
+        const long long recorded = transport == 0 ? 0 : -1; // a client sees what the server recorded
+        for (const auto& [name, bytes] : files) {
+            const bool split = name != "Plain.zip";
+            const long long size = static_cast<long long>(bytes.size());
+            f.addPackage(name, 1, size, transport == 0 ? size : recorded,
+                         name.ends_with(".tpl") ? "TPL" : "ZIP", split ? 1 : 0);
+        }
+        f.addFile("Tervik.exe", 1, 0, "exe");
+        f.addHotfix(4);
+        f.c.state.timerEnabled = true;
+        auto phases = makeRunPhases();
+        Timer1_Timer(f.c, *phases);
+
+        // The first missing phase (the database backup) closed the run through the finishing operation,
+        // which leaves completedPhase at 12.
+        EXPECT_EQ(f.c.state.run.completedPhase, 12);
+        EXPECT_EQ(test::readFile(f.update / "big.rpt"), test::patternBytes(5000));
+        EXPECT_EQ(f.value("File_UnZipDate", "Tervik.exe"), "2024-03-05 14:07:09");
+        EXPECT_EQ(f.value("RegRequired", "Big.zip"), "2");
+        EXPECT_TRUE(f.logged(">>-Unzipped Plain.zip"));
+        EXPECT_TRUE(f.logged(">>-Unzipped Big.zip"));
+        EXPECT_TRUE(f.logged(">>-Database backup: not built yet in this version"));
+        EXPECT_FALSE(f.c.programEnded());
+        EXPECT_GE(t.pieceCount, 5);
+    }
+}
+
+} // namespace
+} // namespace quillan
