@@ -2,8 +2,8 @@
 // Answers given ahead (command line) in front of another operator: a question with an answer is
 // answered at once (and the run log says so); any other question and every information box go to
 // the operator behind it. The window uses it to honour --answer.
-#include "console/Answers.h"
 #include "base/Operator.h"
+#include "console/Answers.h"
 
 namespace quillan {
 

@@ -1,7 +1,7 @@
 #include "console/RunDriver.h"
 
-#include "console/DeploymentPhases.h"
 #include "base/Progress.h"
+#include "console/DeploymentPhases.h"
 #include "console/RunPhases.h"
 
 #include <exception>

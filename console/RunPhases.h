@@ -41,7 +41,6 @@ public:
     virtual PhaseOutcome registration(Console& c) = 0;         // row 12
     // Completion records, then the finishing operation; the driver resets the display after it.
     virtual PhaseOutcome completion(Console& c) = 0;
-
 };
 
 } // namespace quillan

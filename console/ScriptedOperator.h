@@ -2,8 +2,8 @@
 // The unattended operator: answers the decision points from the command line. A question it has
 // no answer for gets the safe answer (No, Cancel), and that fact goes to the run log and to the
 // output, so an unattended run never stalls and never hides a guess.
-#include "console/Answers.h"
 #include "base/Operator.h"
+#include "console/Answers.h"
 
 #include <optional>
 #include <ostream>

@@ -1,7 +1,7 @@
 #include "console/Settings.h"
 
-#include "console/CreateFolder.h"
 #include "base/Progress.h"
+#include "console/CreateFolder.h"
 
 #include <filesystem>
 #include <stdexcept>

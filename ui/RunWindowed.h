@@ -1,8 +1,8 @@
 #pragma once
 // The windowed program: creates the application, the main window and the console, runs start-up
 // and the run on the window's thread, and returns the process exit code.
-#include "console/Answers.h"
 #include "base/Operator.h"
+#include "console/Answers.h"
 
 #include <filesystem>
 

@@ -1,8 +1,8 @@
 // Start-up on sample installations on the embedded engine: every outcome from a setting left out.
 #include "app/sample/SampleInstallation.h"
-#include "tests/support/RecordingOperator.h"
 #include "console/Session.h"
 #include "tests/platform/TestSupport.h"
+#include "tests/support/RecordingOperator.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

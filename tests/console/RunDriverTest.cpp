@@ -282,7 +282,8 @@ TEST_F(DefaultPhasesTest, MissingPhasesAreNeverReportedAsDoneAndTheRunEndsVisibl
     // The run failed after the unpacking: the finishing operation undoes it (row 14) and says so.
     EXPECT_EQ(t.c.model.checklist(Row::RollBackForError).status, RowStatus::Completed);
     for (const auto& [row, g] : t.c.model.grid())
-        if (g.event.find("DataBase") != std::string::npos || g.event.find("Backup Supporting") != std::string::npos) {
+        if (g.event.find("DataBase") != std::string::npos ||
+            g.event.find("Backup Supporting") != std::string::npos) {
             EXPECT_NE(g.status, RowStatus::Completed) << "grid row " << row;
         }
 

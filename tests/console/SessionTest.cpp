@@ -24,7 +24,8 @@ TEST(ExitCode, StartupOutcomesAndRunEndings) {
          E::StoppedWithoutRun},
         {"already up to date", O::Armed, [](Console& c) { c.endProgram(Ending::AlreadyUpToDate); },
          E::Completed},
-        {"run finished", O::Armed, [](Console& c) { c.state.run.outcome = RunOutcome::Completed; }, E::Completed},
+        {"run finished", O::Armed, [](Console& c) { c.state.run.outcome = RunOutcome::Completed; },
+         E::Completed},
         {"run finished with errors", O::Armed,
          [](Console& c) {
              c.state.run.outcome = RunOutcome::CompletedWithErrors;

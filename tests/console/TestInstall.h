@@ -4,9 +4,9 @@
 // fake machine with chosen drives that the console holds, and a recording operator.
 #include "base/Console.h"
 #include "tests/support/FakeMachine.h"
-#include "tests/support/RecordingOperator.h"
 #include "tests/support/Files.h"
 #include "tests/support/RecordingConnection.h"
+#include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
 
 #include <gmock/gmock.h>

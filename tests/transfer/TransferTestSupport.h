@@ -2,8 +2,8 @@
 // Test servers on loopback (an FTP server process, an in-process HTTP server), scratch folders and
 // a console wired for the transfer procedures. Each test gets its own ports and folders.
 #include "base/Console.h"
-#include "tests/support/RecordingOperator.h"
 #include "tests/support/Files.h"
+#include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
 #include "transfer/PartialFile.h"
 #include "transfer/TransferSession.h"
