@@ -22,6 +22,7 @@ FLOORS = {
     "quillan_console": 3,
     "quillan_sample": 3,
     "quillan_office": 3,
+    "quillan_release": 3,
     "quillan_ui": 4,
 }
 # Links allowed within a floor: the database layer builds on the platform; the deploy-script side

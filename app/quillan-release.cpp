@@ -1,0 +1,66 @@
+// quillan-release: the central office's release tool. Turns a folder of a release's files into the
+// release folder the office serves: the package (split when large), the deploy script in the
+// master or the transaction folder. See docs/publishing.md.
+#include "app/release/ReleaseBuilder.h"
+#include "app/release/ReleaseError.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+using namespace quillan::release;
+
+int main(int argc, char** argv) {
+    CLI::App cli{"Builds a Quillan release folder OUT from the files in SOURCE (see docs/publishing.md)."};
+    ReleaseOptions o;
+    std::string source, out, format = "xml";
+    std::vector<std::string> components;
+    cli.add_option("SOURCE", source,
+                   "Flat folder of the release's files: programs (.exe), reports (.rpt, "
+                   ".rtm), hotfix scripts (.sql), components, other files")
+        ->required();
+    cli.add_option("OUT", out, "The release folder the office serves (created when missing)")->required();
+    cli.add_option("--version", o.version, "The release's version number (VersionNo)")->required();
+    cli.add_option("--distributor", o.distributor,
+                   "Publish for this distributor code only (a transaction script); default: a master "
+                   "script for every distributor");
+    cli.add_option("--format", format, "Deploy-script format: xml (default) or csv")
+        ->check(CLI::IsMember({"xml", "csv"}, CLI::ignore_case));
+    cli.add_flag("--zip-scripts", o.zipScripts, "Publish the deploy script zipped");
+    cli.add_option("--program-path", o.programPath, "Target folder of programs (default App.Path)");
+    cli.add_option("--report-path", o.reportPath, "Target folder of reports (default App.Path)");
+    cli.add_option("--other-path", o.otherPath, "Target folder of other files (default App.Path)");
+    cli.add_option("--component-path", o.componentPath, "Target folder of components (default App.Path)");
+    cli.add_option("--register", components, "A file that is a COM component to register (repeatable)")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->expected(1);
+    cli.add_option(
+        "--split-size", o.splitSize,
+        "Publish a package larger than this many bytes as a template and pieces (default 0: never)");
+    cli.add_option("--package", o.packageName,
+                   "The package's file name (default [DISTRIBUTOR_]Release<version>.zip)");
+    cli.add_option("--deploy-folder", o.deployFolder, "Folder of the packages below OUT (default Deploy)");
+    cli.add_option("--master-folder", o.masterFolder,
+                   "Folder of the master scripts below OUT (default Master)");
+    cli.add_option("--trans-folder", o.transFolder,
+                   "Folder of the transaction scripts below OUT (default Trans)");
+    CLI11_PARSE(cli, argc, argv);
+
+    o.source = source;
+    o.out = out;
+    o.format = *parseScriptFormat(format);
+    o.components.insert(components.begin(), components.end());
+    try {
+        const auto summary = buildRelease(
+            o, [](const std::string& w) { std::cerr << "quillan-release: note: " << w << "\n"; });
+        std::cout << "Release " << o.version << " in " << out << " (" << summary.rows.size()
+                  << " rows in the deploy script):\n";
+        for (const auto& f : summary.files)
+            std::cout << "  " << f.relative.generic_string() << "  " << f.size << " bytes"
+                      << (f.unchanged ? "  (published already, unchanged)" : "") << "\n";
+    } catch (const std::exception& e) {
+        std::cerr << "quillan-release: " << e.what() << std::endl;
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,61 @@
+#include "app/release/ReleaseOptions.h"
+
+#include "app/release/FileNames.h"
+#include "app/release/ReleaseError.h"
+#include "platform/PlainFileName.h"
+#include "platform/Text.h"
+#include "scripts/TplTemplate.h"
+
+#include <algorithm>
+
+namespace quillan::release {
+
+std::optional<ScriptFormat> parseScriptFormat(const std::string& text) {
+    const std::string t = lowerCase(text);
+    if (t == "xml")
+        return ScriptFormat::Xml;
+    if (t == "csv")
+        return ScriptFormat::Csv;
+    return std::nullopt;
+}
+
+std::string scriptExtension(ScriptFormat f) {
+    return f == ScriptFormat::Csv ? "csv" : "xml";
+}
+
+std::string packageNameOf(const ReleaseOptions& o) {
+    if (!o.packageName.empty())
+        return o.packageName;
+    // A transaction release's package carries the code, so that it never meets a master package.
+    return (o.distributor.empty() ? "" : o.distributor + "_") + "Release" + std::to_string(o.version) +
+           ".zip";
+}
+
+void checkOptions(const ReleaseOptions& o) {
+    if (o.version <= 0)
+        throw ReleaseError("the version must be a number greater than 0 (it is VersionNo)");
+    if (!o.distributor.empty()) {
+        if (const auto why = whyNotDistributorCode(o.distributor); !why.empty())
+            throw ReleaseError("distributor code '" + o.distributor + "' " + why);
+    }
+    const std::string package = packageNameOf(o);
+    if (const auto why = whyNotCarriable(package); !why.empty())
+        throw ReleaseError("package name '" + package + "' " + why);
+    if (extensionOf(package) != "ZIP")
+        throw ReleaseError("package name '" + package + "' must end with .zip");
+    for (const auto* folder : {&o.deployFolder, &o.masterFolder, &o.transFolder})
+        if (!isPlainFileName(*folder))
+            throw ReleaseError("folder name '" + *folder +
+                               "' must be one plain folder name below the release "
+                               "folder");
+    if (o.splitSize > 0 && o.splitSize + tpl::kPieceHeaderBytes > UINT32_MAX)
+        throw ReleaseError("the split size must be below 4 GB: a piece records its length in 32 bits");
+    for (const auto* path : {&o.programPath, &o.reportPath, &o.otherPath, &o.componentPath})
+        if (trimmed(*path).empty() || std::any_of(path->begin(), path->end(), [](char ch) {
+                return static_cast<unsigned char>(ch) < 0x20;
+            }))
+            throw ReleaseError("target folder '" + *path +
+                               "' must be a folder text without tabs or line ends");
+}
+
+} // namespace quillan::release
