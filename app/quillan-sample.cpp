@@ -35,6 +35,10 @@ int main(int argc, char** argv) {
     cli.add_flag("--zipped", o.zipped, "Deploy scripts come zipped");
     cli.add_option("--server-path", o.serverPath, "seqno 31: the FTP host or the HTTP base address");
     cli.add_option("--web-service", o.webServiceUrl, "seqno 40: the deploy-script web service address");
+    cli.add_option("--deploy-path", o.deployPath,
+                   "seqno 32: the packages' folder on the server (\"Deploy/\")");
+    cli.add_option("--master-path", o.masterPath, "seqno 38: the master scripts' folder on the server");
+    cli.add_option("--trans-path", o.transPath, "seqno 39: the transaction scripts' folder on the server");
     cli.add_option("--assets", o.assets, "Folder holding the status pictures and Quillan.bmp");
     CLI11_PARSE(cli, argc, argv);
 

@@ -1,40 +1,95 @@
 #!/usr/bin/env bash
-# The demo: installs what is needed, builds the console, makes a fresh sample installation in
-# /tmp/quillan-demo (HTTP mode, embedded database) and runs one deployment on it headless,
-# printing the console as text. QUILLAN_BUILD_DIR chooses another build folder (default: build).
+# The demo: one whole deployment. Installs what is needed, builds, makes a sample installation in
+# /tmp/quillan-demo with the old release's files in place, builds release 8 of new files with
+# quillan-release, serves it with quillan-office on a free loopback port, and runs quillan headless
+# against it: it prints the files before and after, the hotfix log and the exit code, then runs
+# again, which finds the release applied ("Updates Completed successfully").
+# QUILLAN_BUILD_DIR chooses another build folder (default: build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 
 build=${QUILLAN_BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build "$build" --target quillan quillan-sample
+cmake --build "$build" --target quillan quillan-sample quillan-release quillan-office quillan-sql
+bin=$build/app
 
-demo=/tmp/quillan-demo
-rm -rf "$demo"
+demo=/tmp/quillan-demo          # the distributor's installation (its drive C:)
+source=/tmp/quillan-demo-new    # the office's folder of new files
+office=/tmp/quillan-demo-office # the release folder the office serves
+rm -rf "$demo" "$source" "$office"
 
-# The central office's HTTP server, on loopback: a plain file server over a folder beside the
-# installation, on a port the system chooses.
-server_root=$(mktemp -d /tmp/quillan-demo-server.XXXXXX)
-port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-/usr/bin/python3 -m http.server "$port" --bind 127.0.0.1 --directory "$server_root" >/dev/null 2>&1 &
-server_pid=$!
-trap 'kill $server_pid 2>/dev/null; rm -rf "$server_root"' EXIT
-for _ in $(seq 50); do
-  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
-  sleep 0.1
+# --- Release 8 at the office: a program, a report, another file, a component and a hotfix that
+# records itself in HotFixLog (the console only reads that table).
+mkdir -p "$source"
+printf 'Tervik 8\n' >"$source/Tervik.exe"
+printf 'Sales report 8\n' >"$source/Sales.rpt"
+printf 'Read me, release 8\n' >"$source/ReadMe.txt"
+printf 'component 8\n' >"$source/TervikCtl.ocx"
+printf '%s\r\n' '--[TERVIK HOTFIX VERSION]=801' \
+  'CREATE TABLE ReleaseNotes (Version INT, Note VARCHAR(100))' 'GO' \
+  "INSERT INTO ReleaseNotes VALUES (8, 'Sales report by region')" \
+  'INSERT INTO HotFixLog (FixId) VALUES (801)' 'GO' >"$source/HF801.sql"
+touch -d '2024-06-01 12:00:00' "$source"/*
+echo
+echo "== quillan-release $source $office --version 8 ..."
+"$bin/quillan-release" "$source" "$office" --version 8 --report-path 'App.Path\Reports' \
+  --register TervikCtl.ocx
+
+# --- The office, on a port the system picks.
+port_file=$(mktemp /tmp/quillan-demo-port.XXXXXX)
+"$bin/quillan-office" "$office" --port-file "$port_file" >/dev/null &
+office_pid=$!
+trap 'kill $office_pid 2>/dev/null; rm -f "$port_file"' EXIT
+for _ in $(seq 100); do
+  [ -s "$port_file" ] && break
+  sleep 0.05
 done
+[ -s "$port_file" ] || { echo "quillan-office did not start" >&2; exit 1; }
+port=$(cat "$port_file")
 
-"$build/app/quillan-sample" "$demo" --mode http --server-path "http://127.0.0.1:$port/"
+# --- The installation: sample settings pointing at the office, and release 7 in place. The
+# server path and the deploy, master and transaction folders are joined as they stand, so each
+# ends in "/".
+"$bin/quillan-sample" "$demo" --mode http --server-path "http://127.0.0.1:$port/" \
+  --web-service DeployService --deploy-path Deploy/ --master-path Master/ --trans-path Trans/
+mkdir -p "$demo/Reports"
+printf 'Tervik 7\n' >"$demo/Tervik.exe"
+printf 'Sales report 7\n' >"$demo/Reports/Sales.rpt"
+printf 'Read me, release 7\n' >"$demo/ReadMe.txt"
+printf 'component 7\n' >"$demo/TervikCtl.ocx"
+touch -d '2024-01-15 09:00:00' "$demo/Tervik.exe" "$demo/Reports/Sales.rpt" "$demo/ReadMe.txt" \
+  "$demo/TervikCtl.ocx"
+
+listing() {
+  for f in Tervik.exe Reports/Sales.rpt ReadMe.txt TervikCtl.ocx; do
+    printf '  %-18s %s  %s\n' "$f" "$(date -r "$demo/$f" '+%Y-%m-%d %H:%M')" "$(head -n 1 "$demo/$f")"
+  done
+  printf '  HotFixLog: %s\n' "$("$bin/quillan-sql" --app-dir "$demo" \
+    -Q 'SELECT FixId FROM [Tervik].dbo.HotFixLog' | tail -n +2 | tr '\n' ' ')"
+}
+
+run() {
+  echo
+  echo "== quillan --app-dir $demo --headless --answer continue=yes --answer close=yes"
+  set +e
+  "$bin/quillan" --app-dir "$demo" --headless --answer continue=yes --answer close=yes
+  rc=$?
+  set -e
+  echo "== quillan ended with exit code $rc (the codes are explained in docs/usage.md)"
+}
 
 echo
-echo "== quillan --app-dir $demo --headless --answer continue=yes --answer close=yes"
-set +e
-"$build/app/quillan" --app-dir "$demo" --headless --answer continue=yes --answer close=yes
-rc=$?
-set -e
+echo "== before: the installation at $demo"
+listing
+run
+first=$rc
 echo
-echo "== quillan ended with exit code $rc (the codes are explained in docs/usage.md)"
+echo "== after:"
+listing
 echo "== run log: $demo/Tervik/Logs/DeployErrlog.log"
+
+# The second run finds the release applied and ends at once.
+run
 # Codes 0 to 3 are outcomes of a deployment; anything else means the program itself failed.
-[ "$rc" -le 3 ]
+[ "$first" -le 3 ] && [ "$rc" -le 3 ]

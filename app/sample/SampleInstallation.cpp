@@ -113,14 +113,14 @@ void fillDatabase(db::Connection& conn, const SampleOptions& o) {
         !o.webServiceUrl.empty() ? o.webServiceUrl : "http://127.0.0.1:8080/DeployService/Service.asmx";
     const Setting settings[] = {
         {31, "Server path", server},
-        {32, "Deploy server path", "Deploy"},
+        {32, "Deploy server path", o.deployPath.empty() ? "Deploy" : o.deployPath},
         {33, "FTP user name", "quillan"},
         {34, "FTP password", "sample"},
         {35, "Update folder", "C:\\Tervik\\Update"},
         {36, "LAN server path", "C:\\LanShare"},
         {37, "Run-log folder", "C:\\Tervik\\Logs"},
-        {38, "Deploy server master path", "DeployMaster"},
-        {39, "Deploy server transaction path", "DeployTrans"},
+        {38, "Deploy server master path", o.masterPath.empty() ? "DeployMaster" : o.masterPath},
+        {39, "Deploy server transaction path", o.transPath.empty() ? "DeployTrans" : o.transPath},
         {40, "Web service address", service},
     };
     for (const auto& s : settings) {

@@ -24,8 +24,11 @@ struct SampleOptions {
     std::optional<int> transferMode;    // seqno 30 Status instead of the mode's 1 or 2
     int fileFormat = 0;                 // 0 Xml, 1 Csv, 2 Xls
     bool zipped = false;
-    std::string serverPath;       // seqno 31; empty: a default for the mode
-    std::string webServiceUrl;    // seqno 40; empty: a default
+    std::string serverPath;    // seqno 31; empty: a default for the mode
+    std::string webServiceUrl; // seqno 40; empty: a default
+    // The server's folders (seqno 32 packages, 38 master scripts, 39 transaction scripts), each
+    // appended to the server path as it stands; empty: a default.
+    std::string deployPath, masterPath, transPath;
     std::filesystem::path assets; // the pictures and the logo; empty: the source tree's assets/images
 };
 
