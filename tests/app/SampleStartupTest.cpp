@@ -92,7 +92,17 @@ TEST(SampleStartup, OtherModesAndFormatsArmWithoutTheOtherModesSettings) {
     SampleOptions zippedCsv = opts(Mode::Ftp);
     zippedCsv.fileFormat = 1;
     zippedCsv.zipped = true;
+    SampleOptions office = opts();
+    office.deployPath = "Deploy/";
+    office.masterPath = "Master/";
+    office.transPath = "Trans/";
     const std::pair<SampleOptions, std::function<void(const ConsoleState&)>> cases[] = {
+        {office,
+         [](const ConsoleState& s) {
+             EXPECT_EQ(s.deployServerPath, "Deploy/");
+             EXPECT_EQ(s.deployMasterPath, "Master/");
+             EXPECT_EQ(s.deployTransPath, "Trans/");
+         }},
         {opts(Mode::Ftp),
          [](const ConsoleState& s) {
              EXPECT_EQ(s.transferMode, 1);
