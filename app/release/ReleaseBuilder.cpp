@@ -132,9 +132,10 @@ ReleaseSummary buildRelease(const ReleaseOptions& o, const std::function<void(co
         const fs::path there = publishedAs(out / relative.parent_path(), relative.filename().string());
         PublishedEntry e{relative, fs::file_size(staged), !there.empty()};
         if (e.unchanged && (there.filename() != relative.filename() || !sameBytes(staged, there)))
-            throw ReleaseError((out / relative).string() +
-                               " is published already with other content: a published name is never changed "
-                               "(give a new version or package name)");
+            throw ReleaseError((out / relative).string() + " is published already (as " +
+                               there.filename().string() +
+                               ") with other content: a published name is never changed (give a new version "
+                               "or package name)");
         summary.files.push_back(e);
     }
     for (std::size_t i = 0; i < moves.size(); ++i) {

@@ -18,7 +18,7 @@ std::string xmlScript(const std::vector<SetupRow>& rows) {
     for (const auto& row : rows) {
         s += "<SetupDetails>";
         for (auto [column, text] : columnTexts(row)) {
-            if (column == "File_UnZipDate")
+            if (text.empty()) // NULL, as a data set writes it: File_UnZipDate, an absent extension
                 continue;
             if (column == "File_CrDate" && text.size() > 10)
                 text[10] = 'T';

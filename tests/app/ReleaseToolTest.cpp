@@ -26,7 +26,7 @@ using test::writeFile;
 const char* const kWhen = "2024-03-01 10:00:00";
 
 // A release of every class: a program, a report, a hotfix that records itself, a component, and
-// another file whose name holds an apostrophe.
+// other files, one whose name holds an apostrophe and one without extension.
 struct ReleaseSource {
     test::TempDir dir;
     fs::path source = dir / "source";
@@ -38,6 +38,7 @@ struct ReleaseSource {
                         "INSERT INTO HotFixLog (FixId) VALUES (12)\r\n");
         add("Comp.dll", "component");
         add("O'Neil notes.txt", "other file");
+        add("LICENSE", "no extension");
     }
     void add(const std::string& name, const std::string& bytes, const char* when = kWhen) {
         writeFile(source / name, bytes);
@@ -99,6 +100,7 @@ TEST_F(ReleaseTool, EveryFormatPlainOrZippedIsLoadedByTheConsolesImportWithTheSa
     const std::vector<std::string> expected{
         "Comp.dll|App.Path|2024-03-01 10:00:00|<null>|1|1|0|8|9|0|DLL|0|",
         "HF12.sql|App.Path|2024-03-01 10:00:00|<null>|1|0|12|8|" + hotfixSize + "|0|SQL|0|",
+        "LICENSE|App.Path|2024-03-01 10:00:00|<null>|1|0|0|8|12|0|<null>|0|",
         "O'Neil notes.txt|App.Path|2024-03-01 10:00:00|<null>|1|0|0|8|10|0|TXT|0|",
         "Release8.zip|App.Path|2024-03-01 10:00:00|<null>|1|0|0|8|" + packageSize + "|0|ZIP|0|",
         "Sales.rpt|App.Path\\Reports|2024-03-01 10:00:00|<null>|1|0|0|8|10|0|RPT|0|",
