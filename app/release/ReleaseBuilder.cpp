@@ -138,6 +138,9 @@ ReleaseSummary buildRelease(const ReleaseOptions& o, const std::function<void(co
                                "or package name)");
         summary.files.push_back(e);
     }
+    // Both script folders exist, so that a server lists the other family as empty, not as missing.
+    for (const auto& folder : {o.masterFolder, o.transFolder})
+        fs::create_directories(out / folder);
     for (std::size_t i = 0; i < moves.size(); ++i) {
         if (summary.files[i].unchanged)
             continue;

@@ -88,6 +88,7 @@ TEST_F(ReleaseTool, EveryFormatPlainOrZippedIsLoadedByTheConsolesImportWithTheSa
             EXPECT_EQ(summary.files[0].relative, fs::path("Deploy/Release8.zip"));
             const std::string ext = zipped ? "zip" : lowerCase(format);
             EXPECT_EQ(summary.files[1].relative, fs::path("Master/SETUPDETAILS_000008." + ext));
+            EXPECT_TRUE(fs::is_empty(dir / out / "Trans")) << "the other family's folder, listed empty";
             const auto rows = importedRows(dir / out / summary.files[1].relative, format, zipped);
             if (reference.empty())
                 reference = rows;
