@@ -9,6 +9,7 @@
 #include <pugixml.hpp>
 
 #include <map>
+#include <memory>
 
 namespace quillan::db::embedded {
 
@@ -97,6 +98,25 @@ std::string insertSql(const std::string& schema, const std::string& table,
            marks + ")";
 }
 
+struct ValueFree {
+    void operator()(sqlite3_value* v) const { sqlite3_value_free(v); }
+};
+using OwnedValue = std::unique_ptr<sqlite3_value, ValueFree>;
+
+// The value each column's default expression gives (null where there is none), evaluated once:
+// what SQL Server's BULK INSERT puts in for an empty field unless KEEPNULLS is given.
+std::vector<OwnedValue> columnDefaults(sqlite3* db, const std::vector<ColumnInfo>& cols) {
+    std::vector<OwnedValue> values(cols.size());
+    for (std::size_t c = 0; c < cols.size(); ++c) {
+        if (cols[c].defaultSql.empty())
+            continue;
+        Stmt eval(db, "SELECT " + cols[c].defaultSql);
+        if (sqlite3_step(eval.s) == SQLITE_ROW)
+            values[c].reset(sqlite3_value_dup(sqlite3_column_value(eval.s, 0)));
+    }
+    return values;
+}
+
 std::vector<ColumnKind> columnKinds(const std::vector<ColumnInfo>& cols) {
     std::vector<ColumnKind> kinds;
     for (const auto& c : cols)
@@ -107,13 +127,15 @@ std::vector<ColumnKind> columnKinds(const std::vector<ColumnInfo>& cols) {
 } // namespace
 
 std::vector<ColumnInfo> tableColumns(sqlite3* db, const std::string& schema, const std::string& table) {
-    Stmt s(db, "SELECT name, type FROM pragma_table_info(?, ?)");
+    Stmt s(db, "SELECT name, type, dflt_value FROM pragma_table_info(?, ?)");
     sqlite3_bind_text(s.s, 1, table.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(s.s, 2, schema.c_str(), -1, SQLITE_TRANSIENT);
     std::vector<ColumnInfo> cols;
-    while (sqlite3_step(s.s) == SQLITE_ROW)
+    while (sqlite3_step(s.s) == SQLITE_ROW) {
+        const auto* dflt = reinterpret_cast<const char*>(sqlite3_column_text(s.s, 2));
         cols.push_back({reinterpret_cast<const char*>(sqlite3_column_text(s.s, 0)),
-                        reinterpret_cast<const char*>(sqlite3_column_text(s.s, 1))});
+                        reinterpret_cast<const char*>(sqlite3_column_text(s.s, 1)), dflt ? dflt : ""});
+    }
     if (cols.empty())
         throw DbError("Invalid object name '" + table + "'.");
     return cols;
@@ -128,6 +150,7 @@ void bulkInsert(sqlite3* db, const std::string& schema, const Step& step, const 
     if (!rows.empty() && rows.back().empty())
         rows.pop_back();
     const auto kinds = columnKinds(cols);
+    const auto defaults = step.keepNulls ? std::vector<OwnedValue>(cols.size()) : columnDefaults(db, cols);
     inSavepoint(db, [&] {
         Stmt ins(db, insertSql(schema, step.table, cols));
         for (std::size_t r = 0; r < rows.size(); ++r) {
@@ -145,10 +168,13 @@ void bulkInsert(sqlite3* db, const std::string& schema, const Step& step, const 
                               step.argument + "\" has " + std::to_string(fields.size()) + " fields, table '" +
                               step.table + "' has " + std::to_string(cols.size()) + " columns.");
             for (std::size_t c = 0; c < cols.size(); ++c)
-                bindConverted(ins.s, static_cast<int>(c) + 1, kinds[c], fields[c], [&] {
-                    return "row " + std::to_string(rowNo) + ", column " + std::to_string(c + 1) + " (" +
-                           cols[c].name + ")";
-                });
+                if (fields[c].empty() && defaults[c])
+                    sqlite3_bind_value(ins.s, static_cast<int>(c) + 1, defaults[c].get());
+                else
+                    bindConverted(ins.s, static_cast<int>(c) + 1, kinds[c], fields[c], [&] {
+                        return "row " + std::to_string(rowNo) + ", column " + std::to_string(c + 1) + " (" +
+                               cols[c].name + ")";
+                    });
             ins.run(db);
         }
     });

@@ -119,6 +119,30 @@ TEST_F(ImportStatements, XmlProcedureLoadsADataSetDocument) {
     EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 2);
 }
 
+// An empty field takes the column's default, as SQL Server's BULK INSERT gives it; with KEEPNULLS,
+// and in a column without a default, it stays NULL.
+TEST_F(ImportStatements, BulkInsertGivesAnEmptyFieldTheColumnDefaultUnlessKeepNulls) {
+    conn->execute("CREATE TABLE [Tervik].dbo.Defaults (Name VARCHAR(20), Size BIGINT DEFAULT 0, "
+                  "Status INT NOT NULL DEFAULT 1, Note VARCHAR(20) DEFAULT 'none', Free VARCHAR(20))");
+    writeFile(dir / "Defaults.csv", "Name\tSize\tStatus\tNote\tFree\na\t\t\t\t\nb\t7\t2\tx\ty\n");
+    const std::string load = "BULK INSERT [Tervik].dbo.[Defaults] FROM 'C:\\Defaults.csv' WITH ( "
+                             "FIELDTERMINATOR ='\t',FIRSTROW = 2";
+    conn->execute(load + " )");
+    auto row = [&](const std::string& name) {
+        auto rs = conn->query("SELECT * FROM [Tervik].dbo.Defaults WHERE Name = " + sqlQuote(name));
+        std::string out;
+        for (const char* c : {"Size", "Status", "Note", "Free"})
+            out += rs.field(c).textOr("NULL") + "|";
+        return out;
+    };
+    EXPECT_EQ(row("a"), "0|1|none|NULL|");
+    EXPECT_EQ(row("b"), "7|2|x|y|");
+    conn->execute("DELETE FROM [Tervik].dbo.Defaults");
+    writeFile(dir / "Defaults.csv", "Name\tSize\tStatus\tNote\tFree\na\t\t5\t\t\n");
+    conn->execute(load + ", KEEPNULLS )");
+    EXPECT_EQ(row("a"), "NULL|5|NULL|NULL|");
+}
+
 // A value that does not fit its column names the row and the column (never the value), in each
 // importer; and an XML row may give its columns in any order and with any case.
 TEST_F(ImportStatements, ABadValueNamesItsRowAndColumnAndXmlColumnsMayComeInAnyOrder) {
