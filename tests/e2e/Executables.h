@@ -2,6 +2,7 @@
 // The built executables driven as an operator drives them: a sample installation made by
 // quillan-sample, its database read and written through quillan-sql, a headless run of quillan,
 // and the central office served by quillan-office in a process of its own.
+#include "tests/support/ChildProcess.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempDir.h"
 
@@ -61,7 +62,7 @@ inline CommandResult runCommand(const std::string& command) {
 }
 
 // quillan-office serving `root` on a port the system picks (read from its --port-file); ended by
-// SIGTERM, and killed when it has not gone within five seconds.
+// endChildProcess.
 class OfficeProcess {
 public:
     explicit OfficeProcess(const fs::path& root, const fs::path& portFile) {
@@ -96,22 +97,7 @@ public:
     std::string serverPath() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
 
 private:
-    void stop() {
-        if (pid_ <= 0)
-            return;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (::waitpid(pid_, &status, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                ::kill(pid_, SIGKILL);
-                ::waitpid(pid_, &status, 0);
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        pid_ = 0;
-    }
+    void stop() { endChildProcess(pid_); }
     pid_t pid_ = 0;
     int port_ = 0;
 };

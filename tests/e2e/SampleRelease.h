@@ -10,6 +10,7 @@
 #include "scripts/TplTemplate.h"
 #include "tests/support/DeployScriptFiles.h"
 #include "tests/support/Files.h"
+#include "tests/transfer/TransferTestSupport.h" // patternBytes: bytes that do not compress
 
 #include <filesystem>
 #include <map>
@@ -24,17 +25,6 @@ struct PackedFile {
     std::string time; // last written, local "YYYY-MM-DD HH:MM:SS"
 };
 
-// Bytes that do not compress, so the split package needs several pieces.
-inline std::string noisyBytes(std::size_t n, unsigned seed) {
-    std::string s(n, '\0');
-    unsigned x = seed;
-    for (auto& ch : s) {
-        x = x * 1103515245u + 12345u;
-        ch = static_cast<char>(x >> 16);
-    }
-    return s;
-}
-
 class SampleRelease {
 public:
     static constexpr const char* kDistributor = "D0001"; // the sample's distributor
@@ -44,7 +34,7 @@ public:
         {"Tervik.exe", {"Pkg1.zip", "Tervik program, version 8", "2024-02-01 08:30:00"}},
         {"Tervik.ini", {"Pkg1.zip", "[Tervik]\r\nVersion=8\r\n", "2024-02-01 08:31:10"}},
         {"D0001.rpt", {"Pkg2.zip", "report of distributor D0001", "2024-02-03 17:45:20"}},
-        {"Big1.dll", {"Big.zip", noisyBytes(300'000, 11), "2024-01-15 12:00:00"}},
+        {"Big1.dll", {"Big.zip", patternBytes(300'000, 11), "2024-01-15 12:00:00"}},
         {"O'Neil.rtm", {"Big.zip", "a report template with an apostrophe", "2024-01-16 06:07:08"}},
     };
 
