@@ -78,7 +78,7 @@ struct HeadlessDeploy : ::testing::Test {
             ASSERT_EQ(GetFileDate(update / name, written), 0);
             EXPECT_EQ(written.iso(), f.time);
         }
-        for (const char* name : {"Tervik.exe", "D0001.rpt"})
+        for (const char* name : {"Tervik.exe", "D0001.rpt", "O'Neil.rtm"})
             EXPECT_EQ(inst.rows(std::string("SELECT File_UnZipDate FROM [Tervik].dbo.SetupDetails WHERE "
                                             "File_Names = ") +
                                 db::sqlQuote(name)),

@@ -67,6 +67,7 @@ public:
             master_.push_back(row(piece, "ZIP", 9, size(piece), 1));
         transaction_.push_back(row("Pkg2.zip", "ZIP", 10, size("Pkg2.zip"), 0));
         transaction_.push_back(row("D0001.rpt", "RPT", 10, 0, 0));
+        transaction_.push_back(row("O'Neil.rtm", "RTM", 10, 0, 0)); // packed in the split package
     }
 
     // The piece files of the split package, in order.
