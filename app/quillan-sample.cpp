@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"xml", "csv", "xls"}));
     cli.add_flag("--zipped", o.zipped, "Deploy scripts come zipped");
     cli.add_option("--server-path", o.serverPath, "seqno 31: the FTP host or the HTTP base address");
-    cli.add_option("--web-service", o.webServiceUrl, "seqno 40: the deploy-script web service address");
+    cli.add_option("--web-service", o.webServiceUrl,
+                   "seqno 40: the deploy-script web service's name (called at server path + name + .asmx)");
     cli.add_option("--deploy-path", o.deployPath,
                    "seqno 32: the packages' folder on the server (\"Deploy/\")");
     cli.add_option("--master-path", o.masterPath, "seqno 38: the master scripts' folder on the server");

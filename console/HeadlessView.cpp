@@ -54,6 +54,20 @@ void HeadlessView::labelChanged(Label l, const std::string& text) {
     out_ << "[" << labelName(l) << "] " << text << std::endl;
 }
 
+// Only the picture: the bars move with every chunk and file.
+void HeadlessView::checklistChanged(int index, const ChecklistRow& r) {
+    if (index < 0 || index >= kChecklistRows)
+        return;
+    auto& shown = pictures_[static_cast<std::size_t>(index)];
+    if (shown == r.status)
+        return;
+    shown = r.status;
+    std::string caption = checklistCaptions()[static_cast<std::size_t>(index)];
+    for (auto at = caption.find("&&"); at != std::string::npos; at = caption.find("&&", at + 1))
+        caption.erase(at, 1); // the window's doubled ampersand shows one
+    out_ << "[row " << index << "] " << rowStatusName(r.status) << " | " << caption << std::endl;
+}
+
 void HeadlessView::gridRowChanged(int row, const GridRow& r) {
     out_ << "[grid " << row << "] " << rowStatusName(r.status) << " | " << r.event << " | "
          << r.processingName << " | " << r.time << " | " << r.percent;

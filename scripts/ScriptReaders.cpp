@@ -6,6 +6,7 @@
 #include "base/Progress.h"
 #include "scripts/ScriptImportStatements.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -44,11 +45,23 @@ std::vector<std::string_view> linesOf(const std::string& text) {
     return lines;
 }
 
-// Row 3 follows the reading of the file line by line, the window repainting after each line.
+// Row 3 follows the reading of the file line by line, the window repainting after each line. The
+// percent text is formatted only when its whole number changes: a script has tens of thousands
+// of lines.
 void showReading(Console& c, std::size_t lineCount) {
     startRow(c, Row::ScriptImport, static_cast<int>(lineCount));
+    long long shown = -1;
+    std::string text;
     for (std::size_t i = 1; i <= lineCount; ++i) {
-        setRowValue(c, Row::ScriptImport, static_cast<int>(i));
+        ChecklistRow r = c.model.checklist(Row::ScriptImport);
+        r.barValue = std::clamp(static_cast<int>(i), 0, r.barMax);
+        const long long whole = r.barMax > 0 ? r.barValue * 100LL / r.barMax : 0;
+        if (whole != shown) {
+            text = percentText(r.barValue, r.barMax);
+            shown = whole;
+        }
+        r.percentText = text;
+        c.model.setChecklist(Row::ScriptImport, r);
         c.model.processEvents();
     }
 }

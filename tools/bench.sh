@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # All benchmarks in one run, each side by side with the standard tool and reported as ratios:
 # the embedded engine (translation overhead, backup vs file copy), archives and the LAN copy
-# (unzip, zip, cp) and the transfers (curl). Release build in build-bench/.
+# (unzip, zip, cp), the transfers (curl), the deploy-script import (the sqlite3 shell's .import)
+# and a whole download-verify-unpack run (curl + unzip). Release build in build-bench/.
 # Needs about 3 GB free under /tmp while it runs; everything it writes there is removed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,7 +10,8 @@ bash tools/install-deps.sh
 
 build=${QUILLAN_BENCH_BUILD_DIR:-build-bench}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLAN_BUILD_UI=OFF -DQUILLAN_BUILD_TESTS=OFF
-cmake --build "$build" --target quillan_db_bench quillan_archive_bench bench_transfer quillan_split_bench
+cmake --build "$build" --target quillan_db_bench quillan_archive_bench bench_transfer quillan_split_bench \
+  quillan_import_bench quillan quillan-sample quillan-office
 
 echo "== Database engine"
 "$build/bench/db/quillan_db_bench" 200
@@ -22,3 +24,9 @@ bench/transfer/run_transfer_bench.sh "$build/bench/transfer/bench_transfer"
 echo
 echo "== Split-package join"
 bench/split/run.sh "$build/bench/split/quillan_split_bench"
+echo
+echo "== Deploy-script import"
+"$build/bench/scripts/quillan_import_bench" 10000
+echo
+echo "== Download, verify and unpack a release"
+bench/deploy/run.sh "$build" "${QUILLAN_BENCH_RELEASE_MB:-500}"

@@ -19,7 +19,7 @@ packages=(
   # the Windows side: the MinGW-w64 cross compiler, GoogleTest's sources, Wine to run the tests
   g++-mingw-w64-x86-64 googletest wine wine64 tzdata
   # benchmarks: the standard tools we compare against
-  curl zip unzip time libbenchmark-dev
+  curl zip unzip time libbenchmark-dev sqlite3
 )
 
 missing=()

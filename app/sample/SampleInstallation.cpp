@@ -109,18 +109,19 @@ void fillDatabase(db::Connection& conn, const SampleOptions& o) {
 
     const std::string server =
         !o.serverPath.empty() ? o.serverPath : (ftp ? "127.0.0.1" : "http://127.0.0.1:8080/");
-    const std::string service =
-        !o.webServiceUrl.empty() ? o.webServiceUrl : "http://127.0.0.1:8080/DeployService/Service.asmx";
+    // The web service is addressed as server path + name + ".asmx", and the folders are joined to the
+    // server path as they stand, so each folder ends with "/": the layout quillan-office serves.
+    const std::string service = !o.webServiceUrl.empty() ? o.webServiceUrl : "DeployService";
     const Setting settings[] = {
         {31, "Server path", server},
-        {32, "Deploy server path", o.deployPath.empty() ? "Deploy" : o.deployPath},
+        {32, "Deploy server path", o.deployPath.empty() ? "Deploy/" : o.deployPath},
         {33, "FTP user name", "quillan"},
         {34, "FTP password", "sample"},
         {35, "Update folder", "C:\\Tervik\\Update"},
         {36, "LAN server path", "C:\\LanShare"},
         {37, "Run-log folder", "C:\\Tervik\\Logs"},
-        {38, "Deploy server master path", o.masterPath.empty() ? "DeployMaster" : o.masterPath},
-        {39, "Deploy server transaction path", o.transPath.empty() ? "DeployTrans" : o.transPath},
+        {38, "Deploy server master path", o.masterPath.empty() ? "DeployMaster/" : o.masterPath},
+        {39, "Deploy server transaction path", o.transPath.empty() ? "DeployTrans/" : o.transPath},
         {40, "Web service address", service},
     };
     for (const auto& s : settings) {

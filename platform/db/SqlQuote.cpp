@@ -7,14 +7,19 @@ std::string sqlEscape(std::string_view text) {
     // silently truncated statement.
     if (text.find('\0') != std::string_view::npos)
         throw DbError("A text value for a statement contains a NUL character");
+    // Copied in runs between apostrophes: a deploy script's document can be megabytes.
     std::string out;
     out.reserve(text.size() + 8);
-    for (char c : text) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
+    for (std::size_t start = 0;;) {
+        const auto quote = text.find('\'', start);
+        if (quote == std::string_view::npos) {
+            out.append(text.substr(start));
+            return out;
+        }
+        out.append(text.substr(start, quote + 1 - start));
+        out += '\'';
+        start = quote + 1;
     }
-    return out;
 }
 
 std::string sqlQuote(std::string_view text) {

@@ -83,6 +83,27 @@ TEST(HeadlessView, PrintsStatusGridAndReadableLabels) {
                          "[LblStatus] Completed Successfuly\n");
 }
 
+TEST(HeadlessView, PrintsEachChangeOfAChecklistPictureButNotTheBars) {
+    std::ostringstream out;
+    HeadlessView view(out);
+    ConsoleModel model;
+    model.addObserver(&view);
+    ChecklistRow r = model.checklist(Row::ScriptDownload);
+    r.barValue = 5; // the bar alone: not printed
+    model.setChecklist(Row::ScriptDownload, r);
+    for (const RowStatus s : {RowStatus::InProgress, RowStatus::InProgress, RowStatus::Completed}) {
+        r.status = s;
+        r.barValue += 1;
+        model.setChecklist(Row::ScriptDownload, r);
+    }
+    ChecklistRow reports = model.checklist(Row::ReplaceReports);
+    reports.status = RowStatus::Failed;
+    model.setChecklist(Row::ReplaceReports, reports);
+    EXPECT_EQ(out.str(), "[row 2] in progress | Check new downloads info....\n"
+                         "[row 2] completed | Check new downloads info....\n"
+                         "[row 10] failed | Replace RPTs &  RTMs\n");
+}
+
 TEST(HeadlessView, RunLogShownTwicePrintsOnlyTheNewLines) {
     std::ostringstream out;
     HeadlessView view(out);

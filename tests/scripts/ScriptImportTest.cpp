@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace quillan {
 namespace {
 
@@ -166,6 +168,37 @@ TEST_F(ScriptImport, ZippedScriptOfAnotherFormatImportsNothingAndIsArchived) {
     ASSERT_TRUE(UpdateDeployScript(c)) << log();
     EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 0);
     EXPECT_EQ(fileNamesIn(archive()), std::vector<std::string>{"SETUPDETAILS_1.zip"});
+}
+
+// The examples of docs/deploy-scripts.md: the XML row leaves out what the import defaults, the CSV
+// and Excel rows give every value, and all three load the same row. An empty CSV field is NULL
+// (the table has no defaults), where an element left out of the XML takes the import's default.
+TEST_F(ScriptImport, ThePublishedExamplesOfEachFormatLoadTheSameRow) {
+    const std::string xml =
+        "<?xml version='1.0' standalone='yes'?>\n<NewDataSet>\n  <SetupDetails>\n"
+        "    <File_Names>Pkg8.zip</File_Names>\n    <File_Path>App.Path</File_Path>\n"
+        "    <File_CrDate>2024-03-01T10:00:00</File_CrDate>\n    <VersionNo>8</VersionNo>\n"
+        "    <UploadFileSize>90000</UploadFileSize>\n  </SetupDetails>\n</NewDataSet>\n";
+    const ReleaseRow full{"Pkg8.zip", "App.Path", "2024-03-01 10:00:00", "", "1", "0", "0", "8", "90000", "0",
+                          "ZIP",      "0"};
+    auto load = [](const std::string& format, const std::function<void(const fs::path&)>& write) {
+        ScriptConsole s;
+        s.format(format);
+        write(s.deployIn() / ("SETUPDETAILS_2024_03." + format));
+        EXPECT_TRUE(UpdateDeployScript(s.c)) << format << "\n" << s.log();
+        return s.setupRows();
+    };
+    const auto fromXml = load("Xml", [&](const fs::path& f) { writeFile(f, xml); });
+    ASSERT_EQ(fromXml.size(), 1u);
+    EXPECT_EQ(fromXml[0], "Pkg8.zip|App.Path|2024-03-01 10:00:00|<null>|1|0|0|8|90000|0|ZIP|0|");
+    EXPECT_EQ(load("Csv", [&](const fs::path& f) { writeFile(f, csvScript({full})); }), fromXml);
+    EXPECT_EQ(load("Xls", [&](const fs::path& f) { writeExcelScript(f, {full}); }), fromXml);
+
+    ReleaseRow sparse = full;
+    sparse[4] = sparse[9] = ""; // Status and DownloadFileSize left empty
+    EXPECT_EQ(load("Csv", [&](const fs::path& f) { writeFile(f, csvScript({sparse})); }),
+              std::vector<std::string>{
+                  "Pkg8.zip|App.Path|2024-03-01 10:00:00|<null>|<null>|0|0|8|90000|<null>|ZIP|0|"});
 }
 
 } // namespace

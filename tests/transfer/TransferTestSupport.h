@@ -2,6 +2,7 @@
 // Test servers on loopback (an FTP server process, an in-process HTTP server), scratch folders and
 // a console wired for the transfer procedures. Each test gets its own ports and folders.
 #include "base/Console.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/Files.h"
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
@@ -110,24 +111,7 @@ public:
     std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
 
 private:
-    // SIGTERM first so the server can close its sockets; one that has not gone within five
-    // seconds is killed, and the process is always reaped.
-    void stop() {
-        if (pid_ <= 0)
-            return;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        pid_t done = 0;
-        while ((done = ::waitpid(pid_, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        if (done == 0) {
-            ::kill(pid_, SIGKILL);
-            while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-            }
-        }
-        pid_ = 0;
-    }
+    void stop() { endChildProcess(pid_); }
     pid_t pid_ = 0;
     int port_ = 0;
 };

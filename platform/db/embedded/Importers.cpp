@@ -9,6 +9,7 @@
 #include <pugixml.hpp>
 
 #include <map>
+#include <memory>
 
 namespace quillan::db::embedded {
 
@@ -97,16 +98,44 @@ std::string insertSql(const std::string& schema, const std::string& table,
            marks + ")";
 }
 
+struct ValueFree {
+    void operator()(sqlite3_value* v) const { sqlite3_value_free(v); }
+};
+using OwnedValue = std::unique_ptr<sqlite3_value, ValueFree>;
+
+// The value each column's default expression gives (null where there is none), evaluated once:
+// what SQL Server's BULK INSERT puts in for an empty field unless KEEPNULLS is given.
+std::vector<OwnedValue> columnDefaults(sqlite3* db, const std::vector<ColumnInfo>& cols) {
+    std::vector<OwnedValue> values(cols.size());
+    for (std::size_t c = 0; c < cols.size(); ++c) {
+        if (cols[c].defaultSql.empty())
+            continue;
+        Stmt eval(db, "SELECT " + cols[c].defaultSql);
+        if (sqlite3_step(eval.s) == SQLITE_ROW)
+            values[c].reset(sqlite3_value_dup(sqlite3_column_value(eval.s, 0)));
+    }
+    return values;
+}
+
+std::vector<ColumnKind> columnKinds(const std::vector<ColumnInfo>& cols) {
+    std::vector<ColumnKind> kinds;
+    for (const auto& c : cols)
+        kinds.push_back(columnKind(c.type));
+    return kinds;
+}
+
 } // namespace
 
 std::vector<ColumnInfo> tableColumns(sqlite3* db, const std::string& schema, const std::string& table) {
-    Stmt s(db, "SELECT name, type FROM pragma_table_info(?, ?)");
+    Stmt s(db, "SELECT name, type, dflt_value FROM pragma_table_info(?, ?)");
     sqlite3_bind_text(s.s, 1, table.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(s.s, 2, schema.c_str(), -1, SQLITE_TRANSIENT);
     std::vector<ColumnInfo> cols;
-    while (sqlite3_step(s.s) == SQLITE_ROW)
+    while (sqlite3_step(s.s) == SQLITE_ROW) {
+        const auto* dflt = reinterpret_cast<const char*>(sqlite3_column_text(s.s, 2));
         cols.push_back({reinterpret_cast<const char*>(sqlite3_column_text(s.s, 0)),
-                        reinterpret_cast<const char*>(sqlite3_column_text(s.s, 1))});
+                        reinterpret_cast<const char*>(sqlite3_column_text(s.s, 1)), dflt ? dflt : ""});
+    }
     if (cols.empty())
         throw DbError("Invalid object name '" + table + "'.");
     return cols;
@@ -120,6 +149,8 @@ void bulkInsert(sqlite3* db, const std::string& schema, const Step& step, const 
     auto rows = split(data, lf ? "\n" : step.rowTerminator);
     if (!rows.empty() && rows.back().empty())
         rows.pop_back();
+    const auto kinds = columnKinds(cols);
+    const auto defaults = step.keepNulls ? std::vector<OwnedValue>(cols.size()) : columnDefaults(db, cols);
     inSavepoint(db, [&] {
         Stmt ins(db, insertSql(schema, step.table, cols));
         for (std::size_t r = 0; r < rows.size(); ++r) {
@@ -137,9 +168,13 @@ void bulkInsert(sqlite3* db, const std::string& schema, const Step& step, const 
                               step.argument + "\" has " + std::to_string(fields.size()) + " fields, table '" +
                               step.table + "' has " + std::to_string(cols.size()) + " columns.");
             for (std::size_t c = 0; c < cols.size(); ++c)
-                bindConverted(ins.s, static_cast<int>(c) + 1, cols[c].type, fields[c],
-                              "row " + std::to_string(rowNo) + ", column " + std::to_string(c + 1) + " (" +
-                                  cols[c].name + ")");
+                if (fields[c].empty() && defaults[c])
+                    sqlite3_bind_value(ins.s, static_cast<int>(c) + 1, defaults[c].get());
+                else
+                    bindConverted(ins.s, static_cast<int>(c) + 1, kinds[c], fields[c], [&] {
+                        return "row " + std::to_string(rowNo) + ", column " + std::to_string(c + 1) + " (" +
+                               cols[c].name + ")";
+                    });
             ins.run(db);
         }
     });
@@ -244,21 +279,32 @@ void loadSheet(sqlite3* db, const RowsetSource& src, const fs::path& file) {
 
 void importSetupDetails(sqlite3* db, const std::string& schema, const std::string& table,
                         const std::string& document, const fs::path& fileIfPath) {
-    std::string trimmed = document;
-    trimmed.erase(0, trimmed.find_first_not_of(" \t\r\n\xEF\xBB\xBF"));
+    // The document is read where it lies (it can be megabytes): no copy of it is made.
+    std::string_view text = document;
+    const auto start = text.find_first_not_of(" \t\r\n\xEF\xBB\xBF");
+    text = start == std::string_view::npos ? std::string_view() : text.substr(start);
+    std::string fromFile;
+    if (text.empty() || text[0] != '<') {
+        fromFile = readNamedFile(fileIfPath, document, "Proc_ImpSetupDetails: the document cannot be read");
+        text = fromFile;
+    }
     pugi::xml_document doc;
-    if (trimmed.empty() || trimmed[0] != '<')
-        trimmed = readNamedFile(fileIfPath, document, "Proc_ImpSetupDetails: the document cannot be read");
-    pugi::xml_parse_result ok = doc.load_buffer(trimmed.data(), trimmed.size());
+    pugi::xml_parse_result ok = doc.load_buffer(text.data(), text.size());
     if (!ok)
         throw DbError("Proc_ImpSetupDetails: the XML document cannot be read (" +
                       std::string(ok.description()) + ").");
     pugi::xml_node root = doc.document_element();
     auto cols = tableColumns(db, schema, table);
+    // Elements mostly come in table order: the column after the last one found is tried first.
+    std::size_t hint = 0;
     auto column = [&](const std::string& name) -> int {
-        for (std::size_t i = 0; i < cols.size(); ++i)
-            if (iequals(cols[i].name, name))
+        for (std::size_t k = 0; k < cols.size(); ++k) {
+            const std::size_t i = (hint + k) % cols.size();
+            if (iequals(cols[i].name, name)) {
+                hint = i + 1;
                 return static_cast<int>(i);
+            }
+        }
         return -1;
     };
     // Values a release row takes when the document leaves them out: a fresh row belongs to the
@@ -268,6 +314,12 @@ void importSetupDetails(sqlite3* db, const std::string& schema, const std::strin
                                                          {"REGREQUIRED", "0"},
                                                          {"HOTFIXNO", "0"},
                                                          {"FILESPLITSTATUS", "0"}};
+    // Per column, once: its conversion and the value a row that leaves it out takes.
+    const auto kinds = columnKinds(cols);
+    std::vector<std::optional<std::string>> missing(cols.size());
+    for (std::size_t c = 0; c < cols.size(); ++c)
+        if (auto d = defaults.find(upper(cols[c].name)); d != defaults.end())
+            missing[c] = d->second;
     int fileNames = column("File_Names"), version = column("VersionNo"), ext = column("FileExtension");
     if (fileNames < 0)
         throw DbError("Proc_ImpSetupDetails: the table '" + table + "' has no column File_Names.");
@@ -311,21 +363,23 @@ void importSetupDetails(sqlite3* db, const std::string& schema, const std::strin
                 values[static_cast<std::size_t>(fileNames)]->empty())
                 throw DbError("Proc_ImpSetupDetails: row " + std::to_string(rowNo) + " has no File_Names.");
             const std::string name = *values[static_cast<std::size_t>(fileNames)];
-            for (std::size_t c = 0; c < cols.size(); ++c) {
-                auto d = defaults.find(upper(cols[c].name));
-                if (!values[c] && d != defaults.end())
-                    values[c] = d->second;
-            }
+            for (std::size_t c = 0; c < cols.size(); ++c)
+                if (!values[c])
+                    values[c] = missing[c];
             if (ext >= 0 && !values[static_cast<std::size_t>(ext)] && name.find('.') != std::string::npos)
                 values[static_cast<std::size_t>(ext)] = upper(name.substr(name.rfind('.') + 1));
             sqlite3_bind_text(remove.s, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+            // The key is bound first, so a bad version is reported here: by its row, as every other value.
             if (version >= 0)
-                bindConverted(remove.s, 2, cols[static_cast<std::size_t>(version)].type,
-                              values[static_cast<std::size_t>(version)].value_or(""), "VersionNo");
+                bindConverted(remove.s, 2, kinds[static_cast<std::size_t>(version)],
+                              values[static_cast<std::size_t>(version)].value_or(""), [&] {
+                                  return "row " + std::to_string(rowNo) + ", column " +
+                                         cols[static_cast<std::size_t>(version)].name;
+                              });
             remove.run(db);
             for (std::size_t c = 0; c < cols.size(); ++c)
-                bindConverted(ins.s, static_cast<int>(c) + 1, cols[c].type, values[c].value_or(""),
-                              "row " + std::to_string(rowNo) + ", column " + cols[c].name);
+                bindConverted(ins.s, static_cast<int>(c) + 1, kinds[c], values[c].value_or(""),
+                              [&] { return "row " + std::to_string(rowNo) + ", column " + cols[c].name; });
             ins.run(db);
         }
     });

@@ -11,10 +11,12 @@
 
 namespace quillan::db::embedded {
 
-// Columns of schema.table in order with declared types; throws DbError "Invalid object name" when missing.
+// Columns of schema.table in order with declared types and default expressions (SQLite text, empty
+// when the column has none); throws DbError "Invalid object name" when missing.
 struct ColumnInfo {
     std::string name;
     std::string type;
+    std::string defaultSql;
 };
 std::vector<ColumnInfo> tableColumns(sqlite3* db, const std::string& schema, const std::string& table);
 

@@ -44,6 +44,7 @@ struct Step {
     std::string argument;          // file or XML text (import), database name (create), file (bulk)
     long long number = 0;          // Kill: spid; BulkInsert: first row
     long long lastRow = 0;         // BulkInsert: 0 = to the end
+    bool keepNulls = false;        // BulkInsert: an empty field stays NULL instead of the column default
     std::string fieldTerminator = "\t";
     std::string rowTerminator = "\n";
 };

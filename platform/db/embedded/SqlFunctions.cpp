@@ -540,37 +540,56 @@ bool isDateType(const std::string& declaredType) {
     return t.rfind("DATETIME", 0) == 0 || t == "DATE" || t == "SMALLDATETIME";
 }
 
-void bindConverted(sqlite3_stmt* stmt, int index, const std::string& declaredType, const std::string& value,
-                   const std::string& where) {
+ColumnKind columnKind(const std::string& declaredType) {
+    const std::string t = upper(declaredType);
+    if (isDateType(t))
+        return t == "DATE" ? ColumnKind::Date : ColumnKind::DateTime;
+    if (t == "BIT")
+        return ColumnKind::Bit;
+    if (t.find("INT") != std::string::npos)
+        return ColumnKind::Integer;
+    if (t.rfind("DEC", 0) == 0 || t.rfind("NUMERIC", 0) == 0 || t.find("MONEY") != std::string::npos ||
+        t == "FLOAT" || t == "REAL")
+        return ColumnKind::Number;
+    return ColumnKind::Text;
+}
+
+void bindConverted(sqlite3_stmt* stmt, int index, ColumnKind kind, const std::string& value,
+                   const std::function<std::string()>& where) {
     if (value.empty()) {
         sqlite3_bind_null(stmt, index);
         return;
     }
-    std::string t = upper(declaredType);
     auto bad = [&](const char* type) {
         // The value is not quoted: it comes from a file, which may hold what must not be shown.
-        throw DbError("Conversion error for " + where + ": the value is not a valid " + type + ".");
+        throw DbError("Conversion error for " + where() + ": the value is not a valid " + type + ".");
     };
-    if (isDateType(t)) {
+    switch (kind) {
+    case ColumnKind::DateTime:
+    case ColumnKind::Date: {
         auto d = parseStyled(value, 0);
         if (!d)
             bad("date");
-        std::string s = t == "DATE" ? d->isoDate() : d->iso();
+        std::string s = kind == ColumnKind::Date ? d->isoDate() : d->iso();
         sqlite3_bind_text(stmt, index, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-    } else if (t == "BIT") {
+        return;
+    }
+    case ColumnKind::Bit:
         if (iequals(value, "true") || value == "1")
             sqlite3_bind_int(stmt, index, 1);
         else if (iequals(value, "false") || value == "0")
             sqlite3_bind_int(stmt, index, 0);
         else
             bad("bit");
-    } else if (t.find("INT") != std::string::npos) {
+        return;
+    case ColumnKind::Integer: {
         auto i = parseInteger(value);
         if (!i)
             bad("integer");
         sqlite3_bind_int64(stmt, index, *i);
-    } else if (t.rfind("DEC", 0) == 0 || t.rfind("NUMERIC", 0) == 0 || t.find("MONEY") != std::string::npos ||
-               t == "FLOAT" || t == "REAL") {
+        return;
+    }
+    case ColumnKind::Number: {
         if (auto i = parseInteger(value)) {
             sqlite3_bind_int64(stmt, index, *i);
             return;
@@ -579,9 +598,12 @@ void bindConverted(sqlite3_stmt* stmt, int index, const std::string& declaredTyp
         if (!d)
             bad("number");
         sqlite3_bind_double(stmt, index, *d);
-    } else {
-        sqlite3_bind_text(stmt, index, value.c_str(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+        return;
     }
+    case ColumnKind::Text:
+        break;
+    }
+    sqlite3_bind_text(stmt, index, value.c_str(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
 }
 
 } // namespace quillan::db::embedded

@@ -390,6 +390,10 @@ Step BatchTranslator::bulkInsert(std::size_t b, std::size_t e) {
         std::size_t rp = matchParen(k + 1, e);
         for (auto [x, f] : splitArgs(k + 2, rp)) {
             std::string opt = upper(at(x).text);
+            if (f == x + 1 && opt == "KEEPNULLS") {
+                s.keepNulls = true;
+                continue;
+            }
             if (f != x + 3 || !at(x + 1).isOp("="))
                 unsupported("The BULK INSERT option " + opt);
             const Token& v = at(x + 2);

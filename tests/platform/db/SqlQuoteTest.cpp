@@ -12,6 +12,7 @@ TEST(SqlQuote, ValuesDoubleSingleQuotesOnlyAndNamesDoubleClosingBrackets) {
     EXPECT_EQ(db::sqlQuote("plain"), "'plain'");
     EXPECT_EQ(db::sqlQuote("O'Brien"), "'O''Brien'");
     EXPECT_EQ(db::sqlQuote("''"), "''''''");
+    EXPECT_EQ(db::sqlQuote("'a'"), "'''a'''"); // apostrophes at both ends
     EXPECT_EQ(db::sqlEscape("it's \"x\" [y] ; --"), "it''s \"x\" [y] ; --");
     EXPECT_EQ(db::sqlEscape("C:\\Tervik\\Bin"), "C:\\Tervik\\Bin");
     // Names are bracketed with closing brackets doubled.

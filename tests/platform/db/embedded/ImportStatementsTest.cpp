@@ -119,6 +119,77 @@ TEST_F(ImportStatements, XmlProcedureLoadsADataSetDocument) {
     EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 2);
 }
 
+// An empty field takes the column's default, as SQL Server's BULK INSERT gives it; with KEEPNULLS,
+// and in a column without a default, it stays NULL.
+TEST_F(ImportStatements, BulkInsertGivesAnEmptyFieldTheColumnDefaultUnlessKeepNulls) {
+    conn->execute("CREATE TABLE [Tervik].dbo.Defaults (Name VARCHAR(20), Size BIGINT DEFAULT 0, "
+                  "Status INT NOT NULL DEFAULT 1, Note VARCHAR(20) DEFAULT 'none', Free VARCHAR(20))");
+    writeFile(dir / "Defaults.csv", "Name\tSize\tStatus\tNote\tFree\na\t\t\t\t\nb\t7\t2\tx\ty\n");
+    const std::string load = "BULK INSERT [Tervik].dbo.[Defaults] FROM 'C:\\Defaults.csv' WITH ( "
+                             "FIELDTERMINATOR ='\t',FIRSTROW = 2";
+    conn->execute(load + " )");
+    auto row = [&](const std::string& name) {
+        auto rs = conn->query("SELECT * FROM [Tervik].dbo.Defaults WHERE Name = " + sqlQuote(name));
+        std::string out;
+        for (const char* c : {"Size", "Status", "Note", "Free"})
+            out += rs.field(c).textOr("NULL") + "|";
+        return out;
+    };
+    EXPECT_EQ(row("a"), "0|1|none|NULL|");
+    EXPECT_EQ(row("b"), "7|2|x|y|");
+    conn->execute("DELETE FROM [Tervik].dbo.Defaults");
+    writeFile(dir / "Defaults.csv", "Name\tSize\tStatus\tNote\tFree\na\t\t5\t\t\n");
+    conn->execute(load + ", KEEPNULLS )");
+    EXPECT_EQ(row("a"), "NULL|5|NULL|NULL|");
+}
+
+// A value that does not fit its column names the row and the column (never the value), in each
+// importer; and an XML row may give its columns in any order and with any case.
+TEST_F(ImportStatements, ABadValueNamesItsRowAndColumnAndXmlColumnsMayComeInAnyOrder) {
+    const std::string header =
+        "File_Names\tFile_Path\tFile_CrDate\tFile_UnZipDate\tStatus\tRegRequired\tHotfixNo\t"
+        "VersionNo\tUploadFileSize\tDownloadFileSize\tFileExtension\tFileSplitStatus\n";
+    struct Case {
+        std::string csvRow, expected;
+    };
+    for (const Case& k :
+         {Case{"a.exe\tApp.Path\tnot a date\t\t1\t0\t0\t4\t1\t0\tEXE\t0\n",
+               "Conversion error for row 2, column 3 (File_CrDate): the value is not a valid date."},
+          Case{"a.exe\tApp.Path\t2024-03-01\t\t1\t0\t0\t4\tsecret9\t0\tEXE\t0\n",
+               "Conversion error for row 2, column 9 (UploadFileSize): the value is not a valid "
+               "integer."}}) {
+        writeFile(dir / "CSVImport.csv", header + k.csvRow);
+        const std::string why =
+            failure("BULK INSERT [Tervik].dbo.[SETUPDETAILS] FROM 'C:\\CSVImport.csv' WITH ( "
+                    "FIELDTERMINATOR ='\t',FIRSTROW = 2 )");
+        EXPECT_NE(why.find(k.expected), std::string::npos) << why;
+        EXPECT_EQ(why.find("secret9"), std::string::npos);
+    }
+    auto admin = openEmbeddedAdmin(dir / "Data");
+    admin->connect("(local)", "sa", " ");
+    try {
+        admin->executeBatch("Tervik",
+                            "Exec Proc_ImpSetupDetails '<NewDataSet><SetupDetails><File_Names>a.exe"
+                            "</File_Names></SetupDetails><SetupDetails><File_Names>b.exe</File_Names>"
+                            "<VersionNo>four</VersionNo></SetupDetails></NewDataSet>'");
+        ADD_FAILURE() << "a bad VersionNo was loaded";
+    } catch (const DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("row 2, column VersionNo"), std::string::npos) << e.what();
+    }
+    admin->executeBatch("Tervik", "Exec Proc_ImpSetupDetails '<NewDataSet><SetupDetails>"
+                                  "<fileextension>DLL</fileextension><VersionNo>7</VersionNo>"
+                                  "<File_Names>c.dll</File_Names><UPLOADFILESIZE>42</UPLOADFILESIZE>"
+                                  "<File_Path>App.Path</File_Path></SetupDetails></NewDataSet>'");
+    auto rs = conn->query("Select * from [Tervik].dbo.SetupDetails");
+    ASSERT_EQ(rs.recordCount(), 1u);
+    EXPECT_EQ(rs.field("File_Names").asText(), "c.dll");
+    EXPECT_EQ(rs.field("File_Path").asText(), "App.Path");
+    EXPECT_EQ(rs.field("VersionNo").asInt(), 7);
+    EXPECT_EQ(rs.field("UploadFileSize").asInt(), 42);
+    EXPECT_EQ(rs.field("FileExtension").asText(), "DLL");
+    EXPECT_EQ(rs.field("HotfixNo").asInt(), 0); // left out: the import's default
+}
+
 } // namespace
 
 } // namespace quillan::db::test

@@ -1,0 +1,145 @@
+#pragma once
+// The built executables driven as an operator drives them: a sample installation made by
+// quillan-sample, its database read and written through quillan-sql, a headless run of quillan,
+// and the central office served by quillan-office in a process of its own.
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Files.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace quillan::test {
+
+namespace fs = std::filesystem;
+
+inline const fs::path& binaryFolder() {
+    static const fs::path bin = fs::path(QUILLAN_BINARY_DIR) / "app";
+    return bin;
+}
+
+inline std::string shellQuote(const std::string& text) {
+    std::string out = "'";
+    for (char ch : text)
+        out += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+    return out + "'";
+}
+
+struct CommandResult {
+    int code = -1;
+    std::string out; // standard output and standard error together
+};
+
+// Runs a shell command without input; its output and exit code.
+inline CommandResult runCommand(const std::string& command) {
+    CommandResult r;
+    FILE* p = ::popen((command + " 2>&1 </dev/null").c_str(), "r");
+    if (!p)
+        return r;
+    std::array<char, 4096> buf{};
+    while (std::fgets(buf.data(), static_cast<int>(buf.size()), p))
+        r.out += buf.data();
+    const int status = ::pclose(p);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+// quillan-office serving `root` on a port the system picks (read from its --port-file); ended by
+// endChildProcess.
+class OfficeProcess {
+public:
+    explicit OfficeProcess(const fs::path& root, const fs::path& portFile) {
+        std::vector<std::string> args{(binaryFolder() / "quillan-office").string(),
+                                      root.string(),
+                                      "--master",
+                                      "DeployMaster",
+                                      "--trans",
+                                      "DeployTrans",
+                                      "--port-file",
+                                      portFile.string()};
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (::posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+            throw std::runtime_error("cannot start quillan-office");
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (port_ == 0 && std::chrono::steady_clock::now() < deadline) {
+            std::ifstream in(portFile);
+            if (!(in >> port_))
+                port_ = 0, std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (port_ == 0) {
+            stop();
+            throw std::runtime_error("quillan-office did not start");
+        }
+    }
+    ~OfficeProcess() { stop(); }
+    OfficeProcess(const OfficeProcess&) = delete;
+    OfficeProcess& operator=(const OfficeProcess&) = delete;
+    std::string serverPath() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+
+private:
+    void stop() { endChildProcess(pid_); }
+    pid_t pid_ = 0;
+    int port_ = 0;
+};
+
+// A sample installation in a scratch folder: drive C: of the sample is the folder itself.
+struct SampleInstall {
+    TempDir base{"quillan-e2e"};
+    fs::path dir = base / "install";
+
+    explicit SampleInstall(const std::string& options) {
+        const CommandResult made = runCommand(shellQuote((binaryFolder() / "quillan-sample").string()) + " " +
+                                              shellQuote(dir.string()) + " " + options);
+        if (made.code != 0)
+            throw std::runtime_error("quillan-sample failed: " + made.out);
+    }
+    fs::path updateFolder() const { return dir / "Tervik" / "Update"; }
+    std::string runLog() const { return readFile(dir / "Tervik" / "Logs" / "DeployErrlog.log"); }
+
+    // T-SQL through quillan-sql; its output (a header line, then tab-separated rows, "NULL").
+    std::string sql(const std::string& statement) const {
+        const CommandResult r =
+            runCommand(shellQuote((binaryFolder() / "quillan-sql").string()) + " --app-dir " +
+                       shellQuote(dir.string()) + " -Q " + shellQuote(statement));
+        if (r.code != 0)
+            throw std::runtime_error("quillan-sql failed on " + statement + ": " + r.out);
+        return r.out;
+    }
+    // The rows of a query, each the tab-joined fields, without the header line.
+    std::vector<std::string> rows(const std::string& query) const {
+        std::istringstream lines(sql(query));
+        std::vector<std::string> out;
+        std::string line;
+        std::getline(lines, line); // the column names
+        while (std::getline(lines, line))
+            out.push_back(line);
+        return out;
+    }
+    // A headless run; `options` are further quillan options (answers).
+    CommandResult run(const std::string& options = "") const {
+        return runCommand(shellQuote((binaryFolder() / "quillan").string()) + " --app-dir " +
+                          shellQuote(dir.string()) + " --headless " + options);
+    }
+};
+
+} // namespace quillan::test

@@ -1,0 +1,154 @@
+// Headless runs of the built quillan on a sample installation made by quillan-sample, with the
+// central office served by quillan-office (HTTP and the web service), by the loopback FTP server,
+// or by the LAN share. Each run must fetch and import the deploy scripts (checklist rows 2 and 3
+// completed), download every package, rebuild the split package and unpack everything into the
+// update folder with the packed files' times. What the later phases do with the unpacked files is
+// theirs: the checks here read only what the first phases leave behind.
+#include "platform/db/Connection.h"
+#include "tests/e2e/Executables.h"
+#include "tests/e2e/SampleRelease.h"
+#include "tests/transfer/TransferTestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace quillan::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::UnorderedElementsAreArray;
+
+struct HeadlessDeploy : ::testing::Test {
+    TempDir scratch{"quillan-e2e-office"};
+    fs::path root = scratch / "office";
+    SampleRelease release{scratch / "staging", root};
+
+    // Rows 2 and 3 ended completed, as the view, the grid and the status box show them.
+    static void expectScriptPhasesCompleted(const CommandResult& r) {
+        EXPECT_THAT(r.out, HasSubstr("[row 2] completed | Check new downloads info....\n")) << r.out;
+        EXPECT_THAT(r.out, HasSubstr("[row 3] completed | Updating new downloads info...\n"));
+        EXPECT_THAT(r.out, HasSubstr("[grid 2] completed | Check new downloads info... |"));
+        EXPECT_THAT(r.out, HasSubstr("[grid 3] completed | Updating new download info... |"));
+        EXPECT_THAT(r.out, HasSubstr("[status] >>-Downloading Script file Process complete successfully\n"));
+        EXPECT_THAT(r.out, HasSubstr("[status] >>-Updated Script file Process Successfully Completed\n"));
+    }
+
+    // Both scripts fetched once and recorded, and every row of both imported.
+    void expectScriptsImported(const SampleInstall& inst, const std::string& master,
+                               const std::string& transaction) const {
+        EXPECT_THAT(inst.rows("SELECT SourceFileName FROM [Tervik].dbo.IMPORT_DEPLOY_FILENAMES"),
+                    UnorderedElementsAreArray({master, transaction}));
+        std::vector<std::string> names;
+        for (const auto& rows : {release.masterRows(), release.transactionRows()})
+            for (const auto& r : rows)
+                names.push_back(r[0]);
+        names.push_back("Big.zip"); // the rebuilt archive's own row
+        EXPECT_THAT(inst.rows("SELECT File_Names FROM [Tervik].dbo.SetupDetails"),
+                    UnorderedElementsAreArray(names));
+    }
+
+    // Every package arrived whole; the split one was rebuilt; every packed file lies unpacked in the
+    // update folder with its bytes and its time, and the release's plain files carry that time as
+    // File_UnZipDate.
+    void expectDownloadedAndUnpacked(const SampleInstall& inst, bool recordsSizes) const {
+        const fs::path update = inst.updateFolder();
+        for (const auto& name : release.packages()) {
+            SCOPED_TRACE(name);
+            ASSERT_TRUE(fs::exists(update / name));
+            EXPECT_EQ(readFile(update / name), readFile(root / "Deploy" / name));
+            if (recordsSizes) {
+                EXPECT_EQ(inst.rows("SELECT UploadFileSize - DownloadFileSize FROM [Tervik].dbo.SetupDetails "
+                                    "WHERE File_Names = " +
+                                    db::sqlQuote(name)),
+                          std::vector<std::string>{"0"});
+            }
+        }
+        ASSERT_TRUE(fs::exists(update / "Big.zip"));
+        EXPECT_EQ(static_cast<long long>(fs::file_size(update / "Big.zip")), release.bigZipBytes());
+        EXPECT_EQ(
+            inst.rows("SELECT RegRequired, FileExtension, FileSplitStatus FROM [Tervik].dbo.SetupDetails "
+                      "WHERE File_Names = 'Big.zip'"),
+            std::vector<std::string>{"2\tZIP\t0"});
+        for (const auto& [name, f] : release.files) {
+            SCOPED_TRACE(name);
+            ASSERT_TRUE(fs::exists(update / name));
+            EXPECT_EQ(readFile(update / name), f.bytes);
+            DateTime written;
+            ASSERT_EQ(GetFileDate(update / name, written), 0);
+            EXPECT_EQ(written.iso(), f.time);
+        }
+        for (const char* name : {"Tervik.exe", "D0001.rpt", "O'Neil.rtm"})
+            EXPECT_EQ(inst.rows(std::string("SELECT File_UnZipDate FROM [Tervik].dbo.SetupDetails WHERE "
+                                            "File_Names = ") +
+                                db::sqlQuote(name)),
+                      std::vector<std::string>{release.files.at(name).time})
+                << name;
+        const std::string log = inst.runLog();
+        for (const char* package : {"Pkg1.zip", "Pkg2.zip", "Big.zip"})
+            EXPECT_THAT(log, HasSubstr(std::string(">>-Unzipped ") + package + "\r\n"));
+    }
+};
+
+TEST_F(HeadlessDeploy, OverTheWebServiceAndHttp) {
+    release.publishScripts("xml", false);
+    OfficeProcess office(root, scratch / "port");
+    SampleInstall inst("--mode http --format xml --server-path " + office.serverPath());
+
+    const CommandResult r = inst.run();
+    expectScriptPhasesCompleted(r);
+    EXPECT_THAT(inst.runLog(), HasSubstr(">>Downloaded File D0001_SETUPDETAILS_1.xml\r\n"));
+    expectScriptsImported(inst, "SETUPDETAILS_1.xml", "D0001_SETUPDETAILS_1.xml");
+    expectDownloadedAndUnpacked(inst, true);
+    EXPECT_THAT(r.out, HasSubstr("[row 4] completed |"));
+    EXPECT_THAT(r.out, HasSubstr("[row 5] completed |"));
+
+    // A second run fetches neither a script nor a package again, and still unpacks the release.
+    const CommandResult again = inst.run();
+    expectScriptPhasesCompleted(again);
+    EXPECT_THAT(again.out, Not(HasSubstr("Importing Transcation file")));
+    EXPECT_THAT(again.out, Not(HasSubstr("| Downloading new program |")));
+    expectDownloadedAndUnpacked(inst, true);
+}
+
+TEST_F(HeadlessDeploy, OverTheWebServiceWithZippedExcelScripts) {
+    release.publishScripts("xls", true);
+    OfficeProcess office(root, scratch / "port");
+    SampleInstall inst("--mode http --format xls --zipped --server-path " + office.serverPath());
+
+    const CommandResult r = inst.run();
+    expectScriptPhasesCompleted(r);
+    expectScriptsImported(inst, "SETUPDETAILS_1.zip", "D0001_SETUPDETAILS_1.zip");
+    expectDownloadedAndUnpacked(inst, true);
+}
+
+TEST_F(HeadlessDeploy, OverFtpWithZippedCsvScripts) {
+    release.publishScripts("csv", true);
+    FtpTestServer ftp(root, {"--user", "quillan", "--password", "sample"});
+    SampleInstall inst("--mode ftp --format csv --zipped --server-path " + ftp.address());
+
+    const CommandResult r = inst.run();
+    expectScriptPhasesCompleted(r);
+    expectScriptsImported(inst, "SETUPDETAILS_1.zip", "D0001_SETUPDETAILS_1.zip");
+    // The zipped scripts were archived once imported.
+    EXPECT_THAT(fileNamesIn(inst.dir / "DEPLOY ARCHIVEIN"),
+                UnorderedElementsAreArray({"SETUPDETAILS_1.zip", "D0001_SETUPDETAILS_1.zip"}));
+    expectDownloadedAndUnpacked(inst, true);
+    EXPECT_THAT(r.out, HasSubstr("[row 5] completed |"));
+}
+
+// A LAN client fetches no scripts (rows 2 and 3 count as done): the release's rows are those the
+// server machine recorded after its own download, and every package comes from the share.
+TEST_F(HeadlessDeploy, LanClientTakesEveryPackageFromTheShare) {
+    SampleInstall inst("--mode lan");
+    for (const auto& name : release.packages())
+        fs::copy_file(root / "Deploy" / name, inst.dir / "LanShare" / name);
+    inst.sql("EXEC [Tervik].dbo.Proc_ImpSetupDetails " + db::sqlQuote(xmlScript(release.downloadedRows())));
+
+    const CommandResult r = inst.run("--answer server=yes");
+    expectScriptPhasesCompleted(r);
+    expectDownloadedAndUnpacked(inst, false);
+}
+
+} // namespace
+} // namespace quillan::test
