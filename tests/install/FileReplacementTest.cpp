@@ -156,10 +156,18 @@ protected:
     }
 };
 
-TEST_F(RunningProgram, IsReplacedWithoutBeingEndedWhenNobodyAgreed) {
+// POSIX renames the new copy over the running program, which keeps its old one until it ends;
+// Windows refuses, and the phase fails cleanly with the program's file as it was.
+TEST_F(RunningProgram, IsNotEndedWhenNobodyAgreed) {
     const auto pid = children.start(program);
+    const std::string before = readFile(children.dir() / program);
+#ifdef _WIN32
+    EXPECT_FALSE(ReplaceFiles(*c, ReplacedFiles::Exes));
+    EXPECT_EQ(readFile(children.dir() / program), before);
+#else
     ASSERT_TRUE(ReplaceFiles(*c, ReplacedFiles::Exes));
     EXPECT_EQ(readFile(children.dir() / program), "new program");
+#endif
     EXPECT_TRUE(children.stillRunning(pid));
     EXPECT_TRUE(logHas(program + " is running and the operator was not asked to close it: not ended"));
 }

@@ -37,7 +37,7 @@ protected:
     void SetUp() override {
         Registration::SetUp();
         toolLog = dir / "tool.log";
-        tool = dir / "System Tools" / "regsvr32 stand-in";
+        tool = dir / "System Tools" / "regsvr32 stand-in.exe"; // Windows starts only a .exe
         fs::create_directories(tool.parent_path());
         fs::copy_file(QUILLAN_TEST_REGISTRATION_TOOL, tool);
         toolPath.emplace("QUILLAN_REGISTRATION_TOOL", tool.string());
