@@ -14,7 +14,7 @@ namespace quillan {
 // (above all in an unattended run, where nobody reads the boxes) ends in the refusal path instead
 // of holding the run for ever.
 struct ClosingLimits {
-    std::chrono::milliseconds pause{1000};                          // between two tests
+    std::chrono::milliseconds pause{1000};                            // between two tests
     std::chrono::milliseconds attendedWait{std::chrono::minutes(30)}; // the operator's own time
     std::chrono::milliseconds unattendedWait{std::chrono::minutes(2)};
     std::chrono::milliseconds endWait{std::chrono::seconds(10)}; // for an ended program to be gone

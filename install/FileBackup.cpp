@@ -53,7 +53,8 @@ bool BackupSupportingFiles(Console& c) {
     if (rs.eof())
         return true;
     const PhaseRow row{Row::FileBackup, nextGridRow(c), kEvent, ""};
-    phaseStart(c, row, ">>-Started Backing Other Files ", "Backup Files:", static_cast<int>(rs.recordCount()));
+    phaseStart(c, row, ">>-Started Backing Other Files ",
+               "Backup Files:", static_cast<int>(rs.recordCount()));
     c.log.line(">>-Started Backing Other Files ");
     const fs::path backup = c.native(c.state.backupFolder);
     std::error_code ec;

@@ -17,6 +17,7 @@ enum class ReplacedFiles { Exes, Reports, OtherFiles };
 // through RollBack, whose undo puts back what was already replaced (false). A running program is
 // ended first (by its exact name, waiting up to `endWait` until it is gone) only when the operator
 // agreed that the release's programs be ended.
-bool ReplaceFiles(Console& c, ReplacedFiles which, std::chrono::milliseconds endWait = std::chrono::seconds(10));
+bool ReplaceFiles(Console& c, ReplacedFiles which,
+                  std::chrono::milliseconds endWait = std::chrono::seconds(10));
 
 } // namespace quillan

@@ -79,7 +79,8 @@ private:
 };
 
 // A registration that did not work is told, and the run does not report a success.
-void report(Console& c, const std::string& doing, const std::string& name, const std::optional<std::string>& why) {
+void report(Console& c, const std::string& doing, const std::string& name,
+            const std::optional<std::string>& why) {
     if (!why)
         return;
     c.log.line(">>-" + doing + " " + name + " failed: " + *why);
@@ -135,8 +136,8 @@ bool RegisterComponents(Console& c, const RegistrationLimits& limits) {
         auto rs = c.conn->query(componentsQuery(c.state.dbPrefix));
         if (!rs.eof()) {
             const PhaseRow row{Row::Registration, nextGridRow(c), kEvent, ""};
-            phaseStart(c, row, ">>-Started Unregistering and Registering files ", "Register Files:",
-                       static_cast<int>(rs.recordCount()));
+            phaseStart(c, row, ">>-Started Unregistering and Registering files ",
+                       "Register Files:", static_cast<int>(rs.recordCount()));
             c.model.setGridLink(row.gridRow, "Show Register Files");
             c.log.line(">>-Started Unregistering and Registering files ");
             for (; !rs.eof(); rs.moveNext()) {

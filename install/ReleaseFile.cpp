@@ -15,7 +15,8 @@ bool climbsOut(const std::string& folder) {
     std::size_t start = 0;
     while (start <= folder.size()) {
         const std::size_t end = folder.find_first_of("\\/", start);
-        const std::string part = folder.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const std::string part =
+            folder.substr(start, end == std::string::npos ? std::string::npos : end - start);
         if (trimmed(part) == "..")
             return true;
         if (end == std::string::npos)

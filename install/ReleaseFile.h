@@ -13,8 +13,8 @@
 namespace quillan {
 
 struct ReleaseFile {
-    std::string name;   // File_Names
-    std::string folder; // ReturnFolder(File_Path), Windows text
+    std::string name;     // File_Names
+    std::string folder;   // ReturnFolder(File_Path), Windows text
     std::string filePath; // File_Path as the row gives it
 
     std::string installedText() const { return folder + "\\" + name; }

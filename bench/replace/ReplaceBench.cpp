@@ -49,7 +49,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const fs::path app = fs::absolute(argv[1]), update = fs::absolute(argv[2]), backup = fs::absolute(argv[3]);
+        const fs::path app = fs::absolute(argv[1]), update = fs::absolute(argv[2]),
+                       backup = fs::absolute(argv[3]);
         SilentOperator op;
         Console c(app, op);
         db::EmbeddedOptions o;

@@ -97,12 +97,13 @@ TEST_F(InstallRun, BacksUpReplacesClosesAndRegisters) {
     EXPECT_EQ(readFile(app / "readme.txt"), "new readme");
     EXPECT_EQ(readFile(backup / "readme.txt"), "old readme");
     EXPECT_TRUE(fs::exists(app / "Comp.dll"));
-    for (const std::string& line : std::vector<std::string>{ ">>-Closed " + program, ">>-Replacing Exe completed", ">>-Replacing RTM and RPT completed",
-          ">>-Replacing Other Files completed", ">>-Registered Comp.dll"})
+    for (const std::string& line : std::vector<std::string>{
+             ">>-Closed " + program, ">>-Replacing Exe completed", ">>-Replacing RTM and RPT completed",
+             ">>-Replacing Other Files completed", ">>-Registered Comp.dll"})
         EXPECT_NE(log.find(line), std::string::npos) << line;
     EXPECT_NE(out.str().find("Close the " + program + " to continue Quillan -> Yes"), std::string::npos);
-    for (Row row : {Row::FileBackup, Row::ReplaceExes, Row::ReplaceReports, Row::ReplaceOtherFiles,
-                    Row::Registration})
+    for (Row row :
+         {Row::FileBackup, Row::ReplaceExes, Row::ReplaceReports, Row::ReplaceOtherFiles, Row::Registration})
         EXPECT_EQ(c->model.checklist(row).status, RowStatus::Completed) << rowIndex(row);
 }
 

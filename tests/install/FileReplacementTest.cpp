@@ -1,8 +1,8 @@
 // The file backup and the three replacement sub-phases on real files: flat backup copies, the safe
 // replace over read-only and running targets, modification times kept, hostile names refused, and
 // a file that cannot be replaced failing the phase so that the undo puts back what was replaced.
-#include "install/FileBackup.h"
 #include "install/FileReplacement.h"
+#include "install/FileBackup.h"
 #include "tests/install/InstallPhasesFixture.h"
 #include "tests/platform/ChildPrograms.h"
 
@@ -102,10 +102,8 @@ TEST_F(FilePhases, EachSubPhaseReplacesItsFilesWholeWithTheNewTime) {
 
 TEST_F(FilePhases, NamesAndFoldersThatLeaveTheirFolderAreRefused) {
     const std::pair<std::string, std::string> rows[] = {
-        {"..\\evil.txt", "App.Path"},
-        {"C:evil.txt", "App.Path"},
-        {"sub/evil.txt", "App.Path"},
-        {"evil.txt", "App.Path\\..\\..\\outside"},
+        {"..\\evil.txt", "App.Path"}, {"C:evil.txt", "App.Path"},
+        {"sub/evil.txt", "App.Path"}, {"evil.txt", "App.Path\\..\\..\\outside"},
         {"fine.txt", "App.Path"},
     };
     for (const auto& [name, path] : rows) {

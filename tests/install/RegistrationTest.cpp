@@ -96,8 +96,8 @@ TEST_F(RegistrationByEntryPoints, TheEntryPointsAnswerIsRead) {
     };
     const Case cases[] = {
         {"Good.dll", QUILLAN_TEST_COMPONENT, std::nullopt, ">>-Registered Good.dll", false},
-        {"Refuses.dll", QUILLAN_TEST_COMPONENT, "5", ">>-Registering Refuses.dll failed: DllRegisterServer answered 5",
-         true},
+        {"Refuses.dll", QUILLAN_TEST_COMPONENT, "5",
+         ">>-Registering Refuses.dll failed: DllRegisterServer answered 5", true},
         {"NoEntry.dll", QUILLAN_TEST_NOT_A_COMPONENT, std::nullopt,
          ">>-Registering NoEntry.dll failed: it has no entry point DllRegisterServer", true},
     };
