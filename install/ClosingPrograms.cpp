@@ -69,7 +69,7 @@ bool askAndEnd(Console& c, const std::vector<std::string>& names, const ClosingL
             return refuse(c, "The operator did not agree to close " + name);
         agreed.push_back(name);
     }
-    c.state.run.programsMayBeEnded = true;
+    c.state.run.programsToEnd = agreed;
     for (const auto& name : agreed) {
         const auto deadline = Clock::now() + limits.endWait * 3;
         while (!c.os.endProgram(name, limits.endWait)) {

@@ -6,6 +6,9 @@
 #include "install/FileReplacementStatements.h"
 #include "install/Finishing.h"
 #include "install/ReleaseFile.h"
+#include "platform/Text.h"
+
+#include <algorithm>
 
 #include <exception>
 #include <filesystem>
@@ -81,7 +84,9 @@ const SubPhase& subPhase(ReplacedFiles which) {
 void endIfAgreed(Console& c, const std::string& program, std::chrono::milliseconds endWait) {
     if (!c.os.isRunning(program))
         return;
-    if (!c.state.run.programsMayBeEnded) {
+    const auto& agreed = c.state.run.programsToEnd;
+    if (std::none_of(agreed.begin(), agreed.end(),
+                     [&](const std::string& a) { return equalsNoCase(a, program); })) {
         c.log.line(">>-" + program + " is running and the operator was not asked to close it: not ended");
         return;
     }

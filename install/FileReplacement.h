@@ -16,7 +16,7 @@ enum class ReplacedFiles { Exes, Reports, OtherFiles };
 // EXEs and the other files). A file that cannot be replaced fails the row and closes the run
 // through RollBack, whose undo puts back what was already replaced (false). A running program is
 // ended first (by its exact name, waiting up to `endWait` until it is gone) only when the operator
-// agreed that the release's programs be ended.
+// agreed to have it ended (RunState::programsToEnd).
 bool ReplaceFiles(Console& c, ReplacedFiles which,
                   std::chrono::milliseconds endWait = std::chrono::seconds(10));
 

@@ -43,7 +43,7 @@ TEST_F(ClosingRealPrograms, AskModeEndsTheProgramAfterYesAndLeavesALookalikeRunn
     EXPECT_TRUE(children.ended(pid));
     EXPECT_TRUE(children.stillRunning(other)); // "Tervik.exe" is not "myTervik.exe"
     EXPECT_EQ(c->state.run.completedPhase, 8);
-    EXPECT_TRUE(c->state.run.programsMayBeEnded);
+    EXPECT_EQ(c->state.run.programsToEnd, std::vector<std::string>{program});
 }
 
 TEST_F(ClosingRealPrograms, UnattendedWaitForAProgramThatNeverEndsIsARefusal) {
@@ -127,7 +127,7 @@ TEST_F(ClosingPrograms, TheSwitchChoosesWhatIsAskedAndEnded) {
         EXPECT_EQ(machine.endRequests, k.ended);
         EXPECT_EQ(c->state.run.completedPhase, k.goesOn ? 8 : 12);
         EXPECT_EQ(c->state.run.operatorStopped, !k.goesOn);
-        EXPECT_EQ(c->state.run.programsMayBeEnded, k.goesOn && k.status == 1);
+        EXPECT_EQ(c->state.run.programsToEnd, k.ended);
     }
 }
 
@@ -169,7 +169,7 @@ TEST_F(ClosingWithAnOperator, WaitModeShowsTheBoxAgainUntilTheProgramIsClosed) {
     ASSERT_TRUE(close());
     EXPECT_EQ(acting.informed, std::vector<std::string>(3, "Please close the A.exe to continue Quillan"));
     EXPECT_TRUE(machine.endRequests.empty());
-    EXPECT_FALSE(c->state.run.programsMayBeEnded);
+    EXPECT_TRUE(c->state.run.programsToEnd.empty());
 }
 
 TEST_F(ClosingWithAnOperator, OtherWorkstationsAreToldUntilNoneIsLeft) {

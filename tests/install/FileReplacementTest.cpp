@@ -172,7 +172,7 @@ TEST_F(RunningProgram, IsNotEndedWhenNobodyAgreed) {
 
 TEST_F(RunningProgram, IsEndedFirstWhenTheOperatorAgreed) {
     const auto pid = children.start(program);
-    c->state.run.programsMayBeEnded = true;
+    c->state.run.programsToEnd = {program};
     ASSERT_TRUE(ReplaceFiles(*c, ReplacedFiles::Exes));
     EXPECT_TRUE(children.ended(pid));
     EXPECT_EQ(readFile(children.dir() / program), "new program");
