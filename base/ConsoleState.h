@@ -31,6 +31,9 @@ struct RunState {
     bool operatorStopped = false;
     int gridRowCounter = 4; // next event-grid row taken by the download and later phases
     RunOutcome outcome = RunOutcome::NotClosed;
+    // The running programs the operator agreed to have ended (the closing of running programs, ask
+    // mode); the EXE replacement ends a program it finds running only when it is named here.
+    std::vector<std::string> programsToEnd;
 
     // What the run has changed so far. Each phase sets its flag the moment it starts to change
     // something (before the first file is written, before the first batch is run), so that a

@@ -17,6 +17,9 @@ public:
     virtual bool askYesNo(Question q, const std::string& text) = 0;
     // OK/Cancel question; true for OK.
     virtual bool askOkCancel(Question q, const std::string& text) = 0;
+    // Whether someone reads the boxes and can act on them (close a program they name). False for an
+    // unattended run: a phase that waits for the operator then gives up after a bounded time.
+    virtual bool attended() const { return true; }
 };
 
 const char* questionKey(Question q); // "notice", "server", "continue", "close", "other"

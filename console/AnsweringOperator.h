@@ -17,6 +17,7 @@ public:
     void inform(const std::string& text) override { behind_.inform(text); }
     bool askYesNo(Question q, const std::string& text) override;
     bool askOkCancel(Question q, const std::string& text) override;
+    bool attended() const override { return behind_.attended(); }
 
 private:
     bool given(Question q, const std::string& text, bool okCancel, bool& answer);

@@ -7,8 +7,12 @@
 #include "console/DownloadVerification.h"
 #include "console/PathCorrections.h"
 #include "console/ProgramDownload.h"
+#include "install/ClosingPrograms.h"
 #include "install/CompletionRecords.h"
+#include "install/FileBackup.h"
+#include "install/FileReplacement.h"
 #include "install/Finishing.h"
+#include "install/Registration.h"
 #include "install/Unpacking.h"
 #include "scripts/ScriptPhases.h"
 #include "transfer/Ftp.h"
@@ -80,25 +84,25 @@ PhaseOutcome DeploymentPhases::databaseBackup(Console& c) {
     return notBuiltEndsRun(c, Row::DatabaseBackup, "Database backup");
 }
 PhaseOutcome DeploymentPhases::fileBackup(Console& c) {
-    return notBuiltEndsRun(c, Row::FileBackup, "File backup");
+    return BackupSupportingFiles(c) ? PhaseOutcome::Continue : PhaseOutcome::RunEnded;
 }
 PhaseOutcome DeploymentPhases::closePrograms(Console& c) {
-    return notBuiltEndsRun(c, std::nullopt, "Closing running programs");
+    return ClosingRunningPrograms(c) ? PhaseOutcome::Continue : PhaseOutcome::RunEnded;
 }
 PhaseOutcome DeploymentPhases::replaceExes(Console& c) {
-    return notBuiltEndsRun(c, Row::ReplaceExes, "EXE replacement");
+    return ReplaceFiles(c, ReplacedFiles::Exes) ? PhaseOutcome::Continue : PhaseOutcome::RunEnded;
 }
 PhaseOutcome DeploymentPhases::hotfixes(Console& c) {
     return notBuiltEndsRun(c, Row::Hotfixes, "Hotfix scripts");
 }
 PhaseOutcome DeploymentPhases::replaceReports(Console& c) {
-    return notBuiltEndsRun(c, Row::ReplaceReports, "Report replacement");
+    return ReplaceFiles(c, ReplacedFiles::Reports) ? PhaseOutcome::Continue : PhaseOutcome::RunEnded;
 }
 PhaseOutcome DeploymentPhases::replaceOtherFiles(Console& c) {
-    return notBuiltEndsRun(c, Row::ReplaceOtherFiles, "Other files replacement");
+    return ReplaceFiles(c, ReplacedFiles::OtherFiles) ? PhaseOutcome::Continue : PhaseOutcome::RunEnded;
 }
 PhaseOutcome DeploymentPhases::registration(Console& c) {
-    return notBuiltEndsRun(c, Row::Registration, "Component registration");
+    return RegisterComponents(c) ? PhaseOutcome::Continue : PhaseOutcome::RunEnded;
 }
 // The records, then RollBack; the driver resets the display after it.
 PhaseOutcome DeploymentPhases::completion(Console& c) {

@@ -23,6 +23,7 @@ public:
     void inform(const std::string& text) override;
     bool askYesNo(Question q, const std::string& text) override;
     bool askOkCancel(Question q, const std::string& text) override;
+    bool attended() const override { return false; } // nobody reads the output while it runs
 
 protected:
     // A question without a scripted answer. nullopt: take the safe answer.
@@ -42,6 +43,7 @@ private:
 class TerminalOperator : public ScriptedOperator {
 public:
     TerminalOperator(Answers answers, std::istream& in, std::ostream& out);
+    bool attended() const override { return true; } // someone at the terminal answers
 
 protected:
     std::optional<bool> askUnanswered(Question q, const std::string& text, bool okCancel) override;

@@ -1,10 +1,10 @@
 #include "install/PutBackOldFiles.h"
 
 #include "base/Machine.h"
-#include "base/ReturnFolder.h"
 #include "install/FileReplacementStatements.h"
 #include "install/RegistrationStatements.h"
 #include "install/RegistrationTool.h"
+#include "install/ReleaseFile.h"
 
 #include <chrono>
 #include <exception>
@@ -58,17 +58,16 @@ std::vector<Target> savedTargets(Console& c, const FileKind& kind) {
     std::vector<Target> out;
     const fs::path backup = c.native(c.state.backupFolder);
     for (auto rs = c.conn->query(kind.query(c.state.dbPrefix)); !rs.eof(); rs.moveNext()) {
-        const std::string name = rs.field("File_Names").textOr("");
-        const std::string folder = ReturnFolder(c, rs.field("File_Path").textOr(""));
-        // Names come from the release table: one that is not a bare file name is never followed.
-        if (name.empty() || fs::path(name).filename().string() != name || folder.empty())
+        // Names come from the release table: one that could leave its folder is never followed.
+        const auto f = releaseFile(c, rs);
+        if (!f)
             continue;
-        const Target t{name, c.native(folder + "\\" + name), backup / name};
+        const Target t{f->name, c.native(f->installedText()), backup / f->name};
         std::error_code ec;
         if (fs::is_regular_file(t.saved, ec))
             out.push_back(t);
         else
-            c.log.line(">>-No backup copy of " + name + ": left as the release installed it");
+            c.log.line(">>-No backup copy of " + f->name + ": left as the release installed it");
     }
     return out;
 }

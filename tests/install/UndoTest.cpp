@@ -3,6 +3,7 @@
 // run's own backup (unpacked from its archive), and an undo that cannot put something back says so.
 #include "archive/Zip.h"
 #include "install/Finishing.h"
+#include "install/PutBackOldFiles.h"
 #include "tests/install/FinishingFixture.h"
 
 #include <cstdlib>
@@ -185,6 +186,18 @@ TEST_F(Undo, FailedRunAfterReplacementKeepsTheBackupCopiesWithoutUndo) {
     EXPECT_TRUE(fs::exists(backup / "a.exe"));
     EXPECT_TRUE(has(log(), ">>-Backup copies kept in "));
     EXPECT_FALSE(fs::exists(update / "leftover.tmp"));
+}
+
+// A release row whose name climbs out of its folder: its "backup copy" (a file of that literal
+// name, which POSIX allows) is never written outside the application folder.
+TEST_F(Undo, AHostileNameIsNotPutBackOutsideItsFolder) {
+    addFile("..\\evil.txt", 1);
+    writeFile(backup / "..\\evil.txt", "evil");
+    c->state.run.filesBackedUp = true;
+    c->state.run.otherFilesReplaced = true;
+    putBackOldFiles(*c);
+    EXPECT_FALSE(fs::exists(dir / "evil.txt"));
+    EXPECT_TRUE(has(log(), ">>-'..\\evil.txt' is not a plain file name: refused"));
 }
 
 } // namespace

@@ -22,6 +22,9 @@ public:
     bool answer = false;               // once the queue is empty: the safe answer (No, Cancel)
     std::vector<std::string> informed; // texts of the information boxes, in order
     std::vector<Asked> asked;          // every question, in order, with the answer given
+    bool someoneThere = true;          // attended(): false plays an unattended run
+
+    bool attended() const override { return someoneThere; }
 
     void inform(const std::string& text) override { informed.push_back(text); }
     bool askYesNo(Question q, const std::string& text) override { return next(q, text, false); }

@@ -1,0 +1,59 @@
+#include "install/ReleaseFile.h"
+
+#include "base/ReturnFolder.h"
+#include "platform/PlainFileName.h"
+#include "platform/Text.h"
+
+#include <system_error>
+
+namespace quillan {
+
+namespace {
+
+// A folder text one of whose components is "..": it could name any folder of the machine.
+bool climbsOut(const std::string& folder) {
+    std::size_t start = 0;
+    while (start <= folder.size()) {
+        const std::size_t end = folder.find_first_of("\\/", start);
+        const std::string part =
+            folder.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (trimmed(part) == "..")
+            return true;
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return false;
+}
+
+std::optional<ReleaseFile> refused(Console& c, const std::string& why) {
+    c.log.line(">>-" + why);
+    c.state.run.runFailed = true;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<ReleaseFile> releaseFile(Console& c, const db::Recordset& rs) {
+    ReleaseFile f;
+    f.name = rs.field("File_Names").textOr("");
+    f.filePath = rs.field("File_Path").textOr("");
+    if (!isPlainFileName(f.name))
+        return refused(c, "'" + f.name + "' is not a plain file name: refused");
+    f.folder = ReturnFolder(c, f.filePath);
+    if (trimmed(f.folder).empty() || climbsOut(f.folder))
+        return refused(c, "The folder '" + f.filePath + "' of " + f.name + " is refused");
+    return f;
+}
+
+std::string locationLabel(const Console& c, const ReleaseFile& f) {
+    const std::string first = f.filePath.substr(0, f.filePath.find('\\'));
+    return upperCase(trimmed(first)) == "APP.PATH" ? c.state.appPath : f.folder;
+}
+
+bool fileExists(const Console& c, const std::string& windowsPath) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(c.native(windowsPath), ec);
+}
+
+} // namespace quillan
