@@ -1,6 +1,6 @@
-// The disk fills during a download or during the unpacking. Two ways to fill it: a write limit of
-// this process (the system's file-size limit, which every machine allows), and, where the machine
-// lets the test mount one, a small file system over the update folder. Either way the run stops
+// The disk fills during a download, the join of a split package or the unpacking. Two ways to fill it: a
+// write limit of this process (the system's file-size limit, which every machine allows), and, where the
+// machine lets the test mount one, a small file system over the update folder. Either way the run stops
 // before anything is installed, no half file is left under a final name, and the next run, with
 // room again, takes the release on.
 #include "tests/e2e/OfficeRelease.h"
@@ -79,27 +79,38 @@ private:
 
 struct DiskFull : ::testing::Test, test::OfficeRelease {};
 
-TEST_F(DiskFull, DuringADownloadOrTheUnpackingNothingIsInstalledAndTheNextRunCompletes) {
+TEST_F(DiskFull, DuringADownloadTheJoinOrTheUnpackingNothingIsInstalledAndTheNextRunCompletes) {
+    enum class Where { Download, Join, Unpacking };
     struct Case {
         bool smallFileSystem;
-        bool duringUnpacking;
+        Where where;
+        rlim_t room;
     };
-    for (const Case k : {Case{false, false}, Case{false, true}, Case{true, false}, Case{true, true}}) {
-        SCOPED_TRACE(std::string(k.smallFileSystem ? "small file system" : "write limit") +
-                     (k.duringUnpacking ? ", unpacking" : ", download"));
+    // A small file system over the update folder holds the pieces too: for the join it leaves
+    // room for them but not for the archive rebuilt beside them.
+    const Case cases[] = {{false, Where::Download, kRoom},  {false, Where::Join, kRoom},
+                          {false, Where::Unpacking, kRoom}, {true, Where::Download, kRoom},
+                          {true, Where::Join, 5 * kRoom},   {true, Where::Unpacking, kRoom}};
+    for (const Case& k : cases) {
+        const char* where[] = {"download", "join", "unpacking"};
+        SCOPED_TRACE(std::string(k.smallFileSystem ? "small file system, " : "write limit, ") +
+                     where[static_cast<int>(k.where)]);
         test::OfficeRelease f;
         // Three megabytes that do not compress fill the disk while the package comes; three that
         // do (a package of a few kilobytes) fill it while the member is unpacked.
-        const std::string program =
-            k.duringUnpacking ? std::string(3 * kRoom, 'x') : test::patternBytes(3 * kRoom, 11);
+        const std::string program = k.where == Where::Unpacking  ? std::string(3 * kRoom, 'x')
+                                    : k.where == Where::Download ? test::patternBytes(3 * kRoom, 11)
+                                                                 : std::string("the new program");
         f.publishZip("App.zip", 1, {{"Tervik.exe", program}});
         f.publishZip("Reports.zip", 2, {{"Sales.rpt", "the new report"}});
+        if (k.where == Where::Join)
+            f.publishSplit("Big.zip", 3, {{"Big.rpt", test::patternBytes(3 * kRoom, 13)}}, 512 * 1024);
         const auto rowsBefore = f.rows();
         f.startOffice();
 
         std::unique_ptr<SmallFileSystem> small;
         if (k.smallFileSystem) {
-            small = std::make_unique<SmallFileSystem>(f.update, kRoom);
+            small = std::make_unique<SmallFileSystem>(f.update, k.room);
             if (!small->mounted()) {
                 std::cout << "[ SKIPPED  ] the machine refuses to mount a small file system\n";
                 continue;
@@ -109,7 +120,7 @@ TEST_F(DiskFull, DuringADownloadOrTheUnpackingNothingIsInstalledAndTheNextRunCom
         {
             std::unique_ptr<WriteLimit> limit;
             if (!k.smallFileSystem) {
-                limit = std::make_unique<WriteLimit>(kRoom);
+                limit = std::make_unique<WriteLimit>(k.room);
                 ASSERT_TRUE(limit->ok());
             }
             first = &f.run();
@@ -117,18 +128,28 @@ TEST_F(DiskFull, DuringADownloadOrTheUnpackingNothingIsInstalledAndTheNextRunCom
         EXPECT_TRUE(first->console->state.run.runFailed);
         EXPECT_EQ(test::snapshot(f.c.programFolder()), f.installationBefore);
         EXPECT_FALSE(std::filesystem::exists(f.update / "Tervik.exe"));
-        if (k.duringUnpacking) {
+        switch (k.where) {
+        case Where::Unpacking:
             EXPECT_THAT(first->log, HasSubstr(">>-Unable to Unzip App.zip"));
             EXPECT_EQ(first->console->ending(), Ending::Failure);
             EXPECT_THAT(first->op.informed,
                         ::testing::Contains("Error by unzipping file check the log file"));
             EXPECT_THAT(f.strays(false), IsEmpty()) << "the unpacking's temporary is removed";
-        } else {
+            break;
+        case Where::Join:
+            EXPECT_THAT(first->log, HasSubstr(">>-File Not Properly Restored"));
+            EXPECT_THAT(first->op.informed, ::testing::Contains(HasSubstr(" In RestoreZipFile")));
+            EXPECT_EQ(first->console->state.run.outcome, RunOutcome::CompletedWithErrors);
+            EXPECT_FALSE(std::filesystem::exists(f.update / "Big.zip"));
+            EXPECT_THAT(f.strays(false), IsEmpty()) << "the join's temporary is removed";
+            break;
+        case Where::Download:
             EXPECT_THAT(first->log, HasSubstr(">>-File Not Properly Downloaded"));
             EXPECT_EQ(first->console->state.run.outcome, RunOutcome::CompletedWithErrors);
             EXPECT_FALSE(std::filesystem::exists(f.update / "App.zip"));
             EXPECT_THAT(f.strays(true), IsEmpty());
             EXPECT_EQ(f.value("DownloadFileSize", "App.zip"), "0");
+            break;
         }
         EXPECT_NE(f.rows(), rowsBefore) << "the finishing operation marks the rows";
 
@@ -137,7 +158,8 @@ TEST_F(DiskFull, DuringADownloadOrTheUnpackingNothingIsInstalledAndTheNextRunCom
         const auto& next = f.run();
         EXPECT_THAT(next.log, HasSubstr(">>-Unzipped App.zip"));
         EXPECT_THAT(next.log, HasSubstr(">>-Database backup: not built yet in this version"));
-        EXPECT_EQ(test::readFile(f.update / "Tervik.exe"), program);
+        for (const auto& [name, bytes] : f.unpacked)
+            EXPECT_EQ(test::readFile(f.update / name), bytes) << name;
         EXPECT_THAT(f.strays(false), IsEmpty());
         f.runs.clear(); // the consoles' logs and files close before the file system goes
     }
