@@ -3,7 +3,11 @@
 // is reported (run log or box), the run ends in one of its stated ways and never as a success,
 // the installation is byte for byte as it was, nothing is half written under a final name, and
 // the next run, with the connection back, takes the release on.
+#include "app/sample/SampleInstallation.h"
+#include "console/Session.h"
 #include "tests/e2e/OfficeRelease.h"
+#include "tests/e2e/SampleRelease.h"
+#include "tests/support/FakeMachine.h"
 #include "tests/transfer/TransferTestSupport.h"
 
 #include <gmock/gmock.h>
@@ -17,11 +21,13 @@ using ::testing::IsEmpty;
 
 constexpr const char* kLinkFailure = "[ODBC Driver] Communication link failure";
 
-// Forwards to the engine until statement `failFrom` (counted from 1); that one and every later
+// Forwards to a connection until statement `failFrom` (counted from 1); that one and every later
 // one fail. With `failFrom` 0 it only counts.
 class LosingConnection : public db::Connection {
 public:
     LosingConnection(db::Connection& target, int failFrom) : target_(target), failFrom_(failFrom) {}
+    LosingConnection(std::unique_ptr<db::Connection> owned, int failFrom)
+        : owned_(std::move(owned)), target_(*owned_), failFrom_(failFrom) {}
     db::Recordset query(const std::string& sql) override {
         check();
         return target_.query(sql);
@@ -39,6 +45,7 @@ private:
         if (failFrom_ > 0 && count_ >= failFrom_)
             throw db::DbError(kLinkFailure);
     }
+    std::unique_ptr<db::Connection> owned_;
     db::Connection& target_;
     int failFrom_;
     int count_ = 0;
@@ -93,6 +100,96 @@ TEST_P(ConnectionLost, AtEveryStatementOfARunNothingIsLostAndTheNextRunCompletes
 }
 
 INSTANTIATE_TEST_SUITE_P(Slices, ConnectionLost, ::testing::Range(0, kSlices));
+
+// The whole process in this one, from start-up on, on the sample installation with the release
+// served by the office: the deploy-script download and import are in the sweep too.
+struct SessionRelease : test::SampleRelease {
+    std::unique_ptr<office::OfficeServer> server;
+
+    SessionRelease() : SampleRelease(64 * 1024) {
+        office::OfficeSettings s;
+        s.root = office;
+        s.masterFolder = "DeployMaster";
+        s.transFolder = "DeployTrans";
+        server = std::make_unique<office::OfficeServer>(s);
+        server->start();
+        sample::SampleOptions o;
+        o.folder = app;
+        o.serverPath = server->serverPath();
+        o.webServiceUrl = "DeployService";
+        sample::makeSampleInstallation(o);
+        install();
+    }
+
+    struct Outcome {
+        ExitCode code = ExitCode::Completed;
+        std::string log;
+        std::vector<std::string> informed;
+        int statements = 0;
+    };
+    // One process's life with the connection lost from statement `failFrom` (0: never).
+    Outcome session(int failFrom) {
+        test::FakeMachine machine;
+        LosingConnection* losing = nullptr;
+        machine.onOpenConnection = [&](const std::string& cs, const std::filesystem::path& dir) {
+            auto c = std::make_unique<LosingConnection>(db::openConnection(cs, dir), failFrom);
+            losing = c.get();
+            return c;
+        };
+        machine.onOpenAdmin = [](const std::string& cs, const std::filesystem::path& dir) {
+            return db::openAdmin(cs, dir);
+        };
+        test::RecordingOperator op;
+        Outcome o;
+        {
+            Session s(app, op, machine);
+            if (s.start() == StartupOutcome::Armed)
+                s.runOnce();
+            o.code = s.exitCode();
+            o.statements = losing ? losing->statements() : 0;
+        }
+        o.log = runLog();
+        for (const auto& i : op.informed)
+            o.informed.push_back(i);
+        return o;
+    }
+};
+
+struct SessionConnectionLost : ::testing::TestWithParam<int> {};
+
+TEST_P(SessionConnectionLost, FromStartUpOnNothingIsLostAndTheNextRunCompletes) {
+    int total = 0;
+    {
+        SessionRelease f;
+        total = f.session(0).statements;
+    }
+    ASSERT_GT(total, 20);
+    for (int n = 1 + GetParam(); n <= total; n += kSlices) {
+        SCOPED_TRACE("connection lost from statement " + std::to_string(n) + " of " + std::to_string(total));
+        SessionRelease f;
+        const auto lost = f.session(n);
+        bool reported = lost.log.find(kLinkFailure) != std::string::npos;
+        for (const auto& text : lost.informed)
+            reported = reported || text.find(kLinkFailure) != std::string::npos;
+        EXPECT_TRUE(reported) << lost.log;
+        EXPECT_NE(lost.code, ExitCode::Completed);
+        EXPECT_EQ(f.installation(), f.installationBefore);
+        EXPECT_THAT(f.broken(true), IsEmpty());
+        EXPECT_THAT(f.brokenScripts(), IsEmpty());
+
+        const auto next = f.session(0);
+        EXPECT_EQ(next.code, ExitCode::CompletedWithErrors) << next.log;
+        EXPECT_THAT(next.log, HasSubstr(">>-Unzipped App.zip"));
+        EXPECT_THAT(next.log, HasSubstr(">>-Unzipped Big.zip"));
+        EXPECT_THAT(next.log, HasSubstr(">>-Database backup: not built yet in this version"));
+        EXPECT_THAT(f.broken(false), IsEmpty());
+        EXPECT_THAT(f.temporaries(), IsEmpty());
+        for (const auto& [name, count] : f.rowCounts())
+            EXPECT_EQ(count, 1) << name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Slices, SessionConnectionLost, ::testing::Range(0, kSlices));
 
 } // namespace
 } // namespace quillan

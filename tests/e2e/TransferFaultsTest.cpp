@@ -92,7 +92,11 @@ TEST_F(TransferFault, ConnectionDroppedStalledOr404MidReleaseLeavesTheInstallati
     const Case cases[] = {{Kind::Drop, "in Download from HTTP", true},
                           {Kind::Stall, "in Download from HTTP", true},
                           {Kind::Missing, "404", false}};
-    ::setenv("QUILLAN_STALL_SECONDS", "1", 1);
+    // A stalled transfer is given up after a second instead of a minute.
+    struct StallLimit {
+        StallLimit() { ::setenv("QUILLAN_STALL_SECONDS", "1", 1); }
+        ~StallLimit() { ::unsetenv("QUILLAN_STALL_SECONDS"); }
+    } stallLimit;
     for (const auto& k : cases) {
         SCOPED_TRACE(static_cast<int>(k.kind));
         FaultyRelease f;
@@ -110,7 +114,6 @@ TEST_F(TransferFault, ConnectionDroppedStalledOr404MidReleaseLeavesTheInstallati
         EXPECT_THAT(f.strays(true), IsEmpty());
         f.expectNextRunTakesTheReleaseOn();
     }
-    ::unsetenv("QUILLAN_STALL_SECONDS");
 }
 
 // A package whose bytes differ in number from what the release lists is never recorded as
