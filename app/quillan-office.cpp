@@ -7,6 +7,9 @@
 #include <csignal>
 #include <fstream>
 #include <iostream>
+#include <unistd.h>
+#include <utility>
+#include <vector>
 
 using namespace quillan::office;
 
@@ -29,8 +32,37 @@ int main(int argc, char** argv) {
     cli.add_option("--master", s.masterFolder, "Folder of the master scripts below ROOT (default Master)");
     cli.add_option("--trans", s.transFolder, "Folder of the transaction scripts below ROOT (default Trans)");
     cli.add_option("--port-file", portFile, "Write the port to this file once listening (for scripts)");
+    // Faults, to show how the console handles a broken transfer; each option may be repeated.
+    std::vector<std::string> missing, drops, stalls;
+    cli.add_option("--missing", missing, "Answer 404 for this file name, as if it were not published")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->expected(1);
+    cli.add_option("--drop-after", drops,
+                   "NAME=BYTES: close the connection once BYTES of file NAME are sent (a resume from "
+                   "there is served whole)")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->expected(1);
+    cli.add_option("--stall-after", stalls,
+                   "NAME=BYTES: send BYTES of file NAME, then nothing until the office stops")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->expected(1);
     CLI11_PARSE(cli, argc, argv);
     s.root = root;
+    const std::pair<OfficeFault::Kind, const std::vector<std::string>*> faultOptions[] = {
+        {OfficeFault::Kind::Missing, &missing},
+        {OfficeFault::Kind::Drop, &drops},
+        {OfficeFault::Kind::Stall, &stalls}};
+    for (const auto& [kind, texts] : faultOptions)
+        for (const auto& text : *texts) {
+            const auto fault = parseFault(kind, text);
+            if (!fault) {
+                std::cerr << "quillan-office: a fault is NAME"
+                          << (kind == OfficeFault::Kind::Missing ? "" : "=BYTES") << ", not \"" << text
+                          << "\"\n";
+                return 64;
+            }
+            s.faults.push_back(*fault);
+        }
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);

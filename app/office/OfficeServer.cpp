@@ -6,6 +6,8 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <atomic>
+#include <charconv>
 #include <chrono>
 #include <fstream>
 #include <stdexcept>
@@ -19,6 +21,10 @@ namespace {
 
 constexpr const char* kServiceNamespace = "http://tempuri.org/";
 constexpr std::size_t kChunk = 256 * 1024;
+// A stall holds its connection at most this long (in steps of kStallStep), so a client that never
+// gives up cannot keep the office from stopping.
+constexpr auto kStallStep = std::chrono::milliseconds(50);
+constexpr int kStallSteps = 10 * 60 * 20;
 
 std::string xmlEscape(const std::string& text) {
     std::string out;
@@ -72,7 +78,21 @@ std::string httpDate(fs::file_time_type t) {
     return buf;
 }
 
-void serveFile(const fs::path& file, httplib::Response& res) {
+const OfficeFault* faultFor(const std::vector<OfficeFault>& faults, const fs::path& file) {
+    for (const auto& f : faults)
+        if (equalsNoCase(f.file, file.filename().string()))
+            return &f;
+    return nullptr;
+}
+
+// Holds a stalled answer until the office stops (or the bound runs out).
+void stallUntilStopped(const std::atomic<bool>& stopping) {
+    for (int i = 0; i < kStallSteps && !stopping.load(); ++i)
+        std::this_thread::sleep_for(kStallStep);
+}
+
+void serveFile(const fs::path& file, httplib::Response& res, const OfficeFault* fault,
+               std::shared_ptr<const std::atomic<bool>> stopping) {
     std::error_code ec;
     const auto size = fs::file_size(file, ec);
     const auto time = fs::last_write_time(file, ec);
@@ -84,17 +104,34 @@ void serveFile(const fs::path& file, httplib::Response& res) {
     res.set_header("ETag", "\"" + std::to_string(size) + "-" + std::to_string(stamp) + "\"");
     res.set_header("Last-Modified", httpDate(time));
     auto in = std::make_shared<std::ifstream>(file, std::ios::binary);
-    res.set_content_provider(static_cast<std::size_t>(size), "application/octet-stream",
-                             [in](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-                                 std::vector<char> buf(std::min(length, kChunk));
-                                 in->clear();
-                                 in->seekg(static_cast<std::streamoff>(offset));
-                                 in->read(buf.data(), static_cast<std::streamsize>(buf.size()));
-                                 const auto got = in->gcount();
-                                 if (got <= 0)
-                                     return false;
-                                 return sink.write(buf.data(), static_cast<std::size_t>(got));
-                             });
+    // The byte at which the fault breaks the answer, and where this answer began (the first
+    // offset asked of the provider: 0, or the start of the range).
+    const std::optional<std::size_t> cut =
+        fault ? std::optional<std::size_t>(static_cast<std::size_t>(fault->atByte)) : std::nullopt;
+    const bool stall = fault && fault->kind == OfficeFault::Kind::Stall;
+    auto begun = std::make_shared<std::optional<std::size_t>>();
+    res.set_content_provider(
+        static_cast<std::size_t>(size), "application/octet-stream",
+        [in, cut, stall, stopping, begun](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+            if (!*begun)
+                *begun = offset;
+            if (cut && **begun < *cut) {
+                if (offset >= *cut) {
+                    if (stall)
+                        stallUntilStopped(*stopping);
+                    return false; // closes the connection mid-answer
+                }
+                length = std::min(length, *cut - offset);
+            }
+            std::vector<char> buf(std::min(length, kChunk));
+            in->clear();
+            in->seekg(static_cast<std::streamoff>(offset));
+            in->read(buf.data(), static_cast<std::streamsize>(buf.size()));
+            const auto got = in->gcount();
+            if (got <= 0)
+                return false;
+            return sink.write(buf.data(), static_cast<std::size_t>(got));
+        });
 }
 
 } // namespace
@@ -129,9 +166,28 @@ std::string listAnswer(const std::string& service, const std::string& method,
            "Response></soap:Body></soap:Envelope>";
 }
 
+std::optional<OfficeFault> parseFault(OfficeFault::Kind kind, const std::string& text) {
+    OfficeFault f;
+    f.kind = kind;
+    if (kind == OfficeFault::Kind::Missing) {
+        f.file = text;
+        return f.file.empty() ? std::nullopt : std::optional<OfficeFault>(f);
+    }
+    const auto eq = text.rfind('=');
+    if (eq == std::string::npos || eq == 0)
+        return std::nullopt;
+    f.file = text.substr(0, eq);
+    const std::string_view n = std::string_view(text).substr(eq + 1);
+    auto [end, err] = std::from_chars(n.data(), n.data() + n.size(), f.atByte);
+    if (n.empty() || err != std::errc() || end != n.data() + n.size())
+        return std::nullopt;
+    return f;
+}
+
 struct OfficeServer::Impl {
     httplib::Server http;
     std::thread thread;
+    std::shared_ptr<std::atomic<bool>> stopping = std::make_shared<std::atomic<bool>>(false);
 };
 
 OfficeServer::OfficeServer(OfficeSettings settings)
@@ -166,10 +222,14 @@ void OfficeServer::start() {
         const auto names = listedScripts(s, master, req.get_param_value("DistributorCode"));
         res.set_content(listAnswer(s.service, method, names), "text/xml; charset=utf-8");
     });
-    http.Get(".*", [s](const httplib::Request& req, httplib::Response& res) {
+    http.Get(".*", [s, stopping = impl_->stopping](const httplib::Request& req, httplib::Response& res) {
         const fs::path file = fileFor(s.root, req.path);
-        if (!file.empty()) {
-            serveFile(file, res);
+        const OfficeFault* fault = file.empty() ? nullptr : faultFor(s.faults, file);
+        if (fault && fault->kind == OfficeFault::Kind::Missing) {
+            res.status = 404;
+            res.set_content("Not found", "text/plain");
+        } else if (!file.empty()) {
+            serveFile(file, res, fault, stopping);
         } else if (equalsNoCase(req.path, "/Test.log")) {
             res.set_content("Quillan office\r\n", "text/plain"); // the connection check's probe
         } else {
@@ -186,6 +246,7 @@ void OfficeServer::start() {
 
 void OfficeServer::stop() {
     if (impl_ && impl_->thread.joinable()) {
+        impl_->stopping->store(true); // releases stalled answers, which stop() waits for
         impl_->http.stop();
         impl_->thread.join();
     }

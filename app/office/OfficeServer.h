@@ -5,12 +5,33 @@
 // that an interrupted download resumes; the "Test.log" probe of the connection check; and the
 // deploy-script web service: a SOAP 1.1 POST to "<service>.asmx" whose answer lists, comma
 // separated, the script files of the master or the transaction folder.
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace quillan::office {
+
+// A fault the office plays for one file (named by its file name, without regard to case), so that
+// the console's handling of a broken transfer can be shown. Drops and stalls happen at a byte of
+// the file, not of the answer: a request that starts at or after that byte (a resume) is served
+// whole, as a real server would serve it after the line came back.
+struct OfficeFault {
+    enum class Kind {
+        Missing, // answers 404, as if the file were not published
+        Drop,    // sends the file up to `atByte`, then closes the connection
+        Stall,   // sends the file up to `atByte`, then nothing until the office stops
+    };
+    Kind kind = Kind::Missing;
+    std::string file;
+    std::uint64_t atByte = 0;
+};
+
+// Reads "NAME" (Missing) or "NAME=BYTES" (Drop, Stall) as given on the command line; nullopt for
+// a text without a name or with a byte count that is no number.
+std::optional<OfficeFault> parseFault(OfficeFault::Kind kind, const std::string& text);
 
 struct OfficeSettings {
     std::filesystem::path root;            // the release folder
@@ -19,6 +40,7 @@ struct OfficeSettings {
     std::string service = "DeployService"; // the web service's name (the console's seqno 40)
     std::string masterFolder = "Master";   // below root: the master scripts
     std::string transFolder = "Trans";     // below root: the transaction scripts
+    std::vector<OfficeFault> faults;       // none: every file is served as it is
 };
 
 // The names the service lists for a family, sorted without regard to case: every plain file of the

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace quillan::office {
 namespace {
 
@@ -75,6 +77,68 @@ TEST_F(Office, ServesFilesInAnyCaseWithRangesAndRefusesPathsOutOfTheFolder) {
         EXPECT_EQ(r->status, 404) << path;
         EXPECT_EQ(r->body.find("secret"), std::string::npos) << path;
     }
+}
+
+// Each fault against a plain client: what arrives before the break, and that a resume from the
+// break is served whole (the next run of the console resumes there).
+TEST(OfficeFaults, MissingDropAndStallBreakTheNamedFileOnlyAndAResumeIsServedWhole) {
+    using Kind = OfficeFault::Kind;
+    struct Case {
+        Kind kind;
+        int wholeStatus; // -1: the answer breaks off
+        std::string received;
+    };
+    const Case cases[] = {
+        {Kind::Missing, 404, "Not found"}, {Kind::Drop, -1, "0123"}, {Kind::Stall, -1, "0123"}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(static_cast<int>(k.kind));
+        test::TempDir dir;
+        writeFile(dir / "Packages" / "App One.zip", "0123456789");
+        writeFile(dir / "Packages" / "Other.zip", "abcdefghij");
+        OfficeSettings s;
+        s.root = dir.path();
+        s.faults.push_back({k.kind, "APP ONE.ZIP", 4});
+        OfficeServer server(s);
+        server.start();
+
+        httplib::Client http("127.0.0.1", server.port());
+        http.set_read_timeout(1, 0);
+        std::string body;
+        int status = -1;
+        auto r = http.Get(
+            "/Packages/App%20One.zip",
+            [&](const httplib::Response& res) { return status = res.status, true; },
+            [&](const char* data, std::size_t n) { return body.append(data, n), true; });
+        EXPECT_EQ(r ? r->status : -1, k.wholeStatus);
+        EXPECT_EQ(body, k.received);
+
+        auto other = http.Get("/Packages/Other.zip");
+        ASSERT_TRUE(other);
+        EXPECT_EQ(other->body, "abcdefghij") << "another file is served as it is";
+        if (k.kind != Kind::Missing) {
+            EXPECT_EQ(status, 200);
+            auto rest = http.Get("/Packages/App%20One.zip", {{"Range", "bytes=4-"}});
+            ASSERT_TRUE(rest);
+            EXPECT_EQ(rest->status, 206);
+            EXPECT_EQ(rest->body, "456789");
+        }
+        const auto before = std::chrono::steady_clock::now();
+        server.stop();
+        EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(3))
+            << "a stalled answer does not hold the office";
+    }
+}
+
+TEST(OfficeFaults, CommandLineTextsAreReadOrRefused) {
+    using Kind = OfficeFault::Kind;
+    const auto drop = parseFault(Kind::Drop, "App=One.zip=1024");
+    ASSERT_TRUE(drop);
+    EXPECT_EQ(drop->file, "App=One.zip");
+    EXPECT_EQ(drop->atByte, 1024u);
+    EXPECT_EQ(parseFault(Kind::Missing, "a.zip")->file, "a.zip");
+    for (const char* bad : {"a.zip", "=3", "a.zip=", "a.zip=x", "a.zip=-1", "a.zip=3k"})
+        EXPECT_FALSE(parseFault(Kind::Stall, bad)) << bad;
+    EXPECT_FALSE(parseFault(Kind::Missing, ""));
 }
 
 TEST(OfficeLists, AnswerEscapesNamesAndAnEmptyFolderListsNothing) {

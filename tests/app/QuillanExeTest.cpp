@@ -100,3 +100,12 @@ TEST(QuillanExe, SampleRefusesAnUsedFolder) {
     EXPECT_NE(again.code, 0);
     EXPECT_THAT(again.out, HasSubstr("not empty"));
 }
+
+TEST(QuillanOfficeExe, AFaultWithoutItsByteOrNameIsRefused) {
+    quillan::test::TempDir root;
+    for (const char* args : {"--drop-after App.zip", "--stall-after App.zip=x", "--missing ''"}) {
+        const Result r = run(quote(kBin / "quillan-office") + " " + quote(root.path()) + " " + args);
+        EXPECT_EQ(r.code, 64) << args << "\n" << r.out;
+        EXPECT_THAT(r.out, HasSubstr("quillan-office: a fault is NAME")) << args;
+    }
+}

@@ -4,8 +4,14 @@
 #include "platform/FileCopy.h"
 #include "platform/FolderListing.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 #ifndef _WIN32
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -87,5 +93,62 @@ TEST(ReplaceFileSafely, AFolderThatCannotBeWrittenIsReportedAndTheTargetKept) {
     EXPECT_EQ(readFile(dir / "locked" / "target"), "old");
     EXPECT_EQ(fileNamesIn(dir / "locked"), std::vector<std::string>{"target"});
     fs::permissions(dir / "locked", fs::perms::owner_all);
+}
+#endif
+
+// A process killed in the middle of the copy: the target keeps its old bytes, and the temporary
+// it leaves (hidden, so no listing shows it) goes with the next replacement into that folder. The
+// copy is held half-way by a pipe as its source, so the kill lands there every time.
+#ifndef _WIN32
+TEST(ReplaceFileSafely, ATemporaryLeftByAKilledCopyGoesWithTheNextReplacementIntoItsFolder) {
+    TempDir dir;
+    const fs::path target = dir / "bin" / "Tervik.exe";
+    writeFile(target, "the old program");
+    writeFile(dir / "bin" / ".profile.part", "a file of the user's, not a temporary");
+    const fs::path pipe = dir / "source.pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+
+    const pid_t copier = ::fork();
+    ASSERT_GE(copier, 0);
+    if (copier == 0) {
+        try {
+            replaceFileSafely(pipe, target);
+        } catch (...) {
+        }
+        ::_exit(0);
+    }
+    const int writer = ::open(pipe.c_str(), O_WRONLY);
+    ASSERT_GE(writer, 0);
+    const std::string half(64 * 1024, 'n');
+    ASSERT_EQ(::write(writer, half.data(), half.size()), static_cast<ssize_t>(half.size()));
+    const auto temporaries = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir / "bin"))
+            if (e.path().filename().string().starts_with(".Tervik.exe."))
+                names.push_back(e.path().filename().string());
+        return names;
+    };
+    for (int i = 0; i < 5000; ++i) {
+        const auto t = temporaries();
+        std::error_code ec;
+        if (t.size() == 1 && fs::file_size(dir / "bin" / t.front(), ec) == half.size())
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ::kill(copier, SIGKILL);
+    ::waitpid(copier, nullptr, 0);
+    ::close(writer);
+    ASSERT_EQ(temporaries().size(), 1u) << "the copy was killed half-way";
+    EXPECT_EQ(readFile(target), "the old program");
+
+    // One of a process that still runs (this one stands in for it) is another copy under way.
+    const fs::path running = dir / "bin" / (".Report.rpt." + std::to_string(::getpid()) + "-7.part");
+    writeFile(running, "under way");
+    writeFile(dir / "update" / "Tervik.exe", "the new program");
+    replaceFileSafely(dir / "update" / "Tervik.exe", dir / "bin" / "Other.exe");
+    EXPECT_TRUE(temporaries().empty());
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_TRUE(fs::exists(dir / "bin" / ".profile.part"));
+    EXPECT_EQ(readFile(target), "the old program");
 }
 #endif

@@ -1,0 +1,187 @@
+// Crashes of the real program: quillan --headless on an installation made by quillan-sample, the
+// release served by quillan-office, killed (SIGKILL) at a point of a phase, then run again. After
+// the kill no file under a final name holds half its bytes (each is its old or its new content,
+// anything else is a temporary name); the next run completes what the phases built so far
+// complete, and leaves no temporary name behind and every release row once.
+#include "tests/e2e/ChildUnderWatch.h"
+#include "tests/e2e/FaultRelease.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace quillan {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+// The release served by quillan-office, the installation made by quillan-sample, and headless
+// runs of quillan on it.
+struct SampleDeployment : test::FaultRelease {
+    std::unique_ptr<test::Child> officeProcess;
+    int port = 0;
+    int runs = 0;
+
+    SampleDeployment() {
+        startOffice({});
+        const std::string server = "http://127.0.0.1:" + std::to_string(port) + "/";
+        test::Child sample({test::executable("quillan-sample").string(), app.string(), "--mode", "http",
+                            "--server-path", server, "--web-service", "DeployService"},
+                           base / "sample.out");
+        EXPECT_TRUE(test::waitFor([&] { return sample.exited().has_value(); }, std::chrono::seconds(20)));
+        EXPECT_EQ(sample.exited(), 0) << test::readFile(base / "sample.out");
+        install();
+    }
+    ~SampleDeployment() {
+        if (officeProcess)
+            officeProcess->kill(SIGTERM);
+    }
+
+    // The office, on the port it had (the installation's settings name it), with these faults.
+    void startOffice(const std::vector<std::string>& faults) {
+        if (officeProcess)
+            officeProcess->kill(SIGTERM);
+        const fs::path portFile = base / "office.port";
+        fs::remove(portFile);
+        std::vector<std::string> args{test::executable("quillan-office").string(),
+                                      office.string(),
+                                      "--master",
+                                      "DeployMaster",
+                                      "--trans",
+                                      "DeployTrans",
+                                      "--port",
+                                      std::to_string(port),
+                                      "--port-file",
+                                      portFile.string()};
+        args.insert(args.end(), faults.begin(), faults.end());
+        officeProcess = std::make_unique<test::Child>(args, base / "office.out");
+        ASSERT_TRUE(test::waitFor([&] { return test::readFile(portFile).find('\n') != std::string::npos; },
+                                  std::chrono::seconds(10)))
+            << test::readFile(base / "office.out");
+        port = std::stoi(test::readFile(portFile));
+    }
+
+    struct Outcome {
+        bool killed = false;
+        std::optional<int> exitCode;
+        std::string log;
+    };
+    // One headless run; killed the moment `killWhen` answers true (never, without one).
+    Outcome runQuillan(const std::function<bool()>& killWhen = {}) {
+        Outcome o;
+        test::Child q({test::executable("quillan").string(), "--app-dir", app.string(), "--headless",
+                       "--answer", "continue=yes", "--answer", "close=yes"},
+                      base / ("quillan-" + std::to_string(++runs) + ".out"));
+        test::waitFor(
+            [&] {
+                if (q.exited())
+                    return true;
+                if (killWhen && killWhen()) {
+                    q.kill(SIGKILL);
+                    o.killed = true;
+                    return true;
+                }
+                return false;
+            },
+            std::chrono::seconds(30));
+        o.exitCode = o.killed ? std::nullopt : q.exited();
+        o.log = runLog();
+        return o;
+    }
+};
+
+bool anyFileStartingWith(const fs::path& folder, const std::string& prefix) {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec))
+        if (e.path().filename().string().starts_with(prefix))
+            return true;
+    return false;
+}
+
+struct Point {
+    const char* name;
+    std::vector<std::string> officeFaults; // for the killed run only
+    std::function<bool(SampleDeployment&)> killWhen;
+};
+
+std::function<bool(SampleDeployment&)> logged(const char* text) {
+    return [text](SampleDeployment& d) { return d.runLog().find(text) != std::string::npos; };
+}
+
+// A download writes through a large buffer, so its partial file shows no bytes yet while the
+// office stalls; the kill comes once the transfer has been under way a moment.
+std::function<bool(SampleDeployment&)> midDownload(std::string partial) {
+    auto seen = std::make_shared<std::optional<std::chrono::steady_clock::time_point>>();
+    return [partial, seen](SampleDeployment& d) {
+        if (!fs::exists(d.app / partial))
+            return false;
+        if (!*seen)
+            *seen = std::chrono::steady_clock::now();
+        return std::chrono::steady_clock::now() - **seen > std::chrono::milliseconds(300);
+    };
+}
+
+const Point kPoints[] = {
+    {"ScriptDownloadMidFile",
+     {"--stall-after", "SETUPDETAILS_1.xml=200"},
+     midDownload("DEPLOY IN/SETUPDETAILS_1.xml.part")},
+    {"ScriptImport", {}, logged(">>-Importing data from SETUPDETAILS_1.xml")},
+    {"ProgramDownloadMidFile",
+     {"--stall-after", "App.zip=131072"},
+     midDownload("Tervik/Update/App.zip.part")},
+    {"SplitJoin",
+     {},
+     [](SampleDeployment& d) {
+         return fs::exists(tpl::joiningTemporaryFor(d.update / "Big.zip")) ||
+                d.runLog().find(">>-Restored Big.zip") != std::string::npos;
+     }},
+    {"Unpacking",
+     {},
+     [](SampleDeployment& d) {
+         // The member's temporary, or the member itself: written in place, it would be caught
+         // half written.
+         return anyFileStartingWith(d.update, "~qz") || anyFileStartingWith(d.update, "Big.rpt") ||
+                d.runLog().find(">>-Unzipped Big.zip") != std::string::npos;
+     }},
+    {"FinishingOperation", {}, logged(">>-Started Roll Back for Error")},
+};
+
+void PrintTo(const Point& p, std::ostream* os) {
+    *os << p.name;
+}
+
+struct CrashSafety : ::testing::TestWithParam<Point> {};
+
+TEST_P(CrashSafety, KilledThereTheNextRunCompletesAndNoFileIsHalfWritten) {
+    const Point& p = GetParam();
+    SampleDeployment d;
+    if (!p.officeFaults.empty())
+        d.startOffice(p.officeFaults);
+    const auto crashed = d.runQuillan([&] { return p.killWhen(d); });
+    ASSERT_TRUE(crashed.killed) << "the run ended before the point: " << crashed.log;
+    EXPECT_EQ(d.installation(), d.installationBefore);
+    EXPECT_THAT(d.broken(true), IsEmpty());
+    EXPECT_THAT(d.brokenScripts(), IsEmpty());
+
+    if (!p.officeFaults.empty())
+        d.startOffice({});
+    const auto next = d.runQuillan();
+    EXPECT_EQ(next.exitCode, 1) << next.log;
+    EXPECT_THAT(next.log, HasSubstr(">>-Unzipped App.zip"));
+    EXPECT_THAT(next.log, HasSubstr(">>-Unzipped Big.zip"));
+    EXPECT_THAT(next.log, HasSubstr(">>-Database backup: not built yet in this version"));
+    EXPECT_THAT(d.broken(false), IsEmpty());
+    EXPECT_THAT(d.temporaries(), IsEmpty());
+    EXPECT_EQ(d.installation(), d.installationBefore) << "the replacement phases are not built";
+    for (const auto& [name, count] : d.rowCounts())
+        EXPECT_EQ(count, 1) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(EachPhase, CrashSafety, ::testing::ValuesIn(kPoints),
+                         [](const ::testing::TestParamInfo<Point>& i) { return std::string(i.param.name); });
+
+} // namespace
+} // namespace quillan

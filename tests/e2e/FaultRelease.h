@@ -1,0 +1,166 @@
+#pragma once
+// A release for the sample installation, as the office serves it: the deploy script (XML) in
+// DeployMaster, a ZIP package and a split package in Deploy, and what the installation should hold
+// before and after. The installation itself is made by quillan-sample (or its library) against
+// the office's address; `install()` then points its folder settings at the office's folders and
+// puts the old files in place.
+#include "archive/Zip.h"
+#include "platform/FileTimes.h"
+#include "platform/db/Connection.h"
+#include "scripts/TplTemplate.h"
+#include "tests/e2e/FolderSnapshot.h"
+#include "tests/support/TempDir.h"
+#include "tests/transfer/TransferTestSupport.h"
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quillan::test {
+
+namespace fs = std::filesystem;
+
+// The sample's own connection string (Dll\Sd.ini), for the test's look at its database.
+constexpr const char* kConnection =
+    "Provider=SQLite;Data Folder=Data;Data Source=(local);Initial Catalog=Tervik;";
+
+// A name only a temporary of the program carries: a download's ".part" and its record, the
+// unpacking's "~qz….part", the join's "~….joining", the safe copy's hidden ".….part".
+inline bool isTemporaryName(const std::string& path) {
+    const std::string name = fs::path(path).filename().string();
+    return name.ends_with(".part") || name.ends_with(".part.info") || name.ends_with(".joining") ||
+           name.ends_with(".tmp");
+}
+
+struct FaultRelease {
+    TempDir base;
+    fs::path app = base / "install";
+    fs::path office = base / "office";
+    fs::path update = app / "Tervik" / "Update";
+    std::map<std::string, std::string> published; // packages by name
+    std::map<std::string, std::string> unpacked;  // what the unpacking (and the join) put beside them
+    std::map<std::string, std::string> installationBefore;
+    std::string script;
+
+    // `bigBytes`: the size of the member of the split package.
+    explicit FaultRelease(std::size_t bigBytes = 3 * 1024 * 1024) {
+        fs::create_directories(office / "Deploy");
+        fs::create_directories(office / "DeployMaster");
+        fs::create_directories(office / "DeployTrans");
+        publishZip(office / "Deploy" / "App.zip", {{"Tervik.exe", patternBytes(300 * 1024, 3)}});
+        publishZip(base / "Big.zip", {{"Big.rpt", patternBytes(bigBytes, 9)}});
+        unpacked["Big.zip"] = readFile(base / "Big.zip");
+        tpl::splitPackage(base / "Big.zip", office / "Deploy", "Big.tpl", "D:\\Release\\Big.zip",
+                          static_cast<std::uint32_t>(bigBytes / 6 + 1));
+
+        std::string rows = row("Tervik.exe", "EXE", 0, 0) + row("4 fix.sql", "sql", 0, 0, 4);
+        for (const auto& e : fs::directory_iterator(office / "Deploy")) {
+            const std::string name = e.path().filename().string();
+            published[name] = readFile(e.path());
+            const bool split = name != "App.zip";
+            rows += row(name, name.ends_with(".tpl") ? "TPL" : "ZIP", published[name].size(), split ? 1 : 0);
+        }
+        script = "<?xml version='1.0' standalone='yes'?>\r\n<NewDataSet>\r\n" + rows + "</NewDataSet>\r\n";
+        writeFile(office / "DeployMaster" / "SETUPDETAILS_1.xml", script);
+    }
+
+    // Once the installation is made: its folder settings name the office's folders, and the old
+    // files are in place.
+    void install() {
+        // The office serves each folder below its root: the settings name them with their slash.
+        auto conn = db::openConnection(kConnection, app);
+        for (const auto& [seqno, folder] :
+             {std::pair{32, "Deploy/"}, {38, "DeployMaster/"}, {39, "DeployTrans/"}})
+            conn->execute("UPDATE [Tervik].dbo.configuration SET Condition = " + db::sqlQuote(folder) +
+                          " WHERE SeqNo = " + std::to_string(seqno));
+        // The installation as the release finds it.
+        writeFile(app / "Tervik.exe", "the old program");
+        writeFile(app / "Reports" / "Sales.rpt", "the old report");
+        installationBefore = installation();
+    }
+    static std::string row(const std::string& name, const std::string& ext, std::size_t size, int split,
+                           int hotfix = 0) {
+        const std::string fields[][2] = {{"File_Names", name},
+                                         {"File_Path", "App.Path"},
+                                         {"File_CrDate", "2024-03-01 10:00:00"},
+                                         {"Status", "1"},
+                                         {"RegRequired", "0"},
+                                         {"HotfixNo", std::to_string(hotfix)},
+                                         {"VersionNo", "1"},
+                                         {"UploadFileSize", std::to_string(size)},
+                                         {"DownloadFileSize", "0"},
+                                         {"FileExtension", ext},
+                                         {"FileSplitStatus", std::to_string(split)}};
+        std::string s = "  <SetupDetails>\r\n";
+        for (const auto& [column, value] : fields)
+            s += "    <" + column + ">" + value + "</" + column + ">\r\n";
+        return s + "  </SetupDetails>\r\n";
+    }
+
+    void publishZip(const fs::path& archive, const std::map<std::string, std::string>& members) {
+        const fs::path staging = base / "staging";
+        fs::remove_all(staging);
+        cZip z;
+        z.ZipFile(archive);
+        for (const auto& [name, bytes] : members) {
+            writeFile(staging / name, bytes);
+            SetFileDate(staging / name, *DateTime::parse("2024-03-05 14:07:09"));
+            z.AddFileSpec((staging / name).string());
+            unpacked[name] = bytes;
+        }
+        z.Zip();
+    }
+
+    std::string runLog() const { return readFile(app / "Tervik" / "Logs" / "DeployErrlog.log"); }
+
+    // The application's own files (not the console's work folders, database or logs).
+    std::map<std::string, std::string> installation() const {
+        auto all = snapshot(app);
+        std::erase_if(
+            all, [](const auto& f) { return !(f.first == "Tervik.exe" || f.first.starts_with("Reports/")); });
+        return all;
+    }
+    // Files of the update folder under a release name whose bytes are not the release's; with
+    // `temporariesAllowed` false, temporary names too.
+    std::vector<std::string> broken(bool temporariesAllowed) const {
+        std::map<std::string, std::string> expected = published;
+        expected.insert(unpacked.begin(), unpacked.end());
+        std::vector<std::string> out;
+        for (const auto& [name, bytes] : snapshot(update)) {
+            const auto it = expected.find(name);
+            if (it != expected.end() ? it->second != bytes : !(temporariesAllowed && isTemporaryName(name)))
+                out.push_back(name);
+        }
+        return out;
+    }
+    // Temporary names anywhere in the installation.
+    std::vector<std::string> temporaries() const {
+        std::vector<std::string> out;
+        for (const auto& [name, bytes] : snapshot(app))
+            if (isTemporaryName(name) || fs::path(name).filename().string().starts_with("~"))
+                out.push_back(name);
+        return out;
+    }
+    // How often each file name has a SetupDetails row.
+    std::map<std::string, int> rowCounts() const {
+        auto conn = db::openConnection(kConnection, app);
+        std::map<std::string, int> counts;
+        for (auto rs = conn->query("SELECT File_Names FROM [Tervik].dbo.SetupDetails"); !rs.eof();
+             rs.moveNext())
+            ++counts[rs.field("File_Names").asText()];
+        return counts;
+    }
+    // Every copy of the deploy script under its own name is whole.
+    std::vector<std::string> brokenScripts() const {
+        std::vector<std::string> out;
+        for (const auto& [name, bytes] : snapshot(app))
+            if (fs::path(name).filename() == "SETUPDETAILS_1.xml" && bytes != script)
+                out.push_back(name);
+        return out;
+    }
+};
+
+// By names only: the watch must be quick to catch a file that lives for milliseconds.
+
+} // namespace quillan::test

@@ -1,0 +1,153 @@
+#pragma once
+// A whole deployment in this process: an installation with its old files, a release published at
+// a local central office (packages over HTTP from app/office, split packages too), the real run
+// driver with the real phases and transports on the embedded engine. The release counts as
+// imported: its rows are in SetupDetails, as the deploy-script phases would have left them, so
+// that a case shows the fault it injects and nothing else.
+#include "app/office/OfficeServer.h"
+#include "console/DeploymentPhases.h"
+#include "console/RunDriver.h"
+#include "scripts/TplTemplate.h"
+#include "tests/e2e/FolderSnapshot.h"
+#include "tests/support/RecordingConnection.h"
+#include "tests/support/ReleaseFolders.h"
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quillan::test {
+
+// The run's phases with the deploy-script download and import already done.
+class ImportedReleasePhases : public DeploymentPhases {
+public:
+    PhaseOutcome scriptDownload(Console&) override { return PhaseOutcome::Continue; }
+    PhaseOutcome scriptImport(Console&) override { return PhaseOutcome::Continue; }
+};
+
+// One run of the console on the fixture's installation, database and office.
+struct ConsoleRun {
+    RecordingOperator op;
+    std::unique_ptr<Console> console;
+    std::string log;
+};
+
+struct OfficeRelease : ReleaseFolders {
+    std::filesystem::path officeRoot = dir.path() / "Office";
+    std::filesystem::path packages = officeRoot / "Packages";
+    std::map<std::string, std::string> published; // every package file of the release, by name
+    std::map<std::string, std::string> unpacked;  // what the unpacking puts in the update folder
+    std::map<std::string, std::string> installationBefore;
+    std::unique_ptr<office::OfficeServer> office;
+    std::vector<std::unique_ptr<ConsoleRun>> runs;
+
+    OfficeRelease() {
+        std::filesystem::create_directories(packages);
+        // The installation as the release finds it.
+        writeFile(c.programFolder() / "Tervik.exe", "the old program");
+        writeFile(c.programFolder() / "Reports" / "Sales.rpt", "the old report");
+        installationBefore = snapshot(c.programFolder());
+        db->execute(std::string("CREATE TABLE ") + kPrefix +
+                    ".dbo.FileExtension (Extension VARCHAR(100), Type INT, Status INT)");
+        db->execute(std::string("INSERT INTO ") + kPrefix + ".dbo.FileExtension VALUES ('TMP', 1, 0)");
+        c.state.isLocalServer = true;
+        c.state.transferMode = 2;
+        c.state.httpAvailable = true; // the connection check is not what these cases are about
+        c.state.deployServerPath = "Packages/";
+        c.state.backupFolder = c.paths.toWindows(dir.path() / "UploadBackup");
+        std::filesystem::create_directories(dir.path() / "UploadBackup");
+        addFile("Tervik.exe", 1, 0, "exe");
+        addHotfix(4); // keeps the release pending
+    }
+
+    // A ZIP package of the members, published and listed with its size.
+    void publishZip(const std::string& name, int version, const std::map<std::string, std::string>& members) {
+        std::map<std::string, std::pair<std::string, std::string>> timed;
+        for (const auto& [member, bytes] : members) {
+            timed[member] = {bytes, "2024-03-05 14:07:09"};
+            unpacked[member] = bytes;
+        }
+        makeZip(packages / name, timed);
+        published[name] = readFile(packages / name);
+        addPackage(name, version, sizeOf(packages / name), 0);
+    }
+    // A ZIP package published as a template and pieces of `pieceSize` bytes.
+    tpl::Template publishSplit(const std::string& archive, int version,
+                               const std::map<std::string, std::string>& members, std::size_t pieceSize) {
+        std::map<std::string, std::pair<std::string, std::string>> timed;
+        for (const auto& [member, bytes] : members) {
+            timed[member] = {bytes, "2024-03-05 14:07:09"};
+            unpacked[member] = bytes;
+        }
+        const auto whole = dir.path() / archive;
+        makeZip(whole, timed);
+        unpacked[archive] = readFile(whole); // the join rebuilds it in the update folder
+        const std::string stem = archive.substr(0, archive.rfind('.'));
+        const auto before = snapshot(packages);
+        const auto t =
+            tpl::splitPackage(whole, packages, stem + ".tpl", "D:\\Release\\" + archive, pieceSize);
+        for (const auto& [name, bytes] : snapshot(packages)) {
+            if (before.count(name))
+                continue;
+            published[name] = bytes;
+            addPackage(name, version, static_cast<long long>(bytes.size()), 0,
+                       name.ends_with(".tpl") ? "TPL" : "ZIP", 1);
+        }
+        return t;
+    }
+
+    void startOffice(std::vector<office::OfficeFault> faults = {}) {
+        if (office)
+            office->stop();
+        office::OfficeSettings s;
+        s.root = officeRoot;
+        s.faults = std::move(faults);
+        office = std::make_unique<office::OfficeServer>(s);
+        office->start();
+        c.state.serverPath = office->serverPath();
+    }
+
+    // A run from the start timer. The first run uses the fixture's console; each later one a fresh
+    // console on the same folders, settings and database, as a new process would be.
+    ConsoleRun& run(db::Connection* connection = nullptr) {
+        auto r = std::make_unique<ConsoleRun>();
+        r->console = std::make_unique<Console>(c.programFolder(), r->op);
+        Console& k = *r->console;
+        k.state = c.state;
+        k.state.serverPath = office ? office->serverPath() : c.state.serverPath;
+        k.state.timerEnabled = true;
+        k.conn = std::make_unique<ForwardingConnection>(connection ? *connection : *db);
+        k.log.open(dir.path() / ("DeployErrlog-" + std::to_string(runs.size() + 1) + ".log"));
+        ImportedReleasePhases phases;
+        Timer1_Timer(k, phases);
+        r->log = k.log.readAll();
+        runs.push_back(std::move(r));
+        return *runs.back();
+    }
+
+    // SetupDetails, one line per row in name order.
+    std::vector<std::string> rows() {
+        std::vector<std::string> out;
+        auto rs =
+            db->query(std::string("SELECT * FROM ") + kPrefix + ".dbo.SetupDetails ORDER BY File_Names");
+        for (; !rs.eof(); rs.moveNext()) {
+            std::string line;
+            for (const char* col :
+                 {"File_Names", "File_UnZipDate", "Status", "DownloadFileSize", "RegRequired"})
+                line += std::string(col) + "=" + rs.field(col).textOr("NULL") + " ";
+            out.push_back(line);
+        }
+        return out;
+    }
+    // The update folder's strays: files that are neither published or unpacked bytes under their
+    // own names nor (when allowed) a download that a later run resumes.
+    std::vector<std::string> strays(bool downloadsMayResume) {
+        std::map<std::string, std::string> expected = published;
+        expected.insert(unpacked.begin(), unpacked.end());
+        return strayFiles(snapshot(update), expected, downloadsMayResume);
+    }
+};
+
+} // namespace quillan::test
