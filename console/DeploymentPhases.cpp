@@ -8,7 +8,9 @@
 #include "console/PathCorrections.h"
 #include "console/ProgramDownload.h"
 #include "install/CompletionRecords.h"
+#include "install/DatabaseBackup.h"
 #include "install/Finishing.h"
+#include "install/Hotfixes.h"
 #include "install/Unpacking.h"
 #include "scripts/ScriptPhases.h"
 #include "transfer/Ftp.h"
@@ -77,7 +79,7 @@ PhaseOutcome DeploymentPhases::unpacking(Console& c) {
     return Unpacking(c) ? PhaseOutcome::Continue : PhaseOutcome::ProgramEnded;
 }
 PhaseOutcome DeploymentPhases::databaseBackup(Console& c) {
-    return notBuiltEndsRun(c, Row::DatabaseBackup, "Database backup");
+    return DatabaseBackupPhase(c) ? PhaseOutcome::Continue : PhaseOutcome::ProgramEnded;
 }
 PhaseOutcome DeploymentPhases::fileBackup(Console& c) {
     return notBuiltEndsRun(c, Row::FileBackup, "File backup");
@@ -89,7 +91,7 @@ PhaseOutcome DeploymentPhases::replaceExes(Console& c) {
     return notBuiltEndsRun(c, Row::ReplaceExes, "EXE replacement");
 }
 PhaseOutcome DeploymentPhases::hotfixes(Console& c) {
-    return notBuiltEndsRun(c, Row::Hotfixes, "Hotfix scripts");
+    return HotfixPhase(c) ? PhaseOutcome::Continue : PhaseOutcome::RunEnded;
 }
 PhaseOutcome DeploymentPhases::replaceReports(Console& c) {
     return notBuiltEndsRun(c, Row::ReplaceReports, "Report replacement");
