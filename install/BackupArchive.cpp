@@ -61,7 +61,8 @@ fs::path zipBackup(const fs::path& bak) {
     return archive;
 }
 
-void testBackupArchive(const fs::path& archive, const std::string& expectedMember, std::uintmax_t expectedSize) {
+void testBackupArchive(const fs::path& archive, const std::string& expectedMember,
+                       std::uintmax_t expectedSize) {
     testArchive(archive, expectedMember, expectedSize);
 }
 

@@ -31,9 +31,8 @@ struct PendingHotfix {
 std::vector<PendingHotfix> pendingHotfixes(Console& c) {
     std::vector<PendingHotfix> out;
     for (auto rs = c.conn->query(pendingHotfixesQuery(c.state.dbPrefix)); !rs.eof(); rs.moveNext())
-        out.push_back({rs.field("File_Names").textOr(""), rs.field("HotfixNo").isNull()
-                                                              ? 0.0
-                                                              : rs.field("HotfixNo").asDouble()});
+        out.push_back({rs.field("File_Names").textOr(""),
+                       rs.field("HotfixNo").isNull() ? 0.0 : rs.field("HotfixNo").asDouble()});
     return out;
 }
 
@@ -51,7 +50,8 @@ std::string numberText(double n) {
 }
 
 // The batches one by one, with the script's progress on row 8 (hidden, as the phase keeps it).
-void runBatches(Console& c, db::DbAdmin& admin, const std::string& path, const std::vector<std::string>& batches) {
+void runBatches(Console& c, db::DbAdmin& admin, const std::string& path,
+                const std::vector<std::string>& batches) {
     const auto n = batches.size();
     ByteProgress progress(c, Row::Hotfixes, n == 0 ? 1 : n);
     progress.start();
@@ -110,8 +110,8 @@ bool RunningHotfix(Console& c, const std::string& path, double rowNumber) {
         }
         runBatches(c, *admin, path, db::splitBatches(script));
         if (!recorded(*admin, s.dbName, number))
-            c.log.line(">>-Warning: HotFix File " + path + " ran but did not record hotfix " + numberText(number) +
-                       " in HotFixLog; the next run offers it again");
+            c.log.line(">>-Warning: HotFix File " + path + " ran but did not record hotfix " +
+                       numberText(number) + " in HotFixLog; the next run offers it again");
         admin->disconnect();
         return true;
     } catch (const std::exception& e) {

@@ -52,7 +52,8 @@ void endOtherSessions(Console& c, db::DbAdmin& admin) {
     const std::set<std::int64_t> own{firstNumber(admin.query("master", ownSessionQuery())),
                                      firstNumber(c.conn->query(ownSessionQuery()))};
     for (int pass = 0; pass < kSessionPasses; ++pass)
-        for (auto rs = admin.query("master", serverProcessesQuery(c.state.dbName)); !rs.eof(); rs.moveNext()) {
+        for (auto rs = admin.query("master", serverProcessesQuery(c.state.dbName)); !rs.eof();
+             rs.moveNext()) {
             const std::int64_t spid = rs.field("spid").asInt();
             if (spid > kLastSystemSession && !own.count(spid))
                 admin.executeBatch("master", killStatement(spid));
