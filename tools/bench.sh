@@ -9,7 +9,8 @@ bash tools/install-deps.sh
 
 build=${QUILLAN_BENCH_BUILD_DIR:-build-bench}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLAN_BUILD_UI=OFF -DQUILLAN_BUILD_TESTS=OFF
-cmake --build "$build" --target quillan_db_bench quillan_archive_bench bench_transfer quillan_split_bench
+cmake --build "$build" --target quillan_db_bench quillan_archive_bench bench_transfer quillan_split_bench \
+  quillan_backup_bench
 
 echo "== Database engine"
 "$build/bench/db/quillan_db_bench" 200
@@ -22,3 +23,6 @@ bench/transfer/run_transfer_bench.sh "$build/bench/transfer/bench_transfer"
 echo
 echo "== Split-package join"
 bench/split/run.sh "$build/bench/split/quillan_split_bench"
+echo
+echo "== Database backup and hotfix runner"
+bench/backup/run.sh "$build/bench/backup/quillan_backup_bench"
