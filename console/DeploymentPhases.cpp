@@ -9,9 +9,11 @@
 #include "console/ProgramDownload.h"
 #include "install/ClosingPrograms.h"
 #include "install/CompletionRecords.h"
+#include "install/DatabaseBackup.h"
 #include "install/FileBackup.h"
 #include "install/FileReplacement.h"
 #include "install/Finishing.h"
+#include "install/Hotfixes.h"
 #include "install/Registration.h"
 #include "install/Unpacking.h"
 #include "scripts/ScriptPhases.h"
@@ -81,7 +83,7 @@ PhaseOutcome DeploymentPhases::unpacking(Console& c) {
     return Unpacking(c) ? PhaseOutcome::Continue : PhaseOutcome::ProgramEnded;
 }
 PhaseOutcome DeploymentPhases::databaseBackup(Console& c) {
-    return notBuiltEndsRun(c, Row::DatabaseBackup, "Database backup");
+    return DatabaseBackupPhase(c) ? PhaseOutcome::Continue : PhaseOutcome::ProgramEnded;
 }
 PhaseOutcome DeploymentPhases::fileBackup(Console& c) {
     return BackupSupportingFiles(c) ? PhaseOutcome::Continue : PhaseOutcome::RunEnded;
@@ -93,7 +95,7 @@ PhaseOutcome DeploymentPhases::replaceExes(Console& c) {
     return ReplaceFiles(c, ReplacedFiles::Exes) ? PhaseOutcome::Continue : PhaseOutcome::RunEnded;
 }
 PhaseOutcome DeploymentPhases::hotfixes(Console& c) {
-    return notBuiltEndsRun(c, Row::Hotfixes, "Hotfix scripts");
+    return HotfixPhase(c) ? PhaseOutcome::Continue : PhaseOutcome::RunEnded;
 }
 PhaseOutcome DeploymentPhases::replaceReports(Console& c) {
     return ReplaceFiles(c, ReplacedFiles::Reports) ? PhaseOutcome::Continue : PhaseOutcome::RunEnded;

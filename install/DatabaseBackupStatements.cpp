@@ -34,6 +34,10 @@ std::string serverProcessesQuery(const std::string& dbName) {
            " master.dbo.sysdatabases WHERE (name = " + db::sqlQuote(dbName) + "))) ";
 }
 
+std::string ownSessionQuery() {
+    return "SELECT @@SPID";
+}
+
 std::string killStatement(std::int64_t spid) {
     return "Kill " + std::to_string(spid);
 }

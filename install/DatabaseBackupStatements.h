@@ -19,6 +19,8 @@ std::string keepNewestBackupsStatement(const std::string& dbPrefix);
 std::string backupListQuery(const std::string& dbPrefix);
 // The server processes attached to the database (catalog name without brackets).
 std::string serverProcessesQuery(const std::string& dbName);
+// The number of the session that runs it ("SELECT @@SPID"): the console spares its own sessions.
+std::string ownSessionQuery();
 // Ends one server process.
 std::string killStatement(std::int64_t spid);
 

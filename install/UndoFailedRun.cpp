@@ -3,7 +3,7 @@
 #include "base/Progress.h"
 #include "install/PutBackOldFiles.h"
 #include "install/RemovingFiles.h"
-#include "install/RestoreForUndo.h"
+#include "install/RestoreDb.h"
 
 #include <functional>
 
@@ -37,7 +37,7 @@ std::vector<Action> actionsFor(Console& c, int phaseReached) {
                                        ">>-The database cannot be restored: no backup of it was taken");
                                    return std::vector<std::string>{db};
                                }
-                               return onlyIf(restoreDatabaseForUndo(c), db);
+                               return onlyIf(RestoreDb(c), db);
                            }});
     } else if (phaseReached >= 7) {
         c.log.line(">>-The database is left as it is: no hotfix script ran on it");

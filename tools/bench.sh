@@ -12,7 +12,7 @@ build=${QUILLAN_BENCH_BUILD_DIR:-build-bench}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLAN_BUILD_UI=OFF -DQUILLAN_BUILD_TESTS=OFF
 cmake --build "$build" --target quillan_db_bench quillan_archive_bench bench_transfer quillan_split_bench \
   quillan_import_bench quillan quillan-sample quillan-office \
-  quillan_replace_bench
+  quillan_replace_bench quillan_backup_bench
 
 echo "== Database engine"
 "$build/bench/db/quillan_db_bench" 200
@@ -34,3 +34,6 @@ bench/deploy/run.sh "$build" "${QUILLAN_BENCH_RELEASE_MB:-500}"
 echo
 echo "== File backup and replacement"
 bench/replace/run.sh "$build/bench/replace/quillan_replace_bench"
+echo
+echo "== Database backup and hotfix runner"
+bench/backup/run.sh "$build/bench/backup/quillan_backup_bench"

@@ -78,7 +78,8 @@ std::vector<std::string> splitBatches(std::string_view script) {
         for (int k = 0; k < count; ++k)
             out.emplace_back(batch);
     };
-    enum class State { Code, Literal, Comment } state = State::Code;
+    // A name in brackets or double quotes may hold an apostrophe ([O'Brien]): not a literal.
+    enum class State { Code, Literal, Comment, Bracketed, Quoted } state = State::Code;
     int depth = 0; // of nested block comments
     std::size_t batchStart = 0, lineNo = 0;
     for (std::size_t pos = 0; pos < script.size();) {
@@ -107,11 +108,16 @@ std::vector<std::string> splitBatches(std::string_view script) {
                     ++i;
                 } else if (c == '\'') {
                     state = State::Literal;
+                } else if (c == '[') {
+                    state = State::Bracketed;
+                } else if (c == '"') {
+                    state = State::Quoted;
                 }
-            } else if (state == State::Literal) {
-                if (c == '\'' && d == '\'')
-                    ++i;
-                else if (c == '\'')
+            } else if (state == State::Literal || state == State::Bracketed || state == State::Quoted) {
+                const char close = state == State::Literal ? '\'' : state == State::Bracketed ? ']' : '"';
+                if (c == close && d == close)
+                    ++i; // doubled: the character itself
+                else if (c == close)
                     state = State::Code;
             } else if (c == '/' && d == '*') {
                 ++depth;

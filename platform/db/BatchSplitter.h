@@ -5,7 +5,8 @@
 //     followed by a count ("GO 3" sends the batch before it three times; 1 to kMaxGoCount) and by
 //     a "--" comment;
 //   - a "GO" line inside a string literal ('...', '' inside) or a block comment (/* */, nesting)
-//     separates nothing, nor does "-- GO" (the line is a comment);
+//     separates nothing, nor does "-- GO" (the line is a comment); an apostrophe inside a
+//     bracketed or double-quoted name ([O'Brien], "it's") starts no literal;
 //   - batches holding only white space are dropped (so a trailing GO yields no empty batch);
 //   - CR LF and LF line ends both work; a UTF-8 byte-order mark at the start is dropped.
 // A GO line with anything else after it, or a count out of range, throws DbError naming the line.

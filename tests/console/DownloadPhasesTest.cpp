@@ -231,7 +231,7 @@ TEST_F(Download, RunDownloadsJoinsAndUnpacksOverEachTransport) {
         auto phases = makeRunPhases();
         Timer1_Timer(f.c, *phases);
 
-        // The first missing phase (the database backup) closed the run through the finishing operation,
+        // The first missing phase (the file backup) closed the run through the finishing operation,
         // which leaves completedPhase at 12.
         EXPECT_EQ(f.c.state.run.completedPhase, 12);
         EXPECT_EQ(test::readFile(f.update / "big.rpt"), test::patternBytes(5000));
@@ -239,7 +239,7 @@ TEST_F(Download, RunDownloadsJoinsAndUnpacksOverEachTransport) {
         EXPECT_EQ(f.value("RegRequired", "Big.zip"), "2");
         EXPECT_TRUE(f.logged(">>-Unzipped Plain.zip"));
         EXPECT_TRUE(f.logged(">>-Unzipped Big.zip"));
-        EXPECT_TRUE(f.logged(">>-Database backup: not built yet in this version"));
+        EXPECT_TRUE(f.logged(">>-File backup: not built yet in this version"));
         EXPECT_FALSE(f.c.programEnded());
         EXPECT_GE(t.pieceCount, 5);
     }

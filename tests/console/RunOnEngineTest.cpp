@@ -34,10 +34,10 @@ TEST_F(RunOnEngine, PendingReleaseGoesOnAndStopsAtTheFirstMissingPhase) {
     EXPECT_FALSE(c.programEnded());
     EXPECT_TRUE(c.state.run.closed());
     EXPECT_TRUE(c.state.run.runFailed);
-    // The first missing phase (the database backup) closed the run through the finishing operation,
+    // The first missing phase (the file backup) closed the run through the finishing operation,
     // which leaves completedPhase at 12.
     EXPECT_EQ(c.state.run.completedPhase, 12);
-    EXPECT_NE(log().find(">>-Database backup: not built yet in this version"), std::string::npos);
+    EXPECT_NE(log().find(">>-File backup: not built yet in this version"), std::string::npos);
 }
 
 } // namespace

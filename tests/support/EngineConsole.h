@@ -28,6 +28,9 @@ struct EngineConsole {
         c.state.dbName = "Tervik";
         c.state.dbPrefix = kPrefix;
         c.state.appPath = c.paths.toWindows(c.programFolder());
+        // The administration interface reaches the same engine; backups go below the scratch folder.
+        c.state.connString = "Provider=SQLite;Data Folder=" + (dir.path() / "Data").string();
+        c.state.backupFolder = c.paths.toWindows(dir.path() / "UploadBackup");
         c.log.open(dir.path() / "DeployErrlog.log");
     }
 

@@ -87,4 +87,28 @@ private:
     }
 };
 
+// A RecordingAdmin handed out by Machine::openAdmin (which gives ownership away) while the test
+// keeps the one that records: every call goes to `to`.
+class LentAdmin : public db::DbAdmin {
+public:
+    explicit LentAdmin(RecordingAdmin& owner) : to_(owner) {}
+    void connect(const std::string& s, const std::string& u, const std::string& p) override {
+        to_.connect(s, u, p);
+    }
+    void disconnect() override { to_.disconnect(); }
+    void executeBatch(const std::string& d, const std::string& b) override { to_.executeBatch(d, b); }
+    db::Recordset query(const std::string& d, const std::string& s) override { return to_.query(d, s); }
+    void backup(const std::string& d, const std::filesystem::path& f, db::PercentCallback p) override {
+        to_.backup(d, f, std::move(p));
+    }
+    void restore(const std::string& d, const std::filesystem::path& f, db::PercentCallback p) override {
+        to_.restore(d, f, std::move(p));
+    }
+    std::vector<int> attachedProcesses(const std::string& d) override { return to_.attachedProcesses(d); }
+    void endProcess(int spid) override { to_.endProcess(spid); }
+
+private:
+    RecordingAdmin& to_;
+};
+
 } // namespace quillan::test

@@ -108,6 +108,13 @@ Session::Session(fs::path folder, std::string database, NativePathFn nativePath)
                  "program_name TEXT COLLATE NOCASE, cmd TEXT COLLATE NOCASE, nt_domain TEXT COLLATE NOCASE, "
                  "nt_username TEXT COLLATE NOCASE, loginame TEXT COLLATE NOCASE, login_time TEXT)");
         spid_ = registerSession(folder_, database_);
+        // @@SPID: the session's number, bound to this handle.
+        sqlite3_create_function(
+            db_, "quillan_spid", 0, SQLITE_UTF8, &spid_,
+            [](sqlite3_context* ctx, int, sqlite3_value**) {
+                sqlite3_result_int(ctx, *static_cast<const int*>(sqlite3_user_data(ctx)));
+            },
+            nullptr, nullptr);
     } catch (...) {
         sqlite3_close_v2(db_);
         throw;

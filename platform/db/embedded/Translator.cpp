@@ -361,6 +361,12 @@ std::string BatchTranslator::range(std::size_t b, std::size_t e) {
             ++i;
             continue;
         case Tok::Variable:
+            // The one system variable the console asks: its own session, to spare it from KILL.
+            if (iequals(tok.text, "@@SPID")) {
+                items.push_back({Item::Operand, "quillan_spid()"});
+                ++i;
+                continue;
+            }
             unsupported("The variable " + tok.text);
         case Tok::Op:
             if (tok.text == "+" || tok.text == "-" || tok.text == "*" || tok.text == "/" || tok.text == "%" ||

@@ -35,6 +35,10 @@ TEST(BatchSplitter, GoAloneOnItsLineSeparatesBatches) {
         {"/* a /* b */\nGO\n*/\nGO\nSELECT 2", {"/* a /* b */\nGO\n*/\n", "SELECT 2"}}, // comments nest
         {"SELECT '/*'\nGO\nSELECT 2", {"SELECT '/*'\n", "SELECT 2"}},
         {"SELECT 1 /* 'x */\nGO\nSELECT 2", {"SELECT 1 /* 'x */\n", "SELECT 2"}},
+        {"SELECT [it's]\nGO\nSELECT 2", {"SELECT [it's]\n", "SELECT 2"}}, // a name, not a literal
+        {"SELECT [a]]'b]\nGO\nSELECT 2", {"SELECT [a]]'b]\n", "SELECT 2"}},
+        {"SELECT \"it's\"\nGO\nSELECT 2", {"SELECT \"it's\"\n", "SELECT 2"}},
+        {"SELECT '[x'\nGO\nSELECT 2", {"SELECT '[x'\n", "SELECT 2"}},
         {"", {}},
     };
     for (const auto& [script, expected] : cases)

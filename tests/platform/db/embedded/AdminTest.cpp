@@ -94,6 +94,20 @@ TEST_F(Admin, ProcessesOfACatalogCanBeEnded) {
     EXPECT_THROW(admin->endProcess(procs[0]), DbError);
 }
 
+TEST_F(Admin, AtAtSpidIsTheSessionsOwnNumberAsSysprocessesListsIt) {
+    EmbeddedOptions o;
+    o.dataFolder = dir / "Data";
+    o.currentDatabase = "Tervik";
+    auto user = openEmbeddedConnection(o);
+    const auto mine = user->query("SELECT @@SPID").field(std::size_t{0}).asInt();
+    EXPECT_NE(admin->query("master", "SELECT @@SPID").field(std::size_t{0}).asInt(), mine);
+    auto listed = user->query("SELECT spid FROM master.dbo.sysprocesses WHERE spid = @@SPID AND dbid = "
+                              "(SELECT dbid FROM master.dbo.sysdatabases WHERE name = 'Tervik')");
+    ASSERT_FALSE(listed.eof());
+    EXPECT_EQ(listed.field("spid").asInt(), mine);
+    EXPECT_THROW(user->execute("KILL " + std::to_string(mine)), DbError) << "its own session";
+}
+
 } // namespace
 
 } // namespace quillan::db::test
