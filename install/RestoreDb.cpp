@@ -8,9 +8,11 @@
 
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 
 namespace quillan {
 
@@ -47,10 +49,10 @@ std::int64_t firstNumber(db::Recordset rs) {
     return rs.field(std::size_t{0}).asInt();
 }
 
-// Ends the sessions attached to the database that the server lets end and that are not ours.
+// Ends the sessions attached to the database that the server lets end and that are not the
+// administration interface's own.
 void endOtherSessions(Console& c, db::DbAdmin& admin) {
-    const std::set<std::int64_t> own{firstNumber(admin.query("master", ownSessionQuery())),
-                                     firstNumber(c.conn->query(ownSessionQuery()))};
+    const std::set<std::int64_t> own{firstNumber(admin.query("master", ownSessionQuery()))};
     for (int pass = 0; pass < kSessionPasses; ++pass)
         for (auto rs = admin.query("master", serverProcessesQuery(c.state.dbName)); !rs.eof();
              rs.moveNext()) {
@@ -58,6 +60,33 @@ void endOtherSessions(Console& c, db::DbAdmin& admin) {
             if (spid > kLastSystemSession && !own.count(spid))
                 admin.executeBatch("master", killStatement(spid));
         }
+}
+
+// What the console holds when its own connection cannot be opened again after the restore: every
+// statement fails with the reason, so the run ends on an error instead of going on unseen.
+class LostConnection final : public db::Connection {
+public:
+    explicit LostConnection(std::string why) : why_(std::move(why)) {}
+    db::Recordset query(const std::string&) override { throw db::DbError(why_); }
+    void execute(const std::string&) override { throw db::DbError(why_); }
+    std::string backendName() const override { return "none"; }
+
+private:
+    std::string why_;
+};
+
+// The server replaces a database only when no session uses it, the console's own connection
+// included: the console lets it go for the restore and opens it again afterwards.
+void reopenConsoleConnection(Console& c) {
+    try {
+        c.conn = c.os.openConnection(c.state.connString, c.programFolder());
+    } catch (const std::exception& e) {
+        const std::string why = std::string("The database connection could not be opened again after the "
+                                            "restore: ") +
+                                e.what();
+        c.log.line(why + " in Restore DB");
+        c.conn = std::make_unique<LostConnection>(why);
+    }
 }
 
 void hideBar(Console& c) {
@@ -79,6 +108,7 @@ bool RestoreDb(Console& c) {
         admin->connect(c.state.dbServer, c.state.dbUser, c.state.dbPassword);
         ByteProgress progress(c, Row::RemovingFiles, 100, 100);
         progress.start();
+        c.conn.reset();
         endOtherSessions(c, *admin);
         admin->restore(c.state.dbName, bak, [&progress](int percent) {
             progress.report(static_cast<std::uint64_t>(percent < 0 ? 0 : percent));
@@ -89,6 +119,8 @@ bool RestoreDb(Console& c) {
     } catch (const std::exception& e) {
         c.log.line(std::string(e.what()) + " in Restore DB");
     }
+    if (!c.conn)
+        reopenConsoleConnection(c);
     std::error_code ec;
     if (unpacked) // the backup left only the archive; so does the restore
         fs::remove(bak, ec);

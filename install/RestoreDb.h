@@ -9,7 +9,9 @@ namespace quillan {
 // (same base name + ".zip"), the archive is tested (every member's CRC) and the .bak unpacked from
 // it first, and deleted again afterwards. Then the other sessions attached to the database are
 // ended with "Kill" in five passes (reconnecting ones are caught by the later passes), sparing the
-// server's system sessions, the administration interface's own and the console's own connection.
+// server's system sessions and the administration interface's own. The console's own connection
+// leaves the database for the restore (the server refuses to replace a database in use) and is
+// opened again afterwards; when that fails, every later statement fails with the reason.
 // True when the restore ran. No backup, a failed test, kill or restore log the description +
 // " in Restore DB" and answer False.
 bool RestoreDb(Console& c);

@@ -8,6 +8,8 @@
 #include "tests/support/RecordingAdmin.h"
 #include "tests/support/RecordingView.h"
 
+#include <gmock/gmock.h>
+
 #include <chrono>
 
 namespace quillan {
@@ -16,6 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::readFile;
 using test::writeFile;
+using ::testing::HasSubstr;
 
 struct DatabaseBackup : test::FinishingFixture {
     test::RecordingAdmin recording;
@@ -185,7 +188,7 @@ TEST(BackupArchive, DamagedArchivesFailTheTestAndGiveNothingBack) {
     EXPECT_FALSE(fs::exists(bak));
 }
 
-TEST_F(DatabaseBackup, RestoreEndsOtherSessionsAndSparesItsOwnAndTheConsoles) {
+TEST_F(DatabaseBackup, RestoreEndsOtherSessionsSparesItsOwnAndTheConsoleConnectionComesBack) {
     ASSERT_TRUE(DatabaseBackupPhase(*c));
     // The console's connection and another program's session both in the database.
     db::EmbeddedOptions o;
@@ -198,7 +201,9 @@ TEST_F(DatabaseBackup, RestoreEndsOtherSessionsAndSparesItsOwnAndTheConsoles) {
     conn->execute("INSERT INTO [Tervik].dbo.HotFixLog VALUES (6)");
     ASSERT_TRUE(RestoreDb(*c)) << log();
     EXPECT_THROW(other->execute("SELECT 1"), db::DbError) << "the other session was ended";
-    EXPECT_NO_THROW(c->conn->execute("SELECT 1")) << "the console's own connection is spared";
+    // The engine, as the server, refuses to replace a database in use: the console's connection
+    // left it for the restore and is open again.
+    EXPECT_NO_THROW(c->conn->execute("SELECT 1")) << "the console's own connection is open again";
     EXPECT_EQ(column("SELECT FixId FROM [Tervik].dbo.HotFixLog", "FixId"), std::vector<std::string>{"5"});
     // The texts as the server gets them: the session query five times, one Kill.
     int queries = 0, kills = 0;
@@ -209,6 +214,18 @@ TEST_F(DatabaseBackup, RestoreEndsOtherSessionsAndSparesItsOwnAndTheConsoles) {
     }
     EXPECT_EQ(queries, 5);
     EXPECT_EQ(kills, 1);
+}
+
+TEST_F(DatabaseBackup, AConsoleConnectionThatCannotBeOpenedAgainFailsEveryLaterStatement) {
+    ASSERT_TRUE(DatabaseBackupPhase(*c));
+    machine.onOpenConnection = [](const std::string&, const fs::path&) -> std::unique_ptr<db::Connection> {
+        throw db::DbError("the server went away");
+    };
+    ASSERT_TRUE(RestoreDb(*c)) << log();
+    ASSERT_NE(c->conn, nullptr);
+    EXPECT_THROW(c->conn->execute("SELECT 1"), db::DbError);
+    EXPECT_THAT(log(), HasSubstr("The database connection could not be opened again after the restore: the "
+                                 "server went away in Restore DB"));
 }
 
 TEST_F(DatabaseBackup, RestoreSparesTheServersSystemSessions) {

@@ -50,6 +50,10 @@ protected:
         db::EmbeddedOptions o;
         o.dataFolder = dir / "Data";
         c->conn = db::openEmbeddedConnection(o);
+        // The console opens its connection again after a restore.
+        machine.onOpenConnection = [o](const std::string&, const std::filesystem::path&) {
+            return db::openEmbeddedConnection(o);
+        };
         auto& s = c->state;
         s.dbName = "Tervik";
         s.dbPrefix = P;

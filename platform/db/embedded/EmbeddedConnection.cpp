@@ -187,6 +187,13 @@ public:
             SQLITE_OK)
             throw DbError("RESTORE DATABASE '" + database + "': '" + file.string() +
                           "' is not a database backup.");
+        // As the server does: a database another session still uses cannot be replaced.
+        for (int spid : attachedProcesses(database))
+            if (!embedded::sessionKilled(spid))
+                throw DbError("Exclusive access could not be obtained because the database is in use. "
+                              "RESTORE DATABASE '" +
+                              database + "' is terminating abnormally (session " + std::to_string(spid) +
+                              " uses it).");
         auto existing = embedded::findCatalog(folder_, database);
         fs::path target = existing ? *existing : embedded::createCatalog(folder_, database);
         SqliteHandle to(target, SQLITE_OPEN_READWRITE);
