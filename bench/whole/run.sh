@@ -130,3 +130,7 @@ echo "Whole deployment of a ${megabytes} MB release of $files files, best of thr
 install "$work/inst"
 python3 "$here/phases.py" "$bin/quillan" --app-dir "$work/inst" --headless --answer continue=yes \
   --answer close=yes
+# A second run finds the release applied.
+"$bin/quillan" --app-dir "$work/inst" --headless --answer continue=yes --answer close=yes |
+  grep -q "Updates Completed successfully" || { echo "the second run did not find the release applied" >&2; exit 1; }
+echo "second run: Updates Completed successfully"
