@@ -17,20 +17,10 @@ build=${1:-$here/../../build-bench}
 megabytes=${2:-500}
 files=${3:-2000}
 bin=$build/app
-for tool in quillan quillan-sample quillan-office quillan-release; do
-  [ -x "$bin/$tool" ] || { echo "missing $bin/$tool (build it first)" >&2; exit 2; }
-done
-for tool in curl unzip zip sqlite3 python3 /usr/bin/time; do
-  command -v "$tool" >/dev/null || { echo "missing $tool (tools/install-deps.sh)" >&2; exit 2; }
-done
-
-work=$(mktemp -d /tmp/quillan-whole-bench.XXXXXX)
-office_pid=
-cleanup() {
-  [ -n "$office_pid" ] && kill "$office_pid" 2>/dev/null && wait "$office_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$here/../office-bench.sh"
+bench_needs "$bin" quillan quillan-sample quillan-office quillan-release
+bench_needs_commands curl unzip zip sqlite3 python3 /usr/bin/time
+bench_work quillan-whole-bench
 
 echo "Preparing a ${megabytes} MB release of $files files in $work ..."
 old_time=$(date -d '2024-01-15 09:00:00' +%s)
@@ -49,11 +39,7 @@ package=$office/Deploy/Release8.zip
 script=Master/SETUPDETAILS_000008.xml
 du -sh "$package" | sed 's/^/published: /'
 
-"$bin/quillan-office" "$office" --port-file "$work/port" > /dev/null &
-office_pid=$!
-for _ in $(seq 1 100); do [ -s "$work/port" ] && break; sleep 0.05; done
-[ -s "$work/port" ] || { echo "quillan-office did not start" >&2; exit 1; }
-server="http://127.0.0.1:$(cat "$work/port")/"
+bench_office "$office"
 
 # A fresh sample installation with the old copies in place, outside the clock.
 install() {
@@ -73,7 +59,6 @@ check() {
   [ "$(stat -c %Y "$1/File0001.dll")" = "$new_time" ] || { echo "$3 lost the file time" >&2; exit 1; }
 }
 last_ext=$(case $((files % 3)) in 1) echo dll ;; 2) echo rpt ;; *) echo txt ;; esac)
-ms() { local s e; s=$(date +%s%N); "$@" > /dev/null 2>&1 || true; e=$(date +%s%N); echo $(((e - s) / 1000000)); }
 
 quillan_round() {
   install "$work/inst"
