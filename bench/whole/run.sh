@@ -116,6 +116,10 @@ install "$work/inst"
 python3 "$here/phases.py" "$bin/quillan" --app-dir "$work/inst" --headless --answer continue=yes \
   --answer close=yes
 # A second run finds the release applied.
-"$bin/quillan" --app-dir "$work/inst" --headless --answer continue=yes --answer close=yes |
-  grep -q "Updates Completed successfully" || { echo "the second run did not find the release applied" >&2; exit 1; }
+"$bin/quillan" --app-dir "$work/inst" --headless --answer continue=yes --answer close=yes > "$work/again" || true
+grep -q "Updates Completed successfully" "$work/again" || {
+  echo "the second run did not find the release applied:" >&2
+  grep -E '^\[(row [0-9]+\] in progress|Quillan|LblStatus)|^Exit code' "$work/again" >&2
+  exit 1
+}
 echo "second run: Updates Completed successfully"
