@@ -10,6 +10,7 @@
 #include "platform/Text.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace quillan {
@@ -61,10 +62,10 @@ bool unpackAll(Console& c, db::Recordset& rs, int gridRow) {
     return true;
 }
 
-// Dates every plain file of the release found in the update folder; false after a failure.
-bool dateAll(Console& c) {
+// Dates every plain file of the release found in the update folder; the name of the file whose
+// date could not be recorded, or nothing.
+std::optional<std::string> dateEach(Console& c, db::Recordset& rs) {
     const std::string& folder = c.state.updateFolder;
-    auto rs = c.conn->query(plainFilesQuery(c.state.dbPrefix));
     for (; !rs.eof(); rs.moveNext()) {
         const std::string name = rs.field("file_names").textOr("");
         if (!isPlainFileName(name) || !exists(c, folder + "\\" + name))
@@ -72,13 +73,41 @@ bool dateAll(Console& c) {
         c.model.setLabel(Label::lblDl, "Date Updation for  :");
         c.model.setLabel(Label::lblDownLoad, name);
         c.model.setLabel(Label::lblLocation, folder);
-        if (!UpdateUnZipTime(c, folder, name)) {
-            failRow(c, Row::Unpacking);
-            c.log.line(name + " Unable to update the modified Date ");
-            RollBack(c);
-            ErrorDisplay(c);
-            return false;
+        if (!UpdateUnZipTime(c, folder, name))
+            return name;
+    }
+    return std::nullopt;
+}
+
+// Dates every plain file of the release in one transaction; false after a failure. The dates
+// recorded before a failure are committed all the same, as each was when it had its own commit.
+bool dateAll(Console& c) {
+    auto rs = c.conn->query(plainFilesQuery(c.state.dbPrefix));
+    c.conn->execute(datingBegin());
+    std::optional<std::string> failed;
+    try {
+        failed = dateEach(c, rs);
+    } catch (...) {
+        try {
+            c.conn->execute(datingCommit());
+        } catch (...) {
+            // the first failure is the one to report
         }
+        throw;
+    }
+    try {
+        c.conn->execute(datingCommit());
+    } catch (const std::exception& e) {
+        c.log.line(std::string(e.what()) + " - UpdateUnZipTime");
+        if (!failed)
+            failed = "The release's files";
+    }
+    if (failed) {
+        failRow(c, Row::Unpacking);
+        c.log.line(*failed + " Unable to update the modified Date ");
+        RollBack(c);
+        ErrorDisplay(c);
+        return false;
     }
     return true;
 }

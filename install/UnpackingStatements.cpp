@@ -37,4 +37,12 @@ std::string unzipTimeUpdate(const std::string& p, const DateTime& lastWrite, con
            " where file_names=" + db::sqlQuote(fileName);
 }
 
+std::string datingBegin() {
+    return "BEGIN TRAN";
+}
+
+std::string datingCommit() {
+    return "COMMIT TRAN";
+}
+
 } // namespace quillan

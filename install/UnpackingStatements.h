@@ -17,5 +17,9 @@ std::string plainFilesQuery(const std::string& dbPrefix);
 // Records the last-write time of an unpacked file, read back later as a date by the pending check.
 std::string unzipTimeUpdate(const std::string& dbPrefix, const DateTime& lastWrite,
                             const std::string& fileName);
+// The dates of a release's files are recorded in one transaction: one commit (one journal sync)
+// for the whole release rather than one per file.
+std::string datingBegin();
+std::string datingCommit();
 
 } // namespace quillan

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # All benchmarks in one run, each side by side with the standard tool and reported as ratios:
 # the embedded engine (translation overhead, backup vs file copy), archives and the LAN copy
-# (unzip, zip, cp), the transfers (curl), the deploy-script import (the sqlite3 shell's .import)
-# and a whole download-verify-unpack run (curl + unzip). Release build in build-bench/.
+# (unzip, zip, cp), the transfers (curl), the deploy-script import (the sqlite3 shell's .import),
+# a whole download-verify-unpack run (curl + unzip) and a whole deployment (curl, unzip, cp -p,
+# sqlite3 .backup + zip). Release build in build-bench/.
 # Needs about 3 GB free under /tmp while it runs; everything it writes there is removed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,7 +12,7 @@ bash tools/install-deps.sh
 build=${QUILLAN_BENCH_BUILD_DIR:-build-bench}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLAN_BUILD_UI=OFF -DQUILLAN_BUILD_TESTS=OFF
 cmake --build "$build" --target quillan_db_bench quillan_archive_bench bench_transfer quillan_split_bench \
-  quillan_import_bench quillan quillan-sample quillan-office \
+  quillan_import_bench quillan quillan-sample quillan-office quillan-release \
   quillan_replace_bench quillan_backup_bench
 
 echo "== Database engine"
@@ -37,3 +38,6 @@ bench/replace/run.sh "$build/bench/replace/quillan_replace_bench"
 echo
 echo "== Database backup and hotfix runner"
 bench/backup/run.sh "$build/bench/backup/quillan_backup_bench"
+echo
+echo "== A whole deployment"
+bench/whole/run.sh "$build" "${QUILLAN_BENCH_RELEASE_MB:-500}" "${QUILLAN_BENCH_RELEASE_FILES:-2000}"

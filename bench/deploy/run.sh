@@ -11,20 +11,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../../build-bench}
 megabytes=${2:-500}
 bin=$build/app
-for tool in quillan quillan-sample quillan-office; do
-  [ -x "$bin/$tool" ] || { echo "missing $bin/$tool (build it first)" >&2; exit 2; }
-done
-for tool in curl unzip zip python3; do
-  command -v "$tool" >/dev/null || { echo "missing $tool (tools/install-deps.sh)" >&2; exit 2; }
-done
-
-work=$(mktemp -d /tmp/quillan-deploy-bench.XXXXXX)
-office_pid=
-cleanup() {
-  [ -n "$office_pid" ] && kill "$office_pid" 2>/dev/null && wait "$office_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$here/../office-bench.sh"
+bench_needs "$bin" quillan quillan-sample quillan-office
+bench_needs_commands curl unzip zip python3
+bench_work quillan-deploy-bench
 
 # The release: five packages of MEGABYTES/5 each, every package four members: log-like text,
 # base64 text and random bytes, as a release's programs, reports and data mix them.
@@ -63,12 +53,7 @@ print("</NewDataSet>")
 EOF
 du -sh "$root/Deploy" | sed 's/^/published: /'
 
-"$bin/quillan-office" "$root" --master DeployMaster --trans DeployTrans --port-file "$work/port" > /dev/null &
-office_pid=$!
-for _ in $(seq 1 100); do [ -s "$work/port" ] && break; sleep 0.05; done
-server="http://127.0.0.1:$(cat "$work/port")/"
-
-ms() { local s e; s=$(date +%s%N); "$@" > /dev/null 2>&1 || true; e=$(date +%s%N); echo $(((e - s) / 1000000)); }
+bench_office "$root" --master DeployMaster --trans DeployTrans
 
 # One quillan run on a fresh installation (made before the clock starts).
 quillan_round() {
