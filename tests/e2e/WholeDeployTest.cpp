@@ -26,14 +26,15 @@ struct Way {
     bool zipped;
 };
 
-// The office of the way, serving the release folder; the sample's server path for it.
+// The office of the way, serving the release folder; the sample's server path for it. A LAN
+// client takes the packages from the share, and the office answers its connection check.
 struct ServedRelease {
     std::optional<OfficeProcess> office;
     std::optional<FtpTestServer> ftp;
     std::string serverPath;
 
     ServedRelease(const Way& w, const WholeRelease& r) {
-        if (std::string(w.mode) == "http") {
+        if (std::string(w.mode) != "ftp") {
             office.emplace(r.root, r.scratch / "port");
             serverPath = office->serverPath();
         } else if (std::string(w.mode) == "ftp") {
@@ -75,9 +76,10 @@ void expectInstalled(const WholeRelease& r, const SampleInstall& inst) {
 // console's version row is written.
 void expectRecorded(const SampleInstall& inst, bool hotfixRanHere) {
     EXPECT_EQ(inst.rows("SELECT FixId FROM [Tervik].dbo.HotFixLog"), std::vector<std::string>{"801"});
-    if (hotfixRanHere)
+    if (hotfixRanHere) {
         EXPECT_EQ(inst.rows("SELECT Version, Note FROM [Tervik].dbo.ReleaseNotes"),
                   std::vector<std::string>{"8\tSales report by region"});
+    }
     EXPECT_EQ(inst.rows("SELECT COUNT(*) FROM [Tervik].dbo.SetupDetails WHERE Status <> 3"),
               std::vector<std::string>{"0"});
     EXPECT_THAT(inst.rows("SELECT ProcessexeName, VersionId FROM [Tervik].dbo.DeploymentVesrion"),
@@ -127,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(EachTransportAndFormat, WholeDeploy,
                                            Way{"FtpCsv", "ftp", "csv", false},
                                            Way{"FtpXmlZipped", "ftp", "xml", true},
                                            Way{"LanShare", "lan", "xml", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& way) { return std::string(way.param.name); });
 
 // A program of the release is running: the operator's answer closes it, and the run goes on.
 TEST(WholeDeployWithAProgramRunning, ClosesItAfterTheAnswerAndInstallsTheRelease) {
