@@ -3,6 +3,7 @@
 // tool writes, installed by `quillan --headless` on a sample installation holding release 7. The
 // first run installs it (exit code 0), the second finds it applied. The installation is checked
 // file by file (bytes and times), the backup folder, and the database row by row.
+#include "archive/Unzip.h"
 #include "platform/db/Connection.h"
 #include "tests/e2e/WholeRelease.h"
 #include "tests/platform/ChildPrograms.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <regex>
 
 namespace quillan::test {
 namespace {
@@ -25,6 +27,9 @@ struct Way {
     const char* format;
     bool zipped;
 };
+void PrintTo(const Way& w, std::ostream* os) {
+    *os << w.name;
+}
 
 // The office of the way, serving the release folder; the sample's server path for it. A LAN
 // client takes the packages from the share, and the office answers its connection check.
@@ -86,6 +91,53 @@ void expectRecorded(const SampleInstall& inst, bool hotfixRanHere) {
                 UnorderedElementsAreArray({"Quillan.exe\tQL.0.0.1"}));
 }
 
+// The backup folder holds release 7's files with their bytes and times and, where the database
+// is this machine's, its backup: "<distributor>_<ddMMyyyyHHmmss>.zip" holding the ".bak" of the
+// same name.
+void expectBackedUp(const WholeRelease& r, const SampleInstall& inst, bool databaseBackedUp) {
+    const fs::path backup = inst.dir / "UploadBackup";
+    std::vector<std::string> expected;
+    for (const auto& [name, f] : r.files) {
+        SCOPED_TRACE(name);
+        expected.push_back(name);
+        EXPECT_EQ(readFile(backup / name), f.oldBytes);
+        EXPECT_EQ(WholeRelease::timeOf(backup / name), WholeRelease::kOldTime);
+    }
+    std::vector<std::string> archives;
+    for (const auto& name : fileNamesIn(backup))
+        if (name.ends_with(".zip"))
+            archives.push_back(name);
+    ASSERT_EQ(archives.size(), databaseBackedUp ? 1u : 0u);
+    if (databaseBackedUp) {
+        EXPECT_TRUE(std::regex_match(archives[0], std::regex("D0001_[0-9]{14}\\.zip"))) << archives[0];
+        cUnzip z;
+        z.ZipFile(backup / archives[0]);
+        z.Directory();
+        ASSERT_EQ(z.FileCount(), 1);
+        EXPECT_EQ(z.Filename(1), archives[0].substr(0, archives[0].size() - 4) + ".bak");
+        EXPECT_GT(z.FileSize(1), 0u);
+        expected.push_back(archives[0]);
+    }
+    EXPECT_THAT(fileNamesIn(backup), UnorderedElementsAreArray(expected)) << "nothing else";
+}
+
+// SetupDetails row by row: the package, the hotfix and every file of the release, finished.
+void expectReleaseRows(const WholeRelease& r, const SampleInstall& inst) {
+    auto extensionOf = [](const std::string& name) {
+        std::string e = name.substr(name.rfind('.') + 1);
+        for (char& ch : e)
+            ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        return e;
+    };
+    std::vector<std::string> rows{"Release8.zip\tZIP\t0\t0\t3",
+                                  std::string(WholeRelease::kHotfix) + "\tSQL\t801\t0\t3"};
+    for (const auto& [name, f] : r.files)
+        rows.push_back(name + "\t" + extensionOf(name) + "\t0\t" + (name == "TervikCtl.ocx" ? "1" : "0") + "\t3");
+    EXPECT_THAT(inst.rows("SELECT File_Names, UPPER(FileExtension), HotfixNo, RegRequired, Status FROM "
+                          "[Tervik].dbo.SetupDetails"),
+                UnorderedElementsAreArray(rows));
+}
+
 class WholeDeploy : public ::testing::TestWithParam<Way> {};
 
 TEST_P(WholeDeploy, InstallsTheReleaseThenFindsItApplied) {
@@ -106,21 +158,18 @@ TEST_P(WholeDeploy, InstallsTheReleaseThenFindsItApplied) {
     EXPECT_THAT(first.out, HasSubstr("Exit code 0"));
     expectInstalled(release, inst);
     expectRecorded(inst, !lan);
+    expectReleaseRows(release, inst);
     EXPECT_THAT(inst.runLog(), HasSubstr(">>-Registered TervikCtl.ocx"));
     const std::string component = (inst.dir / "TervikCtl.ocx").string();
     EXPECT_EQ(readFile(release.toolLog), "/u|" + component + "\n" + component + "\n");
-    // The old files are kept in the backup folder.
-    const fs::path backup = inst.dir / "UploadBackup";
-    for (const auto& [name, f] : release.files) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(readFile(backup / name), f.oldBytes);
-    }
+    expectBackedUp(release, inst, /*databaseBackedUp=*/!lan);
 
     const CommandResult second = inst.run(answers);
     EXPECT_EQ(second.code, 0) << second.out;
     EXPECT_THAT(second.out, HasSubstr("Updates Completed successfully"));
     expectInstalled(release, inst);
     expectRecorded(inst, !lan);
+    expectReleaseRows(release, inst);
 }
 
 INSTANTIATE_TEST_SUITE_P(EachTransportAndFormat, WholeDeploy,
