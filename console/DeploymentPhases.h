@@ -5,7 +5,6 @@
 #include "console/RunPhases.h"
 #include "transfer/TransferSession.h"
 
-
 namespace quillan {
 
 class DeploymentPhases : public RunPhases {

@@ -52,7 +52,8 @@ struct HeadlessDeploy : ::testing::Test {
     // Every package arrived whole; the split one was rebuilt; every packed file lies unpacked in the
     // update folder with its bytes and its time, and the release's plain files carry that time as
     // File_UnZipDate.
-    void expectDownloadedAndUnpacked(const SampleInstall& inst, bool recordsSizes, const std::string& log) const {
+    void expectDownloadedAndUnpacked(const SampleInstall& inst, bool recordsSizes,
+                                     const std::string& log) const {
         const fs::path update = inst.updateFolder();
         for (const auto& name : release.packages()) {
             SCOPED_TRACE(name);

@@ -132,7 +132,8 @@ void expectReleaseRows(const WholeRelease& r, const SampleInstall& inst) {
     std::vector<std::string> rows{"Release8.zip\tZIP\t0\t0\t3",
                                   std::string(WholeRelease::kHotfix) + "\tSQL\t801\t0\t3"};
     for (const auto& [name, f] : r.files)
-        rows.push_back(name + "\t" + extensionOf(name) + "\t0\t" + (name == "TervikCtl.ocx" ? "1" : "0") + "\t3");
+        rows.push_back(name + "\t" + extensionOf(name) + "\t0\t" + (name == "TervikCtl.ocx" ? "1" : "0") +
+                       "\t3");
     EXPECT_THAT(inst.rows("SELECT File_Names, UPPER(FileExtension), HotfixNo, RegRequired, Status FROM "
                           "[Tervik].dbo.SetupDetails"),
                 UnorderedElementsAreArray(rows));

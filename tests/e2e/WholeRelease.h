@@ -30,7 +30,7 @@ struct WholeRelease {
     fs::path toolLog = scratch / "registration.log";
     EnvGuard tool{"QUILLAN_REGISTRATION_TOOL", std::string(QUILLAN_TEST_REGISTRATION_TOOL)};
     EnvGuard toolLogPath{"QUILLAN_TEST_TOOL_LOG", toolLog.string()};
-    std::string program;                       // the release's program's name
+    std::string program;                        // the release's program's name
     std::map<std::string, ReleaseFileOf> files; // the release's files (the hotfix aside) by name
 
     // `program` names the release's program, so that a case can run one under its own name.

@@ -22,7 +22,8 @@ inline void createReleaseTables(db::Connection& conn) {
 // write (MandatoryDeployment aside), empty: no switches, no other workstation, no listed extension.
 inline void createInstallationTables(db::Connection& conn) {
     for (const char* table :
-         {"PexaConfiguration (moduleID VARCHAR(50), seqno INT, Status INT)", "FN_Hostnames (HMessage VARCHAR(200))",
+         {"PexaConfiguration (moduleID VARCHAR(50), seqno INT, Status INT)",
+          "FN_Hostnames (HMessage VARCHAR(200))",
           "FileExtension (Extension VARCHAR(100), Type INT, Status INT)",
           "DeploymentVesrion (ProcessexeName Nvarchar(100), VersionId varchar(50), HostName varchar(100))"})
         conn.execute("CREATE TABLE [Tervik].dbo." + std::string(table));
