@@ -1,8 +1,8 @@
 // Whole deployments over the built executables: release 8, built by quillan-release, served over
-// HTTP with the web service (quillan-office), over FTP, or from the LAN share, in each format the
-// tool writes, installed by `quillan --headless` on a sample installation holding release 7. The
-// first run installs it (exit code 0), the second finds it applied. The installation is checked
-// file by file (bytes and times), the backup folder, and the database row by row.
+// HTTP with the web service (quillan-office), over FTP, or from the LAN share, in each format
+// (XML, CSV, Excel; zipped too), installed by `quillan --headless` on a sample installation holding
+// release 7. The first run installs it (exit code 0), the second finds it applied. The installation is
+// checked file by file (bytes and times), the backup folder, and the database row by row.
 #include "archive/Unzip.h"
 #include "platform/db/Connection.h"
 #include "tests/e2e/WholeRelease.h"
@@ -144,7 +144,9 @@ class WholeDeploy : public ::testing::TestWithParam<Way> {};
 TEST_P(WholeDeploy, InstallsTheReleaseThenFindsItApplied) {
     const Way& w = GetParam();
     WholeRelease release;
-    const CommandResult published = release.publish(w.format, w.zipped);
+    const bool excel = std::string(w.format) == "xls";
+    const CommandResult published =
+        excel ? release.publishAsExcel(w.zipped) : release.publish(w.format, w.zipped);
     ASSERT_EQ(published.code, 0) << published.out;
     ServedRelease served(w, release);
     SampleInstall inst(sampleOptions(w, served.serverPath));
@@ -173,13 +175,13 @@ TEST_P(WholeDeploy, InstallsTheReleaseThenFindsItApplied) {
     expectReleaseRows(release, inst);
 }
 
-INSTANTIATE_TEST_SUITE_P(EachTransportAndFormat, WholeDeploy,
-                         ::testing::Values(Way{"HttpXml", "http", "xml", false},
-                                           Way{"HttpCsvZipped", "http", "csv", true},
-                                           Way{"FtpCsv", "ftp", "csv", false},
-                                           Way{"FtpXmlZipped", "ftp", "xml", true},
-                                           Way{"LanShare", "lan", "xml", false}),
-                         [](const auto& way) { return std::string(way.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    EachTransportAndFormat, WholeDeploy,
+    ::testing::Values(Way{"HttpXml", "http", "xml", false}, Way{"HttpCsvZipped", "http", "csv", true},
+                      Way{"FtpCsv", "ftp", "csv", false}, Way{"FtpXmlZipped", "ftp", "xml", true},
+                      Way{"HttpExcel", "http", "xls", false}, Way{"FtpExcelZipped", "ftp", "xls", true},
+                      Way{"LanShare", "lan", "xml", false}),
+    [](const auto& way) { return std::string(way.param.name); });
 
 // A program of the release is running: the operator's answer closes it, and the run goes on.
 TEST(WholeDeployWithAProgramRunning, ClosesItAfterTheAnswerAndInstallsTheRelease) {
