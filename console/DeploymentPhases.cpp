@@ -22,30 +22,6 @@
 
 namespace quillan {
 
-namespace {
-constexpr const char* kNotBuilt = "not built yet in this version";
-} // namespace
-
-std::string notBuiltLine(const std::string& phaseName) {
-    return ">>-" + phaseName + ": " + kNotBuilt;
-}
-
-void DeploymentPhases::notBuilt(Console& c, std::optional<Row> checklistRow, int gridRow,
-                                const std::string& phaseName) {
-    const std::string line = notBuiltLine(phaseName);
-    c.status(line);
-    c.log.line(line);
-    phaseFailure(c, PhaseRow{checklistRow, gridRow, phaseName, kNotBuilt},
-                 phaseName + " is " + kNotBuilt + ". Check Log for details");
-}
-
-PhaseOutcome DeploymentPhases::notBuiltEndsRun(Console& c, std::optional<Row> checklistRow,
-                                               const std::string& phaseName) {
-    notBuilt(c, checklistRow, nextGridRow(c), phaseName);
-    RollBack(c);
-    return PhaseOutcome::RunEnded;
-}
-
 bool DeploymentPhases::ftpLogin(Console& c) {
     return FtpLogin(c, transfer_.ftp);
 }

@@ -1,13 +1,9 @@
 #pragma once
-// The phases of a run as built so far. A phase that is not built yet says so in the status box
-// and the run log, and records a failure through the phase frame: it never reports work it did
-// not do as completed. After a missing installation phase the run is closed at once, so that no
-// later phase changes the installation on top of a step that did not happen.
+// The phases of a run, each calling its phase and mapping the result to an outcome: a failed
+// installation phase closes the run at once, so that no later phase changes the installation on
+// top of a step that did not happen.
 #include "console/RunPhases.h"
 #include "transfer/TransferSession.h"
-
-#include <optional>
-#include <string>
 
 namespace quillan {
 
@@ -37,17 +33,8 @@ public:
     // state), handed to every transfer procedure a phase calls.
     TransferSession& transfer() { return transfer_; }
 
-protected:
-    // Reports a phase that is not built: status box and log line, failure through the frame.
-    void notBuilt(Console& c, std::optional<Row> checklistRow, int gridRow, const std::string& phaseName);
-    // notBuilt, then the run is closed through the finishing operation.
-    PhaseOutcome notBuiltEndsRun(Console& c, std::optional<Row> checklistRow, const std::string& phaseName);
-
 private:
     TransferSession transfer_;
 };
-
-// The line a missing piece writes to the status box and the run log.
-std::string notBuiltLine(const std::string& phaseName);
 
 } // namespace quillan

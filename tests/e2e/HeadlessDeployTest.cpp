@@ -1,9 +1,10 @@
 // Headless runs of the built quillan on a sample installation made by quillan-sample, with the
 // central office served by quillan-office (HTTP and the web service), by the loopback FTP server,
-// or by the LAN share. Each run must fetch and import the deploy scripts (checklist rows 2 and 3
-// completed), download every package, rebuild the split package and unpack everything into the
-// update folder with the packed files' times. What the later phases do with the unpacked files is
-// theirs: the checks here read only what the first phases leave behind.
+// or by the LAN share, of a release with a split package. Each run must fetch and import the
+// deploy scripts (checklist rows 2 and 3 completed), download every package, rebuild the split
+// package and unpack everything into the update folder with the packed files' times, and end
+// completed (exit code 0); the next run finds the release applied. The later phases' work is
+// checked file by file in WholeDeployTest.cpp.
 #include "platform/db/Connection.h"
 #include "tests/e2e/Executables.h"
 #include "tests/e2e/SampleRelease.h"
@@ -51,7 +52,8 @@ struct HeadlessDeploy : ::testing::Test {
     // Every package arrived whole; the split one was rebuilt; every packed file lies unpacked in the
     // update folder with its bytes and its time, and the release's plain files carry that time as
     // File_UnZipDate.
-    void expectDownloadedAndUnpacked(const SampleInstall& inst, bool recordsSizes) const {
+    void expectDownloadedAndUnpacked(const SampleInstall& inst, bool recordsSizes,
+                                     const std::string& log) const {
         const fs::path update = inst.updateFolder();
         for (const auto& name : release.packages()) {
             SCOPED_TRACE(name);
@@ -84,9 +86,19 @@ struct HeadlessDeploy : ::testing::Test {
                                 db::sqlQuote(name)),
                       std::vector<std::string>{release.files.at(name).time})
                 << name;
-        const std::string log = inst.runLog();
         for (const char* package : {"Pkg1.zip", "Pkg2.zip", "Big.zip"})
             EXPECT_THAT(log, HasSubstr(std::string(">>-Unzipped ") + package + "\r\n"));
+    }
+
+    // A run that completed the release, and the next one, which finds it applied and ends at once.
+    static void expectCompletedThenApplied(const SampleInstall& inst, const CommandResult& first,
+                                           const std::string& options = "") {
+        EXPECT_EQ(first.code, 0) << first.out;
+        EXPECT_THAT(first.out, HasSubstr("[Quillan] Completed Successfully\n"));
+        const CommandResult again = inst.run(options);
+        EXPECT_EQ(again.code, 0) << again.out;
+        EXPECT_THAT(again.out, HasSubstr("[Quillan] Updates Completed successfully\n"));
+        EXPECT_THAT(again.out, Not(HasSubstr("| Downloading new program |")));
     }
 };
 
@@ -96,19 +108,18 @@ TEST_F(HeadlessDeploy, OverTheWebServiceAndHttp) {
     SampleInstall inst("--mode http --format xml --server-path " + office.serverPath());
 
     const CommandResult r = inst.run();
+    const std::string log = inst.runLog();
     expectScriptPhasesCompleted(r);
-    EXPECT_THAT(inst.runLog(), HasSubstr(">>Downloaded File D0001_SETUPDETAILS_1.xml\r\n"));
+    EXPECT_THAT(log, HasSubstr(">>Downloaded File D0001_SETUPDETAILS_1.xml\r\n"));
     expectScriptsImported(inst, "SETUPDETAILS_1.xml", "D0001_SETUPDETAILS_1.xml");
-    expectDownloadedAndUnpacked(inst, true);
+    expectDownloadedAndUnpacked(inst, true, log);
     EXPECT_THAT(r.out, HasSubstr("[row 4] completed |"));
     EXPECT_THAT(r.out, HasSubstr("[row 5] completed |"));
 
-    // A second run fetches neither a script nor a package again, and still unpacks the release.
-    const CommandResult again = inst.run();
-    expectScriptPhasesCompleted(again);
-    EXPECT_THAT(again.out, Not(HasSubstr("Importing Transcation file")));
-    EXPECT_THAT(again.out, Not(HasSubstr("| Downloading new program |")));
-    expectDownloadedAndUnpacked(inst, true);
+    // A second run fetches neither a script nor a package again: the release is applied.
+    expectCompletedThenApplied(inst, r);
+    EXPECT_THAT(inst.runLog(), Not(HasSubstr("Importing Transcation file")));
+    EXPECT_THAT(inst.runLog(), Not(HasSubstr(">>Downloaded File")));
 }
 
 TEST_F(HeadlessDeploy, OverTheWebServiceWithZippedExcelScripts) {
@@ -119,7 +130,8 @@ TEST_F(HeadlessDeploy, OverTheWebServiceWithZippedExcelScripts) {
     const CommandResult r = inst.run();
     expectScriptPhasesCompleted(r);
     expectScriptsImported(inst, "SETUPDETAILS_1.zip", "D0001_SETUPDETAILS_1.zip");
-    expectDownloadedAndUnpacked(inst, true);
+    expectDownloadedAndUnpacked(inst, true, inst.runLog());
+    expectCompletedThenApplied(inst, r);
 }
 
 TEST_F(HeadlessDeploy, OverFtpWithZippedCsvScripts) {
@@ -133,21 +145,25 @@ TEST_F(HeadlessDeploy, OverFtpWithZippedCsvScripts) {
     // The zipped scripts were archived once imported.
     EXPECT_THAT(fileNamesIn(inst.dir / "DEPLOY ARCHIVEIN"),
                 UnorderedElementsAreArray({"SETUPDETAILS_1.zip", "D0001_SETUPDETAILS_1.zip"}));
-    expectDownloadedAndUnpacked(inst, true);
+    expectDownloadedAndUnpacked(inst, true, inst.runLog());
     EXPECT_THAT(r.out, HasSubstr("[row 5] completed |"));
+    expectCompletedThenApplied(inst, r);
 }
 
 // A LAN client fetches no scripts (rows 2 and 3 count as done): the release's rows are those the
-// server machine recorded after its own download, and every package comes from the share.
+// server machine recorded after its own download, and every package comes from the share. The
+// office still answers the connection check.
 TEST_F(HeadlessDeploy, LanClientTakesEveryPackageFromTheShare) {
-    SampleInstall inst("--mode lan");
+    OfficeProcess office(root, scratch / "port");
+    SampleInstall inst("--mode lan --server-path " + office.serverPath());
     for (const auto& name : release.packages())
         fs::copy_file(root / "Deploy" / name, inst.dir / "LanShare" / name);
     inst.sql("EXEC [Tervik].dbo.Proc_ImpSetupDetails " + db::sqlQuote(xmlScript(release.downloadedRows())));
 
     const CommandResult r = inst.run("--answer server=yes");
     expectScriptPhasesCompleted(r);
-    expectDownloadedAndUnpacked(inst, false);
+    expectDownloadedAndUnpacked(inst, false, inst.runLog());
+    expectCompletedThenApplied(inst, r, "--answer server=yes");
 }
 
 } // namespace

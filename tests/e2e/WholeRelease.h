@@ -1,0 +1,119 @@
+#pragma once
+// Release 8 of new files built by quillan-release at the central office, and an installation made
+// by quillan-sample holding release 7's files: a program, a report in the Reports folder, another
+// file, a component to register and a hotfix script that leaves its own mark (a table, a row and
+// its HotFixLog row). The registration tool is the tests' stand-in, which logs its calls.
+#include "platform/DateTime.h"
+#include "platform/FileTimes.h"
+#include "tests/e2e/Executables.h"
+#include "tests/platform/TestSupport.h" // EnvGuard
+#include "tests/support/DeployScriptFiles.h"
+
+#include <map>
+#include <optional>
+#include <string>
+
+namespace quillan::test {
+
+struct ReleaseFileOf {
+    std::string installedAt; // below the program folder
+    std::string oldBytes, newBytes;
+};
+
+struct WholeRelease {
+    static constexpr const char* kOldTime = "2024-01-15 09:00:00";
+    static constexpr const char* kNewTime = "2024-06-01 12:00:00";
+    static constexpr const char* kHotfix = "HF801.sql";
+
+    TempDir scratch{"quillan-e2e-whole"};
+    fs::path source = scratch / "new";
+    fs::path root = scratch / "office";
+    fs::path toolLog = scratch / "registration.log";
+    EnvGuard tool{"QUILLAN_REGISTRATION_TOOL", std::string(QUILLAN_TEST_REGISTRATION_TOOL)};
+    EnvGuard toolLogPath{"QUILLAN_TEST_TOOL_LOG", toolLog.string()};
+    std::string program;                        // the release's program's name
+    std::map<std::string, ReleaseFileOf> files; // the release's files (the hotfix aside) by name
+
+    // `program` names the release's program, so that a case can run one under its own name.
+    explicit WholeRelease(std::string programName = "Tervik.exe") : program(std::move(programName)) {
+        files = {{program, {program, "Tervik 7\n", "Tervik 8\n"}},
+                 {"Sales.rpt", {"Reports/Sales.rpt", "Sales report 7\n", "Sales report 8\n"}},
+                 {"ReadMe.txt", {"ReadMe.txt", "Read me, release 7\n", "Read me, release 8\n"}},
+                 {"TervikCtl.ocx", {"TervikCtl.ocx", "component 7\n", "component 8\n"}}};
+        for (const auto& [name, f] : files)
+            writeDated(source / name, f.newBytes, kNewTime);
+        writeDated(source / kHotfix,
+                   "--[TERVIK HOTFIX VERSION]=801\r\n"
+                   "CREATE TABLE ReleaseNotes (Version INT, Note VARCHAR(100))\r\nGO\r\n"
+                   "INSERT INTO ReleaseNotes VALUES (8, 'Sales report by region')\r\n"
+                   "INSERT INTO HotFixLog (FixId) VALUES (801)\r\nGO\r\n",
+                   kNewTime);
+    }
+
+    // quillan-release SOURCE OFFICE in the deploy-script format, into the folders the sample's
+    // settings name; the message of a refusal when it fails.
+    CommandResult publish(const std::string& format, bool zipped) const {
+        return runCommand(shellQuote((binaryFolder() / "quillan-release").string()) + " " +
+                          shellQuote(source.string()) + " " + shellQuote(root.string()) +
+                          " --version 8 --format " + format + (zipped ? " --zip-scripts" : "") +
+                          " --report-path 'App.Path\\Reports' --register TervikCtl.ocx"
+                          " --master-folder DeployMaster --trans-folder DeployTrans");
+    }
+
+    // quillan-release writes no Excel scripts (docs/publishing.md): its CSV script, whose columns
+    // are the table's, is written again as an Excel 97 workbook of the same rows, zipped when
+    // asked, under the same stem.
+    CommandResult publishAsExcel(bool zipped) const {
+        CommandResult r = publish("csv", false);
+        const auto scripts = fileNamesIn(root / "DeployMaster");
+        if (r.code != 0)
+            return r;
+        if (scripts.size() != 1) {
+            r.code = -1;
+            r.out += "\nnot one master script to write as a workbook";
+            return r;
+        }
+        const fs::path csv = root / "DeployMaster" / scripts.front();
+        std::istringstream lines(readFile(csv));
+        std::vector<ReleaseRow> rows;
+        std::string line;
+        std::getline(lines, line); // the header: setupColumns()
+        while (std::getline(lines, line)) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            ReleaseRow row;
+            std::istringstream fields(line);
+            for (std::string f; std::getline(fields, f, '\t');)
+                row.push_back(f);
+            row.resize(setupColumns().size());
+            rows.push_back(row);
+        }
+        const std::string stem = csv.stem().string();
+        fs::remove(csv);
+        const fs::path xls = root / "DeployMaster" / (stem + ".xls");
+        writeExcelScript(xls, rows);
+        if (zipped) {
+            const std::string bytes = readFile(xls);
+            fs::remove(xls);
+            writeZip(root / "DeployMaster" / (stem + ".zip"), stem + ".xls", bytes);
+        }
+        return r;
+    }
+
+    // Release 7's files in the installation, dated before the release.
+    void putOldFiles(const SampleInstall& inst) const {
+        for (const auto& [name, f] : files)
+            writeDated(inst.dir / f.installedAt, f.oldBytes, kOldTime);
+    }
+
+    static void writeDated(const fs::path& file, const std::string& bytes, const char* time) {
+        writeFile(file, bytes);
+        SetFileDate(file, *DateTime::parse(time));
+    }
+    static std::string timeOf(const fs::path& file) {
+        DateTime t;
+        return GetFileDate(file, t) == 0 ? t.iso() : "(no time)";
+    }
+};
+
+} // namespace quillan::test
