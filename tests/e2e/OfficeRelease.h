@@ -13,6 +13,8 @@
 #include "tests/support/ReleaseFolders.h"
 
 #include <filesystem>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 #include <string>
@@ -37,9 +39,9 @@ struct ConsoleRun {
 struct OfficeRelease : ReleaseFolders {
     std::filesystem::path officeRoot = dir.path() / "Office";
     std::filesystem::path packages = officeRoot / "Packages";
-    std::map<std::string, std::string> published; // every package file of the release, by name
-    std::map<std::string, std::string> unpacked;  // what the unpacking puts in the update folder
-    std::map<std::string, std::string> installationBefore;
+    std::map<std::string, std::string> published;          // every package file of the release, by name
+    std::map<std::string, std::string> unpacked;           // what the unpacking puts in the update folder
+    std::map<std::string, std::string> installationBefore; // fingerprints, by path
     std::unique_ptr<office::OfficeServer> office;
     std::vector<std::unique_ptr<ConsoleRun>> runs;
 
@@ -48,10 +50,16 @@ struct OfficeRelease : ReleaseFolders {
         // The installation as the release finds it.
         writeFile(c.programFolder() / "Tervik.exe", "the old program");
         writeFile(c.programFolder() / "Reports" / "Sales.rpt", "the old report");
-        installationBefore = snapshot(c.programFolder());
+        installationBefore = installation();
         db->execute(std::string("CREATE TABLE ") + kPrefix +
                     ".dbo.FileExtension (Extension VARCHAR(100), Type INT, Status INT)");
         db->execute(std::string("INSERT INTO ") + kPrefix + ".dbo.FileExtension VALUES ('TMP', 1, 0)");
+        // The closing of programs asks the operator (mode 1); no other workstation runs the application.
+        db->execute(std::string("CREATE TABLE ") + kPrefix +
+                    ".dbo.PexaConfiguration (moduleID VARCHAR(50), seqno INT, Status INT)");
+        db->execute(std::string("INSERT INTO ") + kPrefix +
+                    ".dbo.PexaConfiguration VALUES ('AutoConfig2', 2, 1)");
+        db->execute(std::string("CREATE TABLE ") + kPrefix + ".dbo.FN_Hostnames (HMessage VARCHAR(500))");
         c.state.isLocalServer = true;
         c.state.transferMode = 2;
         c.state.httpAvailable = true; // the connection check is not what these cases are about
@@ -59,7 +67,18 @@ struct OfficeRelease : ReleaseFolders {
         c.state.backupFolder = c.paths.toWindows(dir.path() / "UploadBackup");
         std::filesystem::create_directories(dir.path() / "UploadBackup");
         addFile("Tervik.exe", 1, 0, "exe");
-        addHotfix(4); // keeps the release pending
+        addHotfix(4); // keeps the release pending until it is recorded in HotFixLog
+        publishZip("Fix.zip", 9,
+                   {{"4 fix.sql", hotfixScript(4, {"CREATE TABLE [Tervik].dbo.Fixed (What INT)"})}});
+    }
+
+    // A hotfix script as the office publishes one: its version line, the batches, then the batch
+    // that records it in HotFixLog.
+    static std::string hotfixScript(int number, const std::vector<std::string>& batches) {
+        std::string s = "--[TERVIK HOTFIX VERSION]=" + std::to_string(number) + "\r\n";
+        for (const auto& b : batches)
+            s += b + "\r\nGO\r\n";
+        return s + "INSERT INTO [Tervik].dbo.HotFixLog VALUES (" + std::to_string(number) + ")\r\nGO\r\n";
     }
 
     // A ZIP package of the members, published and listed with its size.
@@ -125,6 +144,45 @@ struct OfficeRelease : ReleaseFolders {
         r->log = k.log.readAll();
         runs.push_back(std::move(r));
         return *runs.back();
+    }
+
+    // The installation once the release is in: the old files with the release's program over its own.
+    std::map<std::string, std::string> installationAfter() const {
+        auto after = installationBefore;
+        after["Tervik.exe"] = fingerprint({{"Tervik.exe", unpacked.at("Tervik.exe")}}).at("Tervik.exe");
+        return after;
+    }
+    std::map<std::string, std::string> installation() const {
+        return fingerprint(snapshot(c.programFolder()));
+    }
+    // A run that completed the release: the closing box says so, the program is in place, the
+    // hotfix recorded once; a further run finds the release applied and changes nothing.
+    void expectReleaseCompleted(const ConsoleRun& r) {
+        EXPECT_EQ(r.console->state.run.outcome, RunOutcome::Completed) << r.log;
+        EXPECT_FALSE(r.console->state.run.runFailed);
+        EXPECT_THAT(r.op.informed, ::testing::Contains("Completed Successfully"));
+        EXPECT_EQ(installation(), installationAfter());
+        EXPECT_EQ(hotfixesRecorded(), std::vector<std::string>{"4"});
+        const auto& further = run();
+        EXPECT_EQ(further.console->ending(), Ending::AlreadyUpToDate) << further.log;
+        EXPECT_THAT(further.op.informed, ::testing::Contains("Updates Completed successfully"));
+        EXPECT_EQ(installation(), installationAfter());
+    }
+    // The next run after a cut that came once the hotfix had run: that run finds the release applied
+    // (the pending check reads HotFixLog), so it must already be in place; otherwise it completes it.
+    void expectReleaseInPlace(const ConsoleRun& r) {
+        if (r.console->ending() != Ending::AlreadyUpToDate)
+            return expectReleaseCompleted(r);
+        EXPECT_EQ(installation(), installationAfter()) << r.log;
+        EXPECT_EQ(hotfixesRecorded(), std::vector<std::string>{"4"});
+    }
+    std::vector<std::string> hotfixesRecorded() {
+        std::vector<std::string> out;
+        for (auto rs =
+                 db->query(std::string("SELECT FixId FROM ") + kPrefix + ".dbo.HotFixLog ORDER BY FixId");
+             !rs.eof(); rs.moveNext())
+            out.push_back(rs.field("FixId").textOr("NULL"));
+        return out;
     }
 
     // SetupDetails, one line per row in name order.
