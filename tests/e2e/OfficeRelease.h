@@ -13,6 +13,7 @@
 #include "tests/support/ReleaseFolders.h"
 
 #include <filesystem>
+#include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <map>
@@ -39,13 +40,16 @@ struct ConsoleRun {
 struct OfficeRelease : ReleaseFolders {
     std::filesystem::path officeRoot = dir.path() / "Office";
     std::filesystem::path packages = officeRoot / "Packages";
-    std::map<std::string, std::string> published;          // every package file of the release, by name
-    std::map<std::string, std::string> unpacked;           // what the unpacking puts in the update folder
-    std::map<std::string, std::string> installationBefore; // fingerprints, by path
+    std::map<std::string, std::string> published;              // every package file of the release, by name
+    std::map<std::string, std::string> unpacked;               // what the unpacking puts in the update folder
+    std::map<std::string, std::string> installationBefore;     // fingerprints, by path
+    std::vector<std::string> installedByRelease{"Tervik.exe"}; // its files with a row of their own
     std::unique_ptr<office::OfficeServer> office;
     std::vector<std::unique_ptr<ConsoleRun>> runs;
 
-    OfficeRelease() {
+    // `hotfixBatches`: the batches of the release's hotfix 4 before the one that records it.
+    explicit OfficeRelease(const std::vector<std::string>& hotfixBatches = {
+                               "CREATE TABLE [Tervik].dbo.Fixed (What INT)"}) {
         std::filesystem::create_directories(packages);
         // The installation as the release finds it.
         writeFile(c.programFolder() / "Tervik.exe", "the old program");
@@ -68,8 +72,7 @@ struct OfficeRelease : ReleaseFolders {
         std::filesystem::create_directories(dir.path() / "UploadBackup");
         addFile("Tervik.exe", 1, 0, "exe");
         addHotfix(4); // keeps the release pending until it is recorded in HotFixLog
-        publishZip("Fix.zip", 9,
-                   {{"4 fix.sql", hotfixScript(4, {"CREATE TABLE [Tervik].dbo.Fixed (What INT)"})}});
+        publishZip("Fix.zip", 9, {{"4 fix.sql", hotfixScript(4, hotfixBatches)}});
     }
 
     // A hotfix script as the office publishes one: its version line, the batches, then the batch
@@ -130,17 +133,23 @@ struct OfficeRelease : ReleaseFolders {
 
     // A run from the start timer. The first run uses the fixture's console; each later one a fresh
     // console on the same folders, settings and database, as a new process would be.
-    ConsoleRun& run(db::Connection* connection = nullptr) {
+    // `machine` and `phases` stand in for the real ones where a case needs a fault of theirs.
+    ConsoleRun& run(db::Connection* connection = nullptr, Machine* machine = nullptr,
+                    DeploymentPhases* phases = nullptr,
+                    const std::function<void(RecordingOperator&)>& answers = {}) {
         auto r = std::make_unique<ConsoleRun>();
-        r->console = std::make_unique<Console>(c.programFolder(), r->op);
+        if (answers)
+            answers(r->op);
+        r->console = machine ? std::make_unique<Console>(c.programFolder(), r->op, *machine)
+                             : std::make_unique<Console>(c.programFolder(), r->op);
         Console& k = *r->console;
         k.state = c.state;
         k.state.serverPath = office ? office->serverPath() : c.state.serverPath;
         k.state.timerEnabled = true;
         k.conn = std::make_unique<ForwardingConnection>(connection ? *connection : *db);
         k.log.open(dir.path() / ("DeployErrlog-" + std::to_string(runs.size() + 1) + ".log"));
-        ImportedReleasePhases phases;
-        Timer1_Timer(k, phases);
+        ImportedReleasePhases imported;
+        Timer1_Timer(k, phases ? *phases : imported);
         r->log = k.log.readAll();
         runs.push_back(std::move(r));
         return *runs.back();
@@ -149,7 +158,8 @@ struct OfficeRelease : ReleaseFolders {
     // The installation once the release is in: the old files with the release's program over its own.
     std::map<std::string, std::string> installationAfter() const {
         auto after = installationBefore;
-        after["Tervik.exe"] = fingerprint({{"Tervik.exe", unpacked.at("Tervik.exe")}}).at("Tervik.exe");
+        for (const auto& name : installedByRelease)
+            after[name] = fingerprint({{name, unpacked.at(name)}}).at(name);
         return after;
     }
     std::map<std::string, std::string> installation() const {
