@@ -101,6 +101,27 @@ bool anyFileStartingWith(const fs::path& folder, const std::string& prefix) {
     return false;
 }
 
+bool anyFileEndingWith(const fs::path& folder, const std::string& suffix) {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec))
+        if (e.path().filename().string().ends_with(suffix))
+            return true;
+    return false;
+}
+
+// The backup folder after a run: only the tested archives of database backups and the copies of
+// installed files, no backup half zipped under another name.
+std::vector<std::string> backupFolderStrays(const fs::path& folder) {
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        const std::string name = e.path().filename().string();
+        if (!(name.ends_with(".zip") || name == "Tervik.exe"))
+            out.push_back(name);
+    }
+    return out;
+}
+
 struct Point {
     const char* name;
     std::vector<std::string> officeFaults; // for the killed run only
@@ -147,6 +168,10 @@ const Point kPoints[] = {
                 d.runLog().find(">>-Unzipped Big.zip") != std::string::npos;
      }},
     {"DatabaseBackup", {}, logged(">>-Started Database Backup")},
+    {"DatabaseBackupMidZip",
+     {},
+     // The backup is written; its archive is being made beside it.
+     [](SampleDeployment& d) { return anyFileEndingWith(d.app / "UploadBackup", ".bak"); }},
     {"FileBackup", {}, logged(">>-Started Backing Other Files")},
     {"ExeReplacementMidCopy",
      {},
@@ -186,6 +211,7 @@ TEST_P(CrashSafety, KilledThereTheNextRunCompletesAndNoFileIsHalfWritten) {
     EXPECT_THAT(d.broken(false), IsEmpty());
     EXPECT_THAT(d.temporaries(), IsEmpty());
     EXPECT_EQ(d.installation(), d.installationAfter());
+    EXPECT_THAT(backupFolderStrays(d.app / "UploadBackup"), IsEmpty());
     const auto further = d.runQuillan();
     EXPECT_EQ(further.exitCode, 0);
     EXPECT_THAT(further.log, HasSubstr(">>-Deployment Process Completed")) << "the release is found applied";
