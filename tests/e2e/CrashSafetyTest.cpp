@@ -93,19 +93,14 @@ struct SampleDeployment : test::FaultRelease {
     }
 };
 
-bool anyFileStartingWith(const fs::path& folder, const std::string& prefix) {
+// True when a file of the folder has a name that starts with `prefix` and ends with `suffix`.
+bool anyFileNamed(const fs::path& folder, const std::string& prefix, const std::string& suffix = "") {
     std::error_code ec;
-    for (const auto& e : fs::directory_iterator(folder, ec))
-        if (e.path().filename().string().starts_with(prefix))
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        const std::string name = e.path().filename().string();
+        if (name.starts_with(prefix) && name.ends_with(suffix))
             return true;
-    return false;
-}
-
-bool anyFileEndingWith(const fs::path& folder, const std::string& suffix) {
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator(folder, ec))
-        if (e.path().filename().string().ends_with(suffix))
-            return true;
+    }
     return false;
 }
 
@@ -164,20 +159,20 @@ const Point kPoints[] = {
      [](SampleDeployment& d) {
          // The member's temporary, or the member itself: written in place, it would be caught
          // half written.
-         return anyFileStartingWith(d.update, "~qz") || anyFileStartingWith(d.update, "Big.rpt") ||
+         return anyFileNamed(d.update, "~qz") || anyFileNamed(d.update, "Big.rpt") ||
                 d.runLog().find(">>-Unzipped Big.zip") != std::string::npos;
      }},
     {"DatabaseBackup", {}, logged(">>-Started Database Backup")},
     {"DatabaseBackupMidZip",
      {},
      // The backup is written; its archive is being made beside it.
-     [](SampleDeployment& d) { return anyFileEndingWith(d.app / "UploadBackup", ".bak"); }},
+     [](SampleDeployment& d) { return anyFileNamed(d.app / "UploadBackup", "", ".bak"); }},
     {"FileBackup", {}, logged(">>-Started Backing Other Files")},
     {"ExeReplacementMidCopy",
      {},
      [](SampleDeployment& d) {
          // The safe copy's hidden temporary beside the program, or the log line once it is in place.
-         return anyFileStartingWith(d.app, ".Tervik.exe.") ||
+         return anyFileNamed(d.app, ".Tervik.exe.") ||
                 d.runLog().find(">>-Replacing Exe completed") != std::string::npos;
      }},
     {"HotfixBetweenBatches", {}, logged("Running Hotfix 4 fix.sql")},
