@@ -5,6 +5,8 @@
 #include "console/RunPhases.h"
 
 #include <exception>
+#include <string>
+#include <vector>
 
 namespace quillan {
 
@@ -110,10 +112,41 @@ void runSteps(Console& c, RunPhases& p) {
 // An error no phase handled: the description alone in a box, and the run ends where it stands,
 // without the finishing operation. The failure is kept in runFailed so that no owner reports
 // the run as a success.
+//
+// Nothing is put back on this path, so once the run had changed the installation or the database
+// the box and the log say what stays changed, and where the old files are.
+std::vector<std::string> changesLeft(const ConsoleState& s) {
+    const RunState& run = s.run;
+    std::vector<std::string> out;
+    if (run.exesReplaced)
+        out.push_back("programs replaced in " + s.appPath +
+                      " (the run log's \"Replacing Exe\" lines name them)");
+    if (run.hotfixRunStarted)
+        out.push_back("hotfix scripts run on the database " + s.dbPrefix);
+    if (run.reportsReplaced)
+        out.push_back("reports replaced (the run log's \"Replacing\" lines name them)");
+    if (run.otherFilesReplaced)
+        out.push_back("other files replaced (the run log's \"Replacing\" lines name them)");
+    if (run.componentsRegistered)
+        out.push_back("components registered or replaced");
+    return out;
+}
+
 void unexpectedError(Console& c, const std::string& description) {
     c.state.run.runFailed = true;
     c.log.line(description + " In RunDeployment");
-    c.op.inform(description);
+    const auto changed = changesLeft(c.state);
+    std::string message = description;
+    if (!changed.empty()) {
+        message += "\r\nThe installation is NOT as it was before the run. Changed and not put back:";
+        for (const auto& what : changed) {
+            c.log.line(">>-Not put back: " + what);
+            message += "\r\n- " + what;
+        }
+        if (c.state.run.filesBackedUp)
+            message += "\r\nThe old files are kept in " + c.state.backupFolder;
+    }
+    c.op.inform(message);
 }
 
 } // namespace

@@ -53,6 +53,17 @@ void compressLeftover(Console& c, const fs::path& bak) {
     c.os.forceDelete(bak);
 }
 
+// A run killed while it zipped a backup leaves the archive library's temporary, the archive's
+// name and a random suffix ("<archive>.zip.XXXXXX"), which no listing above matches and which
+// holds a whole database's worth of bytes: removed, for this system's backups only.
+void removeArchiveTemporaries(Console& c, const fs::path& dir, const std::string& code) {
+    for (const auto& f : c.os.listPlainFiles(dir)) {
+        const std::string name = f.filename().string();
+        if (wildcardMatch("Backup*.zip.*", name) || wildcardMatch(code + "*.zip.*", name))
+            c.os.forceDelete(f);
+    }
+}
+
 void pruneFolder(Console& c, const std::string& folder) {
     const std::string& code = c.state.distributorCode;
     const std::string& p = c.state.dbPrefix;
@@ -80,6 +91,7 @@ void pruneFolder(Console& c, const std::string& folder) {
     for (const auto& f : c.os.listPlainFiles(dir))
         if (endsWithBak(f.filename().string()))
             compressLeftover(c, f);
+    removeArchiveTemporaries(c, dir, code);
 }
 
 void prune(Console& c, const std::string& folder) {

@@ -173,6 +173,26 @@ TEST_F(RunDriverTest, UnexpectedErrorShowsTheDescriptionAloneAndEndsTheRun) {
     EXPECT_TRUE(t.c.state.run.runFailed) << "the run must not count as a success";
 }
 
+// Without the finishing operation nothing is put back: once the run had changed the installation
+// or the database, the box and the log say what stays changed.
+TEST_F(RunDriverTest, UnexpectedErrorAfterChangesSaysWhatStaysChanged) {
+    t.c.state.appPath = "C:\\Tervik";
+    t.c.state.dbPrefix = "[Tervik]";
+    t.c.state.backupFolder = "C:\\UploadBackup";
+    p.effects["replaceReports"] = [](Console& c) {
+        c.state.run.filesBackedUp = c.state.run.exesReplaced = c.state.run.hotfixRunStarted = true;
+        throw std::runtime_error("Communication link failure");
+    };
+    RunDeployment(t.c, p);
+    const std::string changed = "Communication link failure\r\nThe installation is NOT as it was before the "
+                                "run. Changed and not put back:\r\n- programs replaced in C:\\Tervik (the "
+                                "run log's \"Replacing Exe\" lines name them)\r\n- hotfix scripts run on the "
+                                "database [Tervik]\r\nThe old files are kept in C:\\UploadBackup";
+    EXPECT_EQ(t.op.informed, std::vector<std::string>{changed});
+    EXPECT_TRUE(contains(t.c.log.readAll(), ">>-Not put back: programs replaced in C:\\Tervik"));
+    EXPECT_TRUE(contains(t.c.log.readAll(), ">>-Not put back: hotfix scripts run on the database [Tervik]"));
+}
+
 // ---- Timer1_Timer ---------------------------------------------------------------------------
 
 TEST_F(RunDriverTest, TimerDoesNothingUnlessArmedAndAProcessPerformsAtMostOneRun) {

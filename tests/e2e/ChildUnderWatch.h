@@ -1,7 +1,7 @@
 #pragma once
-// The real executables as child processes to watch and kill: quillan-office serving a release folder, quillan-sample
-// making an installation, and quillan --headless, which can be killed (SIGKILL) the moment its run
-// log shows a line, optionally once a file has grown to a size.
+// The real executables as child processes to watch and kill: quillan-office serving a release folder,
+// quillan-sample making an installation, and quillan --headless, which can be killed (SIGKILL) the moment its
+// run log shows a line, optionally once a file has grown to a size.
 #include "tests/support/Files.h"
 
 #include <gtest/gtest.h>

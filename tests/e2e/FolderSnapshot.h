@@ -4,6 +4,7 @@
 #include "tests/support/Files.h"
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <system_error>
@@ -20,6 +21,15 @@ inline std::map<std::string, std::string> snapshot(const std::filesystem::path& 
         if (it->is_regular_file(ec))
             files[std::filesystem::relative(it->path(), folder).generic_string()] = readFile(it->path());
     return files;
+}
+
+// What a snapshot shows in a failure message: each file's size and a hash of its bytes, not the bytes.
+inline std::map<std::string, std::string> fingerprint(const std::map<std::string, std::string>& files) {
+    std::map<std::string, std::string> out;
+    for (const auto& [name, bytes] : files)
+        out[name] =
+            std::to_string(bytes.size()) + " bytes #" + std::to_string(std::hash<std::string>{}(bytes));
+    return out;
 }
 
 // A download's own temporary names: "<name>.part" and its record "<name>.part.info".

@@ -116,6 +116,18 @@ TEST_F(DatabaseBackup, LeftoverBakAmongTheNewestIsCompressedAndTested) {
     EXPECT_NO_THROW(testBackupArchive(backup / "D01_01012024000000.zip", "D01_01012024000000.bak", size));
 }
 
+// A run killed while it zipped its backup leaves the archive library's temporary (the archive's
+// name and a random suffix, renamed when whole); the next pruning removes it, and nothing else
+// named like it.
+TEST_F(DatabaseBackup, AnArchiveTemporaryOfAKilledRunGoesWithTheNextPruning) {
+    oldFile("D01_01012024000000.zip.a1B2c3", 1);
+    oldFile("Backup_old.zip.Zx81qq", 1);
+    oldFile("other.zip.k3j4h5", 1); // no backup of this system
+    oldFile("D01_2.zip", 20);
+    ASSERT_TRUE(ClearBackUpFromFolder(*c, c->state.backupFolder)) << log();
+    EXPECT_EQ(archives(), (std::vector<std::string>{"D01_2.zip", "other.zip.k3j4h5"}));
+}
+
 TEST_F(DatabaseBackup, BlankOrHostileDistributorCodes) {
     struct Case {
         std::string code;
