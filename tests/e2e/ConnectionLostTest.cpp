@@ -44,8 +44,20 @@ public:
 private:
     void check() {
         ++count_;
-        if (failFrom_ > 0 && count_ >= failFrom_)
+        if (failFrom_ > 0 && count_ >= failFrom_) {
+            if (count_ == failFrom_)
+                endSession();
             throw db::DbError(kLinkFailure);
+        }
+    }
+    // A server rolls back what a lost session left open; the engine connection lives on in the
+    // test, so its open transaction (if any) is rolled back here.
+    void endSession() {
+        try {
+            target_.execute("ROLLBACK");
+        } catch (const db::DbError&) {
+            // no transaction was open
+        }
     }
     std::unique_ptr<db::Connection> owned_;
     db::Connection& target_;
