@@ -165,8 +165,12 @@ const Point kPoints[] = {
     {"DatabaseBackup", {}, logged(">>-Started Database Backup")},
     {"DatabaseBackupMidZip",
      {},
-     // The backup is written; its archive is being made beside it.
-     [](SampleDeployment& d) { return anyFileNamed(d.app / "UploadBackup", "", ".bak"); }},
+     // The backup is written; its archive is being made beside it. The .bak of the small sample
+     // lives for milliseconds, so a watch that misses it under load kills just after the phase.
+     [](SampleDeployment& d) {
+         return anyFileNamed(d.app / "UploadBackup", "", ".bak") ||
+                d.runLog().find(">>-Database Backup completed") != std::string::npos;
+     }},
     {"FileBackup", {}, logged(">>-Started Backing Other Files")},
     {"ExeReplacementMidCopy",
      {},
