@@ -4,12 +4,13 @@
 
 #include "platform/OsHooks.h"
 
+#include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <climits>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sys/types.h>
 #include <thread>
 #include <unistd.h>
@@ -19,9 +20,33 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Read with read(2), not a stream: a process that exits while its /proc files are read makes
+// read fail with ESRCH, which the stream library turns into an exception. A vanished process
+// reads as empty, i.e. as gone.
 std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return {};
+    }
+    std::string out;
+    char buf[4096];
+    constexpr std::size_t limit = 1 << 20; // /proc files of one process are small; bound the loop
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            out.clear();
+            break;
+        }
+        if (n == 0 || out.size() >= limit) {
+            break;
+        }
+        out.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return out;
 }
 
 // The state letter of /proc/<pid>/stat ('Z' for a zombie); 0 when the process is gone.
@@ -76,7 +101,10 @@ std::vector<ProcessEntry> listProcesses() {
         if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) {
             continue;
         }
-        const auto pid = static_cast<std::uint32_t>(std::stoul(name));
+        std::uint32_t pid = 0;
+        if (std::from_chars(name.data(), name.data() + name.size(), pid).ec != std::errc{}) {
+            continue;
+        }
         // A killed child stays listed as a zombie until its parent reaps it; it no longer runs.
         if (!alive(pid)) {
             continue;

@@ -3,6 +3,11 @@
 #include "ChildPrograms.h"
 #include "platform/Text.h"
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 using namespace quillan;
 using namespace quillan::test;
 namespace fs = std::filesystem;
@@ -70,3 +75,37 @@ TEST(EndProgramAndWait, EndsEveryProgramOfExactlyThatNameButNotOneThatOnlyEndsWi
     EXPECT_TRUE(endProgramAndWait("", std::chrono::milliseconds(0)));    // and nothing has no name
     EXPECT_TRUE(children.stillRunning(suffix));
 }
+
+#ifndef _WIN32
+// Programs come and go while the list is read: a process that is reaped between opening and
+// reading its /proc files must count as gone, not end the run with an exception.
+TEST(Processes, ListingWhileProgramsStartAndExitNeverThrows) {
+    std::atomic<bool> stop{false};
+    const auto churn = [&] {
+        for (int i = 0; i < 20000 && !stop; ++i) {
+            const pid_t pid = ::fork();
+            if (pid == 0)
+                ::_exit(0);
+            if (pid > 0)
+                ::waitpid(pid, nullptr, 0);
+        }
+    };
+    std::thread first(churn), second(churn);
+    struct Join {
+        std::atomic<bool>& stop;
+        std::thread& a;
+        std::thread& b;
+        ~Join() {
+            stop = true;
+            a.join();
+            b.join();
+        }
+    } join{stop, first, second};
+    std::size_t listed = 0;
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_NO_THROW(listed = listProcesses().size()) << "listing " << i;
+        ASSERT_NO_THROW(IsProcessRunning("q-none-such.exe"));
+    }
+    EXPECT_GT(listed, 0u); // this test process is always there
+}
+#endif
