@@ -121,6 +121,7 @@ struct Point {
     const char* name;
     std::vector<std::string> officeFaults; // for the killed run only
     std::function<bool(SampleDeployment&)> killWhen;
+    bool withReport = false; // the release installs a report as well (docs/recovery.md)
 };
 
 std::function<bool(SampleDeployment&)> logged(const char* text) {
@@ -181,6 +182,8 @@ const Point kPoints[] = {
      }},
     {"HotfixBetweenBatches", {}, logged("Running Hotfix 4 fix.sql")},
     {"CompletionRecords", {}, logged(">>-Running Hotfix completed")},
+    // After the hotfix is recorded: the next run must still replace the report and close the run.
+    {"ReportReplacement", {}, logged(">>-Started Replacing RTM and RPT "), true},
 };
 
 void PrintTo(const Point& p, std::ostream* os) {
@@ -192,14 +195,21 @@ struct CrashSafety : ::testing::TestWithParam<Point> {};
 TEST_P(CrashSafety, KilledThereTheNextRunCompletesAndNoFileIsHalfWritten) {
     const Point& p = GetParam();
     SampleDeployment d;
+    if (p.withReport)
+        d.publishReport();
     if (!p.officeFaults.empty())
         d.startOffice(p.officeFaults);
     const auto crashed = d.runQuillan([&] { return p.killWhen(d); });
     ASSERT_TRUE(crashed.killed) << "the run ended before the point: " << crashed.log;
     // Each installed file is its old content or the release's, never a part of it.
     const auto before = d.installationBefore, after = d.installationAfter();
+    const auto holds = [](const std::map<std::string, std::string>& files, const std::string& name,
+                          const std::string& print) {
+        const auto it = files.find(name);
+        return it != files.end() && it->second == print;
+    };
     for (const auto& [name, print] : d.installation())
-        EXPECT_TRUE(before.at(name) == print || after.at(name) == print) << name;
+        EXPECT_TRUE(holds(before, name, print) || holds(after, name, print)) << name;
     EXPECT_THAT(d.broken(true), IsEmpty());
     EXPECT_THAT(d.brokenScripts(), IsEmpty());
 
@@ -211,6 +221,8 @@ TEST_P(CrashSafety, KilledThereTheNextRunCompletesAndNoFileIsHalfWritten) {
     EXPECT_THAT(d.temporaries(), IsEmpty());
     EXPECT_EQ(d.installation(), d.installationAfter());
     EXPECT_THAT(backupFolderStrays(d.app / "UploadBackup"), IsEmpty());
+    EXPECT_EQ(d.rowsInProgress(), 0) << "the run is closed";
+    EXPECT_EQ(d.versionRecords(), 1) << "the completion records are written";
     const auto further = d.runQuillan();
     EXPECT_EQ(further.exitCode, 0);
     EXPECT_THAT(further.log, HasSubstr(">>-Deployment Process Completed")) << "the release is found applied";
