@@ -70,7 +70,7 @@ void CurrentDeployStatus(Console& c) {
 }
 
 PendingCheck DeployProcessCheck(Console& c) {
-    bool exePending = false, hotfixPending = false;
+    bool exePending = false, hotfixPending = false, unfinishedRun = false;
     c.state.setupDetailsFound = true;
     try {
         if (conn(c).query(recordedRowsQuery(c.state.dbPrefix)).eof()) {
@@ -99,11 +99,17 @@ PendingCheck DeployProcessCheck(Console& c) {
             if (log.eof())
                 hotfixPending = true;
         }
+
+        // Programs in place and hotfixes recorded, yet a run may have been cut after its hotfix and
+        // before its reports, other files, registration or completion records: its rows are still
+        // in progress. Asked last, so the answer of every other case stays as it was.
+        if (!exePending && !hotfixPending && !conn(c).query(unfinishedRunQuery(c.state.dbPrefix)).eof())
+            unfinishedRun = true;
     } catch (const std::exception& e) {
         c.op.inform(std::string(e.what()) + " In DeployProcessStatus");
         return PendingCheck::Failed;
     }
-    return exePending || hotfixPending ? PendingCheck::Pending : PendingCheck::Applied;
+    return exePending || hotfixPending || unfinishedRun ? PendingCheck::Pending : PendingCheck::Applied;
 }
 
 bool DeployProcessStatus(Console& c) {

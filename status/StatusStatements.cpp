@@ -62,4 +62,9 @@ std::string hotfixLoggedQuery(const std::string& p, std::int64_t fixNo) {
     return "select * from " + p + ".dbo.hotfixlog (nolock) where Fixid=" + std::to_string(fixNo);
 }
 
+std::string unfinishedRunQuery(const std::string& p) {
+    // The condition of the closing updates, the same text.
+    return filters::setupDetailsRows(p) + "status=1";
+}
+
 } // namespace quillan

@@ -22,5 +22,8 @@ std::string programTimesQuery(const std::string& dbPrefix);
 std::string hotfixRowsQuery(const std::string& dbPrefix);
 // The HotFixLog row of one hotfix number.
 std::string hotfixLoggedQuery(const std::string& dbPrefix, std::int64_t fixNo);
+// The rows still in progress (Status 1): a run's close marks them 3 (finished) or 2 (undone), so
+// a row left at 1 belongs to a release whose last run was cut before its close.
+std::string unfinishedRunQuery(const std::string& dbPrefix);
 
 } // namespace quillan

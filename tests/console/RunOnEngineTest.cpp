@@ -2,6 +2,7 @@
 // statements run on a real database and decide how the process ends.
 #include "console/RunDriver.h"
 #include "console/RunPhases.h"
+#include "install/FinishingStatements.h"
 #include "tests/support/EngineConsole.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@ struct RunOnEngine : ::testing::Test, test::EngineConsole {
 TEST_F(RunOnEngine, AppliedReleaseEndsTheProgramAfterThePendingCheck) {
     addHotfix(4);
     recordHotfixApplied(4);
+    db->execute(finishReleaseRowsStatement(kPrefix)); // the run that applied it closed
     auto phases = makeRunPhases();
     Timer1_Timer(c, *phases);
     EXPECT_EQ(c.ending(), Ending::AlreadyUpToDate);

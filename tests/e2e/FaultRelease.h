@@ -42,6 +42,7 @@ struct FaultRelease {
     std::map<std::string, std::string> unpacked;  // what the unpacking (and the join) put beside them
     std::map<std::string, std::string> installationBefore;
     std::string script;
+    bool reportPublished = false;
     // The release's hotfix, recorded in HotFixLog by its last batch as published hotfixes are. A
     // crash may cut it between its batches and the next run runs it again from the first, so its
     // batches are written to run twice (docs/recovery.md: a script that cannot is a gap left open).
@@ -86,10 +87,18 @@ struct FaultRelease {
         writeFile(app / "Reports" / "Sales.rpt", "the old report");
         installationBefore = installation();
     }
+    // The report of the split package as a file of the release too, installed in App.Path\Reports:
+    // the report replacement then has a file to replace after the hotfix.
+    void publishReport() {
+        const std::string closing = "</NewDataSet>\r\n";
+        script.insert(script.size() - closing.size(), row("Big.rpt", "RPT", 0, 0, 0, "App.Path\\Reports"));
+        writeFile(office / "DeployMaster" / "SETUPDETAILS_1.xml", script);
+        reportPublished = true;
+    }
     static std::string row(const std::string& name, const std::string& ext, std::size_t size, int split,
-                           int hotfix = 0) {
+                           int hotfix = 0, const std::string& path = "App.Path") {
         const std::string fields[][2] = {{"File_Names", name},
-                                         {"File_Path", "App.Path"},
+                                         {"File_Path", path},
                                          {"File_CrDate", "2024-03-01 10:00:00"},
                                          {"Status", "1"},
                                          {"RegRequired", "0"},
@@ -132,6 +141,8 @@ struct FaultRelease {
     std::map<std::string, std::string> installationAfter() const {
         auto after = installationBefore;
         after["Tervik.exe"] = fingerprint({{"Tervik.exe", unpacked.at("Tervik.exe")}}).at("Tervik.exe");
+        if (reportPublished)
+            after["Reports/Big.rpt"] = fingerprint({{"Big.rpt", unpacked.at("Big.rpt")}}).at("Big.rpt");
         return after;
     }
     // Files of the update folder under a release name whose bytes are not the release's; with
@@ -163,6 +174,14 @@ struct FaultRelease {
              rs.moveNext())
             ++counts[rs.field("File_Names").asText()];
         return counts;
+    }
+    // The closed run's marks: the release rows still in progress (Status 1), and the completion
+    // record of this system's version.
+    long long rowsInProgress() const { return countOf("SetupDetails WHERE Status = 1"); }
+    long long versionRecords() const { return countOf("DeploymentVesrion"); }
+    long long countOf(const std::string& tableAndCondition) const {
+        auto conn = db::openConnection(kConnection, app);
+        return conn->query("SELECT COUNT(*) AS N FROM [Tervik].dbo." + tableAndCondition).field("N").asInt();
     }
     // Every copy of the deploy script under its own name is whole.
     std::vector<std::string> brokenScripts() const {

@@ -1,5 +1,6 @@
 // The panels and the pending check on the embedded engine: the statements as sent must run on a
 // real database and give the answers the console relies on.
+#include "install/FinishingStatements.h"
 #include "platform/FileTimes.h"
 #include "status/StatusPanel.h"
 #include "tests/support/EngineConsole.h"
@@ -17,6 +18,8 @@ struct StatusOnEngine : ::testing::Test, test::EngineConsole {
         std::ofstream(p) << "x";
         ASSERT_TRUE(SetFileDate(p, *DateTime::parse(localTime)));
     }
+    // The close of the run that installed the rows: they leave Status 1 (in progress).
+    void closeRun() { db->execute(finishReleaseRowsStatement(kPrefix)); }
 };
 
 TEST_F(StatusOnEngine, ServerDateIsTodaysDate) {
@@ -74,6 +77,7 @@ TEST_F(StatusOnEngine, PendingUntilTheProgramIsUnpackedAndTheHotfixLogged) {
     EXPECT_EQ(DeployProcessCheck(c), PendingCheck::Pending) << "hotfix 5 not logged";
 
     recordHotfixApplied(5);
+    closeRun();
     EXPECT_EQ(DeployProcessCheck(c), PendingCheck::Applied);
     EXPECT_TRUE(c.state.setupDetailsFound);
     EXPECT_TRUE(op.informed.empty()) << op.informed.front();
@@ -81,10 +85,32 @@ TEST_F(StatusOnEngine, PendingUntilTheProgramIsUnpackedAndTheHotfixLogged) {
 
 TEST_F(StatusOnEngine, ProgramNeverUnpackedComparesAgainstItsPublishedTime) {
     addFile("App.exe", 3, 0, "EXE"); // File_UnZipDate NULL: the published time stands in
+    closeRun();
     writeProgram("App.exe", "2024-03-01 10:00:50");
     EXPECT_EQ(DeployProcessCheck(c), PendingCheck::Applied);
     writeProgram("App.exe", "2024-03-01 10:05:00");
     EXPECT_EQ(DeployProcessCheck(c), PendingCheck::Pending);
+}
+
+// A run cut after its hotfix was recorded, before its reports, other files, registration or
+// completion records: the programs are in place and the hotfix logged, but the rows are still in
+// progress, so the release is pending until a run closes them, finished (3) or undone (2).
+TEST_F(StatusOnEngine, ARunCutBeforeItsCloseLeavesTheReleasePendingUntilARunClosesIt) {
+    addFile("App.exe", 3, 0, "EXE", "'2024-03-01 12:00:00'");
+    addFile("Sales.rpt", 3, 0, "RPT");
+    addFile("5 fix.sql", 3, 5, "sql");
+    writeProgram("App.exe", "2024-03-01 12:00:30");
+    recordHotfixApplied(5);
+    EXPECT_EQ(DeployProcessCheck(c), PendingCheck::Pending);
+    EXPECT_TRUE(DeployProcessStatus(c));
+
+    for (const auto& close : {finishReleaseRowsStatement(kPrefix), undoneReleaseRowsStatement(kPrefix)}) {
+        SCOPED_TRACE(close);
+        db->execute("UPDATE [Tervik].dbo.SetupDetails SET Status = 1");
+        db->execute(close);
+        EXPECT_EQ(DeployProcessCheck(c), PendingCheck::Applied);
+    }
+    EXPECT_TRUE(op.informed.empty()) << op.informed.front();
 }
 
 } // namespace

@@ -51,6 +51,7 @@ const std::string kExes = "Select File_Path,File_Names,File_CrDate, isnull(File_
                           "FileExtension like 'EXE' order by VersionNo";
 const std::string kFixes =
     "Select * from [TervikDb].dbo.SetupDetails (nolock) where HotfixNo >0 order by VersionNo";
+const std::string kUnfinished = "Select * from [TervikDb].dbo.SetupDetails (nolock) where status=1";
 std::string fixLog(int n) {
     return "select * from [TervikDb].dbo.hotfixlog (nolock) where Fixid=" + std::to_string(n);
 }
@@ -212,6 +213,15 @@ TEST_F(PendingCheckTest, EveryHotfixLoggedAndNoExeIsApplied) {
     EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Applied);
     EXPECT_FALSE(DeployProcessStatus(t.c));
     EXPECT_TRUE(t.c.state.setupDetailsFound);
+}
+
+TEST_F(PendingCheckTest, RowsStillInProgressAreAskedForLastAndMakeAnAppliedReleasePending) {
+    someRows();
+    t.db->answer(kFixes, {"HotfixNo"}, {{V(7)}});
+    t.db->answer(fixLog(7), {"FixId"}, {{V(7)}});
+    t.db->answer(kUnfinished, {"File_Names"}, {{V("Sales.rpt")}});
+    EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Pending);
+    EXPECT_EQ(t.db->transcript, (std::vector<std::string>{kAllRows, kExes, kFixes, fixLog(7), kUnfinished}));
 }
 
 TEST_F(PendingCheckTest, AppliedExeDoesNotHideAPendingHotfix) {
