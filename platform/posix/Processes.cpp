@@ -3,13 +3,12 @@
 #include "platform/Processes.h"
 
 #include "platform/OsHooks.h"
+#include "platform/posix/ProcFile.h"
 
-#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <climits>
 #include <csignal>
-#include <fcntl.h>
 #include <filesystem>
 #include <sys/types.h>
 #include <thread>
@@ -20,38 +19,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Read with read(2), not a stream: a process that exits while its /proc files are read makes
-// read fail with ESRCH, which the stream library turns into an exception. A vanished process
-// reads as empty, i.e. as gone.
-std::string readFile(const fs::path& p) {
-    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return {};
-    }
-    std::string out;
-    char buf[4096];
-    constexpr std::size_t limit = 1 << 20; // /proc files of one process are small; bound the loop
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            out.clear();
-            break;
-        }
-        if (n == 0 || out.size() >= limit) {
-            break;
-        }
-        out.append(buf, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return out;
-}
-
 // The state letter of /proc/<pid>/stat ('Z' for a zombie); 0 when the process is gone.
 char processState(std::uint32_t pid) {
-    const std::string stat = readFile(fs::path("/proc") / std::to_string(pid) / "stat");
+    const std::string stat = posix::readProcFile(fs::path("/proc") / std::to_string(pid) / "stat");
     const auto close = stat.rfind(')');
     return close == std::string::npos || close + 2 >= stat.size() ? '\0' : stat[close + 2];
 }
@@ -72,13 +42,13 @@ std::string exeNameOf(const fs::path& procDir) {
         }
         return name;
     }
-    const std::string cmdline = readFile(procDir / "cmdline");
+    const std::string cmdline = posix::readProcFile(procDir / "cmdline");
     const std::string first = cmdline.substr(0, cmdline.find('\0'));
     if (!first.empty()) {
         const std::string word = first.substr(0, first.find(' '));
         return fs::path(word).filename().string();
     }
-    std::string comm = readFile(procDir / "comm");
+    std::string comm = posix::readProcFile(procDir / "comm");
     while (!comm.empty() && comm.back() == '\n') {
         comm.pop_back();
     }
