@@ -5,6 +5,7 @@
 #include "base/Progress.h"
 #include "install/BackupArchive.h"
 #include "install/BackupFileName.h"
+#include "install/CutRunCopies.h"
 #include "install/DatabaseBackupStatements.h"
 #include "install/Finishing.h"
 #include "install/RemovingFiles.h"
@@ -94,8 +95,8 @@ void pruneFolder(Console& c, const std::string& folder) {
     removeArchiveTemporaries(c, dir, code);
 }
 
-void prune(Console& c, const std::string& folder) {
-    RemovingFiles(c, folder);
+void prune(Console& c, const std::string& folder, const std::vector<std::string>& spare = {}) {
+    RemovingFiles(c, folder, spare);
     ClearBackUpFromFolder(c, folder);
 }
 
@@ -136,7 +137,8 @@ bool BackupDb(Console& c) {
         if (!isUsableDistributorCode(s.distributorCode))
             throw std::runtime_error("The distributor code '" + s.distributorCode +
                                      "' cannot be part of a backup file name");
-        prune(c, s.backupFolder);
+        // The old copies of a run cut after it replaced files are the only ones left: kept.
+        prune(c, s.backupFolder, oldCopiesOfACutRun(c));
         if (!backupDriveIsC(c) && machineHasDriveC(c))
             prune(c, kOldDriveFolder);
         auto admin = c.os.openAdmin(s.connString, c.programFolder());

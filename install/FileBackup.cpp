@@ -3,13 +3,16 @@
 #include "base/Machine.h"
 #include "base/PhaseFrame.h"
 #include "base/Progress.h"
+#include "install/CutRunCopies.h"
 #include "install/FileReplacementStatements.h"
 #include "install/Finishing.h"
 #include "install/ReleaseFile.h"
 #include "install/Unpacking.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <vector>
 
 namespace quillan {
 
@@ -20,7 +23,8 @@ namespace {
 constexpr const char* kEvent = "Backup Supporting files ";
 
 // Copies every listed file that is installed; false after the first copy that fails.
-bool backUpAll(Console& c, db::Recordset& rs, const PhaseRow& row, const fs::path& backup) {
+bool backUpAll(Console& c, db::Recordset& rs, const PhaseRow& row, const fs::path& backup,
+               const std::vector<std::string>& keep) {
     for (; !rs.eof(); rs.moveNext()) {
         const auto f = releaseFile(c, rs);
         if (!f)
@@ -28,6 +32,11 @@ bool backUpAll(Console& c, db::Recordset& rs, const PhaseRow& row, const fs::pat
         phaseItem(c, row, f->name, c.state.appPath);
         if (!fileExists(c, f->installedText())) {
             c.log.line(">>-File Not Found " + f->name);
+            continue;
+        }
+        if (std::any_of(keep.begin(), keep.end(), [&](const std::string& k) { return k == f->name; })) {
+            // Installed already by a cut run: the copy that run saved is the old file.
+            c.log.line(">>-Keeping the copy a cut run saved of " + f->name);
             continue;
         }
         c.log.line(">>-Backing Up " + f->name);
@@ -59,7 +68,7 @@ bool BackupSupportingFiles(Console& c) {
     const fs::path backup = c.native(c.state.backupFolder);
     std::error_code ec;
     fs::create_directories(backup, ec);
-    if (!backUpAll(c, rs, row, backup)) {
+    if (!backUpAll(c, rs, row, backup, oldCopiesOfACutRun(c))) {
         c.state.run.filesBackedUp = false; // an old file may be missing from the folder
         phaseFailure(c, row, "Error while backing up the files. Check Log for details");
         ErrorDisplay(c);

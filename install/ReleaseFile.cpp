@@ -34,16 +34,33 @@ std::optional<ReleaseFile> refused(Console& c, const std::string& why) {
 
 } // namespace
 
-std::optional<ReleaseFile> releaseFile(Console& c, const db::Recordset& rs) {
+namespace {
+std::optional<ReleaseFile> checkedReleaseFile(Console& c, const db::Recordset& rs, std::string& why) {
     ReleaseFile f;
     f.name = rs.field("File_Names").textOr("");
     f.filePath = rs.field("File_Path").textOr("");
-    if (!isPlainFileName(f.name))
-        return refused(c, "'" + f.name + "' is not a plain file name: refused");
+    if (!isPlainFileName(f.name)) {
+        why = "'" + f.name + "' is not a plain file name: refused";
+        return std::nullopt;
+    }
     f.folder = ReturnFolder(c, f.filePath);
-    if (trimmed(f.folder).empty() || climbsOut(f.folder))
-        return refused(c, "The folder '" + f.filePath + "' of " + f.name + " is refused");
+    if (trimmed(f.folder).empty() || climbsOut(f.folder)) {
+        why = "The folder '" + f.filePath + "' of " + f.name + " is refused";
+        return std::nullopt;
+    }
     return f;
+}
+} // namespace
+
+std::optional<ReleaseFile> releaseFile(Console& c, const db::Recordset& rs) {
+    std::string why;
+    auto f = checkedReleaseFile(c, rs, why);
+    return f ? f : refused(c, why);
+}
+
+std::optional<ReleaseFile> releaseFileQuietly(Console& c, const db::Recordset& rs) {
+    std::string why;
+    return checkedReleaseFile(c, rs, why);
 }
 
 std::string locationLabel(const Console& c, const ReleaseFile& f) {

@@ -23,6 +23,8 @@ struct ReleaseFile {
 // The current row's file. A refused row answers nullopt after the run log says why and runFailed
 // is set: the file is not installed, and the run must not report a success.
 std::optional<ReleaseFile> releaseFile(Console& c, const db::Recordset& rs);
+// The same checks without a word: for a look ahead at the release, before the phase that refuses.
+std::optional<ReleaseFile> releaseFileQuietly(Console& c, const db::Recordset& rs);
 
 // Where the current-action labels say the file goes: the application folder when File_Path starts
 // with the application-folder marker "App.Path", else the target folder itself.

@@ -4,6 +4,7 @@
 #include "install/FinishingStatements.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <vector>
@@ -54,7 +55,7 @@ bool hasExtension(const fs::path& file, const std::vector<std::string>& extensio
 
 } // namespace
 
-bool RemovingFiles(Console& c, const std::string& folder) {
+bool RemovingFiles(Console& c, const std::string& folder, const std::vector<std::string>& spare) {
     try {
         const auto extensions = usableExtensions(
             c, backupExtensionsQuery(c.state.dbPrefix), isRemovableBackupExtension,
@@ -65,8 +66,13 @@ bool RemovingFiles(Console& c, const std::string& folder) {
         std::error_code ec;
         if (!fs::is_directory(native, ec))
             return true;
+        const auto spared = [&spare](const fs::path& file) {
+            const std::string name = file.filename().string();
+            return std::any_of(spare.begin(), spare.end(),
+                               [&name](const std::string& s) { return equalsNoCase(s, name); });
+        };
         for (const auto& file : c.os.listPlainFiles(native))
-            if (hasExtension(file, extensions))
+            if (hasExtension(file, extensions) && !spared(file))
                 c.os.forceDelete(file);
         return true;
     } catch (const std::exception& e) {

@@ -26,7 +26,8 @@ std::vector<std::string> usableExtensions(Console& c, const std::string& query,
 // regard to case. Sub-folders are never touched, and an extension refused above is skipped with
 // a log line. A folder that is not there, or an empty folder text, holds nothing to remove. A
 // failure (the query, a file that cannot be deleted) logs its description + " in Removing Files "
-// and answers False; files deleted before it stay deleted.
-bool RemovingFiles(Console& c, const std::string& folder);
+// and answers False; files deleted before it stay deleted. Files named in `spare` (any letter
+// case) are kept.
+bool RemovingFiles(Console& c, const std::string& folder, const std::vector<std::string>& spare = {});
 
 } // namespace quillan

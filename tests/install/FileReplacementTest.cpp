@@ -2,6 +2,7 @@
 // replace over read-only and running targets, modification times kept, hostile names refused, and
 // a file that cannot be replaced failing the phase so that the undo puts back what was replaced.
 #include "install/FileReplacement.h"
+#include "install/DatabaseBackup.h"
 #include "install/FileBackup.h"
 #include "tests/install/InstallPhasesFixture.h"
 #include "tests/platform/ChildPrograms.h"
@@ -51,6 +52,49 @@ TEST_F(FilePhases, BackupCopiesEveryInstalledFileFlatKeepingItsTime) {
     EXPECT_TRUE(c->state.run.filesBackedUp);
     EXPECT_EQ(c->model.checklist(Row::FileBackup).status, RowStatus::Completed);
     EXPECT_EQ(c->model.grid().at(4).event, "Backup Supporting files ");
+}
+
+// A run killed after it replaced Tervik.exe left the old copies of Tervik.exe and Sales.rpt in
+// the backup folder. The next run's database backup keeps the copy whose installed file already
+// holds the release's bytes, and its file backup does not save the new program over it; a stale
+// copy of a file that is not installed anew still goes. A copy of an extension the finishing
+// operation never removes (Help.chm) may be of any earlier run: it is not kept.
+TEST_F(FilePhases, TheOldCopiesOfARunCutAfterItReplacedFilesSurviveTheNextRunsBackups) {
+    addExtension("EXE", 1);
+    addExtension("rpt", 1);
+    addReleaseFile("Tervik.exe");
+    addReleaseFile("Sales.rpt", "App.Path\\Reports");
+    write(app / "Tervik.exe", "new exe");
+    write(update / "Tervik.exe", "new exe");
+    write(backup / "Tervik.exe", "old exe");
+    write(app / "Reports" / "Sales.rpt", "old rpt");
+    write(update / "Sales.rpt", "new rpt");
+    write(backup / "Sales.rpt", "an earlier copy");
+    write(backup / "Stale.exe", "of no file of the release");
+    addReleaseFile("Help.chm");
+    write(app / "Help.chm", "new chm");
+    write(update / "Help.chm", "new chm");
+    write(backup / "Help.chm", "a release ago");
+    c->state.isLocalServer = true;
+    c->state.distributorCode = "D01";
+    c->state.backupDrive = "C";
+
+    ASSERT_TRUE(DatabaseBackupPhase(*c)) << log();
+    EXPECT_EQ(readFile(backup / "Tervik.exe"), "old exe");
+    EXPECT_FALSE(fs::exists(backup / "Sales.rpt")); // not replaced yet: the installed one is old
+    EXPECT_FALSE(fs::exists(backup / "Stale.exe"));
+
+    ASSERT_TRUE(BackupSupportingFiles(*c)) << log();
+    EXPECT_EQ(readFile(backup / "Tervik.exe"), "old exe");
+    EXPECT_EQ(readFile(backup / "Sales.rpt"), "old rpt");
+    EXPECT_TRUE(logHas(">>-Keeping the copy a cut run saved of Tervik.exe"));
+    EXPECT_TRUE(logHas(">>-Backing Up Sales.rpt"));
+    EXPECT_EQ(readFile(backup / "Help.chm"), "new chm");
+
+    // Without a copy to keep, an installed file that equals the new one is copied as usual.
+    fs::remove(backup / "Tervik.exe");
+    ASSERT_TRUE(BackupSupportingFiles(*c)) << log();
+    EXPECT_EQ(readFile(backup / "Tervik.exe"), "new exe");
 }
 
 struct Kind {
