@@ -53,14 +53,6 @@ std::vector<std::string> removedExtensions(Console& c) {
     return out;
 }
 
-bool hasExtensionOf(const std::string& name, const std::vector<std::string>& extensions) {
-    const auto dot = name.rfind('.');
-    return dot != std::string::npos &&
-           std::any_of(extensions.begin(), extensions.end(), [&](const std::string& e) {
-               return equalsNoCase(std::string_view(name).substr(dot + 1), e);
-           });
-}
-
 } // namespace
 
 std::vector<std::string> oldCopiesOfACutRun(Console& c) {
@@ -73,7 +65,7 @@ std::vector<std::string> oldCopiesOfACutRun(Console& c) {
             continue;
         if (!extensions)
             extensions = removedExtensions(c);
-        if (hasExtensionOf(f->name, *extensions) &&
+        if (hasListedExtension(f->name, *extensions) &&
             sameBytes(c.native(f->installedText()), c.native(c.state.updateFolder + "\\" + f->name)))
             out.push_back(f->name);
     }

@@ -39,21 +39,14 @@ bool isRemovableBackupExtension(std::string_view extension) {
     return isPlainExtension(extension) && !equalsNoCase(extension, "BAK") && !equalsNoCase(extension, "ZIP");
 }
 
-namespace {
-
-bool hasExtension(const fs::path& file, const std::vector<std::string>& extensions) {
-    const std::string name = file.filename().string();
+bool hasListedExtension(std::string_view name, const std::vector<std::string>& extensions) {
     const auto dot = name.rfind('.');
-    if (dot == std::string::npos)
+    if (dot == std::string_view::npos)
         return false;
-    const std::string_view extension = std::string_view(name).substr(dot + 1);
-    for (const auto& e : extensions)
-        if (equalsNoCase(extension, e))
-            return true;
-    return false;
+    const std::string_view extension = name.substr(dot + 1);
+    return std::any_of(extensions.begin(), extensions.end(),
+                       [&](const std::string& e) { return equalsNoCase(extension, e); });
 }
-
-} // namespace
 
 bool RemovingFiles(Console& c, const std::string& folder, const std::vector<std::string>& spare) {
     try {
@@ -72,7 +65,7 @@ bool RemovingFiles(Console& c, const std::string& folder, const std::vector<std:
                                [&name](const std::string& s) { return equalsNoCase(s, name); });
         };
         for (const auto& file : c.os.listPlainFiles(native))
-            if (hasExtension(file, extensions) && !spared(file))
+            if (hasListedExtension(file.filename().string(), extensions) && !spared(file))
                 c.os.forceDelete(file);
         return true;
     } catch (const std::exception& e) {

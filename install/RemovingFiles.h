@@ -17,6 +17,9 @@ bool isPlainExtension(std::string_view extension);
 // database backups or reach outside the folder.
 bool isRemovableBackupExtension(std::string_view extension);
 
+// True when the text after the last "." of `name` is one of `extensions`, without regard to case.
+bool hasListedExtension(std::string_view name, const std::vector<std::string>& extensions);
+
 // The `Extension` column of a FileExtension query, trimmed, without the texts `usable` refuses;
 // each of those is logged as skipped, followed by `why`.
 std::vector<std::string> usableExtensions(Console& c, const std::string& query,
