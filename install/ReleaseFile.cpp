@@ -32,9 +32,6 @@ std::optional<ReleaseFile> refused(Console& c, const std::string& why) {
     return std::nullopt;
 }
 
-} // namespace
-
-namespace {
 std::optional<ReleaseFile> checkedReleaseFile(Console& c, const db::Recordset& rs, std::string& why) {
     ReleaseFile f;
     f.name = rs.field("File_Names").textOr("");
@@ -50,6 +47,7 @@ std::optional<ReleaseFile> checkedReleaseFile(Console& c, const db::Recordset& r
     }
     return f;
 }
+
 } // namespace
 
 std::optional<ReleaseFile> releaseFile(Console& c, const db::Recordset& rs) {

@@ -1,6 +1,7 @@
 #include "platform/posix/ProcFile.h"
 
-#include <cerrno>
+#include "platform/posix/ReadAll.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -8,18 +9,7 @@ namespace quillan::posix {
 
 std::string readAllOrEmpty(int fd) {
     std::string out;
-    char buf[4096];
-    constexpr std::size_t limit = 1 << 20; // a process's /proc files are small; bounds the loop
-    while (out.size() < limit) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return {};
-        if (n == 0)
-            break;
-        out.append(buf, static_cast<std::size_t>(n));
-    }
+    readAll(fd, out); // cleared when a read fails
     return out;
 }
 

@@ -7,7 +7,7 @@
 
 namespace quillan::posix {
 
-// The whole content of an open descriptor, or "" when a read fails. Reads at most about 1 MB.
+// The whole content of an open descriptor, or "" when a read fails.
 std::string readAllOrEmpty(int fd);
 
 // The whole content of the file, or "" when it cannot be opened or read.

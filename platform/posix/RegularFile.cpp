@@ -1,6 +1,8 @@
 // Opened non-blocking, so that opening a FIFO returns at once, then checked with fstat.
 #include "platform/RegularFile.h"
 
+#include "platform/posix/ReadAll.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -34,23 +36,9 @@ RegularFileRead readRegularFile(const std::filesystem::path& file) {
         return r;
     }
     r.bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ::close(fd);
-            r.bytes.clear();
-            r.status = RegularFileStatus::Failed;
-            return r;
-        }
-        r.bytes.append(buf, static_cast<std::size_t>(n));
-    }
+    const bool read = posix::readAll(fd, r.bytes);
     ::close(fd);
-    r.status = RegularFileStatus::Read;
+    r.status = read ? RegularFileStatus::Read : RegularFileStatus::Failed;
     return r;
 }
 
