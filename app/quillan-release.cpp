@@ -24,8 +24,8 @@ int main(int argc, char** argv) {
     cli.add_option("--distributor", o.distributor,
                    "Publish for this distributor code only (a transaction script); default: a master "
                    "script for every distributor");
-    cli.add_option("--format", format, "Deploy-script format: xml (default) or csv")
-        ->check(CLI::IsMember({"xml", "csv"}, CLI::ignore_case));
+    cli.add_option("--format", format, "Deploy-script format: xml (default), csv or xls (Excel 97)")
+        ->check(CLI::IsMember({"xml", "csv", "xls"}, CLI::ignore_case));
     cli.add_flag("--zip-scripts", o.zipScripts, "Publish the deploy script zipped");
     cli.add_option("--program-path", o.programPath, "Target folder of programs (default App.Path)");
     cli.add_option("--report-path", o.reportPath, "Target folder of reports (default App.Path)");

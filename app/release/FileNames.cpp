@@ -3,6 +3,8 @@
 #include "platform/PlainFileName.h"
 #include "platform/Text.h"
 
+#include <glib.h>
+
 #include <cstdio>
 
 namespace quillan::release {
@@ -11,6 +13,9 @@ std::string whyNotCarriable(const std::string& name) {
     if (!isPlainFileName(name))
         return "is not a plain file name (a folder, a drive colon, a tab, a line end or another control "
                "character cannot be carried)";
+    if (!g_utf8_validate(name.data(), static_cast<gssize>(name.size()), nullptr))
+        return "is not UTF-8 text, as the deploy scripts carry names (rename it, or convert the folder's "
+               "names to UTF-8)";
     for (char ch : name)
         if (std::string_view("<>\"|?*").find(ch) != std::string_view::npos)
             return std::string("holds '") + ch + "', which a Windows file name cannot";

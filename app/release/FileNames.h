@@ -13,7 +13,8 @@ constexpr std::size_t kMaxFileNameBytes = 255;
 constexpr std::size_t kMaxExtensionBytes = 10;
 
 // Why a release file's name cannot be carried, or "" when it can: it must be a plain file name
-// (no folder, drive or control character: a tab or line end would also break the CSV script), hold
+// (no folder, drive or control character: a tab or line end would also break the CSV script) in
+// UTF-8 (the XML and Excel scripts carry Unicode; other bytes would be misread), hold
 // none of the characters Windows refuses in a name (<>"|?*), not end with a dot or a blank (Windows
 // drops them, so the file would land under another name), and fit the table's columns.
 std::string whyNotCarriable(const std::string& name);

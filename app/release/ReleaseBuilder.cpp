@@ -1,6 +1,7 @@
 #include "app/release/ReleaseBuilder.h"
 
 #include "app/release/CsvScript.h"
+#include "app/release/ExcelScript.h"
 #include "app/release/FileNames.h"
 #include "app/release/Package.h"
 #include "app/release/ReleaseError.h"
@@ -70,7 +71,9 @@ void writeText(const fs::path& file, const std::string& text) {
 // Writes the deploy script (zipped when asked) into `folder`; answers its path.
 fs::path writeScript(const ReleaseOptions& o, const std::vector<SetupRow>& rows, const std::string& newest,
                      const fs::path& work, const fs::path& folder) {
-    const std::string text = o.format == ScriptFormat::Csv ? csvScript(rows) : xmlScript(rows);
+    const std::string text = o.format == ScriptFormat::Csv   ? csvScript(rows)
+                             : o.format == ScriptFormat::Xls ? excelScript(rows)
+                                                             : xmlScript(rows);
     const std::string plainName = scriptFileName(o, scriptExtension(o.format));
     const fs::path plain = (o.zipScripts ? work : folder) / plainName;
     writeText(plain, text);

@@ -16,11 +16,13 @@ std::optional<ScriptFormat> parseScriptFormat(const std::string& text) {
         return ScriptFormat::Xml;
     if (t == "csv")
         return ScriptFormat::Csv;
+    if (t == "xls")
+        return ScriptFormat::Xls;
     return std::nullopt;
 }
 
 std::string scriptExtension(ScriptFormat f) {
-    return f == ScriptFormat::Csv ? "csv" : "xml";
+    return f == ScriptFormat::Csv ? "csv" : f == ScriptFormat::Xls ? "xls" : "xml";
 }
 
 std::string packageNameOf(const ReleaseOptions& o) {

@@ -11,10 +11,10 @@
 namespace quillan::release {
 
 // The formats the console's import reads and this tool writes.
-enum class ScriptFormat { Xml, Csv };
+enum class ScriptFormat { Xml, Csv, Xls };
 
-std::optional<ScriptFormat> parseScriptFormat(const std::string& text); // "xml", "csv" (any case)
-std::string scriptExtension(ScriptFormat f);                            // "xml", "csv"
+std::optional<ScriptFormat> parseScriptFormat(const std::string& text); // "xml", "csv", "xls" (any case)
+std::string scriptExtension(ScriptFormat f);                            // "xml", "csv", "xls"
 
 struct ReleaseOptions {
     std::filesystem::path source; // a flat folder of the release's files

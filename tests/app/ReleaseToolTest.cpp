@@ -2,6 +2,7 @@
 // console's import in every format, plain and zipped; its package unpacks to the source files and
 // its split form joins back into the same package; the same input gives the same bytes; and bad
 // input is refused with a clear error before anything is written.
+#include "app/release/ExcelScript.h"
 #include "app/release/ReleaseBuilder.h"
 #include "app/release/ReleaseError.h"
 #include "archive/Unzip.h"
@@ -76,7 +77,7 @@ std::vector<std::string> importedRows(const fs::path& script, const std::string&
 
 TEST_F(ReleaseTool, EveryFormatPlainOrZippedIsLoadedByTheConsolesImportWithTheSameRows) {
     std::vector<std::string> reference;
-    for (const char* format : {"Xml", "Csv"})
+    for (const char* format : {"Xml", "Csv", "Xls"})
         for (const bool zipped : {false, true}) {
             SCOPED_TRACE(std::string(format) + (zipped ? " zipped" : ""));
             const std::string out = std::string("out-") + format + (zipped ? "-zip" : "");
@@ -157,6 +158,7 @@ TEST_F(ReleaseTool, PackageUnpacksToTheSourceFilesAndItsSplitFormJoinsBackIntoIt
 
 TEST_F(ReleaseTool, TheSameInputGivesTheSameBytesAndAPublishedNameIsNeverChanged) {
     auto o = options("one");
+    o.format = ScriptFormat::Xls; // the workbook's container too carries no time
     o.zipScripts = true;
     o.splitSize = 300;
     buildRelease(o);
@@ -186,6 +188,8 @@ TEST_F(ReleaseTool, BadInputIsRefusedNamingTheProblemAndWritesNothing) {
         {"a tab in a name", [](auto& t, auto&) { t.add("a\tb.txt", "x"); }, "is not a plain file name"},
         {"a character Windows refuses", [](auto& t, auto&) { t.add("a|b.txt", "x"); }, "holds '|'"},
         {"a trailing dot", [](auto& t, auto&) { t.add("notes.", "x"); }, "ends with a dot"},
+        {"a name that is not UTF-8", [](auto& t, auto&) { t.add("Bericht \xE4nderung.rpt", "x"); },
+         "is not UTF-8"},
         {"an extension FileExtension cannot hold", [](auto& t, auto&) { t.add("a.abcdefghijk", "x"); },
          "FileExtension holds"},
         {"two names Windows takes for one", [](auto& t, auto&) { t.add("TERVIK.EXE", "x"); },
@@ -222,6 +226,19 @@ TEST_F(ReleaseTool, BadInputIsRefusedNamingTheProblemAndWritesNothing) {
         }
         EXPECT_FALSE(fs::exists(o.out));
     }
+    // A sheet holds 65,536 rows, the header's among them.
+    SetupRow row;
+    row.fileNames = "a.txt";
+    row.fileCrDate = kWhen;
+    std::vector<SetupRow> full(65535, row);
+    EXPECT_NO_THROW(excelScript(full));
+    full.push_back(row);
+    try {
+        excelScript(full);
+        ADD_FAILURE() << "accepted";
+    } catch (const ReleaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("holds at most 65535 rows"), std::string::npos) << e.what();
+    }
 }
 
 // The executable: --help, a release, and a bad input's message and exit code.
@@ -242,6 +259,12 @@ TEST_F(ReleaseTool, ExecutablePrintsHelpPublishesAndExitsWithOneOnBadInput) {
     const std::string args = " '" + source.string() + "' '" + (dir / "cli").string() + "' --version 8";
     EXPECT_EQ(run(exe + args + " --register Comp.dll --format csv", out), 0) << out;
     EXPECT_TRUE(fs::exists(dir / "cli" / "Master" / "SETUPDETAILS_000008.csv")) << out;
+    EXPECT_EQ(
+        run(exe + " '" + source.string() + "' '" + (dir / "xls").string() + "' --version 8 --format XLS",
+            out),
+        0)
+        << out;
+    EXPECT_TRUE(fs::exists(dir / "xls" / "Master" / "SETUPDETAILS_000008.xls")) << out;
     add("HF13.sql", "no version line");
     EXPECT_EQ(run(exe + args + " --package Other.zip", out), 1);
     EXPECT_NE(out.find("quillan-release: hotfix HF13.sql has no version line"), std::string::npos) << out;

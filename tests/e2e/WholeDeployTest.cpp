@@ -144,9 +144,7 @@ class WholeDeploy : public ::testing::TestWithParam<Way> {};
 TEST_P(WholeDeploy, InstallsTheReleaseThenFindsItApplied) {
     const Way& w = GetParam();
     WholeRelease release;
-    const bool excel = std::string(w.format) == "xls";
-    const CommandResult published =
-        excel ? release.publishAsExcel(w.zipped) : release.publish(w.format, w.zipped);
+    const CommandResult published = release.publish(w.format, w.zipped);
     ASSERT_EQ(published.code, 0) << published.out;
     ServedRelease served(w, release);
     SampleInstall inst(sampleOptions(w, served.serverPath));

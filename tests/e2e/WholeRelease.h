@@ -7,7 +7,7 @@
 #include "platform/FileTimes.h"
 #include "tests/e2e/Executables.h"
 #include "tests/platform/TestSupport.h" // EnvGuard
-#include "tests/support/DeployScriptFiles.h"
+#include "tests/support/Files.h"
 
 #include <map>
 #include <optional>
@@ -58,46 +58,6 @@ struct WholeRelease {
                           " --version 8 --format " + format + (zipped ? " --zip-scripts" : "") +
                           " --report-path 'App.Path\\Reports' --register TervikCtl.ocx"
                           " --master-folder DeployMaster --trans-folder DeployTrans");
-    }
-
-    // quillan-release writes no Excel scripts (docs/publishing.md): its CSV script, whose columns
-    // are the table's, is written again as an Excel 97 workbook of the same rows, zipped when
-    // asked, under the same stem.
-    CommandResult publishAsExcel(bool zipped) const {
-        CommandResult r = publish("csv", false);
-        const auto scripts = fileNamesIn(root / "DeployMaster");
-        if (r.code != 0)
-            return r;
-        if (scripts.size() != 1) {
-            r.code = -1;
-            r.out += "\nnot one master script to write as a workbook";
-            return r;
-        }
-        const fs::path csv = root / "DeployMaster" / scripts.front();
-        std::istringstream lines(readFile(csv));
-        std::vector<ReleaseRow> rows;
-        std::string line;
-        std::getline(lines, line); // the header: setupColumns()
-        while (std::getline(lines, line)) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            ReleaseRow row;
-            std::istringstream fields(line);
-            for (std::string f; std::getline(fields, f, '\t');)
-                row.push_back(f);
-            row.resize(setupColumns().size());
-            rows.push_back(row);
-        }
-        const std::string stem = csv.stem().string();
-        fs::remove(csv);
-        const fs::path xls = root / "DeployMaster" / (stem + ".xls");
-        writeExcelScript(xls, rows);
-        if (zipped) {
-            const std::string bytes = readFile(xls);
-            fs::remove(xls);
-            writeZip(root / "DeployMaster" / (stem + ".zip"), stem + ".xls", bytes);
-        }
-        return r;
     }
 
     // Release 7's files in the installation, dated before the release.
