@@ -1,5 +1,7 @@
 #include "app/release/Workbook.h"
 
+#include "app/release/SharedStrings.h"
+
 #include <glib.h>
 
 #include <algorithm>
@@ -14,58 +16,23 @@ namespace quillan::release {
 
 namespace {
 
+using biff::Bytes;
+using biff::needsTwoBytes;
+using biff::Stream;
+using biff::StringTable;
+
 // The record types written here.
 constexpr std::uint16_t kBof = 0x0809, kEof = 0x000A, kCodePage = 0x0042, kWindow1 = 0x003D,
                         kDate1904 = 0x0022, kFont = 0x0031, kFormat = 0x041E, kXf = 0x00E0, kStyle = 0x0293,
-                        kBoundSheet = 0x0085, kSst = 0x00FC, kContinue = 0x003C, kExtSst = 0x00FF,
-                        kDimensions = 0x0200, kLabelSst = 0x00FD, kNumber = 0x0203, kWindow2 = 0x023E;
+                        kBoundSheet = 0x0085, kDimensions = 0x0200, kLabelSst = 0x00FD, kNumber = 0x0203,
+                        kWindow2 = 0x023E;
 
-// A record's body holds at most this many bytes; a longer string table goes on in CONTINUE records.
-constexpr std::size_t kMaxRecordBody = 8224;
 constexpr std::size_t kMaxTextLength = 32767;
 // A workbook's own number formats are numbered from 164; the built-in ones below it differ by locale.
 constexpr std::uint16_t kDateTimeFormat = 164;
 constexpr std::u16string_view kDateTimeFormatText = u"yyyy-mm-dd hh:mm:ss";
 // Cell formats 0..14 are the style formats every workbook has, 15 the default cell format.
 constexpr std::uint16_t kStyleXfs = 15, kCellXf = 15, kDateTimeXf = 16;
-
-// Little-endian bytes.
-class Bytes {
-public:
-    Bytes& u8(std::uint8_t v) {
-        s_ += static_cast<char>(v);
-        return *this;
-    }
-    Bytes& u16(std::uint16_t v) {
-        return u8(static_cast<std::uint8_t>(v & 0xFF)).u8(static_cast<std::uint8_t>(v >> 8));
-    }
-    Bytes& u32(std::uint32_t v) {
-        return u16(static_cast<std::uint16_t>(v & 0xFFFF)).u16(static_cast<std::uint16_t>(v >> 16));
-    }
-    Bytes& f64(double v) {
-        const auto bits = std::bit_cast<std::uint64_t>(v);
-        return u32(static_cast<std::uint32_t>(bits)).u32(static_cast<std::uint32_t>(bits >> 32));
-    }
-    // Characters one byte each (all below U+0100: the "compressed" form) or two.
-    Bytes& chars(std::u16string_view text, bool twoBytes) {
-        for (char16_t ch : text)
-            twoBytes ? u16(ch) : u8(static_cast<std::uint8_t>(ch));
-        return *this;
-    }
-    Bytes& raw(const Bytes& more) {
-        s_ += more.s_;
-        return *this;
-    }
-    const std::string& str() const { return s_; }
-    std::size_t size() const { return s_.size(); }
-
-private:
-    std::string s_;
-};
-
-bool needsTwoBytes(std::u16string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char16_t ch) { return ch > 0xFF; });
-}
 
 // A name or format string: a character count (one byte or two), the width flag, the characters.
 Bytes unicodeString(std::u16string_view text, bool shortCount) {
@@ -88,73 +55,6 @@ std::u16string utf16(const std::string& utf8) {
     }
     return std::u16string(reinterpret_cast<const char16_t*>(units.get()), static_cast<std::size_t>(written));
 }
-
-class Stream {
-public:
-    void record(std::uint16_t type, const Bytes& body) {
-        Bytes header;
-        header.u16(type).u16(static_cast<std::uint16_t>(body.size()));
-        out_ += header.str();
-        out_ += body.str();
-    }
-    std::size_t size() const { return out_.size(); }
-    std::string& str() { return out_; }
-
-private:
-    std::string out_;
-};
-
-// The shared string table as an SST record and its CONTINUE records. A string's count and flags
-// never part from its first character; a string that goes on in the next record starts it with its
-// flags again; a two-byte character is never split.
-class StringTable {
-public:
-    StringTable(std::uint32_t references, std::uint32_t unique) {
-        bodies_.emplace_back().u32(references).u32(unique);
-    }
-
-    void add(std::u16string_view text) {
-        const bool wide = needsTwoBytes(text);
-        const std::size_t unit = wide ? 2 : 1;
-        if (room() < 3 + unit)
-            bodies_.emplace_back();
-        starts_.push_back({bodies_.size() - 1, bodies_.back().size()});
-        bodies_.back().u16(static_cast<std::uint16_t>(text.size())).u8(wide ? 1 : 0);
-        for (std::size_t done = 0;;) {
-            const std::size_t fit = std::min(text.size() - done, room() / unit);
-            bodies_.back().chars(text.substr(done, fit), wide);
-            done += fit;
-            if (done == text.size())
-                break;
-            bodies_.emplace_back().u8(wide ? 1 : 0); // each round adds at least 4,111 characters
-        }
-    }
-
-    // Writes the records at the stream's end, then the EXTSST record that tells a reader where every
-    // eighth (or more) string starts, by stream position and by offset within its record.
-    void writeTo(Stream& s) const {
-        std::vector<std::size_t> recordStart;
-        for (std::size_t i = 0; i < bodies_.size(); ++i) {
-            recordStart.push_back(s.size());
-            s.record(i == 0 ? kSst : kContinue, bodies_[i]);
-        }
-        const std::size_t perBucket = std::max<std::size_t>(8, (starts_.size() + 127) / 128);
-        Bytes ext;
-        ext.u16(static_cast<std::uint16_t>(perBucket));
-        for (std::size_t i = 0; i < starts_.size(); i += perBucket) {
-            const auto [record, offset] = starts_[i];
-            ext.u32(static_cast<std::uint32_t>(recordStart[record] + 4 + offset))
-                .u16(static_cast<std::uint16_t>(4 + offset))
-                .u16(0);
-        }
-        s.record(kExtSst, ext);
-    }
-
-private:
-    std::vector<Bytes> bodies_;
-    std::vector<std::pair<std::size_t, std::size_t>> starts_; // (record, offset in its body) per string
-    std::size_t room() const { return kMaxRecordBody - bodies_.back().size(); }
-};
 
 Bytes bof(std::uint16_t substream) {
     Bytes b;
