@@ -9,6 +9,7 @@
 # QUILLAN_DEMO_SCREENSHOT=FILE.png makes the first run in the window, on a virtual X display
 # (xvfb-run, a build with the window), and saves the screen once the run has ended.
 # QUILLAN_DEMO_VERBOSE=1 prints the whole headless output (every row and grid change).
+# QUILLAN_DEMO_FORMAT=xml|csv|xls chooses the deploy script's format (default xml).
 # There is no component registration on Linux: the registration tool is QUILLAN_REGISTRATION_TOOL,
 # /bin/true unless set (on Windows the console calls regsvr32).
 set -euo pipefail
@@ -43,9 +44,10 @@ printf '%s\r\n' '--[TERVIK HOTFIX VERSION]=801' \
   'INSERT INTO HotFixLog (FixId) VALUES (801)' 'GO' >"$source/HF801.sql"
 touch -d '2024-06-01 12:00:00' "$source"/*
 echo
-echo "== quillan-release $source $office --version 8 ..."
-"$bin/quillan-release" "$source" "$office" --version 8 --report-path 'App.Path\Reports' \
-  --register TervikCtl.ocx
+format=${QUILLAN_DEMO_FORMAT:-xml}
+echo "== quillan-release $source $office --version 8 --format $format ..."
+"$bin/quillan-release" "$source" "$office" --version 8 --format "$format" \
+  --report-path 'App.Path\Reports' --register TervikCtl.ocx
 
 # --- The office, on a port the system picks.
 port_file=$(mktemp /tmp/quillan-demo-port.XXXXXX)
@@ -62,7 +64,7 @@ port=$(cat "$port_file")
 # --- The installation: sample settings pointing at the office, and release 7 in place. The
 # server path and the deploy, master and transaction folders are joined as they stand, so each
 # ends in "/".
-"$bin/quillan-sample" "$demo" --mode http --server-path "http://127.0.0.1:$port/" \
+"$bin/quillan-sample" "$demo" --mode http --format "$format" --server-path "http://127.0.0.1:$port/" \
   --web-service DeployService --deploy-path Deploy/ --master-path Master/ --trans-path Trans/
 mkdir -p "$demo/Reports"
 printf 'Tervik 7\n' >"$demo/Tervik.exe"
