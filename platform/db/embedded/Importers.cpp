@@ -4,6 +4,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/embedded/Lexer.h"
 #include "platform/db/embedded/SqlFunctions.h"
+#include "platform/db/embedded/WorkbookStrings.h"
 
 #include <freexl.h>
 #include <pugixml.hpp>
@@ -182,6 +183,8 @@ void bulkInsert(sqlite3* db, const std::string& schema, const Step& step, const 
 
 void loadSheet(sqlite3* db, const RowsetSource& src, const fs::path& file) {
     requireRegularFile(file, src.file);
+    if (const auto why = unreadableSharedString(file))
+        throw DbError("OPENROWSET: the workbook '" + src.file + "' cannot be read: " + *why + ".");
     // freexl allocates its reader before it knows whether the file is a workbook, and leaves it to
     // the caller to free even when the open fails.
     struct Closer {

@@ -97,6 +97,45 @@ TEST_F(ImportLimits, FailedOpenRowsetFreesTheWorkbookReader) {
 #endif
 }
 
+// freexl finishes a shared string from the one record after its start: a longer text would be
+// misread, so the workbook is refused with the reason; a long text within that loads whole.
+TEST_F(ImportLimits, AWorkbookTextTheReaderWouldMisreadIsRefusedAndALongOneLoadsWhole) {
+    writeFile(dir / "make.py", "import sys, xlwt\n"
+                               "wb = xlwt.Workbook(); ws = wb.add_sheet('Sheet1')\n"
+                               "ws.write(0, 0, 'Name'); ws.write(1, 0, sys.argv[2] * int(sys.argv[3]))\n"
+                               "ws.write(2, 0, 'after'); wb.save(sys.argv[1])\n");
+    conn->execute("CREATE TABLE [Tervik].dbo.Texts (Name VARCHAR(8000))");
+    const std::string load = "INSERT INTO [Tervik].dbo.Texts (Name) SELECT Name FROM OPENROWSET("
+                             "'Microsoft.Jet.OLEDB.4.0', 'Excel 8.0;Database=C:\\long.xls', [Sheet1$])";
+    struct Case {
+        const char* character;
+        int times;
+        bool readable;
+    };
+    for (const Case& k : {Case{"n", 8000, true}, Case{"\u8a9e", 4000, true}, Case{"n", 20000, false},
+                          Case{"\u8a9e", 9000, false}, Case{"\u8a9e", 30000, false}}) {
+        SCOPED_TRACE(std::to_string(k.times) + " times " + k.character);
+        conn->execute("DELETE FROM [Tervik].dbo.Texts");
+        ASSERT_EQ(
+            std::system(("/usr/bin/python3 '" + (dir / "make.py").string() + "' '" +
+                         (dir / "long.xls").string() + "' '" + k.character + "' " + std::to_string(k.times))
+                            .c_str()),
+            0);
+        if (!k.readable) {
+            EXPECT_NE(failure(load).find("runs over more than two records"), std::string::npos)
+                << failure(load);
+            EXPECT_EQ(count("[Tervik].dbo.Texts"), 0);
+            continue;
+        }
+        conn->execute(load);
+        std::string expected;
+        for (int i = 0; i < k.times; ++i)
+            expected += k.character;
+        EXPECT_EQ(count("[Tervik].dbo.Texts WHERE Name = 'after'"), 1);
+        EXPECT_EQ(count("[Tervik].dbo.Texts WHERE Name = " + sqlQuote(expected)), 1);
+    }
+}
+
 TEST_F(ImportLimits, ConversionErrorsNameRowAndColumnButNotTheContent) {
     writeFile(dir / "secret.txt", "a.exe\tApp.Path\t\t\t1\t0\t0\t1\t1\t0\tEXE\t0\n"
                                   "b.exe\tApp.Path\t\t\t1\t0\t0\troot:$6$hash\t1\t0\tEXE\t0\n");

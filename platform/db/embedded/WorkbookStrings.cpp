@@ -1,0 +1,140 @@
+#include "platform/db/embedded/WorkbookStrings.h"
+
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-stdio.h>
+#include <gsf/gsf-utils.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace quillan::db::embedded {
+
+namespace {
+
+struct Unref {
+    void operator()(void* object) const { g_object_unref(object); }
+};
+template <class T> using Owned = std::unique_ptr<T, Unref>;
+
+constexpr std::uint16_t kSst = 0x00FC, kContinue = 0x003C, kEof = 0x000A;
+
+unsigned byteAt(const std::string& s, std::size_t at) {
+    return static_cast<unsigned char>(s[at]);
+}
+std::uint32_t le(const std::string& s, std::size_t at, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | byteAt(s, at + static_cast<std::size_t>(i));
+    return v;
+}
+
+// The bodies of the SST record and of the CONTINUE records that follow it in the workbook globals;
+// none when the globals end without one. Each round reads one record of a finite stream.
+std::vector<std::string> sharedStringRecords(GsfInput* stream) {
+    std::vector<std::string> bodies;
+    for (;;) {
+        const guint8* header = gsf_input_read(stream, 4, nullptr);
+        if (header == nullptr)
+            break;
+        const unsigned type = header[0] | (header[1] << 8), length = header[2] | (header[3] << 8);
+        std::string body(length, '\0');
+        if (length > 0 && gsf_input_read(stream, length, reinterpret_cast<guint8*>(body.data())) == nullptr)
+            break;
+        if (type == kSst && bodies.empty())
+            bodies.push_back(std::move(body));
+        else if (type == kContinue && !bodies.empty())
+            bodies.push_back(std::move(body));
+        else if (!bodies.empty() || type == kEof)
+            break;
+    }
+    return bodies;
+}
+
+// Walks the strings as the format lays them out (count, flags, optional run and phonetic sizes,
+// the characters, each continuation starting with its flags again, then the run and phonetic
+// bytes) and requires every string to end in the record after the one it starts in.
+std::optional<std::string> firstUnreadable(const std::vector<std::string>& r) {
+    if (r.empty() || r[0].size() < 8)
+        return std::nullopt;
+    const std::uint32_t count = le(r[0], 4, 4);
+    std::size_t rec = 0, off = 8;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (off >= r[rec].size()) {
+            if (++rec >= r.size())
+                return std::nullopt; // a table shorter than its count: the reader stops at its end
+            off = 0;
+        }
+        const auto refuse = [i] {
+            return "string " + std::to_string(i + 1) +
+                   " of its shared string table runs over more than two records, which the engine's Excel "
+                   "reader cannot read";
+        };
+        const std::size_t first = rec;
+        const auto need = [&](std::size_t n) { return r[rec].size() - off >= n; };
+        if (!need(3))
+            return refuse();
+        std::size_t left = le(r[rec], off, 2);
+        const unsigned flags = byteAt(r[rec], off + 2);
+        off += 3;
+        bool wide = (flags & 0x01) != 0;
+        std::size_t extra = 0;
+        if ((flags & 0x08) != 0) { // formatting runs: their count, then four bytes each
+            if (!need(2))
+                return refuse();
+            extra += 4 * static_cast<std::size_t>(le(r[rec], off, 2));
+            off += 2;
+        }
+        if ((flags & 0x04) != 0) { // phonetic data: its size, then the bytes
+            if (!need(4))
+                return refuse();
+            extra += le(r[rec], off, 4);
+            off += 4;
+        }
+        for (;;) { // the characters
+            const std::size_t unit = wide ? 2 : 1;
+            const std::size_t take = std::min(left, (r[rec].size() - off) / unit);
+            off += take * unit;
+            left -= take;
+            if (left == 0)
+                break;
+            if (++rec >= r.size() || rec > first + 1 || r[rec].empty())
+                return refuse();
+            wide = (byteAt(r[rec], 0) & 0x01) != 0;
+            off = 1;
+        }
+        for (;;) { // the runs and phonetic bytes
+            const std::size_t take = std::min(extra, r[rec].size() - off);
+            off += take;
+            extra -= take;
+            if (extra == 0)
+                break;
+            if (++rec >= r.size() || rec > first + 1)
+                return refuse();
+            off = 0;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> unreadableSharedString(const std::filesystem::path& workbook) {
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { gsf_init(); });
+    Owned<GsfInput> file(gsf_input_stdio_new(workbook.c_str(), nullptr));
+    if (!file)
+        return std::nullopt;
+    Owned<GsfInfile> storage(gsf_infile_msole_new(file.get(), nullptr));
+    if (!storage)
+        return std::nullopt;
+    Owned<GsfInput> stream(gsf_infile_child_by_name(storage.get(), "Workbook"));
+    if (!stream)
+        return std::nullopt; // no Excel 97 workbook (an older one keeps no shared strings)
+    return firstUnreadable(sharedStringRecords(stream.get()));
+}
+
+} // namespace quillan::db::embedded

@@ -1,0 +1,18 @@
+#pragma once
+// A check of an Excel 97 workbook's shared string table before freexl reads it. freexl 1.0.6
+// finishes a string that goes on in a CONTINUE record from that one record alone: a longer string
+// (more than about 8,000 one-byte or 4,000 two-byte characters, or a table that claims more than it
+// holds) makes it read past the record, giving wrong texts or reading memory it does not own. The
+// engine refuses such a workbook instead; deploy scripts hold far shorter texts.
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace quillan::db::embedded {
+
+// What makes the workbook's shared strings unreadable ("string 3 of the shared string table runs
+// over more than two records"), or nullopt when they are readable or the file holds no
+// Excel 97 workbook stream (freexl then gives its own answer).
+std::optional<std::string> unreadableSharedString(const std::filesystem::path& workbook);
+
+} // namespace quillan::db::embedded
