@@ -24,8 +24,8 @@ using biff::StringTable;
 // The record types written here.
 constexpr std::uint16_t kBof = 0x0809, kEof = 0x000A, kCodePage = 0x0042, kWindow1 = 0x003D,
                         kDate1904 = 0x0022, kFont = 0x0031, kFormat = 0x041E, kXf = 0x00E0, kStyle = 0x0293,
-                        kBoundSheet = 0x0085, kDimensions = 0x0200, kLabelSst = 0x00FD, kNumber = 0x0203,
-                        kWindow2 = 0x023E;
+                        kBoundSheet = 0x0085, kDimensions = 0x0200, kRow = 0x0208, kLabelSst = 0x00FD,
+                        kNumber = 0x0203, kWindow2 = 0x023E;
 
 constexpr std::size_t kMaxTextLength = 32767;
 // A workbook's own number formats are numbered from 164; the built-in ones below it differ by locale.
@@ -198,13 +198,34 @@ std::string Worksheet::workbookStream(const std::string& name) const {
             .u16(static_cast<std::uint16_t>(lastColumn + 1));
     }
     s.record(kDimensions, dimensions.u16(0));
-    for (const auto& [at, cell] : cells_) {
-        Bytes b;
-        b.u16(static_cast<std::uint16_t>(at.first)).u16(static_cast<std::uint16_t>(at.second));
-        if (cell.kind == Kind::Text)
-            s.record(kLabelSst, b.u16(kCellXf).u32(cell.string));
-        else
-            s.record(kNumber, b.u16(cell.kind == Kind::DateTime ? kDateTimeXf : kCellXf).f64(cell.number));
+    // The cells in blocks of 32 rows, each block's ROW records first, as Excel lays a sheet out.
+    for (auto block = cells_.begin(); block != cells_.end();) {
+        const std::uint32_t firstRow = block->first.first / 32 * 32;
+        auto end = block;
+        while (end != cells_.end() && end->first.first < firstRow + 32)
+            ++end;
+        for (auto row = block; row != end;) {
+            auto next = row;
+            std::uint32_t lastColumn = row->first.second;
+            for (; next != end && next->first.first == row->first.first; ++next)
+                lastColumn = next->first.second;
+            Bytes r; // row, first column, last column + 1, default height, flags with format 15
+            r.u16(static_cast<std::uint16_t>(row->first.first))
+                .u16(static_cast<std::uint16_t>(row->first.second));
+            r.u16(static_cast<std::uint16_t>(lastColumn + 1)).u16(0x00FF).u16(0).u16(0).u32(0x000F0100);
+            s.record(kRow, r);
+            row = next;
+        }
+        for (; block != end; ++block) {
+            const auto& [at, cell] = *block;
+            Bytes b;
+            b.u16(static_cast<std::uint16_t>(at.first)).u16(static_cast<std::uint16_t>(at.second));
+            if (cell.kind == Kind::Text)
+                s.record(kLabelSst, b.u16(kCellXf).u32(cell.string));
+            else
+                s.record(kNumber,
+                         b.u16(cell.kind == Kind::DateTime ? kDateTimeXf : kCellXf).f64(cell.number));
+        }
     }
     Bytes window; // gridlines, headers, zeros, outline symbols shown; the sheet selected and shown
     window.u16(0x06B6).u16(0).u16(0).u16(64).u16(0).u16(0).u16(0).u32(0);
