@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -32,22 +33,21 @@ std::uint32_t le(const std::string& s, std::size_t at, int bytes) {
     return v;
 }
 
+// Reads the next `n` bytes of the workbook stream into `out`; false at its end.
+using ReadBytes = std::function<bool(std::size_t n, std::string& out)>;
+
 // The bodies of the SST record and of the CONTINUE records that follow it in the workbook globals;
 // none when the globals end without one. Each round reads one record of a finite stream.
-std::vector<std::string> sharedStringRecords(GsfInput* stream) {
+std::vector<std::string> sharedStringRecords(const ReadBytes& read) {
     std::vector<std::string> bodies;
-    for (;;) {
-        const guint8* header = gsf_input_read(stream, 4, nullptr);
-        if (header == nullptr)
-            break;
-        const unsigned type = header[0] | (header[1] << 8), length = header[2] | (header[3] << 8);
-        std::string body(length, '\0');
-        if (length > 0 && gsf_input_read(stream, length, reinterpret_cast<guint8*>(body.data())) == nullptr)
+    for (std::string header, body; read(4, header);) {
+        const unsigned type = byteAt(header, 0) | (byteAt(header, 1) << 8);
+        if (!read(byteAt(header, 2) | (byteAt(header, 3) << 8), body))
             break;
         if (type == kSst && bodies.empty())
-            bodies.push_back(std::move(body));
+            bodies.push_back(body);
         else if (type == kContinue && !bodies.empty())
-            bodies.push_back(std::move(body));
+            bodies.push_back(body);
         else if (!bodies.empty() || type == kEof)
             break;
     }
@@ -134,7 +134,20 @@ std::optional<std::string> unreadableSharedString(const std::filesystem::path& w
     Owned<GsfInput> stream(gsf_infile_child_by_name(storage.get(), "Workbook"));
     if (!stream)
         return std::nullopt; // no Excel 97 workbook (an older one keeps no shared strings)
-    return firstUnreadable(sharedStringRecords(stream.get()));
+    return firstUnreadable(sharedStringRecords([&stream](std::size_t n, std::string& out) {
+        out.resize(n);
+        return n == 0 || gsf_input_read(stream.get(), n, reinterpret_cast<guint8*>(out.data())) != nullptr;
+    }));
+}
+
+std::optional<std::string> unreadableSharedStringInStream(std::string_view stream) {
+    return firstUnreadable(sharedStringRecords([&stream](std::size_t n, std::string& out) {
+        if (stream.size() < n)
+            return false;
+        out.assign(stream.substr(0, n));
+        stream.remove_prefix(n);
+        return true;
+    }));
 }
 
 } // namespace quillan::db::embedded

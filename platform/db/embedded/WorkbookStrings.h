@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quillan::db::embedded {
 
@@ -14,5 +15,8 @@ namespace quillan::db::embedded {
 // over more than two records"), or nullopt when they are readable or the file holds no
 // Excel 97 workbook stream (freexl then gives its own answer).
 std::optional<std::string> unreadableSharedString(const std::filesystem::path& workbook);
+
+// The same for the bytes of a workbook stream, as the container holds it.
+std::optional<std::string> unreadableSharedStringInStream(std::string_view stream);
 
 } // namespace quillan::db::embedded
