@@ -2,7 +2,7 @@
 // A check of an Excel 97 workbook's shared string table before freexl reads it. freexl 1.0.6
 // finishes a string that goes on in a CONTINUE record from that one record alone: a longer string
 // (more than about 8,000 one-byte or 4,000 two-byte characters, or a table that claims more than it
-// holds) makes it read past the record, giving wrong texts or reading memory it does not own. The
+// holds) makes it read past the end of the record, giving wrong texts or no sheet at all. The
 // engine refuses such a workbook instead; deploy scripts hold far shorter texts.
 #include <filesystem>
 #include <optional>
