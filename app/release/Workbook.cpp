@@ -164,26 +164,7 @@ void Worksheet::dateTime(std::uint32_t row, std::uint32_t column, const std::str
     put(row, column, Cell{Kind::DateTime, excelSerial(yyyymmddhhmmss)});
 }
 
-std::string Worksheet::workbookStream(const std::string& name) const {
-    const std::u16string sheetName = utf16(name);
-    if (sheetName.empty() || sheetName.size() > 31 ||
-        sheetName.find_first_of(u"[]:*?/\\") != std::u16string::npos)
-        throw std::invalid_argument("\"" + name +
-                                    "\" cannot name a worksheet (1 to 31 characters, none of []:*?/\\)");
-    std::uint32_t references = 0;
-    for (const auto& [at, cell] : cells_)
-        references += cell.kind == Kind::Text;
-    StringTable table(references, static_cast<std::uint32_t>(strings_.size()));
-    for (const auto& text : strings_)
-        table.add(text);
-
-    Stream s;
-    const std::size_t sheetPositionAt = writeGlobalsHead(s, sheetName);
-    table.writeTo(s);
-    s.record(kEof, Bytes());
-
-    patch32(s.str(), sheetPositionAt, s.size());
-    s.record(kBof, bof(0x0010));
+Bytes Worksheet::dimensions() const {
     Bytes dimensions; // first row, last row + 1, first column, last column + 1
     if (cells_.empty())
         dimensions.u32(0).u32(0).u16(0).u16(0);
@@ -197,8 +178,10 @@ std::string Worksheet::workbookStream(const std::string& name) const {
         dimensions.u16(static_cast<std::uint16_t>(firstColumn))
             .u16(static_cast<std::uint16_t>(lastColumn + 1));
     }
-    s.record(kDimensions, dimensions.u16(0));
-    // The cells in blocks of 32 rows, each block's ROW records first, as Excel lays a sheet out.
+    return dimensions.u16(0);
+}
+
+void Worksheet::writeRowBlocks(Stream& s) const {
     for (auto block = cells_.begin(); block != cells_.end();) {
         const std::uint32_t firstRow = block->first.first / 32 * 32;
         auto end = block;
@@ -227,6 +210,30 @@ std::string Worksheet::workbookStream(const std::string& name) const {
                          b.u16(cell.kind == Kind::DateTime ? kDateTimeXf : kCellXf).f64(cell.number));
         }
     }
+}
+
+std::string Worksheet::workbookStream(const std::string& name) const {
+    const std::u16string sheetName = utf16(name);
+    if (sheetName.empty() || sheetName.size() > 31 ||
+        sheetName.find_first_of(u"[]:*?/\\") != std::u16string::npos)
+        throw std::invalid_argument("\"" + name +
+                                    "\" cannot name a worksheet (1 to 31 characters, none of []:*?/\\)");
+    std::uint32_t references = 0;
+    for (const auto& [at, cell] : cells_)
+        references += cell.kind == Kind::Text;
+    StringTable table(references, static_cast<std::uint32_t>(strings_.size()));
+    for (const auto& text : strings_)
+        table.add(text);
+
+    Stream s;
+    const std::size_t sheetPositionAt = writeGlobalsHead(s, sheetName);
+    table.writeTo(s);
+    s.record(kEof, Bytes());
+
+    patch32(s.str(), sheetPositionAt, s.size());
+    s.record(kBof, bof(0x0010));
+    s.record(kDimensions, dimensions());
+    writeRowBlocks(s);
     Bytes window; // gridlines, headers, zeros, outline symbols shown; the sheet selected and shown
     window.u16(0x06B6).u16(0).u16(0).u16(64).u16(0).u16(0).u16(0).u32(0);
     s.record(kWindow2, window);

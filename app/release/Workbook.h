@@ -13,6 +13,11 @@
 
 namespace quillan::release {
 
+namespace biff {
+class Bytes;
+class Stream;
+} // namespace biff
+
 // The largest row and column index of a BIFF8 worksheet (65,536 rows, 256 columns).
 constexpr std::uint32_t kMaxSheetRow = 65535;
 constexpr std::uint32_t kMaxSheetColumn = 255;
@@ -43,6 +48,9 @@ private:
     std::map<std::u16string, std::uint32_t> stringIndex_;
 
     void put(std::uint32_t row, std::uint32_t column, std::optional<Cell> cell); // nullopt: blank
+    biff::Bytes dimensions() const; // the DIMENSIONS record: first row, last + 1, first column, last + 1
+    // The cells in blocks of 32 rows, each block's ROW records first, as Excel lays a sheet out.
+    void writeRowBlocks(biff::Stream& s) const;
 };
 
 // The Excel serial number of a date-time: days since 1899-12-30, the time as a fraction of a day.
