@@ -17,7 +17,7 @@ packages=(
   # ODBC drivers: FreeTDS for SQL Server in the field, SQLite's for the plumbing tests
   tdsodbc libsqliteodbc
   # tests: real servers and fixtures
-  libgtest-dev libgmock-dev python3 python3-pyftpdlib python3-xlwt python3-xlrd xvfb xauth
+  libgtest-dev libgmock-dev python3 python3-pyftpdlib python3-openssl python3-xlwt python3-xlrd xvfb xauth
   # the Windows side: the MinGW-w64 cross compiler, GoogleTest's sources, Wine to run the tests
   g++-mingw-w64-x86-64 googletest wine wine64 tzdata
   # benchmarks: the standard tools we compare against

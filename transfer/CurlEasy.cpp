@@ -29,7 +29,8 @@ CurlEasy::~CurlEasy() {
     curl_easy_cleanup(h_);
 }
 
-void CurlEasy::prepare(const TransferLimits& limits, const FtpHooks* hooks) {
+void CurlEasy::prepare(const TransferLimits& limits, const TransportSecurity& security,
+                       const FtpHooks* hooks) {
     curl_easy_reset(h_);
     hooks_ = hooks;
     lastReply_.clear();
@@ -43,6 +44,7 @@ void CurlEasy::prepare(const TransferLimits& limits, const FtpHooks* hooks) {
     curl_easy_setopt(h_, CURLOPT_LOW_SPEED_TIME, limits.stallSeconds);
     curl_easy_setopt(h_, CURLOPT_SERVER_RESPONSE_TIMEOUT, limits.stallSeconds);
     curl_easy_setopt(h_, CURLOPT_BUFFERSIZE, kReceiveBuffer);
+    applyCertificateChecks(h_, security);
     curl_easy_setopt(h_, CURLOPT_HEADERFUNCTION, &CurlEasy::onHeader);
     curl_easy_setopt(h_, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(h_, CURLOPT_NOPROGRESS, 0L);

@@ -1,10 +1,11 @@
 #pragma once
 // One libcurl easy handle with the options every transfer shares: time-outs and the stall
-// abort, no signals, a large receive buffer, connection-step reports, the server's last reply
-// line, the cancel hook and failure translation. Internal to the transfer library.
+// abort, certificate checks, no signals, a large receive buffer, connection-step reports, the server's last
+// reply line, the cancel hook and failure translation. Internal to the transfer library.
 #include "transfer/FtpTypes.h"
 #include "transfer/InternetError.h"
 #include "transfer/TransferLimits.h"
+#include "transfer/TransportSecurity.h"
 
 #include <curl/curl.h>
 
@@ -22,8 +23,9 @@ public:
     CurlEasy& operator=(const CurlEasy&) = delete;
 
     CURL* get() const { return h_; }
-    // Clears every option (the connection cache stays) and applies the shared ones.
-    void prepare(const TransferLimits& limits, const FtpHooks* hooks);
+    // Clears every option (the connection cache stays) and applies the shared ones, the
+    // certificate checks among them.
+    void prepare(const TransferLimits& limits, const TransportSecurity& security, const FtpHooks* hooks);
     // Runs the transfer; fills `error` unless it succeeded.
     CURLcode perform(TransferError& error);
     const std::string& lastReply() const { return lastReply_; }

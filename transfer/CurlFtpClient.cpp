@@ -63,6 +63,7 @@ std::string ftpFileUrlPath(const std::string& absoluteFile) {
 struct CurlFtpClient::Impl {
     FtpEndpoint ep;
     TransferLimits limits;
+    TransportSecurity security;
     FtpHooks hooks;
     CurlEasy easy;
     std::string entry;
@@ -77,8 +78,16 @@ struct CurlFtpClient::Impl {
     std::string base() const { return "ftp://" + ep.host + ":" + std::to_string(ep.port) + "/"; }
 
     void prepare() {
-        easy.prepare(limits, &hooks);
+        easy.prepare(limits, security, &hooks);
         CURL* h = easy.get();
+        curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "ftp");
+        // Through a proxy, FTP stays FTP (and its TLS ends at the office): a tunnel, never a
+        // proxy's translation into HTTP.
+        curl_easy_setopt(h, CURLOPT_HTTPPROXYTUNNEL, 1L);
+        if (ep.tls) {
+            curl_easy_setopt(h, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+            curl_easy_setopt(h, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+        }
         curl_easy_setopt(h, CURLOPT_USERNAME, ep.user.c_str());
         curl_easy_setopt(h, CURLOPT_PASSWORD, ep.password.c_str());
         curl_easy_setopt(h, CURLOPT_FTP_USE_EPSV, 0L); // plain PASV
@@ -142,9 +151,11 @@ struct CurlFtpClient::Impl {
     }
 };
 
-CurlFtpClient::CurlFtpClient(FtpEndpoint endpoint, TransferLimits limits) : impl_(std::make_unique<Impl>()) {
+CurlFtpClient::CurlFtpClient(FtpEndpoint endpoint, TransferLimits limits, TransportSecurity security)
+    : impl_(std::make_unique<Impl>()) {
     impl_->ep = std::move(endpoint);
     impl_->limits = limits;
+    impl_->security = std::move(security);
 }
 
 CurlFtpClient::~CurlFtpClient() = default;

@@ -2,10 +2,12 @@
 // FTP on libcurl, with no console dependency: a login check, a folder listing (names, sizes,
 // directory flag) and a resumable download into a partial file renamed when complete. One client
 // keeps one libcurl handle, so its calls share the logged-in connection as long as the server
-// keeps it. Passive mode without EPSV.
+// keeps it. Passive mode without EPSV. An endpoint with `tls` speaks explicit TLS (AUTH TLS) on the
+// control and the data connections, and transfers nothing where the server cannot.
 #include "transfer/FtpTypes.h"
 #include "transfer/InternetError.h"
 #include "transfer/TransferLimits.h"
+#include "transfer/TransportSecurity.h"
 
 #include <filesystem>
 #include <memory>
@@ -16,7 +18,8 @@ namespace quillan::transfer {
 
 class CurlFtpClient {
 public:
-    explicit CurlFtpClient(FtpEndpoint endpoint, TransferLimits limits = TransferLimits::current());
+    explicit CurlFtpClient(FtpEndpoint endpoint, TransferLimits limits = TransferLimits::current(),
+                           TransportSecurity security = TransportSecurity::current());
     ~CurlFtpClient();
     CurlFtpClient(const CurlFtpClient&) = delete;
     CurlFtpClient& operator=(const CurlFtpClient&) = delete;

@@ -77,6 +77,7 @@ bool sameVersion(const RemoteStamp& saved, const RemoteStamp& now) {
 
 struct CurlHttpClient::Impl {
     TransferLimits limits;
+    TransportSecurity security;
     CurlEasy easy;
     FtpHooks common; // the cancel hook, in the shape CurlEasy takes
     TransferError error;
@@ -98,9 +99,10 @@ struct CurlHttpClient::Impl {
     void prepare(const std::string& url, const std::function<bool()>& cancel) {
         common = {};
         common.cancel = cancel;
-        easy.prepare(limits, &common);
+        easy.prepare(limits, security, &common);
         CURL* h = easy.get();
         curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+        restrictHttpSchemes(h, url);
         curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
     }
@@ -184,8 +186,10 @@ struct CurlHttpClient::Impl {
     }
 };
 
-CurlHttpClient::CurlHttpClient(TransferLimits limits) : impl_(std::make_unique<Impl>()) {
+CurlHttpClient::CurlHttpClient(TransferLimits limits, TransportSecurity security)
+    : impl_(std::make_unique<Impl>()) {
     impl_->limits = limits;
+    impl_->security = std::move(security);
 }
 CurlHttpClient::~CurlHttpClient() = default;
 

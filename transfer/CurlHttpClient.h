@@ -2,10 +2,12 @@
 // HTTP on libcurl, with no console dependency: a download into a file through "<file>.part"
 // (resumed with a Range and If-Range request when the partial file's record names the version,
 // and only when the answer is of that version; renamed only when complete; an error status
-// refused), and small requests whose answer is kept in memory.
+// refused), and small requests whose answer is kept in memory. An https address is verified and
+// never redirected to plain http (TransportSecurity.h).
 #include "transfer/FtpTypes.h"
 #include "transfer/InternetError.h"
 #include "transfer/TransferLimits.h"
+#include "transfer/TransportSecurity.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -53,7 +55,8 @@ struct HttpDownloadOptions {
 
 class CurlHttpClient {
 public:
-    explicit CurlHttpClient(TransferLimits limits = TransferLimits::current());
+    explicit CurlHttpClient(TransferLimits limits = TransferLimits::current(),
+                            TransportSecurity security = TransportSecurity::current());
     ~CurlHttpClient();
     CurlHttpClient(const CurlHttpClient&) = delete;
     CurlHttpClient& operator=(const CurlHttpClient&) = delete;

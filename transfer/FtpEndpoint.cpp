@@ -13,8 +13,12 @@ FtpEndpoint FtpEndpoint::parse(std::string_view server, std::string user, std::s
     ep.user = std::move(user);
     ep.password = std::move(password);
     std::string_view s = trimmed(server);
-    if (s.size() >= 6 && (s.substr(0, 6) == "ftp://" || s.substr(0, 6) == "FTP://"))
-        s.remove_prefix(6);
+    for (const std::string_view scheme : {"ftp://", "ftps://", "ftpes://"})
+        if (s.size() >= scheme.size() && equalsNoCase(s.substr(0, scheme.size()), scheme)) {
+            ep.tls = scheme != "ftp://";
+            s.remove_prefix(scheme.size());
+            break;
+        }
     if (auto slash = s.find('/'); slash != std::string_view::npos)
         s = s.substr(0, slash);
     if (auto colon = s.rfind(':'); colon != std::string_view::npos && s.find(':') == colon) {

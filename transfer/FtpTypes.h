@@ -13,9 +13,11 @@ struct FtpEndpoint {
     long port = 21;
     std::string user;
     std::string password;
+    bool tls = false; // explicit TLS (AUTH TLS) on the control and data connections
 
-    // The server setting is a host name, optionally with ":port" and an "ftp://" prefix
-    // ("files.example.net", "127.0.0.1:2121", "ftp://host:2121/").
+    // The server setting is a host name, optionally with ":port" and a scheme ("files.example.net",
+    // "127.0.0.1:2121", "ftp://host:2121/"). "ftps://" (or "ftpes://") asks for explicit TLS on the
+    // same port, 21 unless given.
     static FtpEndpoint parse(std::string_view server, std::string user, std::string password);
 };
 

@@ -6,6 +6,7 @@
 #include "tests/support/Files.h"
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestCertificates.h"
 #include "transfer/PartialFile.h"
 #include "transfer/TransferSession.h"
 
@@ -116,7 +117,8 @@ private:
     int port_ = 0;
 };
 
-// cpp-httplib server on 127.0.0.1, any free port, running on its own thread.
+// cpp-httplib server on 127.0.0.1, any free port, running on its own thread; HTTPS when made
+// with a certificate.
 //
 // Start and stop are made race-free here because the library's own are not: stop() only closes
 // the listening socket when the accept loop already counts as running, so a stop that comes too
@@ -124,10 +126,16 @@ private:
 // server has answered one real request, and the destructor stops the server again (and knocks on
 // its port) until the thread has ended.
 class HttpTestServer {
-public:
-    httplib::Server server;
+    std::unique_ptr<httplib::Server> owned_;
 
-    HttpTestServer() = default;
+public:
+    httplib::Server& server;
+
+    HttpTestServer() : owned_(std::make_unique<httplib::Server>()), server(*owned_) {}
+    explicit HttpTestServer(const CertificateFiles& tls)
+        : owned_(std::make_unique<httplib::SSLServer>(tls.certificate.string().c_str(),
+                                                      tls.privateKey.string().c_str())),
+          server(*owned_), tls_(true) {}
     HttpTestServer(const HttpTestServer&) = delete;
     HttpTestServer& operator=(const HttpTestServer&) = delete;
 
@@ -164,7 +172,9 @@ public:
         }
     }
     int port() const { return port_; }
-    std::string base() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+    std::string base() const {
+        return (tls_ ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port_) + "/";
+    }
 
 private:
     // One connection to the server's port; -1 when it cannot be made.
@@ -183,7 +193,8 @@ private:
         return fd;
     }
     // A request line with a method the library does not know: it is answered "400 Bad Request"
-    // by the library itself, so no handler of the test sees it or counts it.
+    // by the library itself, so no handler of the test sees it or counts it. Over TLS the plain
+    // text fails the handshake, and the server closing the connection is the answer.
     bool answersARequest() const {
         int fd = connectToPort();
         if (fd < 0)
@@ -194,7 +205,7 @@ private:
             static_cast<ssize_t>(request.size())) {
             pollfd p{fd, POLLIN, 0};
             char buf[256];
-            answered = ::poll(&p, 1, 10000) > 0 && ::recv(fd, buf, sizeof buf, 0) > 0;
+            answered = ::poll(&p, 1, 10000) > 0 && (tls_ || ::recv(fd, buf, sizeof buf, 0) > 0);
         }
         ::close(fd);
         return answered;
@@ -206,6 +217,7 @@ private:
             ::close(fd);
     }
 
+    bool tls_ = false;
     int port_ = 0;
     std::atomic<bool> ended_{false};
     std::thread thread_;

@@ -9,6 +9,8 @@ Prints "PORT <n>" once listening. Options:
                    "451 Restart not permitted"
   --stall          every file download sends nothing and never ends (listings still work)
   --log FILE       appends every received command line (PASS hidden) to FILE
+  --tls CERT KEY   explicit TLS (AUTH TLS) with this certificate and key, required on the control
+                   and the data connections
 """
 import argparse
 import os
@@ -31,14 +33,21 @@ def main():
     ap.add_argument("--refuse-restart", action="store_true")
     ap.add_argument("--stall", action="store_true")
     ap.add_argument("--log", default="")
+    ap.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     args = ap.parse_args()
+
+    if args.tls:
+        from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+        BaseHandler, BaseDtp = TLS_FTPHandler, TLS_DTPHandler
+    else:
+        BaseHandler, BaseDtp = FTPHandler, DTPHandler
 
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, args.root, perm="elr")
 
     state = {"dropped": False}
 
-    class Dtp(DTPHandler):
+    class Dtp(BaseDtp):
         sent = 0
 
         def stalled(self):
@@ -47,7 +56,7 @@ def main():
         def send(self, data):
             if self.stalled():
                 return 0
-            n = DTPHandler.send(self, data)
+            n = BaseDtp.send(self, data)
             self.sent += n
             if args.drop_after and not state["dropped"] and self.cmd_channel.retr_offset == 0 \
                     and self.sent >= args.drop_after:
@@ -57,12 +66,21 @@ def main():
                 cmd.close()
             return n
 
+        def readable(self):
+            # libcurl opens the data connection and its TLS before it sends RETR or LIST. The
+            # library's handler takes a data connection that waits for its command as one the
+            # client closed, and drops it mid-handshake; let the handshake finish and the
+            # connection wait instead.
+            if args.tls and not self.receive and not self._initialized:
+                return self._ssl_want_read or self._ssl_accepting
+            return BaseDtp.readable(self)
+
         def initiate_send(self):
             if self.stalled():
                 return
-            DTPHandler.initiate_send(self)
+            BaseDtp.initiate_send(self)
 
-    class Handler(FTPHandler):
+    class Handler(BaseHandler):
         dtp_handler = Dtp
         retr_offset = 0
         in_retr = False
@@ -75,7 +93,7 @@ def main():
             if cmd == "REST" and args.no_rest:
                 self.respond("502 Command not implemented.")
                 return
-            FTPHandler.pre_process_command(self, line, cmd, arg)
+            BaseHandler.pre_process_command(self, line, cmd, arg)
 
         def ftp_RETR(self, file):
             if args.refuse_restart and self._restart_position:
@@ -84,9 +102,13 @@ def main():
                 return
             self.retr_offset = self._restart_position
             self.in_retr = True
-            FTPHandler.ftp_RETR(self, file)
+            BaseHandler.ftp_RETR(self, file)
 
     Handler.authorizer = authorizer
+    if args.tls:
+        Handler.certfile, Handler.keyfile = args.tls
+        Handler.tls_control_required = True
+        Handler.tls_data_required = True
     # sendfile() would bypass the data channel's send(), where drops and stalls are made.
     Handler.use_sendfile = False
     Handler.passive_ports = None

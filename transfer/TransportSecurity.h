@@ -1,0 +1,32 @@
+#pragma once
+// How every transfer guards the line to the office. A TLS peer's certificate is always verified,
+// host name included, against the system's certificate store, or against the office's own CA
+// file when QUILLAN_CA_FILE names one (a private office with its own certificate authority).
+// Which line is encrypted follows the server setting's scheme ("https://", "ftps://"); a redirect
+// never leads to a weaker scheme. Proxies come from the environment (http_proxy, https_proxy,
+// ftp_proxy, all_proxy, no_proxy), as libcurl reads them. Documented in docs/transport-security.md.
+#include <curl/curl.h>
+
+#include <string>
+#include <string_view>
+
+namespace quillan::transfer {
+
+struct TransportSecurity {
+    std::string caFile; // PEM certificates that replace the system's store; empty: the store
+
+    // From the environment (QUILLAN_CA_FILE).
+    static TransportSecurity current();
+};
+
+// True when `url` starts with "https://" (any letter case).
+bool isHttpsUrl(std::string_view url);
+
+// The certificate checks on a prepared handle.
+void applyCertificateChecks(CURL* handle, const TransportSecurity& security);
+
+// The schemes an HTTP request to `url` may use, first and after redirects: http and https from a
+// plain address, https only from an https one.
+void restrictHttpSchemes(CURL* handle, std::string_view url);
+
+} // namespace quillan::transfer
