@@ -1,4 +1,4 @@
-// quillan-office: a local central office. Serves a release folder over HTTP (files with Range, the
+// quillan-office: a local central office. Serves a release folder over HTTP or HTTPS (files with Range, the
 // "Test.log" probe) and the deploy-script web service on one port, until it is interrupted.
 #include "app/office/OfficeServer.h"
 
@@ -21,7 +21,7 @@ void onSignal(int) {
 } // namespace
 
 int main(int argc, char** argv) {
-    CLI::App cli{"Serves a Quillan release folder over HTTP and the deploy-script web service."};
+    CLI::App cli{"Serves a Quillan release folder over HTTP or HTTPS and the deploy-script web service."};
     OfficeSettings s;
     std::string root, portFile;
     cli.add_option("ROOT", root, "The release folder to serve")->required()->check(CLI::ExistingDirectory);
@@ -32,6 +32,14 @@ int main(int argc, char** argv) {
     cli.add_option("--master", s.masterFolder, "Folder of the master scripts below ROOT (default Master)");
     cli.add_option("--trans", s.transFolder, "Folder of the transaction scripts below ROOT (default Trans)");
     cli.add_option("--port-file", portFile, "Write the port to this file once listening (for scripts)");
+    std::string certificate, privateKey;
+    auto* cert = cli.add_option("--certificate", certificate,
+                                "Serve HTTPS with this certificate (PEM, chain after it)")
+                     ->check(CLI::ExistingFile);
+    auto* key = cli.add_option("--private-key", privateKey, "The certificate's private key (PEM)")
+                    ->check(CLI::ExistingFile);
+    cert->needs(key);
+    key->needs(cert);
     // Faults, to show how the console handles a broken transfer; each option may be repeated.
     std::vector<std::string> missing, drops, stalls;
     cli.add_option("--missing", missing, "Answer 404 for this file name, as if it were not published")
@@ -48,6 +56,8 @@ int main(int argc, char** argv) {
         ->expected(1);
     CLI11_PARSE(cli, argc, argv);
     s.root = root;
+    s.certificate = certificate;
+    s.privateKey = privateKey;
     const std::pair<OfficeFault::Kind, const std::vector<std::string>*> faultOptions[] = {
         {OfficeFault::Kind::Missing, &missing},
         {OfficeFault::Kind::Drop, &drops},

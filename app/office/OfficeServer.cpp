@@ -185,7 +185,7 @@ std::optional<OfficeFault> parseFault(OfficeFault::Kind kind, const std::string&
 }
 
 struct OfficeServer::Impl {
-    httplib::Server http;
+    std::unique_ptr<httplib::Server> server;
     std::thread thread;
     std::shared_ptr<std::atomic<bool>> stopping = std::make_shared<std::atomic<bool>>(false);
 };
@@ -198,7 +198,18 @@ OfficeServer::~OfficeServer() {
 }
 
 void OfficeServer::start() {
-    auto& http = impl_->http;
+    if (settings_.certificate.empty()) {
+        impl_->server = std::make_unique<httplib::Server>();
+    } else {
+        auto tls = std::make_unique<httplib::SSLServer>(settings_.certificate.string().c_str(),
+                                                        settings_.privateKey.string().c_str());
+        if (!tls->is_valid())
+            throw std::runtime_error("Cannot serve HTTPS with the certificate " +
+                                     settings_.certificate.string() + " and the key " +
+                                     settings_.privateKey.string());
+        impl_->server = std::move(tls);
+    }
+    auto& http = *impl_->server;
     const OfficeSettings s = settings_;
     const std::string serviceUrl = "/" + s.service + ".asmx";
     http.Post(".*", [s, serviceUrl](const httplib::Request& req, httplib::Response& res) {
@@ -241,19 +252,20 @@ void OfficeServer::start() {
                                : http.bind_to_any_port(settings_.host);
     if (port_ <= 0)
         throw std::runtime_error("Cannot listen on " + settings_.host + ":" + std::to_string(settings_.port));
-    impl_->thread = std::thread([this] { impl_->http.listen_after_bind(); });
+    impl_->thread = std::thread([this] { impl_->server->listen_after_bind(); });
 }
 
 void OfficeServer::stop() {
     if (impl_ && impl_->thread.joinable()) {
         impl_->stopping->store(true); // releases stalled answers, which stop() waits for
-        impl_->http.stop();
+        impl_->server->stop();
         impl_->thread.join();
     }
 }
 
 std::string OfficeServer::serverPath() const {
-    return "http://" + settings_.host + ":" + std::to_string(port_) + "/";
+    return (settings_.certificate.empty() ? "http://" : "https://") + settings_.host + ":" +
+           std::to_string(port_) + "/";
 }
 
 } // namespace quillan::office

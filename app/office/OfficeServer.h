@@ -1,5 +1,5 @@
 #pragma once
-// The local central office: serves a release folder over HTTP the way the console expects of the
+// The local central office: serves a release folder over HTTP (or HTTPS) the way the console expects of the
 // office's server. Files by their path below the folder, looked up without regard to case as on
 // the office's Windows server, streamed (never read whole) with Range, Last-Modified and ETag so
 // that an interrupted download resumes; the "Test.log" probe of the connection check; and the
@@ -41,6 +41,9 @@ struct OfficeSettings {
     std::string masterFolder = "Master";   // below root: the master scripts
     std::string transFolder = "Trans";     // below root: the transaction scripts
     std::vector<OfficeFault> faults;       // none: every file is served as it is
+    // With a certificate (PEM, its chain after it) and its private key, the office serves HTTPS.
+    std::filesystem::path certificate;
+    std::filesystem::path privateKey;
 };
 
 // The names the service lists for a family, sorted without regard to case: every plain file of the
@@ -65,7 +68,8 @@ public:
     void start();
     void stop();
     int port() const { return port_; }
-    // "http://host:port/": what the console's HTTP server path (seqno 31) is set to.
+    // "http://host:port/" ("https://" with a certificate): what the console's HTTP server path
+    // (seqno 31) is set to.
     std::string serverPath() const;
 
 private:

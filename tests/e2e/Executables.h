@@ -5,6 +5,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestCertificates.h"
 
 #include <gtest/gtest.h>
 
@@ -61,11 +62,12 @@ inline CommandResult runCommand(const std::string& command) {
     return r;
 }
 
-// quillan-office serving `root` on a port the system picks (read from its --port-file); ended by
-// endChildProcess.
+// quillan-office serving `root` on a port the system picks (read from its --port-file), over HTTPS
+// when given a certificate and its key; ended by endChildProcess.
 class OfficeProcess {
 public:
-    explicit OfficeProcess(const fs::path& root, const fs::path& portFile) {
+    explicit OfficeProcess(const fs::path& root, const fs::path& portFile, const CertificateFiles& tls = {})
+        : scheme_(tls.certificate.empty() ? "http://" : "https://") {
         std::vector<std::string> args{(binaryFolder() / "quillan-office").string(),
                                       root.string(),
                                       "--master",
@@ -74,6 +76,9 @@ public:
                                       "DeployTrans",
                                       "--port-file",
                                       portFile.string()};
+        if (!tls.certificate.empty())
+            args.insert(args.end(), {"--certificate", tls.certificate.string(), "--private-key",
+                                     tls.privateKey.string()});
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
@@ -94,10 +99,11 @@ public:
     ~OfficeProcess() { stop(); }
     OfficeProcess(const OfficeProcess&) = delete;
     OfficeProcess& operator=(const OfficeProcess&) = delete;
-    std::string serverPath() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+    std::string serverPath() const { return scheme_ + "127.0.0.1:" + std::to_string(port_) + "/"; }
 
 private:
     void stop() { endChildProcess(pid_); }
+    std::string scheme_;
     pid_t pid_ = 0;
     int port_ = 0;
 };
