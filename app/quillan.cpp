@@ -44,6 +44,8 @@ const char* exitText(ExitCode code) {
         return "stopped without a run, cancelled, or pending";
     case ExitCode::EndedOnFailure:
         return "ended early on a failure";
+    case ExitCode::AnotherRunHolds:
+        return "another run holds the installation";
     case ExitCode::Usage:
         return "usage";
     }
