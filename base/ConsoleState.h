@@ -4,6 +4,7 @@
 // does; Console::native() turns them into native paths at the moment of use.
 #include "platform/DateTime.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,9 @@ struct RunState {
     bool closed() const { return outcome != RunOutcome::NotClosed; }
 };
 
+// The longest one database statement or hotfix batch may run unless the installation sets another.
+inline constexpr std::chrono::minutes kDefaultStatementTimeLimit{30};
+
 struct ConsoleState {
     // --- start-up: connection settings
     std::string appPath;    // program folder, Windows text ("C:\Tervik")
@@ -64,6 +68,7 @@ struct ConsoleState {
     std::string distributorCode; // also the process-wide copy the database backup reads
     std::string computerName;
     bool isLocalServer = false;
+    std::chrono::milliseconds statementTimeLimit = kDefaultStatementTimeLimit; // console/TimeLimitSetting.h
 
     // --- start-up: folders and drives
     std::string deployInFolder, archiveInFolder, tempExtractFolder;

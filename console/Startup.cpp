@@ -4,6 +4,7 @@
 #include "console/CreateFolder.h"
 #include "console/DriveScan.h"
 #include "console/Settings.h"
+#include "console/TimeLimitSetting.h"
 #include "console/WorkTables.h"
 #include "platform/DateTime.h"
 
@@ -114,6 +115,7 @@ StartupOutcome startUp(Console& c, Machine& m) {
     parseAndStore(c);
     if (!c.conn)
         c.conn = m.openConnection(s.connString, c.programFolder());
+    c.conn->setTimeLimit(s.statementTimeLimit);
 
     // 9, 10. Server date, distributor code.
     GetServerDate(c);

@@ -143,6 +143,7 @@ bool BackupDb(Console& c) {
             prune(c, kOldDriveFolder);
         auto admin = c.os.openAdmin(s.connString, c.programFolder());
         admin->connect(s.dbServer, s.dbUser, s.dbPassword);
+        admin->setTimeLimit(s.statementTimeLimit); // the backup itself is not bounded
         s.backupFileName = backupFileNameFor(s.distributorCode, DateTime::now());
         const fs::path folder = c.native(s.backupFolder);
         fs::create_directories(folder);

@@ -59,6 +59,10 @@ void runBatches(Console& c, db::DbAdmin& admin, const std::string& path,
     for (std::size_t i = 0; i < n; ++i) {
         try {
             admin.executeBatch(c.state.dbName, batches[i]);
+        } catch (const db::TimeoutError& e) {
+            c.log.line(">>-HotFix File " + path + ": batch " + std::to_string(i + 1) + " of " +
+                       std::to_string(n) + " timed out: " + e.what());
+            throw;
         } catch (const std::exception& e) {
             c.log.line(">>-HotFix File " + path + ": batch " + std::to_string(i + 1) + " of " +
                        std::to_string(n) + " failed: " + e.what());
@@ -89,6 +93,7 @@ bool RunningHotfix(Console& c, const std::string& path, double rowNumber) {
         const auto& s = c.state;
         auto admin = c.os.openAdmin(s.connString, c.programFolder());
         admin->connect(s.dbServer, s.dbUser, s.dbPassword);
+        admin->setTimeLimit(s.statementTimeLimit);
         const fs::path file = c.native(path);
         std::error_code ec;
         if (!fs::is_regular_file(file, ec)) {

@@ -114,6 +114,33 @@ TEST_F(Hotfix, FailingBatchNamesItselfStopsTheRunAndTheUndoRestoresTheDatabase) 
     EXPECT_TRUE(applied().empty()) << "the undo put the database back: " << log();
 }
 
+// A batch that would run for ever (the program file already replaced) is cancelled at the
+// statement time limit, logged as timed out with its number, and the run fails into the undo.
+TEST_F(Hotfix, ARunawayBatchIsCancelledAtTheTimeLimitAndTheUndoRestoresTheDatabase) {
+    c->state.distributorCode = "D01";
+    c->state.run.completedPhase = 5;
+    ASSERT_TRUE(DatabaseBackupPhase(*c)) << log();
+    c->state.run.completedPhase = 8;
+    c->state.statementTimeLimit = std::chrono::milliseconds(300);
+    std::string runaway = "SELECT COUNT(*) FROM Applied a0";
+    for (int i = 1; i < 9; ++i)
+        runaway += ", Applied a" + std::to_string(i);
+    std::string tenRows;
+    for (int i = 0; i < 10; ++i)
+        tenRows += "INSERT INTO Applied VALUES ('row')\r\n";
+    publish("5 fix.sql", 5, 1, "--[TERVIK HOTFIX VERSION]=5\r\n" + tenRows + "GO\r\n" + runaway + "\r\n");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(HotfixPhase(*c));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_TRUE(has(log(), ">>-HotFix File " + c->state.updateFolder +
+                               "\\5 fix.sql: batch 2 of 2 timed out: The statement ran past its time limit "
+                               "of 300 milliseconds and was cancelled"))
+        << log();
+    EXPECT_EQ(c->model.checklist(Row::Hotfixes).status, RowStatus::Failed);
+    EXPECT_TRUE(c->state.run.runFailed);
+    EXPECT_TRUE(applied().empty()) << "the undo put the database back: " << log();
+}
+
 TEST_F(Hotfix, ScriptsThatCannotRunFailTheHotfix) {
     struct Case {
         std::string name, text, logged;
