@@ -162,6 +162,28 @@ TEST_F(Hotfix, ScriptsThatCannotRunFailTheHotfix) {
     EXPECT_FALSE(c->state.run.hotfixRunStarted) << "nothing reached the database";
 }
 
+// Numbers no hotfix log can hold: a version line of 23 nines is refused before anything runs, and
+// a release row's number of 2^63-1 is named as it is (it once went through an integer cast).
+TEST_F(Hotfix, NumbersBeyondWhatTheHotfixLogHoldsAreRefusedOrNamedAsTheyAre) {
+    writeFile(update / "huge.sql", "--[TERVIK HOTFIX VERSION]=99999999999999999999999\r\nINSERT INTO "
+                                   "Applied VALUES ('x')\r\n");
+    const std::string huge = c->state.updateFolder + "\\huge.sql";
+    EXPECT_FALSE(RunningHotfix(*c, huge));
+    EXPECT_TRUE(has(log(), "HotFix File " + huge +
+                               " carries hotfix number 1e+23, beyond the largest a hotfix log records "
+                               "(2147483647)\r\n"))
+        << log();
+    EXPECT_FALSE(c->state.run.hotfixRunStarted);
+
+    writeFile(update / "5.sql", script(5, "INSERT INTO Applied VALUES ('five')"));
+    const std::string five = c->state.updateFolder + "\\5.sql";
+    EXPECT_TRUE(RunningHotfix(*c, five, 9223372036854775807.0));
+    EXPECT_TRUE(has(log(), "carries hotfix number 5, its release row 9.22337203685478e+18; the file's "
+                           "number counts"))
+        << log();
+    EXPECT_EQ(applied(), (std::vector<std::string>{"five"}));
+}
+
 TEST_F(Hotfix, WarnsOfScriptsThatDoNotRecordThemselvesAndOfNumbersThatDifferFromTheirRow) {
     publish("5 forgetful.sql", 5, 1, "--[TERVIK HOTFIX VERSION]=5\r\nINSERT INTO Applied VALUES ('x')\r\n");
     conn->execute("INSERT INTO [Tervik].dbo.HotFixLog VALUES (7)");
@@ -193,6 +215,7 @@ TEST(HotfixScript, VersionLineNumber) {
         {"--[TERVIK HOTFIX VERSION]=12\r\nSELECT 1", 12},
         {"SELECT 1\n--[tervik hotfix version]=7", 7},
         {"--[TERVIK HOTFIX VERSION]=  12.5.3x", 12.5},
+        {"--[TERVIK HOTFIX VERSION]=99999999999999999999999", 1e23},
         {"--[TERVIK HOTFIX VERSION]=x12", 0},
         {"--[TERVIK HOTFIX VERSION]=", 0},
         {"  --[TERVIK HOTFIX VERSION]=12", 0}, // the cut after 26 characters misses the number
