@@ -74,6 +74,13 @@ TEST_F(RegistrationByTool, ANonZeroExitCodeIsReportedAndFailsTheRun) {
     EXPECT_TRUE(logHas(">>-Registering Comp.dll failed: " + tool.string() + " answered exit code 3"));
     EXPECT_FALSE(logHas(">>-Registered Comp.dll"));
     EXPECT_TRUE(c->state.run.runFailed);
+    // The step's checklist row and grid row show the failure, not a completed step.
+    EXPECT_TRUE(logHas(">>-Unregistering and Registering files ended with errors"));
+    EXPECT_FALSE(logHas(">>-Unregistering and Registering files completed"));
+    EXPECT_EQ(c->model.checklist(Row::Registration).status, RowStatus::Failed);
+    EXPECT_EQ(c->model.grid().at(4).status, RowStatus::Failed);
+    EXPECT_EQ(c->model.label(Label::LblStatus), "Error while registering a component. Check Log for details");
+    EXPECT_EQ(c->state.run.completedPhase, 12) << "the run goes on to its completion records";
 }
 
 // Direct mode through the real loader and the test component.
