@@ -168,6 +168,22 @@ TEST_F(HeadlessDeploy, LanClientTakesEveryPackageFromTheShare) {
     expectCompletedThenApplied(inst, r, "--answer server=yes");
 }
 
+// A run that ends early on a box (a package row the download refuses, over HTTP, where no log is
+// shown before the program ends) still prints the log lines that give the reason.
+TEST_F(HeadlessDeploy, AnEarlyEndingPrintsTheLogLinesThatGiveItsReason) {
+    ReleaseRow evil = release.masterRows().front();
+    evil[0] = "C:evil.zip";
+    evil[10] = "ZIP";
+    writeFile(root / "DeployMaster" / "SETUPDETAILS_1.xml", xmlScript({evil}));
+    OfficeProcess office(root, scratch / "port");
+    SampleInstall inst("--mode http --format xml --server-path " + office.serverPath());
+
+    const CommandResult r = inst.run();
+    EXPECT_EQ(r.code, 3) << r.out;
+    EXPECT_THAT(r.out, HasSubstr("[LblStatus] Error while importing ZIP file. Check Log for details\n"));
+    EXPECT_THAT(r.out, HasSubstr("[log] Refused file name \"C:evil.zip\"")) << r.out;
+}
+
 // One run per installation: a second process (a scheduler, a double click) while a run holds the
 // installation says so, changes nothing (not even the first run's log) and ends with its own code;
 // once the holder is gone, a run goes ahead.
