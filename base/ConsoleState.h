@@ -47,6 +47,9 @@ struct RunState {
     bool reportsReplaced = false;      // the report replacement started copying RPT / RTM files
     bool otherFilesReplaced = false;   // the other-files replacement started copying
     bool componentsRegistered = false; // the registration started replacing or unregistering components
+    // Set after the fact, unlike the flags above: an installed file was replaced (the safe replace
+    // never leaves half a file, so before it returns the installed file is the old one).
+    bool installedFileReplaced = false;
 
     // True once any installed file may differ from what was there before the run.
     bool filesChanged() const {

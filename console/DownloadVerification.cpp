@@ -119,8 +119,22 @@ std::string sweepRefusal(const Console& c) {
     return "";
 }
 
+// The packages the release publishes without a usable size, each named with it in the log.
+bool unsizedPackages(Console& c) {
+    bool any = false;
+    for (auto rs = c.conn->query(unsizedPackagesCheck(c.state.dbPrefix)); !rs.eof(); rs.moveNext()) {
+        const auto& size = rs.field("UploadFileSize");
+        c.log.line(">>-" + rs.field("File_Names").textOr("") + " is published with a size of " +
+                   (size.isNull() ? std::string("NULL") : size.asText()) + " bytes: it cannot be fetched");
+        any = true;
+    }
+    return any;
+}
+
 PhaseOutcome DownloadVerification(Console& c) {
     auto& run = c.state.run;
+    if (unsizedPackages(c))
+        return verificationFailed(c, ">>-File Not Properly Downloaded");
     if (!c.conn->query(incompletePackagesCheck(c.state.dbPrefix)).eof())
         return verificationFailed(c, ">>-File Not Properly Downloaded");
 

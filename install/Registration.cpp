@@ -113,6 +113,7 @@ Step registerOne(Console& c, Registrar& r, const ReleaseFile& f) {
             if (!fs::is_directory(folder))
                 fs::create_directories(folder);
             c.os.replaceFile(c.native(c.state.updateFolder + "\\" + f.name), installed);
+            c.state.run.installedFileReplaced = true;
         } catch (const std::exception& e) {
             c.log.line(std::string(e.what()) + " in Replacing " + f.installedText());
             if (wasInstalled) { // the old copy stays where it was: it must not stay unregistered

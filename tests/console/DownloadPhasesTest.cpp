@@ -154,6 +154,19 @@ TEST_F(Download, SplitPackagesAreJoinedBeforeTheSweep) {
     EXPECT_TRUE(logged(">>-File Not Properly Restored"));
 }
 
+// A package published with no size is fetched by no transport: the verification names it with
+// its size and closes the run, instead of the unpacking finding it missing.
+TEST_F(Download, APackagePublishedWithoutASizeIsNamedWithItAndStopsTheRun) {
+    addPackage("Zero.zip", 1, 0, 0);
+    addPackage("Minus.zip", 1, -5, 0);
+    EXPECT_EQ(DownloadVerification(c), PhaseOutcome::RunEnded);
+    EXPECT_TRUE(logged(">>-Zero.zip is published with a size of 0 bytes: it cannot be fetched"));
+    EXPECT_TRUE(logged(">>-Minus.zip is published with a size of -5 bytes: it cannot be fetched"));
+    EXPECT_TRUE(logged(">>-File Not Properly Downloaded"));
+    EXPECT_TRUE(c.state.run.runFailed);
+    EXPECT_TRUE(c.state.run.closed());
+}
+
 // After No the download row is completed, whatever the grid's counter stands at, and the answer
 // takes the row after the grid's last: in FTP mode row 1 is never written, so counting the rows
 // written once put it on the last package's row.
