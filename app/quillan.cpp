@@ -44,6 +44,8 @@ const char* exitText(ExitCode code) {
         return "stopped without a run, cancelled, or pending";
     case ExitCode::EndedOnFailure:
         return "ended early on a failure";
+    case ExitCode::AnotherRunHolds:
+        return "another run holds the installation";
     case ExitCode::Usage:
         return "usage";
     }
@@ -71,6 +73,8 @@ int runHeadless(const std::filesystem::path& programFolder, const Answers& answe
         std::this_thread::sleep_for(std::chrono::milliseconds(10)); // Timer1's interval
         session.runOnce();
     }
+    if (c.log.isOpen())
+        view.showUnprintedLog(c.log.readAll());
     c.model.removeObserver(&view);
     const ExitCode code = session.exitCode();
     std::cout << "Exit code " << static_cast<int>(code) << ": " << exitText(code) << std::endl;

@@ -6,6 +6,7 @@
 #include "base/Operator.h"
 #include "base/RunLog.h"
 #include "platform/PathMap.h"
+#include "platform/RunLock.h"
 #include "platform/db/Connection.h"
 
 #include <filesystem>
@@ -24,6 +25,7 @@ enum class Ending {
     AlreadyUpToDate,   // program ended: the recorded release is already applied
     OperatorCancelled, // program ended: the operator cancelled at a decision point
     Failure,           // program ended: a check or phase failed ("ends the program at once")
+    AnotherRunHolds,   // program ended before any change: another process runs on this installation
 };
 
 class Console {
@@ -40,6 +42,7 @@ public:
     Machine& os; // every question to the operating system goes through it
     PathMap paths;
     std::unique_ptr<db::Connection> conn;
+    std::unique_ptr<RunLock> runLock; // taken first at start-up, held until the console goes
 
     const std::filesystem::path& programFolder() const { return programFolder_; }
     // Windows text -> native path, resolved without regard to case where the file exists.

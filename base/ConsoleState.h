@@ -4,6 +4,7 @@
 // does; Console::native() turns them into native paths at the moment of use.
 #include "platform/DateTime.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,9 @@ struct RunState {
     bool reportsReplaced = false;      // the report replacement started copying RPT / RTM files
     bool otherFilesReplaced = false;   // the other-files replacement started copying
     bool componentsRegistered = false; // the registration started replacing or unregistering components
+    // Set after the fact, unlike the flags above: an installed file was replaced (the safe replace
+    // never leaves half a file, so before it returns the installed file is the old one).
+    bool installedFileReplaced = false;
 
     // True once any installed file may differ from what was there before the run.
     bool filesChanged() const {
@@ -54,6 +58,9 @@ struct RunState {
 
     bool closed() const { return outcome != RunOutcome::NotClosed; }
 };
+
+// The longest one database statement or hotfix batch may run unless the installation sets another.
+inline constexpr std::chrono::minutes kDefaultStatementTimeLimit{30};
 
 struct ConsoleState {
     // --- start-up: connection settings
@@ -64,6 +71,7 @@ struct ConsoleState {
     std::string distributorCode; // also the process-wide copy the database backup reads
     std::string computerName;
     bool isLocalServer = false;
+    std::chrono::milliseconds statementTimeLimit = kDefaultStatementTimeLimit; // console/TimeLimitSetting.h
 
     // --- start-up: folders and drives
     std::string deployInFolder, archiveInFolder, tempExtractFolder;

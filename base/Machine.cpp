@@ -33,6 +33,10 @@ std::unique_ptr<db::DbAdmin> RealMachine::openAdmin(const std::string& connStrin
     return db::openAdmin(connString, appDir);
 }
 
+std::unique_ptr<RunLock> RealMachine::lockRun(const fs::path& file) {
+    return tryLockRun(file);
+}
+
 std::vector<ProcessEntry> RealMachine::processes() {
     return listProcesses();
 }

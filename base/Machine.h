@@ -6,6 +6,7 @@
 #include "platform/ComponentLoader.h"
 #include "platform/Processes.h"
 #include "platform/ProgramRunner.h"
+#include "platform/RunLock.h"
 #include "platform/SystemInfo.h"
 #include "platform/db/Connection.h"
 #include "platform/db/DbAdmin.h"
@@ -37,6 +38,10 @@ public:
     // The database administration interface (backup, restore, batches), not yet connected.
     virtual std::unique_ptr<db::DbAdmin> openAdmin(const std::string& connString,
                                                    const std::filesystem::path& appDir) = 0;
+
+    // One run per installation: the lock on `file`, or nullptr when another holder has it. Throws
+    // std::system_error when the file cannot be opened.
+    virtual std::unique_ptr<RunLock> lockRun(const std::filesystem::path& file) = 0;
 
     // --- Programs ---
     // Every running program with its executable file name and id.
@@ -83,6 +88,7 @@ public:
                                                    const std::filesystem::path& appDir) override;
     std::unique_ptr<db::DbAdmin> openAdmin(const std::string& connString,
                                            const std::filesystem::path& appDir) override;
+    std::unique_ptr<RunLock> lockRun(const std::filesystem::path& file) override;
     std::vector<ProcessEntry> processes() override;
     bool endProgram(const std::string& programName, std::chrono::milliseconds wait) override;
     ProgramRun runProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,

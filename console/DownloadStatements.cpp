@@ -50,6 +50,11 @@ std::string incompletePackagesCheck(const std::string& p) {
     return plainPackageRows(p) + kIncompleteDownload + " ";
 }
 
+// A package published with no size is in neither the incomplete nor (usefully) the complete list.
+std::string unsizedPackagesCheck(const std::string& p) {
+    return plainPackageRows(p) + "(UploadFileSize <= 0 or UploadFileSize is null) ";
+}
+
 std::string splitPackagesQuery(const std::string& p) {
     return plainPackageRows(p) + kCompleteDownload + "  and FileSplitStatus=1 ";
 }

@@ -26,6 +26,8 @@ std::string downloadSizeUpdate(const std::string& dbPrefix, std::int64_t size, c
 
 // Verification: any row here means a package is still incomplete.
 std::string incompletePackagesCheck(const std::string& dbPrefix);
+// Verification: packages published with a size of 0 or less (or none), which no transport fetches.
+std::string unsizedPackagesCheck(const std::string& dbPrefix);
 // The complete packages published in pieces, to be joined before unpacking.
 std::string splitPackagesQuery(const std::string& dbPrefix);
 // Every package of the release; a file of the update folder that is none of them is stale.

@@ -7,6 +7,7 @@
 #include "platform/Text.h"
 #include "scripts/SplitPackage.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -84,8 +85,13 @@ bool mandatoryRelease(Console& c) {
     c.conn->execute(mandatoryDownloadMark(c.state.dbPrefix));
     if (c.op.askYesNo(Question::Continue, "Deployment File Downloaded Do you want to continue Quillan"))
         return true;
-    c.state.run.gridRowCounter = static_cast<int>(c.model.grid().size()) + 1;
-    const int g = c.state.run.gridRowCounter;
+    // The grid's row count is its last row's number: rows are numbered, and some are never
+    // written (row 1 in FTP mode), so the number of rows written would land on a row in use.
+    // The row is taken as every other (the counter moves past it), so the finishing operation's
+    // rows that follow do not overwrite it either.
+    const auto& grid = c.model.grid();
+    c.state.run.gridRowCounter = (grid.empty() ? 0 : std::max(0, grid.rbegin()->first)) + 1;
+    const int g = nextGridRow(c);
     LoadToGrid(c, g, "Deployment File Downloaded ", "", 2, rowPercent(c, Row::FileBackup));
     // The question follows the download, whose row is the one completed.
     setRowStatus(c, kRow, RowStatus::Completed);
@@ -113,8 +119,22 @@ std::string sweepRefusal(const Console& c) {
     return "";
 }
 
+// The packages the release publishes without a usable size, each named with it in the log.
+bool unsizedPackages(Console& c) {
+    bool any = false;
+    for (auto rs = c.conn->query(unsizedPackagesCheck(c.state.dbPrefix)); !rs.eof(); rs.moveNext()) {
+        const auto& size = rs.field("UploadFileSize");
+        c.log.line(">>-" + rs.field("File_Names").textOr("") + " is published with a size of " +
+                   (size.isNull() ? std::string("NULL") : size.asText()) + " bytes: it cannot be fetched");
+        any = true;
+    }
+    return any;
+}
+
 PhaseOutcome DownloadVerification(Console& c) {
     auto& run = c.state.run;
+    if (unsizedPackages(c))
+        return verificationFailed(c, ">>-File Not Properly Downloaded");
     if (!c.conn->query(incompletePackagesCheck(c.state.dbPrefix)).eof())
         return verificationFailed(c, ">>-File Not Properly Downloaded");
 

@@ -9,6 +9,8 @@ ExitCode forEnding(Ending why) {
         return ExitCode::Completed;
     case Ending::OperatorCancelled:
         return ExitCode::StoppedWithoutRun;
+    case Ending::AnotherRunHolds:
+        return ExitCode::AnotherRunHolds;
     case Ending::Failure:
     case Ending::None:
         break;

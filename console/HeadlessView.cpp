@@ -84,7 +84,16 @@ void HeadlessView::statusBoxChanged(bool, const std::string& text) {
         out_ << "[status] " << text << std::endl;
         return;
     }
-    // A log dump: print what is new since the last one (all of it when the log was recreated).
+    printLogDump(text);
+}
+
+void HeadlessView::showUnprintedLog(const std::string& wholeLog) {
+    if (!wholeLog.empty() && wholeLog != logShown_)
+        printLogDump(wholeLog);
+}
+
+// A log dump: print what is new since the last one (all of it when the log was recreated).
+void HeadlessView::printLogDump(const std::string& text) {
     std::string fresh = text;
     if (!logShown_.empty() && text.compare(0, logShown_.size(), logShown_) == 0)
         fresh = text.substr(logShown_.size());

@@ -21,7 +21,13 @@ public:
     void statusBoxChanged(bool visible, const std::string& text) override;
     void panelChanged(bool current, int index, const std::string& text) override;
 
+    // The run log's lines not printed yet, at the end of the process: a run that ended early on a
+    // box alone (no log shown after its last lines) still prints the lines that tell why.
+    void showUnprintedLog(const std::string& wholeLog);
+
 private:
+    void printLogDump(const std::string& text);
+
     std::ostream& out_;
     std::array<RowStatus, kChecklistRows> pictures_; // the picture last printed per row
     std::string lastBox_;

@@ -2,6 +2,7 @@
 
 #include "base/Progress.h"
 #include "console/CreateFolder.h"
+#include "console/TimeLimitSetting.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -173,6 +174,9 @@ bool ValidateData(Console& c) {
         // 10. Zipped scripts: the archive pattern replaces the format's, the format stays.
         if (auto v = firstValue(c, zipSql, "Status"); v && v->intOrNull() == 1)
             s.filePattern = "*.Zip";
+
+        // 11. The statements' time limit (optional; console/TimeLimitSetting.h).
+        ReadTimeLimit(c);
         return true;
     } catch (const std::exception& e) {
         c.op.inform(std::string(e.what()) + " In ValidateData");

@@ -4,6 +4,7 @@
 #include "console/CreateFolder.h"
 #include "console/DriveScan.h"
 #include "console/Settings.h"
+#include "console/TimeLimitSetting.h"
 #include "console/WorkTables.h"
 #include "platform/DateTime.h"
 
@@ -62,9 +63,25 @@ void parseAndStore(Console& c) {
     s.dbPassword = cs.dbPassword;
 }
 
+// One run per installation. Taken before anything is written: a second process ends here, with
+// the first run's log, folders and tables untouched.
+bool lockInstallation(Console& c, Machine& m) {
+    if (c.runLock) // a start-up again on the same console: it holds the lock already
+        return true;
+    c.runLock = m.lockRun(c.programFolder() / kRunLockFileName);
+    if (c.runLock)
+        return true;
+    c.op.inform("Another Quillan run holds this installation (" + c.state.appPath +
+                "): this one changes nothing and ends.");
+    c.endProgram(Ending::AnotherRunHolds);
+    return false;
+}
+
 StartupOutcome startUp(Console& c, Machine& m) {
     auto& s = c.state;
     auto& model = c.model;
+    if (!lockInstallation(c, m))
+        return StartupOutcome::ProgramEnded;
 
     // 1 to 3: timer off, start time, buttons, run state, status box hidden. (The busy-notice texts
     // belong to the window owner: kRequestPendingText, kServerBusyText. The zip wrappers are
@@ -98,6 +115,7 @@ StartupOutcome startUp(Console& c, Machine& m) {
     parseAndStore(c);
     if (!c.conn)
         c.conn = m.openConnection(s.connString, c.programFolder());
+    c.conn->setTimeLimit(s.statementTimeLimit);
 
     // 9, 10. Server date, distributor code.
     GetServerDate(c);

@@ -17,6 +17,9 @@ StartupOutcome Form_Load(Console& c);
 // machine their console holds.
 StartupOutcome Form_Load(Console& c, Machine& m);
 
+// The file in the program folder whose lock the running process holds (one run per installation).
+inline constexpr const char* kRunLockFileName = "Quillan.lock";
+
 // The platform's busy notices while a component call keeps the window busy (title "Quillan").
 inline constexpr const char* kRequestPendingText = " PLEASE WAIT... OPERATION IN PROGRESS";
 inline constexpr const char* kServerBusyText = "PLEASE WAIT... OPERATION IN PROGRESS";

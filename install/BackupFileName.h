@@ -14,8 +14,8 @@ std::string backupStamp(const DateTime& when);
 // code + "_" + stamp + ".bak".
 std::string backupFileNameFor(const std::string& distributorCode, const DateTime& when);
 // False for a code that could leave the backup folder or widen a listing pattern: one holding
-// "\", "/", ":", "..", "*", "?" or a control character. A blank code passes (the prune then skips
-// the code's own archives).
+// "\", "/", ":", "..", "*", "?" or a control character. A blank code passes (the prune then takes
+// the code's own archives by their exact form).
 bool isUsableDistributorCode(std::string_view code);
 
 } // namespace quillan

@@ -15,6 +15,7 @@
 #include "platform/Wildcard.h"
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <stdexcept>
 #include <system_error>
@@ -33,16 +34,41 @@ bool endsWithBak(const std::string& name) {
     return name.size() >= 4 && equalsNoCase(std::string_view(name).substr(name.size() - 4), ".bak");
 }
 
+// A blank code's own archive name, exactly: code + "_" + the 14 digits of the stamp + ".zip", or
+// with `temporary` the archive library's temporary of one (".zip." and a suffix). The listing
+// "<code>*.zip" would be every archive of the folder for such a code.
+bool blankCodeArchive(std::string_view name, const std::string& code, bool temporary) {
+    const std::size_t head = code.size() + 1, stampEnd = head + 14;
+    if (name.size() < stampEnd + 4 || name.substr(0, code.size()) != code || name[code.size()] != '_')
+        return false;
+    for (std::size_t i = head; i < stampEnd; ++i)
+        if (name[i] < '0' || name[i] > '9')
+            return false;
+    const std::string_view tail = name.substr(stampEnd);
+    return temporary ? tail.size() > 5 && equalsNoCase(tail.substr(0, 5), ".zip.")
+                     : equalsNoCase(tail, ".zip");
+}
+
+// The code's own backup archives (or their temporaries, "<archive>.zip.XXXXXX").
+bool ownArchive(const std::string& name, const std::string& code, bool temporary = false) {
+    if (trimmed(code).empty())
+        return blankCodeArchive(name, code, temporary);
+    return wildcardMatch(code + (temporary ? "*.zip.*" : "*.zip"), name);
+}
+
 // The plain files of the folder matching the three listings, in their order, each name once.
 std::vector<std::string> backupCandidates(Console& c, const fs::path& folder, const std::string& code) {
-    const std::vector<std::string> patterns{"*.bak", "Backup*.zip", code + "*.zip"};
+    const std::vector<std::function<bool(const std::string&)>> listings{
+        [](const std::string& name) { return wildcardMatch("*.bak", name); },
+        [](const std::string& name) { return wildcardMatch("Backup*.zip", name); },
+        [&code](const std::string& name) { return ownArchive(name, code); }};
     std::vector<std::string> out;
     std::set<std::string> seen;
     const auto files = c.os.listPlainFiles(folder);
-    for (const auto& pattern : patterns)
+    for (const auto& listed : listings)
         for (const auto& f : files) {
             const std::string name = f.filename().string();
-            if (wildcardMatch(pattern, name) && seen.insert(name).second)
+            if (listed(name) && seen.insert(name).second)
                 out.push_back(name);
         }
     return out;
@@ -60,7 +86,7 @@ void compressLeftover(Console& c, const fs::path& bak) {
 void removeArchiveTemporaries(Console& c, const fs::path& dir, const std::string& code) {
     for (const auto& f : c.os.listPlainFiles(dir)) {
         const std::string name = f.filename().string();
-        if (wildcardMatch("Backup*.zip.*", name) || wildcardMatch(code + "*.zip.*", name))
+        if (wildcardMatch("Backup*.zip.*", name) || ownArchive(name, code, true))
             c.os.forceDelete(f);
     }
 }
@@ -68,7 +94,7 @@ void removeArchiveTemporaries(Console& c, const fs::path& dir, const std::string
 void pruneFolder(Console& c, const std::string& folder) {
     const std::string& code = c.state.distributorCode;
     const std::string& p = c.state.dbPrefix;
-    if (trimmed(code).empty() || !isUsableDistributorCode(code)) {
+    if (!isUsableDistributorCode(code)) {
         c.log.line(">>-The distributor code '" + code + "' names no backups: " + folder + " is not pruned");
         return;
     }
@@ -143,6 +169,7 @@ bool BackupDb(Console& c) {
             prune(c, kOldDriveFolder);
         auto admin = c.os.openAdmin(s.connString, c.programFolder());
         admin->connect(s.dbServer, s.dbUser, s.dbPassword);
+        admin->setTimeLimit(s.statementTimeLimit); // the backup itself is not bounded
         s.backupFileName = backupFileNameFor(s.distributorCode, DateTime::now());
         const fs::path folder = c.native(s.backupFolder);
         fs::create_directories(folder);

@@ -104,6 +104,7 @@ void replaceOne(Console& c, const SubPhase& s, const ReleaseFile& f, std::chrono
     if (s.row == Row::ReplaceExes)
         endIfAgreed(c, f.name, endWait);
     c.os.replaceFile(c.native(c.state.updateFolder + "\\" + f.name), folder / f.name);
+    c.state.run.installedFileReplaced = true;
 }
 
 // False after the first file that could not be replaced.

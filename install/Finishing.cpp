@@ -56,8 +56,11 @@ bool removeBackupCopies(Console& c) {
     LoadToGrid(c, row, action, c.state.updateFolder, 2, rowPercent(c, Row::RemovingFiles));
     bool ok = RemovingFiles(c, c.state.updateFolder);
     if (ok && c.state.run.runFailed && c.state.run.filesChanged())
-        c.log.line(">>-Backup copies kept in " + c.state.backupFolder +
-                   ": the run failed after installed files were replaced");
+        c.log.line(
+            ">>-Backup copies kept in " + c.state.backupFolder +
+            (c.state.run.installedFileReplaced
+                 ? ": the run failed after installed files were replaced"
+                 : ": the run failed in a phase that replaces installed files, before it replaced one"));
     else if (ok)
         ok = RemovingFiles(c, c.state.backupFolder);
     if (ok) {

@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -57,6 +58,16 @@ double hotfixNumberOf(std::string_view script) {
         pos = end + 1;
     }
     return 0.0;
+}
+
+bool hotfixNumberInRange(double number) {
+    return number > 0 && number <= kLargestHotfixNumber; // false for NaN
+}
+
+std::string hotfixNumberText(double number) {
+    char digits[64];
+    std::snprintf(digits, sizeof digits, "%.15g", number);
+    return digits;
 }
 
 } // namespace quillan

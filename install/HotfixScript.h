@@ -19,4 +19,14 @@ std::string readHotfixScript(const std::filesystem::path& file);
 // number there (a marker that does not start its line gives 0 too).
 double hotfixNumberOf(std::string_view script);
 
+// The largest number a hotfix may carry: HotFixLog keeps its numbers as whole numbers of 32 bits,
+// so a larger one could never be recorded as applied (and would be offered at every run).
+inline constexpr double kLargestHotfixNumber = 2147483647;
+
+// True for a number from above 0 to kLargestHotfixNumber (NaN and infinities are not).
+bool hotfixNumberInRange(double number);
+
+// "12", "12.5", "1e+23": the number as text, whatever its size (no conversion to an integer).
+std::string hotfixNumberText(double number);
+
 } // namespace quillan

@@ -9,7 +9,6 @@
 #include "platform/PlainFileName.h"
 #include "platform/db/BatchSplitter.h"
 
-#include <cmath>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
@@ -45,10 +44,6 @@ bool recorded(db::DbAdmin& admin, const std::string& database, double number) {
     return false;
 }
 
-std::string numberText(double n) {
-    return n == std::floor(n) ? std::to_string(static_cast<long long>(n)) : std::to_string(n);
-}
-
 // The batches one by one, with the script's progress on row 8 (hidden, as the phase keeps it).
 void runBatches(Console& c, db::DbAdmin& admin, const std::string& path,
                 const std::vector<std::string>& batches) {
@@ -59,6 +54,10 @@ void runBatches(Console& c, db::DbAdmin& admin, const std::string& path,
     for (std::size_t i = 0; i < n; ++i) {
         try {
             admin.executeBatch(c.state.dbName, batches[i]);
+        } catch (const db::TimeoutError& e) {
+            c.log.line(">>-HotFix File " + path + ": batch " + std::to_string(i + 1) + " of " +
+                       std::to_string(n) + " timed out: " + e.what());
+            throw;
         } catch (const std::exception& e) {
             c.log.line(">>-HotFix File " + path + ": batch " + std::to_string(i + 1) + " of " +
                        std::to_string(n) + " failed: " + e.what());
@@ -89,6 +88,7 @@ bool RunningHotfix(Console& c, const std::string& path, double rowNumber) {
         const auto& s = c.state;
         auto admin = c.os.openAdmin(s.connString, c.programFolder());
         admin->connect(s.dbServer, s.dbUser, s.dbPassword);
+        admin->setTimeLimit(s.statementTimeLimit);
         const fs::path file = c.native(path);
         std::error_code ec;
         if (!fs::is_regular_file(file, ec)) {
@@ -101,9 +101,16 @@ bool RunningHotfix(Console& c, const std::string& path, double rowNumber) {
             c.log.line("HotFix File " + path + " does not contain hotfix number");
             return false;
         }
+        if (!hotfixNumberInRange(number)) {
+            c.log.line("HotFix File " + path + " carries hotfix number " + hotfixNumberText(number) +
+                       ", beyond the largest a hotfix log records (" +
+                       hotfixNumberText(kLargestHotfixNumber) + ")");
+            return false;
+        }
         if (rowNumber != 0 && rowNumber != number)
-            c.log.line(">>-Warning: HotFix File " + path + " carries hotfix number " + numberText(number) +
-                       ", its release row " + numberText(rowNumber) + "; the file's number counts");
+            c.log.line(">>-Warning: HotFix File " + path + " carries hotfix number " +
+                       hotfixNumberText(number) + ", its release row " + hotfixNumberText(rowNumber) +
+                       "; the file's number counts");
         if (recorded(*admin, s.dbName, number)) {
             c.log.line("HotFix File " + path + " already updated in the Database");
             return true;
@@ -111,7 +118,7 @@ bool RunningHotfix(Console& c, const std::string& path, double rowNumber) {
         runBatches(c, *admin, path, db::splitBatches(script));
         if (!recorded(*admin, s.dbName, number))
             c.log.line(">>-Warning: HotFix File " + path + " ran but did not record hotfix " +
-                       numberText(number) + " in HotFixLog; the next run offers it again");
+                       hotfixNumberText(number) + " in HotFixLog; the next run offers it again");
         admin->disconnect();
         return true;
     } catch (const std::exception& e) {

@@ -66,8 +66,11 @@ std::vector<Target> savedTargets(Console& c, const FileKind& kind) {
         std::error_code ec;
         if (fs::is_regular_file(t.saved, ec))
             out.push_back(t);
-        else
+        else if (fs::exists(t.installed, ec)) // the backup takes every installed file: this one is new
             c.log.line(">>-No backup copy of " + f->name + ": left as the release installed it");
+        else // the run stopped before it reached this file
+            c.log.line(">>-No backup copy of " + f->name +
+                       ": the run did not install it, nothing to put back");
     }
     return out;
 }

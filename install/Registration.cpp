@@ -32,8 +32,12 @@ public:
 
     // Nothing when it worked; otherwise why not.
     std::optional<std::string> call(const fs::path& component, RegistrationEntry entry) {
-        return toolMode_ ? runTool(component, entry) : callEntry(component, entry);
+        auto why = toolMode_ ? runTool(component, entry) : callEntry(component, entry);
+        anyFailed_ = anyFailed_ || why.has_value();
+        return why;
     }
+    // True once a call of this step did not work: the step's row shows it failed.
+    bool anyFailed() const { return anyFailed_; }
 
 private:
     std::optional<std::string> runTool(const fs::path& component, RegistrationEntry entry) {
@@ -76,6 +80,7 @@ private:
     bool toolMode_;
     fs::path tool_;
     std::chrono::milliseconds timeout_;
+    bool anyFailed_ = false;
 };
 
 // A registration that did not work is told, and the run does not report a success.
@@ -108,6 +113,7 @@ Step registerOne(Console& c, Registrar& r, const ReleaseFile& f) {
             if (!fs::is_directory(folder))
                 fs::create_directories(folder);
             c.os.replaceFile(c.native(c.state.updateFolder + "\\" + f.name), installed);
+            c.state.run.installedFileReplaced = true;
         } catch (const std::exception& e) {
             c.log.line(std::string(e.what()) + " in Replacing " + f.installedText());
             if (wasInstalled) { // the old copy stays where it was: it must not stay unregistered
@@ -154,8 +160,14 @@ bool RegisterComponents(Console& c, const RegistrationLimits& limits) {
                     return false;
                 }
             }
-            c.log.line(">>-Unregistering and Registering files completed");
-            phaseSuccess(c, row, ">>-Unregistering and Registering files completed");
+            if (registrar.anyFailed()) { // the run goes on: the files are in place, nothing to undo
+                c.log.line(">>-Unregistering and Registering files ended with errors");
+                phaseFailure(c, row, "Error while registering a component. Check Log for details");
+                ErrorDisplay(c);
+            } else {
+                c.log.line(">>-Unregistering and Registering files completed");
+                phaseSuccess(c, row, ">>-Unregistering and Registering files completed");
+            }
         }
     }
     c.model.setLabel(Label::lblRegMessage, "");

@@ -80,6 +80,7 @@ private:
 void reopenConsoleConnection(Console& c) {
     try {
         c.conn = c.os.openConnection(c.state.connString, c.programFolder());
+        c.conn->setTimeLimit(c.state.statementTimeLimit);
     } catch (const std::exception& e) {
         const std::string why = std::string("The database connection could not be opened again after the "
                                             "restore: ") +
@@ -106,6 +107,7 @@ bool RestoreDb(Console& c) {
         bak = backupFile(c, unpacked); // nothing is ended when there is nothing to restore
         auto admin = c.os.openAdmin(c.state.connString, c.programFolder());
         admin->connect(c.state.dbServer, c.state.dbUser, c.state.dbPassword);
+        admin->setTimeLimit(c.state.statementTimeLimit); // the restore itself is not bounded
         ByteProgress progress(c, Row::RemovingFiles, 100, 100);
         progress.start();
         c.conn.reset();

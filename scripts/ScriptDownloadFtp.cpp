@@ -20,8 +20,13 @@ bool FillFilesinList(Console& c, FtpSession& s, const std::string& pattern, cons
         const std::string target = (!current.empty() && current.back() == '/') ? current + serverFolder
                                                                                : current + "/" + serverFolder;
         s.lastErrorText.clear();
-        if (!FtpSetCurrentFolder(s, target))
-            throw std::runtime_error("The FTP folder " + target + " cannot be entered: " + s.lastErrorText);
+        if (!FtpSetCurrentFolder(s, target)) {
+            const std::string why = !s.lastErrorText.empty() ? s.lastErrorText
+                                    : !s.login               ? "not logged in to the FTP server"
+                                                             : "";
+            throw std::runtime_error("The FTP folder " + target + " cannot be entered" +
+                                     (why.empty() ? "" : ": " + why));
+        }
         FtpListFolder(c, s, c.state.serverPath, c.state.ftpUser, c.state.ftpPassword, pattern);
         if (!s.lastErrorText.empty())
             throw std::runtime_error("The FTP folder " + target + " cannot be listed: " + s.lastErrorText);

@@ -147,6 +147,7 @@ bool UpdateDeployScript(Console& c) {
         admin = c.os.openAdmin(st.connString, c.programFolder());
         admin->connect(st.dbServer, st.dbUser,
                        trimmed(st.dbPassword).empty() ? std::string() : st.dbPassword);
+        admin->setTimeLimit(st.statementTimeLimit);
         c.log.line(">>Updating Deploy Script Process Started");
         if (scriptFiles(c).empty()) {
             if (!c.conn->query(recordedReleaseQuery(st.dbPrefix)).eof())

@@ -64,13 +64,18 @@ void restoreOne(Console& c, const std::string& templateName, std::int64_t versio
     if (last)
         *last = {PathPart(t.recordedPath, false, "."), ParentFolder(t.recordedPath), joinedName};
 
-    std::uint64_t total = 0;
-    for (std::int64_t i = 0; i < t.pieceCount; ++i)
-        total += tpl::readPieceLength(folder / tpl::pieceFileName(joinedName, t.firstPiece + i));
-    ByteProgress bar(c, Row::ProgramDownload, total, 100);
-    bar.start();
-    tpl::joinPieces(t, folder, folder / joinedName, [&](std::uint64_t done) { bar.report(done); });
-    bar.finish();
+    try {
+        std::uint64_t total = 0;
+        for (std::int64_t i = 0; i < t.pieceCount; ++i)
+            total += tpl::readPieceLength(folder / tpl::pieceFileName(joinedName, t.firstPiece + i));
+        ByteProgress bar(c, Row::ProgramDownload, total, 100);
+        bar.start();
+        tpl::joinPieces(t, folder, folder / joinedName, [&](std::uint64_t done) { bar.report(done); });
+        bar.finish();
+    } catch (const std::system_error& e) { // the system's reason alone would not say which file
+        throw tpl::TplError("Joining " + joinedName + " from " + templateName +
+                            " failed: " + e.code().message());
+    }
 
     c.conn->execute(joinedPackageDelete(c.state.dbPrefix, joinedName));
     c.conn->execute(joinedPackageInsert(c.state.dbPrefix, joinedName, versionNo));

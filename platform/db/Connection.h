@@ -4,6 +4,7 @@
 // texts are T-SQL, written once, whichever backend runs them.
 #include "platform/db/Recordset.h"
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -19,6 +20,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A statement or batch that ran past its time limit and was cancelled (on the server: its work is
+// undone as for any failed statement).
+class TimeoutError : public DbError {
+public:
+    using DbError::DbError;
+};
+
+// The text a timed-out statement reports, naming the limit it ran into.
+std::string timeLimitText(std::chrono::milliseconds limit);
+
 class Connection {
 public:
     virtual ~Connection() = default;
@@ -30,6 +41,10 @@ public:
     // default, for backends that only know the first result set, returns that one when it has columns.
     virtual std::vector<Recordset> queryAll(const std::string& sql);
     virtual std::string backendName() const = 0;
+    // The longest any one later statement or batch may run; past it the statement is cancelled and
+    // TimeoutError thrown. Zero: no limit. A backend without a way to cancel ignores it; both of
+    // ours have one.
+    virtual void setTimeLimit(std::chrono::milliseconds limit) { (void)limit; }
 };
 
 // Embeds a text value as a T-SQL string literal: wraps it in single quotes and doubles every

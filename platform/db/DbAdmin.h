@@ -4,6 +4,7 @@
 // report progress on the caller's thread.
 #include "platform/db/Connection.h"
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -20,6 +21,9 @@ public:
     // Password omitted from the login when blank after trimming. Throws DbError.
     virtual void connect(const std::string& server, const std::string& user, const std::string& password) = 0;
     virtual void disconnect() = 0;
+    // The longest one batch or query may run (Connection::setTimeLimit), for this and later
+    // connections; backup and restore are not bounded by it (their progress shows they move).
+    virtual void setTimeLimit(std::chrono::milliseconds limit) = 0;
     // Runs one batch in the named database's context. Throws DbError naming the failure.
     virtual void executeBatch(const std::string& database, const std::string& batch) = 0;
     virtual Recordset query(const std::string& database, const std::string& select) = 0;

@@ -154,17 +154,35 @@ TEST_F(Download, SplitPackagesAreJoinedBeforeTheSweep) {
     EXPECT_TRUE(logged(">>-File Not Properly Restored"));
 }
 
-// After No the download row is completed, whatever the grid's counter stands at.
+// A package published with no size is fetched by no transport: the verification names it with
+// its size and closes the run, instead of the unpacking finding it missing.
+TEST_F(Download, APackagePublishedWithoutASizeIsNamedWithItAndStopsTheRun) {
+    addPackage("Zero.zip", 1, 0, 0);
+    addPackage("Minus.zip", 1, -5, 0);
+    EXPECT_EQ(DownloadVerification(c), PhaseOutcome::RunEnded);
+    EXPECT_TRUE(logged(">>-Zero.zip is published with a size of 0 bytes: it cannot be fetched"));
+    EXPECT_TRUE(logged(">>-Minus.zip is published with a size of -5 bytes: it cannot be fetched"));
+    EXPECT_TRUE(logged(">>-File Not Properly Downloaded"));
+    EXPECT_TRUE(c.state.run.runFailed);
+    EXPECT_TRUE(c.state.run.closed());
+}
+
+// After No the download row is completed, whatever the grid's counter stands at, and the answer
+// takes the row after the grid's last: in FTP mode row 1 is never written, so counting the rows
+// written once put it on the last package's row.
 TEST_F(Download, MandatoryReleaseAsksAndNoStopsTheRunOnTheDownloadRow) {
     setMandatory(1, 0);
-    for (int row = 0; row < 20; ++row)
-        LoadToGrid(c, row, "x", "y", 1, "");
+    for (int row = 2; row <= 9; ++row)
+        LoadToGrid(c, row, "x", "row " + std::to_string(row), 3, "");
     setRowStatus(c, Row::ProgramDownload, RowStatus::InProgress);
     EXPECT_EQ(DownloadVerification(c), PhaseOutcome::RunEnded);
     EXPECT_EQ(op.askedTexts(),
               std::vector<std::string>{"Deployment File Downloaded Do you want to continue Quillan"});
     EXPECT_EQ(c.model.checklist(Row::ProgramDownload).status, RowStatus::Completed);
-    EXPECT_GE(c.state.run.gridRowCounter, 21); // the rows after the grid's 20, not the counter's 4
+    EXPECT_EQ(c.model.grid().at(9).processingName, "row 9");
+    // The row after the grid's 9 (not the counter's 4), and the finishing operation's after it.
+    EXPECT_EQ(c.model.grid().at(10).event, "Deployment File Downloaded ");
+    EXPECT_EQ(c.model.grid().at(11).event, "Removing backup Files");
     EXPECT_TRUE(c.state.run.closed());
 
     test::ReleaseFolders yes;

@@ -1,5 +1,6 @@
 #include "console/Startup.h"
 #include "TestInstall.h"
+#include "console/ExitCode.h"
 #include "console/WorkTables.h"
 
 #include <optional>
@@ -104,6 +105,30 @@ TEST_F(Startup, MissingLogoStopsBeforeConnecting) {
     EXPECT_TRUE(inst.db.transcript.empty());
     EXPECT_FALSE(c->state.timerEnabled);
     EXPECT_FALSE(c->programEnded());
+}
+
+// A second process on the installation (a scheduler, a double click) ends before it writes
+// anything: no connection, no statement, no folder, the first run's log untouched; once the first
+// lets go, a start goes ahead.
+TEST_F(Startup, AnotherRunHoldingTheInstallationEndsTheProgramBeforeAnythingIsWritten) {
+    auto first = tryLockRun(inst.program / kRunLockFileName);
+    ASSERT_NE(first, nullptr);
+    writeFile(inst.drive / "Tervik" / "Logs" / "Deploy" / "DeployErrlog.log", "the first run's log\r\n");
+    EXPECT_EQ(load(), StartupOutcome::ProgramEnded);
+    EXPECT_EQ(c->ending(), Ending::AnotherRunHolds);
+    EXPECT_EQ(exitCodeFor(*c, StartupOutcome::ProgramEnded), ExitCode::AnotherRunHolds);
+    EXPECT_EQ(
+        inst.op.informed,
+        (std::vector<std::string>{
+            "Another Quillan run holds this installation (C:\\Tervik): this one changes nothing and ends."}));
+    EXPECT_TRUE(inst.openedWith.empty());
+    EXPECT_TRUE(inst.db.transcript.empty());
+    EXPECT_FALSE(fs::exists(inst.program / "DEPLOY IN"));
+    EXPECT_EQ(inst.runLog(), "the first run's log\r\n");
+
+    first.reset();
+    c = inst.console();
+    EXPECT_EQ(load(), StartupOutcome::Armed);
 }
 
 TEST_F(Startup, LogoIsFoundWithoutRegardToCase) {

@@ -68,8 +68,11 @@ TEST_F(Validate, HttpModeReadsEverySettingInOrder) {
         "select Status from [Tervik].dbo.configuration Where ModuleName='DataTransfer' and DesCription "
         "='FileFormatSelection HTTP' and Seqno=15 order by seqno",
         "select * from [Tervik].dbo.configuration Where ModuleName='DataTransfer' and   Seqno=16",
+        "select Condition From [Tervik].dbo.configuration Where ModuleName='datatransfer' and "
+        "DesCription='StatementTimeLimitMinutes' and len(ltrim(Condition))>0",
     };
     EXPECT_EQ(inst.db.transcript, expected);
+    EXPECT_EQ(s.statementTimeLimit, std::chrono::minutes(30)) << "the default when the row is missing";
 }
 
 TEST_F(Validate, FtpModeNeedsUserAndPasswordButNoWebService) {
@@ -159,6 +162,23 @@ TEST_F(Validate, ZipSettingReplacesThePatternAndKeepsTheFormat) {
     EXPECT_TRUE(run());
     EXPECT_EQ(c->state.filePattern, "*.Zip");
     EXPECT_EQ(c->state.fileFormat, "Xls");
+}
+
+TEST_F(Validate, StatementTimeLimitIsAWholeNumberOfMinutesAndAnUnusableOneKeepsTheDefault) {
+    const std::pair<const char*, int> cases[] = {{" 15 ", 15}, {"1440", 1440}, {"0", 30},
+                                                 {"1441", 30}, {"10 min", 30}, {"-5", 30}};
+    for (const auto& [text, minutes] : cases) {
+        SCOPED_TRACE(text);
+        c = fresh();
+        inst.db.answerOne("StatementTimeLimitMinutes", "Condition", std::string(text));
+        EXPECT_TRUE(run());
+        EXPECT_EQ(c->state.statementTimeLimit, std::chrono::minutes(minutes));
+        EXPECT_EQ(
+            log().find(">>-StatementTimeLimitMinutes '" + std::string(text) +
+                       "' is not a number of minutes from 1 to 1440: the default of 30 minutes applies") !=
+                std::string::npos,
+            minutes == 30);
+    }
 }
 
 TEST_F(Validate, UnknownFormatValueOrMissingRowsChangeNothing) {

@@ -5,8 +5,10 @@
 // package and unpack everything into the update folder with the packed files' times, and end
 // completed (exit code 0); the next run finds the release applied. The later phases' work is
 // checked file by file in WholeDeployTest.cpp.
+#include "platform/RunLock.h"
 #include "platform/db/Connection.h"
 #include "tests/e2e/Executables.h"
+#include "tests/e2e/FolderSnapshot.h"
 #include "tests/e2e/SampleRelease.h"
 #include "tests/transfer/TransferTestSupport.h"
 
@@ -164,6 +166,44 @@ TEST_F(HeadlessDeploy, LanClientTakesEveryPackageFromTheShare) {
     expectScriptPhasesCompleted(r);
     expectDownloadedAndUnpacked(inst, false, inst.runLog());
     expectCompletedThenApplied(inst, r, "--answer server=yes");
+}
+
+// A run that ends early on a box (a package row the download refuses, over HTTP, where no log is
+// shown before the program ends) still prints the log lines that give the reason.
+TEST_F(HeadlessDeploy, AnEarlyEndingPrintsTheLogLinesThatGiveItsReason) {
+    ReleaseRow evil = release.masterRows().front();
+    evil[0] = "C:evil.zip";
+    evil[10] = "ZIP";
+    writeFile(root / "DeployMaster" / "SETUPDETAILS_1.xml", xmlScript({evil}));
+    OfficeProcess office(root, scratch / "port");
+    SampleInstall inst("--mode http --format xml --server-path " + office.serverPath());
+
+    const CommandResult r = inst.run();
+    EXPECT_EQ(r.code, 3) << r.out;
+    EXPECT_THAT(r.out, HasSubstr("[LblStatus] Error while importing ZIP file. Check Log for details\n"));
+    EXPECT_THAT(r.out, HasSubstr("[log] Refused file name \"C:evil.zip\"")) << r.out;
+}
+
+// One run per installation: a second process (a scheduler, a double click) while a run holds the
+// installation says so, changes nothing (not even the first run's log) and ends with its own code;
+// once the holder is gone, a run goes ahead.
+TEST(OneRunAtATime, ASecondProcessSaysSoChangesNothingAndEndsWithItsOwnCode) {
+    SampleInstall inst("--mode http --server-path http://127.0.0.1:9/");
+    writeFile(inst.dir / "Tervik" / "Logs" / "DeployErrlog.log", "the first run's log\r\n");
+    auto firstRun = tryLockRun(inst.dir / "Quillan.lock");
+    ASSERT_NE(firstRun, nullptr);
+    const auto before = fingerprint(snapshot(inst.dir));
+
+    const CommandResult second = inst.run();
+    EXPECT_EQ(second.code, 6) << second.out;
+    EXPECT_THAT(second.out, HasSubstr("Another Quillan run holds this installation"));
+    EXPECT_THAT(second.out, HasSubstr("Exit code 6: another run holds the installation"));
+    EXPECT_EQ(fingerprint(snapshot(inst.dir)), before);
+
+    firstRun.reset();
+    const CommandResult later = inst.run();
+    EXPECT_NE(later.code, 6) << later.out;
+    EXPECT_THAT(inst.runLog(), Not(HasSubstr("the first run's log")));
 }
 
 } // namespace

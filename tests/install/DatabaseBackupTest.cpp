@@ -128,35 +128,52 @@ TEST_F(DatabaseBackup, AnArchiveTemporaryOfAKilledRunGoesWithTheNextPruning) {
     EXPECT_EQ(archives(), (std::vector<std::string>{"D01_2.zip", "other.zip.k3j4h5"}));
 }
 
-TEST_F(DatabaseBackup, BlankOrHostileDistributorCodes) {
-    struct Case {
-        std::string code;
-        bool backedUp;
-        std::string logged;
-    };
-    const Case cases[] = {
-        {"", true, "names no backups"},
-        {"  ", true, "names no backups"},
-        {"..\\x", false, "cannot be part of a backup file name in Backup DB"},
-        {"a/b", false, "cannot be part of a backup file name in Backup DB"},
-        {"C:", false, "cannot be part of a backup file name in Backup DB"},
-        {"*", false, "cannot be part of a backup file name in Backup DB"},
-    };
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.code);
+// A blank code still names its own backups ("_DDMMYYYYhhmmss.zip"): they are pruned by that exact
+// form, so a full backup does not pile up at every run, and no other archive is touched.
+TEST_F(DatabaseBackup, ABlankDistributorCodePrunesExactlyItsOwnArchives) {
+    for (const std::string code : {"", "  "}) {
+        SCOPED_TRACE("'" + code + "'");
+        for (const auto& e : fs::directory_iterator(backup))
+            fs::remove_all(e.path());
+        for (const char* other : {"a.zip", "b.zip", "c.zip"})
+            oldFile(other, 5);
+        oldFile(code + "_01012024100000.zip", 10);
+        oldFile(code + "_02012024100000.zip", 20);
+        oldFile(code + "_03012024100000.zip", 30);
+        oldFile(code + "_03012024100000.zip.a1B2c3", 40); // a killed run's temporary
+        oldFile(code + "_notastamp.zip", 50);             // not a name this system gives
+        c->state.distributorCode = code;
+        c->state.run.completedPhase = 5;
+        ASSERT_TRUE(DatabaseBackupPhase(*c)) << log();
+        const std::string fresh =
+            c->state.backupFileName.substr(0, c->state.backupFileName.size() - 4) + ".zip";
+        std::vector<std::string> expected{"a.zip",
+                                          "b.zip",
+                                          "c.zip",
+                                          code + "_01012024100000.zip",
+                                          code + "_02012024100000.zip",
+                                          code + "_notastamp.zip",
+                                          fresh};
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(archives(), expected);
+        EXPECT_FALSE(has(log(), "names no backups"));
+    }
+}
+
+TEST_F(DatabaseBackup, HostileDistributorCodesStopTheBackupAndPruneNothing) {
+    for (const std::string code : {"..\\x", "a/b", "C:", "*"}) {
+        SCOPED_TRACE(code);
         for (const auto& e : fs::directory_iterator(backup))
             fs::remove_all(e.path());
         oldFile("a.zip", 10);
         oldFile("b.zip", 20);
         oldFile("c.zip", 30);
-        c->state.distributorCode = k.code;
+        c->state.distributorCode = code;
         c->state.run.completedPhase = 5;
-        EXPECT_EQ(DatabaseBackupPhase(*c), k.backedUp);
-        EXPECT_EQ(c->programEnded(), !k.backedUp);
-        EXPECT_TRUE(has(log(), k.logged));
-        for (const char* name : {"a.zip", "b.zip", "c.zip"})
-            EXPECT_TRUE(fs::exists(backup / name)) << name << ": nothing is pruned";
-        EXPECT_EQ(archives().size(), k.backedUp ? 4u : 3u);
+        EXPECT_FALSE(DatabaseBackupPhase(*c));
+        EXPECT_TRUE(c->programEnded());
+        EXPECT_TRUE(has(log(), "cannot be part of a backup file name in Backup DB"));
+        EXPECT_EQ(archives(), (std::vector<std::string>{"a.zip", "b.zip", "c.zip"}));
     }
     EXPECT_EQ(c->model.label(Label::LblStatus), "Error while Taking backup check the log file");
 }

@@ -22,6 +22,7 @@ public:
     explicit OdbcBatches(const fs::path& file) : conn_("Driver=SQLite3;Database=" + file.string(), 5) {}
     void connect(const std::string&, const std::string&, const std::string&) override {}
     void disconnect() override {}
+    void setTimeLimit(std::chrono::milliseconds limit) override { conn_.setTimeLimit(limit); }
     void executeBatch(const std::string&, const std::string& batch) override { conn_.execute(batch); }
     db::Recordset query(const std::string&, const std::string& select) override {
         return conn_.query(select);

@@ -114,6 +114,33 @@ TEST_F(Hotfix, FailingBatchNamesItselfStopsTheRunAndTheUndoRestoresTheDatabase) 
     EXPECT_TRUE(applied().empty()) << "the undo put the database back: " << log();
 }
 
+// A batch that would run for ever (the program file already replaced) is cancelled at the
+// statement time limit, logged as timed out with its number, and the run fails into the undo.
+TEST_F(Hotfix, ARunawayBatchIsCancelledAtTheTimeLimitAndTheUndoRestoresTheDatabase) {
+    c->state.distributorCode = "D01";
+    c->state.run.completedPhase = 5;
+    ASSERT_TRUE(DatabaseBackupPhase(*c)) << log();
+    c->state.run.completedPhase = 8;
+    c->state.statementTimeLimit = std::chrono::milliseconds(300);
+    std::string runaway = "SELECT COUNT(*) FROM Applied a0";
+    for (int i = 1; i < 9; ++i)
+        runaway += ", Applied a" + std::to_string(i);
+    std::string tenRows;
+    for (int i = 0; i < 10; ++i)
+        tenRows += "INSERT INTO Applied VALUES ('row')\r\n";
+    publish("5 fix.sql", 5, 1, "--[TERVIK HOTFIX VERSION]=5\r\n" + tenRows + "GO\r\n" + runaway + "\r\n");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(HotfixPhase(*c));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_TRUE(has(log(), ">>-HotFix File " + c->state.updateFolder +
+                               "\\5 fix.sql: batch 2 of 2 timed out: The statement ran past its time limit "
+                               "of 300 milliseconds and was cancelled"))
+        << log();
+    EXPECT_EQ(c->model.checklist(Row::Hotfixes).status, RowStatus::Failed);
+    EXPECT_TRUE(c->state.run.runFailed);
+    EXPECT_TRUE(applied().empty()) << "the undo put the database back: " << log();
+}
+
 TEST_F(Hotfix, ScriptsThatCannotRunFailTheHotfix) {
     struct Case {
         std::string name, text, logged;
@@ -133,6 +160,28 @@ TEST_F(Hotfix, ScriptsThatCannotRunFailTheHotfix) {
         EXPECT_TRUE(has(log(), "HotFix File " + path + k.logged + "\r\n")) << log();
     }
     EXPECT_FALSE(c->state.run.hotfixRunStarted) << "nothing reached the database";
+}
+
+// Numbers no hotfix log can hold: a version line of 23 nines is refused before anything runs, and
+// a release row's number of 2^63-1 is named as it is (it once went through an integer cast).
+TEST_F(Hotfix, NumbersBeyondWhatTheHotfixLogHoldsAreRefusedOrNamedAsTheyAre) {
+    writeFile(update / "huge.sql", "--[TERVIK HOTFIX VERSION]=99999999999999999999999\r\nINSERT INTO "
+                                   "Applied VALUES ('x')\r\n");
+    const std::string huge = c->state.updateFolder + "\\huge.sql";
+    EXPECT_FALSE(RunningHotfix(*c, huge));
+    EXPECT_TRUE(has(log(), "HotFix File " + huge +
+                               " carries hotfix number 1e+23, beyond the largest a hotfix log records "
+                               "(2147483647)\r\n"))
+        << log();
+    EXPECT_FALSE(c->state.run.hotfixRunStarted);
+
+    writeFile(update / "5.sql", script(5, "INSERT INTO Applied VALUES ('five')"));
+    const std::string five = c->state.updateFolder + "\\5.sql";
+    EXPECT_TRUE(RunningHotfix(*c, five, 9223372036854775807.0));
+    EXPECT_TRUE(has(log(), "carries hotfix number 5, its release row 9.22337203685478e+18; the file's "
+                           "number counts"))
+        << log();
+    EXPECT_EQ(applied(), (std::vector<std::string>{"five"}));
 }
 
 TEST_F(Hotfix, WarnsOfScriptsThatDoNotRecordThemselvesAndOfNumbersThatDifferFromTheirRow) {
@@ -166,6 +215,7 @@ TEST(HotfixScript, VersionLineNumber) {
         {"--[TERVIK HOTFIX VERSION]=12\r\nSELECT 1", 12},
         {"SELECT 1\n--[tervik hotfix version]=7", 7},
         {"--[TERVIK HOTFIX VERSION]=  12.5.3x", 12.5},
+        {"--[TERVIK HOTFIX VERSION]=99999999999999999999999", 1e23},
         {"--[TERVIK HOTFIX VERSION]=x12", 0},
         {"--[TERVIK HOTFIX VERSION]=", 0},
         {"  --[TERVIK HOTFIX VERSION]=12", 0}, // the cut after 26 characters misses the number

@@ -2,6 +2,7 @@
 // points and the fake machine: results read and reported, paths with blanks kept whole, the old
 // copy registered again when the new one cannot be put in place.
 #include "install/Registration.h"
+#include "install/Finishing.h"
 #include "tests/install/InstallPhasesFixture.h"
 #include "tests/platform/TestSupport.h"
 
@@ -74,6 +75,13 @@ TEST_F(RegistrationByTool, ANonZeroExitCodeIsReportedAndFailsTheRun) {
     EXPECT_TRUE(logHas(">>-Registering Comp.dll failed: " + tool.string() + " answered exit code 3"));
     EXPECT_FALSE(logHas(">>-Registered Comp.dll"));
     EXPECT_TRUE(c->state.run.runFailed);
+    // The step's checklist row and grid row show the failure, not a completed step.
+    EXPECT_TRUE(logHas(">>-Unregistering and Registering files ended with errors"));
+    EXPECT_FALSE(logHas(">>-Unregistering and Registering files completed"));
+    EXPECT_EQ(c->model.checklist(Row::Registration).status, RowStatus::Failed);
+    EXPECT_EQ(c->model.grid().at(4).status, RowStatus::Failed);
+    EXPECT_EQ(c->model.label(Label::LblStatus), "Error while registering a component. Check Log for details");
+    EXPECT_EQ(c->state.run.completedPhase, 12) << "the run goes on to its completion records";
 }
 
 // Direct mode through the real loader and the test component.
@@ -134,6 +142,22 @@ TEST_F(Registration, AFailedCopyAfterTheUnregisterRegistersTheOldCopyAgain) {
     EXPECT_FALSE(logHas(">>-Registered Comp.dll"));
     EXPECT_EQ(c->model.checklist(Row::Registration).status, RowStatus::Failed);
     EXPECT_EQ(c->state.run.outcome, RunOutcome::CompletedWithErrors);
+}
+
+// A component only registered again (no new copy) whose registration failed: the run closes with
+// its backup copies kept, and the log does not claim that installed files were replaced.
+TEST_F(Registration, AFailureWithoutANewCopyIsNotCalledAReplacement) {
+    setSwitch("AutoConfig1", 1, 0);
+    addComponent("Comp.dll");
+    writeFile(folder / "Comp.dll", "old");
+    writeFile(backup / "Comp.dll", "old");
+    machine.entryResults["Comp.dll"] = {ComponentCall::Outcome::Called, 5, {}};
+    c->state.run.filesBackedUp = true;
+    EXPECT_TRUE(RegisterComponents(*c));
+    EXPECT_TRUE(RollBack(*c));
+    EXPECT_TRUE(logHas("the run failed in a phase that replaces installed files, before it replaced one"));
+    EXPECT_FALSE(logHas("the run failed after installed files were replaced"));
+    EXPECT_EQ(readFile(backup / "Comp.dll"), "old");
 }
 
 TEST_F(Registration, NothingToRegister) {

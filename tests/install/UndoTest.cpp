@@ -62,6 +62,7 @@ struct Undo : test::FinishingFixture {
     }
     void replace(bool RunState::*flag, std::initializer_list<const char*> names) {
         c->state.run.*flag = true;
+        c->state.run.installedFileReplaced = true;
         for (const char* name : names)
             fs::copy_file(update / name, app / name, fs::copy_options::overwrite_existing);
     }
@@ -145,6 +146,20 @@ TEST_P(UndoAfterPhase, PutsBackExactlyWhatThePhasesChanged) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Phases, UndoAfterPhase, ::testing::Values(4, 5, 6, 8, 7, 9, 10, 11));
+
+// The run stopped between two other files: the one it never reached is not said to be left as
+// the release installed it.
+TEST_F(Undo, AFileTheRunNeverReachedIsNotSaidToBeInstalled) {
+    runUpTo(9);
+    replace(&RunState::otherFilesReplaced, {"o.txt"});
+    c->state.run.completedPhase = 10;
+    EXPECT_TRUE(RollBack(*c));
+    EXPECT_EQ(installed("o.txt"), std::string(kOld) + "o.txt");
+    EXPECT_TRUE(
+        has(log(), ">>-No backup copy of added.txt: the run did not install it, nothing to put back\r\n"))
+        << log();
+    EXPECT_FALSE(has(log(), "added.txt: left as the release installed it"));
+}
 
 TEST_F(Undo, FailedCopyKeepsTheBackupAndSaysWhatIsNotPutBack) {
     runUpTo(10);

@@ -205,7 +205,15 @@ TEST_F(Download, FtpFailuresReportFailureAndLeaveScriptModeOff) {
         EXPECT_FALSE(ScriptFileDownload(f.c, f.t));
         EXPECT_FALSE(f.t.ftp.ftpScriptMode);
         EXPECT_EQ(fs::exists(f.deployIn() / "SETUPDETAILS_root.xml"), false);
+        for (const auto& box : f.op.informed) // a reason the server did not give leaves no gap
+            EXPECT_EQ(box.find(":  in FillFilesinList"), std::string::npos) << box;
     }
+    // Without a log-in the folder cannot be entered, and the box says why.
+    Served f;
+    EXPECT_FALSE(FillFilesinList(f.c, f.t.ftp, "*.xml", "Master"));
+    ASSERT_EQ(f.op.informed.size(), 1u);
+    EXPECT_EQ(f.op.informed[0], "The FTP folder /Master cannot be entered: not logged in to the FTP server "
+                                "in FillFilesinList");
 }
 
 TEST(ScriptModeGuardTest, ScriptModeEndsOnEveryWayOut) {

@@ -140,6 +140,13 @@ TEST_F(SplitPackageTest, FailedJoinLeavesNoRowAndNoFile) {
     EXPECT_TRUE(logged("Piece Big.zip.002 not found In RestoreZipFile"));
     EXPECT_EQ(rowsNamed("Big.zip"), std::vector<std::string>{});
     EXPECT_FALSE(fs::exists(update / "Big.zip"));
+
+    // A file-system failure names the file it failed on (a folder stands where the join goes).
+    publish("Big.tpl", "Big.zip");
+    fs::create_directory(update / "Big.zip");
+    EXPECT_FALSE(RestoreZipFile(c));
+    EXPECT_TRUE(logged(">>-Joining Big.zip from Big.tpl failed: ")) << c.log.readAll();
+    EXPECT_EQ(rowsNamed("Big.zip"), std::vector<std::string>{});
 }
 
 TEST(PathParts, BeforeAndAfterTheLastDelimiter) {

@@ -83,6 +83,9 @@ public:
         return onOpenAdmin(cs, dir);
     }
 
+    // The run lock is the real one: the consoles of a test lock their own scratch folders.
+    std::unique_ptr<RunLock> lockRun(const std::filesystem::path& file) override { return tryLockRun(file); }
+
     std::vector<ProcessEntry> processes() override {
         std::vector<ProcessEntry> out;
         for (const auto& p : running)

@@ -21,6 +21,7 @@ public:
     std::vector<int> percents{0, 25, 50, 75, 100};             // what backup and restore report
     std::vector<int> sessions; // attached to the database, other than this one
     db::DbAdmin* forward = nullptr;
+    std::chrono::milliseconds timeLimit{0}; // the last one set
 
     void failWhen(std::string containedText, std::string description) {
         failures.emplace_back(std::move(containedText), std::move(description));
@@ -35,6 +36,11 @@ public:
         record("disconnect");
         if (forward)
             forward->disconnect();
+    }
+    void setTimeLimit(std::chrono::milliseconds limit) override {
+        timeLimit = limit; // kept apart from `calls`, whose order the tests compare
+        if (forward)
+            forward->setTimeLimit(limit);
     }
     void executeBatch(const std::string& database, const std::string& batch) override {
         record("executeBatch " + database + ": " + batch);
@@ -96,6 +102,7 @@ public:
         to_.connect(s, u, p);
     }
     void disconnect() override { to_.disconnect(); }
+    void setTimeLimit(std::chrono::milliseconds limit) override { to_.setTimeLimit(limit); }
     void executeBatch(const std::string& d, const std::string& b) override { to_.executeBatch(d, b); }
     db::Recordset query(const std::string& d, const std::string& s) override { return to_.query(d, s); }
     void backup(const std::string& d, const std::filesystem::path& f, db::PercentCallback p) override {

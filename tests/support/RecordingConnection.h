@@ -108,6 +108,7 @@ public:
     db::Recordset query(const std::string& sql) override { return target_.query(sql); }
     void execute(const std::string& sql) override { target_.execute(sql); }
     std::string backendName() const override { return target_.backendName(); }
+    void setTimeLimit(std::chrono::milliseconds limit) override { target_.setTimeLimit(limit); }
 
 private:
     db::Connection& target_;

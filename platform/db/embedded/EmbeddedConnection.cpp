@@ -35,6 +35,7 @@ public:
     }
     void execute(const std::string& sql) override { session_.run(sql); }
     std::string backendName() const override { return "embedded SQLite engine"; }
+    void setTimeLimit(std::chrono::milliseconds limit) override { session_.setTimeLimit(limit); }
 
 private:
     Session session_;
@@ -149,6 +150,11 @@ public:
         sessions_.clear();
         connected_ = false;
     }
+    void setTimeLimit(std::chrono::milliseconds limit) override {
+        limit_ = limit;
+        for (auto& [name, s] : sessions_)
+            s->setTimeLimit(limit);
+    }
     void executeBatch(const std::string& database, const std::string& batch) override {
         session(database).run(batch);
     }
@@ -216,6 +222,7 @@ private:
     fs::path folder_;
     embedded::NativePathFn nativePath_;
     bool connected_ = false;
+    std::chrono::milliseconds limit_{0};
     std::map<std::string, std::unique_ptr<Session>> sessions_;
 
     void requireConnected() const {
@@ -234,6 +241,7 @@ private:
         auto& s = sessions_[embedded::lower(database)];
         if (!s || embedded::sessionKilled(s->spid()))
             s = std::make_unique<Session>(folder_, database, nativePath_);
+        s->setTimeLimit(limit_);
         return *s;
     }
 };

@@ -156,10 +156,36 @@ const Program& Session::translated(const std::string& batch) {
     return cache_.emplace(batch, std::move(p)).first->second;
 }
 
+int Session::pastDeadline(void* session) {
+    auto* self = static_cast<Session*>(session);
+    if (std::chrono::steady_clock::now() < self->deadline_)
+        return 0;
+    self->timedOut_ = true;
+    return 1;
+}
+
 std::optional<Recordset> Session::run(const std::string& batch) {
     checkAlive();
     std::optional<Recordset> first;
-    runSteps(translated(batch).steps, first);
+    if (limit_.count() <= 0) {
+        runSteps(translated(batch).steps, first);
+        return first;
+    }
+    // Checked every thousand virtual-machine steps: a long join is stopped within microseconds.
+    deadline_ = std::chrono::steady_clock::now() + limit_;
+    timedOut_ = false;
+    sqlite3_progress_handler(db_, 1000, &Session::pastDeadline, this);
+    struct Unhook {
+        sqlite3* db;
+        ~Unhook() { sqlite3_progress_handler(db, 0, nullptr, nullptr); }
+    } unhook{db_};
+    try {
+        runSteps(translated(batch).steps, first);
+    } catch (const DbError& e) {
+        if (timedOut_)
+            throw TimeoutError(timeLimitText(limit_) + " (" + e.what() + ")");
+        throw;
+    }
     return first;
 }
 

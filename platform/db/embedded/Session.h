@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -28,6 +29,9 @@ public:
 
     // Runs a batch; returns the first result set (if any statement produced one).
     std::optional<Recordset> run(const std::string& batch);
+    // The longest one later batch may run: past it SQLite is interrupted (the statement's work is
+    // undone) and run() throws TimeoutError. Zero: no limit.
+    void setTimeLimit(std::chrono::milliseconds limit) { limit_ = limit; }
     // Runs SQLite text as it stands (no translation): the benchmark's baseline.
     std::optional<Recordset> runNative(const std::string& sqliteText);
 
@@ -51,6 +55,11 @@ private:
     std::map<std::string, Program> cache_;
     std::size_t cacheBytes_ = 0;
     Program uncached_; // the translation of a batch too large to keep
+    std::chrono::milliseconds limit_{0};
+    std::chrono::steady_clock::time_point deadline_;
+    bool timedOut_ = false;
+
+    static int pastDeadline(void* session); // SQLite's progress handler: non-zero interrupts
 
     const Program& translated(const std::string& batch);
     void runSteps(const std::vector<Step>& steps, std::optional<Recordset>& first);

@@ -60,6 +60,13 @@ void OdbcAdmin::connect(const std::string& server, const std::string& user, cons
     // A blank login means the Windows account of this process.
     login.trusted = std::all_of(user.begin(), user.end(), [](unsigned char c) { return std::isspace(c); });
     conn_ = std::make_unique<OdbcConnection>(sqlServerOdbcString(driver_, login), odbcLoginTimeoutSeconds());
+    conn_->setTimeLimit(limit_);
+}
+
+void OdbcAdmin::setTimeLimit(std::chrono::milliseconds limit) {
+    limit_ = limit;
+    if (conn_)
+        conn_->setTimeLimit(limit);
 }
 
 void OdbcAdmin::disconnect() {
@@ -86,6 +93,13 @@ Recordset OdbcAdmin::query(const std::string& database, const std::string& selec
 
 void OdbcAdmin::runWithProgress(const std::string& sql, const PercentCallback& progress) {
     int last = -1;
+    // A backup or restore takes as long as the database is large; its progress shows it moves.
+    struct Unbounded {
+        OdbcConnection& c;
+        std::chrono::milliseconds limit;
+        ~Unbounded() { c.setTimeLimit(limit); }
+    } unbounded{conn(), limit_};
+    conn().setTimeLimit(std::chrono::milliseconds{0});
     conn().execute(sql, [&](const std::string& message) {
         const auto p = percentProcessed(message);
         if (p && *p > last && progress) {

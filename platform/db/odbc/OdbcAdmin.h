@@ -27,6 +27,7 @@ public:
 
     void connect(const std::string& server, const std::string& user, const std::string& password) override;
     void disconnect() override;
+    void setTimeLimit(std::chrono::milliseconds limit) override;
     void executeBatch(const std::string& database, const std::string& batch) override;
     Recordset query(const std::string& database, const std::string& select) override;
     void backup(const std::string& database, const std::filesystem::path& file,
@@ -42,6 +43,7 @@ private:
 
     std::string driver_;
     std::unique_ptr<OdbcConnection> conn_;
+    std::chrono::milliseconds limit_{0};
 };
 
 } // namespace quillan::db::odbc

@@ -1,5 +1,7 @@
 #include "platform/db/odbc/OdbcConnection.h"
 
+#include "platform/db/odbc/StatementDeadline.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -20,7 +22,6 @@ SQLCHAR* sqlText(const std::string& s) {
 void run(const Handle& stmt, const std::string& sql, const InfoSink& sink) {
     if (sql.find('\0') != std::string::npos)
         throw DbError("A statement text contains a NUL character");
-    SQLSetStmtAttr(stmt.get(), SQL_ATTR_QUERY_TIMEOUT, uintAttr(0), 0);
     const SQLRETURN rc = SQLExecDirect(stmt.get(), sqlText(sql), static_cast<SQLINTEGER>(sql.size()));
     // SQL_NO_DATA: the first statement was a searched UPDATE or DELETE that touched no row; a
     // batch may still have results after it, so the caller goes on reading.
@@ -32,6 +33,19 @@ void run(const Handle& stmt, const std::string& sql, const InfoSink& sink) {
 }
 
 } // namespace
+
+template <class Work> auto OdbcConnection::bounded(const Handle& stmt, Work&& work) {
+    StatementDeadline deadline(stmt, limit_);
+    try {
+        return work();
+    } catch (const TimeoutError&) {
+        throw;
+    } catch (const DbError& e) {
+        if (deadline.cancelled())
+            throw TimeoutError(timeLimitText(limit_) + " (" + e.what() + ")");
+        throw;
+    }
+}
 
 OdbcConnection::OdbcConnection(const std::string& odbcConnectionString, int loginTimeoutSeconds)
     : dbc_(SQL_HANDLE_DBC, environment()) {
@@ -65,22 +79,28 @@ void OdbcConnection::execute(const std::string& sql) {
 
 std::vector<Recordset> OdbcConnection::queryAll(const std::string& sql) {
     Handle stmt(SQL_HANDLE_STMT, dbc_.get());
-    run(stmt, sql, sink_);
-    return fetchAllResultSets(stmt, sink_);
+    return bounded(stmt, [&] {
+        run(stmt, sql, sink_);
+        return fetchAllResultSets(stmt, sink_);
+    });
 }
 
 Recordset OdbcConnection::query(const std::string& sql, const InfoSink& sink) {
     Handle stmt(SQL_HANDLE_STMT, dbc_.get());
-    run(stmt, sql, sink);
-    Recordset rs = fetchFirstResultSet(stmt, sink);
-    drainResults(stmt, sink);
-    return rs;
+    return bounded(stmt, [&] {
+        run(stmt, sql, sink);
+        Recordset rs = fetchFirstResultSet(stmt, sink);
+        drainResults(stmt, sink);
+        return rs;
+    });
 }
 
 void OdbcConnection::execute(const std::string& sql, const InfoSink& sink) {
     Handle stmt(SQL_HANDLE_STMT, dbc_.get());
-    run(stmt, sql, sink);
-    drainResults(stmt, sink);
+    bounded(stmt, [&] {
+        run(stmt, sql, sink);
+        drainResults(stmt, sink);
+    });
 }
 
 } // namespace quillan::db::odbc

@@ -11,8 +11,8 @@ namespace quillan::db::odbc {
 
 class OdbcConnection final : public Connection {
 public:
-    // Connects with a complete ODBC connection string. Neither connection nor command time-outs
-    // apply once logged in (long backups and hotfixes must not be cut off); the login itself may
+    // Connects with a complete ODBC connection string. No connection time-out applies once logged
+    // in, and statements run without limit until setTimeLimit gives one; the login itself may
     // take `loginTimeoutSeconds` (0: no limit) so that a dead server does not hang start-up.
     OdbcConnection(const std::string& odbcConnectionString, int loginTimeoutSeconds);
 
@@ -20,6 +20,7 @@ public:
     void execute(const std::string& sql) override;
     std::vector<Recordset> queryAll(const std::string& sql) override;
     std::string backendName() const override;
+    void setTimeLimit(std::chrono::milliseconds limit) override { limit_ = limit; }
 
     // Same as above, passing the informational messages (PRINT, progress) to the sink.
     // Where the calls without a sink send informational messages (PRINT output and the like);
@@ -30,7 +31,11 @@ public:
     void execute(const std::string& sql, const InfoSink& sink);
 
 private:
+    // Runs `work` on `stmt` under the time limit; a statement the limit cancelled throws TimeoutError.
+    template <class Work> auto bounded(const Handle& stmt, Work&& work);
+
     Handle dbc_;
+    std::chrono::milliseconds limit_{0};
     std::string driver_;
     InfoSink sink_;
 };

@@ -83,9 +83,14 @@ std::string describe(const std::vector<Message>& msgs) {
 void check(SQLRETURN rc, const Handle& h, std::string_view what) {
     if (succeeded(rc))
         return;
-    std::string text = describe(messages(h));
+    const auto msgs = messages(h);
+    std::string text = describe(msgs);
     if (text.empty())
         text = std::string(what) + " (ODBC return code " + std::to_string(rc) + ")";
+    // HYT00: the driver's own query time-out ran out and it cancelled the statement.
+    for (const auto& m : msgs)
+        if (m.state == "HYT00")
+            throw TimeoutError(text);
     throw DbError(text);
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/db/Connection.h"
 
+#include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -92,6 +93,19 @@ TEST(Odbc, BatchRunsEveryStatementAndAFailingLaterStatementRaises) {
               }).find("only one SQL statement"),
               std::string::npos);
     EXPECT_EQ(db.conn->query("SELECT count(*) AS n FROM t").field("n").asInt(), 2);
+}
+
+// A statement that never ends is cancelled at the limit (by the driver's query time-out or the
+// watchdog's SQLCancel, whichever comes first) and the connection takes the next statement.
+TEST(Odbc, AnEndlessStatementIsCancelledAtItsTimeLimitAndTheConnectionGoesOn) {
+    db::test::SqliteOdbc db;
+    db.conn->setTimeLimit(std::chrono::milliseconds(300));
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_THROW(db.conn->query("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
+                                "SELECT COUNT(*) FROM c"),
+                 db::TimeoutError);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_EQ(db.conn->query("SELECT 7 AS n").field("n").asInt(), 7);
 }
 
 TEST(Odbc, ConnectFailuresRaiseAndOpenConnectionPassesOdbcStringsThrough) {

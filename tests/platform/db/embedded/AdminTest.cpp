@@ -1,6 +1,9 @@
 // The administration interface: batches in a catalog, backup and restore with progress, processes.
 #include "EngineFixture.h"
 
+#include <chrono>
+#include <functional>
+
 namespace quillan::db::test {
 
 namespace {
@@ -78,6 +81,34 @@ TEST_F(Admin, BatchesRunInTheNamedCatalogAndQueriesReturnRows) {
     EXPECT_EQ(count("[Tervik].dbo.Applied"), 0);
     EXPECT_THROW(admin->executeBatch("Tervik", "INSERT INTO NoTable VALUES (1)"), DbError);
     EXPECT_THROW(admin->executeBatch("Missing", "SELECT 1"), DbError);
+}
+
+// A runaway join (a billion rows) is interrupted at the limit, on the connection and on the
+// administration interface, both of which go on working; without a limit nothing is cut.
+TEST_F(Admin, ARunawayStatementStopsAtItsTimeLimitAndTheSessionGoesOn) {
+    conn->execute("CREATE TABLE [Tervik].dbo.Ten (n INT)");
+    for (int i = 0; i < 10; ++i)
+        conn->execute("INSERT INTO [Tervik].dbo.Ten VALUES (" + std::to_string(i) + ")");
+    std::string runaway = "SELECT COUNT(*) AS n FROM [Tervik].dbo.Ten a0";
+    for (int i = 1; i < 9; ++i)
+        runaway += ", [Tervik].dbo.Ten a" + std::to_string(i);
+    const auto limit = std::chrono::milliseconds(300);
+    admin->setTimeLimit(limit);
+    conn->setTimeLimit(limit);
+    for (const auto& run : {std::function<void()>([&] { admin->executeBatch("Tervik", runaway); }),
+                            std::function<void()>([&] { conn->query(runaway); })}) {
+        const auto started = std::chrono::steady_clock::now();
+        try {
+            run();
+            ADD_FAILURE() << "the runaway join ended by itself";
+        } catch (const TimeoutError& e) {
+            EXPECT_NE(std::string(e.what()).find("time limit of 300 milliseconds"), std::string::npos)
+                << e.what();
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    }
+    EXPECT_EQ(admin->query("Tervik", "SELECT COUNT(*) AS n FROM Ten a, Ten b").field("n").asInt(), 100);
+    EXPECT_EQ(conn->query("SELECT COUNT(*) AS n FROM [Tervik].dbo.Ten").field("n").asInt(), 10);
 }
 
 TEST_F(Admin, ProcessesOfACatalogCanBeEnded) {
