@@ -84,7 +84,7 @@ std::optional<std::string> checkRecords(const ReadBytes& read, const TakeRecord&
                                         const WorkbookLimits& limits) {
     std::vector<std::string> sharedStrings; // the SST record's body and its CONTINUE records
     bool inSharedStrings = false;
-    std::uint64_t cells = 0;
+    std::uint64_t cells = 0, sheets = 0;
     std::string header, body;
     for (std::size_t number = 1; read(4, header); ++number) {
         const unsigned type = le(header, 0, 2);
@@ -119,8 +119,10 @@ std::optional<std::string> checkRecords(const ReadBytes& read, const TakeRecord&
             break;
         }
         case kSheet:
-            if (!atLeast(8) || byteAt(body, 6) == 0 ||
-                8 + byteAt(body, 6) * ((byteAt(body, 7) & 0x01) ? 2u : 1u) > body.size())
+            if (++sheets > limits.sheets)
+                fault = "it has more than " + std::to_string(limits.sheets) + " sheets";
+            else if (!atLeast(8) || byteAt(body, 6) == 0 ||
+                     8 + byteAt(body, 6) * ((byteAt(body, 7) & 0x01) ? 2u : 1u) > body.size())
                 fault = record + " ends before the sheet's name";
             break;
         case kFormat:

@@ -16,8 +16,9 @@ namespace quillan::db::embedded {
 
 // What the engine takes from a workbook at most.
 struct WorkbookLimits {
-    std::uint64_t streamBytes = 64ull << 20; // the workbook stream
+    std::uint64_t streamBytes = 16ull << 20; // the workbook stream
     std::uint64_t cells = 4ull << 20;        // the cells all sheets declare (rows x columns)
+    std::uint64_t sheets = 256;
 };
 
 // Why the workbook stream's records cannot be given to freexl ("record 7 (type 0x0204) ends
