@@ -8,7 +8,7 @@ namespace quillan {
 
 class RunPhases; // the phases the driver calls (console/RunPhases.h)
 
-// The phases as built so far; a phase not built yet reports so and records a failure.
+// The phases of a run, each wired to the procedure that does it (docs/run-driver.md).
 std::unique_ptr<RunPhases> makeRunPhases();
 
 // Start timer event: connection check, log line, then RunDeployment. Runs at most once per

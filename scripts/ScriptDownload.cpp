@@ -5,9 +5,8 @@
 #include "base/Progress.h"
 #include "scripts/FetchedScripts.h"
 #include "scripts/ScriptNames.h"
+#include "scripts/ServiceAnswer.h"
 #include "scripts/clsCallWebService.h"
-
-#include <pugixml.hpp>
 
 #include <stdexcept>
 
@@ -15,45 +14,12 @@ namespace quillan {
 
 namespace {
 
-// Collects the text nodes of a document in document order.
-struct TextCollector : pugi::xml_tree_walker {
-    std::string text;
-    bool for_each(pugi::xml_node& node) override {
-        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata)
-            text += node.value();
-        return true;
-    }
-};
-
-// The document's text, as the XML document object gives it: every text node in document order,
-// white space around the whole trimmed. A text that is not well-formed XML gives "".
-std::string documentText(const std::string& response) {
-    pugi::xml_document doc;
-    if (!doc.load_string(response.c_str()))
-        return {};
-    TextCollector collect;
-    doc.traverse(collect);
-    return std::string(trimmed(collect.text));
-}
-
 // Why an answer is not a list of names: an error page or a SOAP fault.
 std::string notAListReason(const FileNameListAnswer& a) {
     std::string why = "The deploy web service answered HTTP " + std::to_string(a.httpStatus);
     if (a.soapFault)
         why += " with a SOAP fault";
     return why + " instead of a list of script files";
-}
-
-std::vector<std::string> splitList(const std::string& list) {
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    for (;;) {
-        const auto cut = list.find(',', start);
-        names.push_back(list.substr(start, cut == std::string::npos ? std::string::npos : cut - start));
-        if (cut == std::string::npos)
-            return names;
-        start = cut + 1;
-    }
 }
 
 void hideRow(Console& c, Row row) {

@@ -5,6 +5,7 @@
 #include "platform/Wildcard.h"
 
 #include "base/Machine.h"
+#include "scripts/RefusedScripts.h"
 #include "scripts/ScriptImportStatements.h"
 #include "scripts/ScriptNames.h"
 #include "scripts/ScriptReaders.h"
@@ -98,6 +99,16 @@ void importScript(Console& c, db::DbAdmin& admin, const std::string& fileName, c
         c.os.forceDelete(c.native(fullPath));
 }
 
+// Whether the database still answers the import's connection.
+bool databaseAnswers(Console& c, db::DbAdmin& admin) {
+    try {
+        admin.query(c.state.dbName, scriptKindsQuery(c.state.dbPrefix));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 // Moves every script left in deployInFolder into archiveInFolder, replacing one of the same name.
 void archiveScripts(Console& c) {
     const fs::path archive = c.native(c.state.archiveInFolder);
@@ -157,15 +168,32 @@ bool UpdateDeployScript(Console& c) {
         }
         if (!FINDFILEDATE(c))
             throw std::runtime_error("The list of deploy scripts to import is incomplete");
+        bool refused = false;
         for (auto kinds = c.conn->query(scriptKindsQuery(st.dbPrefix)); !kinds.eof(); kinds.moveNext()) {
             auto files = c.conn->query(scriptFilesOfKindQuery(st.dbPrefix, kinds.field("SeqNO").asInt()));
-            for (; !files.eof(); files.moveNext())
-                importScript(c, *admin, files.field("Description").asText(),
-                             files.field("FilePattern").asText());
+            for (; !files.eof(); files.moveNext()) {
+                const std::string fileName = files.field("Description").asText();
+                try {
+                    importScript(c, *admin, fileName, files.field("FilePattern").asText());
+                } catch (const std::exception& e) {
+                    // A database that no longer answers would fail every script after this one:
+                    // that is the import's failure, not this script's, and refuses nothing.
+                    if (!databaseAnswers(c, *admin))
+                        throw;
+                    // The script's own fault: it is set aside, and the scripts after it go on.
+                    c.op.inform(e.what());
+                    refuseScript(c, fileName, e.what());
+                    refused = true;
+                }
+            }
         }
         admin->disconnect();
         admin.reset();
         archiveScripts(c);
+        if (refused) {
+            c.log.line(">>Updating Deploy Script Process Failed"); // each refusal logged above
+            return false;
+        }
         return true;
     } catch (const std::exception& e) {
         c.op.inform(e.what());

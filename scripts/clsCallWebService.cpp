@@ -2,42 +2,13 @@
 
 #include "platform/Text.h"
 
+#include "scripts/ServiceAnswer.h"
 #include "transfer/CurlHttpClient.h"
 #include "transfer/UrlEncoding.h"
 
-#include <pugixml.hpp>
-
-#include <cstring>
 #include <stdexcept>
 
 namespace quillan {
-
-namespace {
-
-// The local part of an element name ("soap:Fault" -> "Fault").
-const char* localName(const pugi::xml_node& node) {
-    const char* name = node.name();
-    const char* colon = std::strrchr(name, ':');
-    return colon != nullptr ? colon + 1 : name;
-}
-
-// True when the document is a SOAP envelope whose body holds a Fault.
-bool isSoapFault(const std::string& text) {
-    pugi::xml_document doc;
-    if (!doc.load_string(text.c_str()))
-        return false;
-    const pugi::xml_node envelope = doc.document_element();
-    if (std::strcmp(localName(envelope), "Envelope") != 0)
-        return false;
-    for (const pugi::xml_node part : envelope.children())
-        if (std::strcmp(localName(part), "Body") == 0)
-            for (const pugi::xml_node inner : part.children())
-                if (std::strcmp(localName(inner), "Fault") == 0)
-                    return true;
-    return false;
-}
-
-} // namespace
 
 std::string clsCallWebService::BuildSOAPEnvelope(const std::string& serviceName,
                                                  const std::string& methodName) {

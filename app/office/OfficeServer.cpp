@@ -103,6 +103,12 @@ void serveFile(const fs::path& file, httplib::Response& res, const OfficeFault* 
     const auto stamp = std::chrono::duration_cast<std::chrono::seconds>(time.time_since_epoch()).count();
     res.set_header("ETag", "\"" + std::to_string(size) + "-" + std::to_string(stamp) + "\"");
     res.set_header("Last-Modified", httpDate(time));
+    if (size == 0) {
+        // The server library gives an empty answer no length of its own, and an answer whose end
+        // cannot be told is refused by the console.
+        res.set_header("Content-Length", "0");
+        return;
+    }
     auto in = std::make_shared<std::ifstream>(file, std::ios::binary);
     // The byte at which the fault breaks the answer, and where this answer began (the first
     // offset asked of the provider: 0, or the start of the range).

@@ -56,6 +56,11 @@ TEST_F(Office, ServesFilesInAnyCaseWithRangesAndRefusesPathsOutOfTheFolder) {
     clsCallWebService ws;
     ws.importFiles(server->serverPath() + "packages/APP ONE.ZIP", (dir / "got.zip").string());
     EXPECT_EQ(readFile(dir / "got.zip"), "0123456789");
+    // An empty file is an answer of length 0, which a client that wants a delimited body accepts.
+    writeFile(dir / "Packages" / "Empty.txt", "");
+    EXPECT_NO_THROW(ws.importFiles(server->serverPath() + "Packages/Empty.txt", (dir / "got.txt").string()));
+    EXPECT_TRUE(std::filesystem::exists(dir / "got.txt"));
+    EXPECT_EQ(readFile(dir / "got.txt"), "");
 
     httplib::Client http("127.0.0.1", server->port());
     auto tail = http.Get("/Packages/App%20One.zip", {{"Range", "bytes=6-"}});

@@ -109,47 +109,60 @@ TEST_F(ScriptImport, KindsInTheirOrderFilesByNameAndALongMasterNameByItsFirstPar
     EXPECT_EQ(fileNamesIn(archive()), std::vector<std::string>{"UNKNOWN_1.xml"});
 }
 
-TEST_F(ScriptImport, FailuresKeepEveryScriptThatWasNotImportedAndArchiveNothing) {
-    struct Case {
-        const char* what;
-        std::function<void(ScriptConsole&)> arrange;
-        std::vector<std::string> left; // in DEPLOY IN afterwards
-    };
+// A script that cannot be imported used to stay in DEPLOY IN, first in every later run's import
+// and failing it, so no script published after it was ever reached.
+TEST_F(ScriptImport, AScriptThatCannotBeImportedIsSetAsideWithItsReasonAndTheNextOnesGoOn) {
     const std::string good = xmlScript({kRelease[0]});
-    const std::vector<Case> cases{
-        {"a rejected document keeps the plain script for the next run",
+    const std::vector<std::pair<std::string, std::function<void(ScriptConsole&)>>> cases{
+        {"SETUPDETAILS_1.xml",
          [&](ScriptConsole& s) {
              writeFile(s.deployIn() / "SETUPDETAILS_1.xml", "<NewDataSet><SetupDetails><Colour>red</Colour>"
                                                             "</SetupDetails></NewDataSet>");
              writeFile(s.deployIn() / "SETUPDETAILS_2.xml", good);
-         },
-         {"SETUPDETAILS_1.xml", "SETUPDETAILS_2.xml"}},
-        {"an archive that cannot be unpacked",
+         }},
+        {"SETUPDETAILS_1.zip",
          [&](ScriptConsole& s) {
              s.format("Xml", true);
              writeFile(s.deployIn() / "SETUPDETAILS_1.zip", "this is no zip archive");
              writeZip(s.deployIn() / "SETUPDETAILS_2.zip", "SETUPDETAILS_2.xml", good);
-         },
-         {"SETUPDETAILS_1.zip", "SETUPDETAILS_2.zip"}},
-        {"a work list that stopped half-way",
-         [&](ScriptConsole& s) {
-             // The second file's row cannot be added: the work list stops after the first.
-             s.db->execute("CREATE UNIQUE INDEX one_per_kind ON [Tervik].dbo.DEPLOY_FILE_ORDER (TableId)");
-             writeFile(s.deployIn() / "SETUPDETAILS_1.xml", good);
-             writeFile(s.deployIn() / "SETUPDETAILS_2.xml", good);
-         },
-         {"SETUPDETAILS_1.xml", "SETUPDETAILS_2.xml"}},
+         }},
     };
-    for (const auto& k : cases) {
-        SCOPED_TRACE(k.what);
+    for (const auto& [bad, arrange] : cases) {
+        SCOPED_TRACE(bad);
         ScriptConsole s;
-        k.arrange(s);
-        EXPECT_FALSE(UpdateDeployScript(s.c));
-        EXPECT_EQ(fileNamesIn(s.deployIn()), k.left);
-        EXPECT_TRUE(fileNamesIn(s.archive()).empty());
+        arrange(s);
+        EXPECT_FALSE(UpdateDeployScript(s.c)) << "a refused script fails this run's import";
+        EXPECT_EQ(s.count("[Tervik].dbo.SetupDetails"), 1) << s.log();
+        EXPECT_TRUE(fileNamesIn(s.deployIn()).empty());
+        const fs::path refused = s.program / "DEPLOY REFUSED";
+        EXPECT_EQ(fileNamesIn(refused), (std::vector<std::string>{bad, bad + ".reason.txt"}));
+        const std::string reason = readFile(refused / (bad + ".reason.txt"));
+        EXPECT_EQ(reason.find("The deploy script " + bad + " cannot be imported: "), 0u) << reason;
+        EXPECT_GT(reason.size(), bad.size() + 40) << "the reason itself is written";
+        EXPECT_NE(s.log().find(">>Deploy script " + bad +
+                               " cannot be imported and was moved to C:\\Tervik\\"
+                               "DEPLOY REFUSED: "),
+                  std::string::npos)
+            << s.log();
         EXPECT_NE(s.log().find(">>Updating Deploy Script Process Failed"), std::string::npos);
         EXPECT_FALSE(s.op.informed.empty()); // the failure was shown
+        EXPECT_TRUE(UpdateDeployScript(s.c)) << "the next run is not held up: " << s.log();
     }
+}
+
+TEST_F(ScriptImport, AWorkListThatStoppedHalfWayImportsAndArchivesNothing) {
+    // The second file's row cannot be added: the work list stops after the first.
+    db->execute("CREATE UNIQUE INDEX one_per_kind ON [Tervik].dbo.DEPLOY_FILE_ORDER (TableId)");
+    const std::string good = xmlScript({kRelease[0]});
+    writeFile(deployIn() / "SETUPDETAILS_1.xml", good);
+    writeFile(deployIn() / "SETUPDETAILS_2.xml", good);
+    EXPECT_FALSE(UpdateDeployScript(c));
+    EXPECT_EQ(fileNamesIn(deployIn()),
+              (std::vector<std::string>{"SETUPDETAILS_1.xml", "SETUPDETAILS_2.xml"}));
+    EXPECT_TRUE(fileNamesIn(archive()).empty());
+    EXPECT_FALSE(fs::exists(program / "DEPLOY REFUSED"));
+    EXPECT_TRUE(logged(">>Updating Deploy Script Process Failed"));
+    EXPECT_FALSE(op.informed.empty());
 }
 
 TEST_F(ScriptImport, NothingToImportCountsAsDoneOnlyWhenAReleaseIsRecorded) {

@@ -45,6 +45,7 @@ protected:
         view = std::make_unique<test::RecordingView>(console->model);
     }
     void TearDown() override {
+        view.reset(); // the view detaches from the console's model, which must still be there
         console.reset();
         std::error_code ec;
         fs::remove_all(root, ec);

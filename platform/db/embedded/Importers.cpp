@@ -4,13 +4,14 @@
 #include "platform/db/Connection.h"
 #include "platform/db/embedded/Lexer.h"
 #include "platform/db/embedded/SqlFunctions.h"
-#include "platform/db/embedded/WorkbookStrings.h"
+#include "platform/db/embedded/WorkbookCheck.h"
 
 #include <freexl.h>
 #include <pugixml.hpp>
 
 #include <map>
 #include <memory>
+#include <random>
 
 namespace quillan::db::embedded {
 
@@ -181,9 +182,31 @@ void bulkInsert(sqlite3* db, const std::string& schema, const Step& step, const 
     });
 }
 
+// The checked copy of a workbook that freexl reads (WorkbookCheck.h): a file of its own in the
+// temporary folder, removed when the sheet is loaded or refused.
+class CheckedCopy {
+public:
+    CheckedCopy() {
+        std::random_device random;
+        path_ = fs::temp_directory_path() /
+                ("quillan-workbook-" + std::to_string(random()) + std::to_string(random()) + ".xls");
+    }
+    ~CheckedCopy() {
+        std::error_code ec;
+        fs::remove(path_, ec);
+    }
+    CheckedCopy(const CheckedCopy&) = delete;
+    CheckedCopy& operator=(const CheckedCopy&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
 void loadSheet(sqlite3* db, const RowsetSource& src, const fs::path& file) {
     requireRegularFile(file, src.file);
-    if (const auto why = unreadableSharedString(file))
+    const CheckedCopy checked;
+    if (const auto why = writeCheckedWorkbook(file, checked.path()))
         throw DbError("OPENROWSET: the workbook '" + src.file + "' cannot be read: " + *why + ".");
     // freexl allocates its reader before it knows whether the file is a workbook, and leaves it to
     // the caller to free even when the open fails.
@@ -194,7 +217,7 @@ void loadSheet(sqlite3* db, const RowsetSource& src, const fs::path& file) {
                 freexl_close(h);
         }
     } closer;
-    if (freexl_open(file.c_str(), &closer.h) != FREEXL_OK)
+    if (freexl_open(checked.path().string().c_str(), &closer.h) != FREEXL_OK)
         throw DbError("OPENROWSET: the workbook '" + src.file + "' cannot be opened as an Excel 97 file.");
     const void* handle = closer.h;
     unsigned int sheets = 0;

@@ -136,6 +136,54 @@ TEST_F(ImportLimits, AWorkbookTextTheReaderWouldMisreadIsRefusedAndALongOneLoads
     }
 }
 
+// Workbooks that say more of themselves than they hold: one byte inserted in the container's header
+// (freexl read past a buffer on its stack), a stream size of 4 GB, a sheet of 65,536 x 256 cells, a
+// format text longer than its record. Each is refused by name before freexl sees it, and nothing is
+// loaded.
+TEST_F(ImportLimits, AWorkbookThatOverstatesItselfIsRefusedBeforeTheReaderSeesIt) {
+    writeFile(dir / "make.py",
+              "import struct, sys, xlwt\n"
+              "wb = xlwt.Workbook(); ws = wb.add_sheet('Sheet1')\n"
+              "ws.write(0, 0, 'Name'); ws.write(1, 0, 'a.exe')\n"
+              "ws.write(1, 1, 1.5, xlwt.easyxf(num_format_str='0.000'))\n"
+              "wb.save(sys.argv[1] + '/sound.xls')\n"
+              "good = open(sys.argv[1] + '/sound.xls', 'rb').read()\n"
+              "def patched(name, at, value):\n"
+              "    b = bytearray(good); b[at:at + len(value)] = value\n"
+              "    open(sys.argv[1] + '/' + name, 'wb').write(bytes(b))\n"
+              "open(sys.argv[1] + '/shifted.xls', 'wb').write(good[:83] + b'\\0' + good[83:])\n"
+              "entries = (struct.unpack_from('<I', good, 0x30)[0] + 1) * 512\n"
+              "for e in range(entries, entries + 512, 128):\n"
+              "    if good[e:e + 16] == 'Workbook'.encode('utf-16-le'):\n"
+              "        patched('size.xls', e + 120, struct.pack('<I', 0xFFFFFFF0))\n"
+              "dim = good.index(b'\\x00\\x02\\x0e\\x00')\n"
+              "patched('cells.xls', dim + 8, struct.pack('<IHH', 65536, 0, 256))\n"
+              "fmt = good.index(b'\\x1e\\x04')\n"
+              "patched('format.xls', fmt + 6, struct.pack('<H', 0x4000))\n");
+    ASSERT_EQ(
+        std::system(("/usr/bin/python3 '" + (dir / "make.py").string() + "' '" + dir.string() + "'").c_str()),
+        0);
+    conn->execute("CREATE TABLE [Tervik].dbo.Names (Name VARCHAR(100))");
+    const auto load = [](const std::string& file) {
+        return "INSERT INTO [Tervik].dbo.Names (Name) SELECT Name FROM OPENROWSET('Microsoft.Jet.OLEDB.4.0', "
+               "'Excel 8.0;Database=C:\\" +
+               file + "', [Sheet1$])";
+    };
+    conn->execute(load("sound.xls"));
+    EXPECT_EQ(count("[Tervik].dbo.Names WHERE Name = 'a.exe'"), 1);
+    for (const auto& [file, why] : std::vector<std::pair<std::string, std::string>>{
+             {"shifted.xls", "it is not an Excel 97 workbook"},
+             {"size.xls", "it is not an Excel 97 workbook"},
+             {"cells.xls", "its sheets declare more than 4194304 cells"},
+             {"format.xls", "ends before its format text"}}) {
+        SCOPED_TRACE(file);
+        const std::string error = failure(load(file));
+        EXPECT_EQ(error.find("OPENROWSET: the workbook 'C:\\" + file + "' cannot be read: "), 0u) << error;
+        EXPECT_NE(error.find(why), std::string::npos) << error;
+    }
+    EXPECT_EQ(count("[Tervik].dbo.Names"), 1);
+}
+
 TEST_F(ImportLimits, ConversionErrorsNameRowAndColumnButNotTheContent) {
     writeFile(dir / "secret.txt", "a.exe\tApp.Path\t\t\t1\t0\t0\t1\t1\t0\tEXE\t0\n"
                                   "b.exe\tApp.Path\t\t\t1\t0\t0\troot:$6$hash\t1\t0\tEXE\t0\n");

@@ -1,0 +1,251 @@
+#include "platform/db/embedded/WorkbookCheck.h"
+
+#include "platform/db/embedded/WorkbookStrings.h"
+
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-stdio.h>
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-outfile.h>
+#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-utils.h>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace quillan::db::embedded {
+
+namespace {
+
+struct Unref {
+    void operator()(void* object) const { g_object_unref(object); }
+};
+template <class T> using Owned = std::unique_ptr<T, Unref>;
+
+// The record types freexl reads in an Excel 97 workbook stream.
+enum : unsigned {
+    kBof = 0x0809,
+    kEof = 0x000A,
+    kDateMode = 0x0022,
+    kCodePage = 0x0042,
+    kSheet = 0x0085,
+    kMulRk = 0x00BD,
+    kXf = 0x00E0,
+    kSst = 0x00FC,
+    kContinue = 0x003C,
+    kLabelSst = 0x00FD,
+    kDimension = 0x0200,
+    kNumber = 0x0203,
+    kLabel = 0x0204,
+    kBoolErr = 0x0205,
+    kRk = 0x027E,
+    kFormat = 0x041E,
+};
+constexpr std::size_t kLongestRecord = 8224; // the format's largest record body
+constexpr std::uint64_t kMostRows = 65536, kMostColumns = 256;
+
+unsigned byteAt(std::string_view s, std::size_t at) {
+    return static_cast<unsigned char>(s[at]);
+}
+std::uint32_t le(std::string_view s, std::size_t at, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | byteAt(s, at + static_cast<std::size_t>(i));
+    return v;
+}
+
+std::string hex4(unsigned type) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", type & 0xFFFFu);
+    return text;
+}
+
+// Whether the text that starts with its flags byte at `at` (its character count `chars` read
+// before) ends inside the body: flags, the optional run count and phonetic size, the characters.
+bool textFits(std::string_view body, std::size_t at, std::size_t chars) {
+    if (at >= body.size())
+        return false;
+    const unsigned flags = byteAt(body, at);
+    const std::size_t start = 1 + ((flags & 0x08) ? 2 : 0) + ((flags & 0x04) ? 4 : 0);
+    return at + start + chars * ((flags & 0x01) ? 2 : 1) <= body.size();
+}
+
+// Reads the next `n` bytes of the stream into `out`; false when fewer are left.
+using ReadBytes = std::function<bool(std::size_t n, std::string& out)>;
+// Takes one checked record, its four header bytes and its body.
+using TakeRecord = std::function<void(const std::string& header, const std::string& body)>;
+
+// Walks the stream record by record, as freexl reads it, giving each record to `take` once it is
+// checked. Each round reads one record of a stream that has an end.
+std::optional<std::string> checkRecords(const ReadBytes& read, const TakeRecord& take,
+                                        const WorkbookLimits& limits) {
+    std::vector<std::string> sharedStrings; // the SST record's body and its CONTINUE records
+    bool inSharedStrings = false;
+    std::uint64_t cells = 0, sheets = 0;
+    std::string header, body;
+    for (std::size_t number = 1; read(4, header); ++number) {
+        const unsigned type = le(header, 0, 2);
+        const std::size_t size = le(header, 2, 2);
+        if (type == 0 && size == 0)
+            break; // where freexl stops reading
+        const std::string record = "record " + std::to_string(number) + " (type 0x" + hex4(type) + ")";
+        if (size > kLongestRecord)
+            return record + " is longer than a record can be";
+        if (!read(size, body))
+            return record + " is cut short";
+        const auto atLeast = [&](std::size_t n) { return body.size() >= n; };
+        std::optional<std::string> fault;
+        if (number == 1 && (type != kBof || !atLeast(4) || le(body, 0, 2) != 0x0600))
+            return std::string("it is not an Excel 97 workbook");
+        switch (type) {
+        case kBof:
+        case kXf:
+            fault = atLeast(4) ? std::nullopt : std::optional(record + " is too short");
+            break;
+        case kCodePage:
+        case kDateMode:
+        case kMulRk:
+            fault = atLeast(type == kMulRk ? 4 : 2) ? std::nullopt : std::optional(record + " is too short");
+            break;
+        case kNumber:
+        case kBoolErr:
+        case kRk:
+        case kLabelSst: {
+            const std::size_t least = type == kNumber ? 14 : type == kBoolErr ? 8 : 10;
+            fault = atLeast(least) ? std::nullopt : std::optional(record + " is too short");
+            break;
+        }
+        case kSheet:
+            if (++sheets > limits.sheets)
+                fault = "it has more than " + std::to_string(limits.sheets) + " sheets";
+            else if (!atLeast(8) || byteAt(body, 6) == 0 ||
+                     8 + byteAt(body, 6) * ((byteAt(body, 7) & 0x01) ? 2u : 1u) > body.size())
+                fault = record + " ends before the sheet's name";
+            break;
+        case kFormat:
+            if (!atLeast(5) || le(body, 2, 2) == 0 || !textFits(body, 4, le(body, 2, 2)))
+                fault = record + " ends before its format text";
+            break;
+        case kLabel:
+            if (!atLeast(9) || le(body, 6, 2) == 0 || !textFits(body, 8, le(body, 6, 2)))
+                fault = record + " ends before its text";
+            break;
+        case kDimension: {
+            if (!atLeast(12)) {
+                fault = record + " is too short";
+                break;
+            }
+            const std::uint64_t rows = le(body, 4, 4), columns = le(body, 10, 2);
+            if (rows > kMostRows || columns > kMostColumns)
+                fault = "a sheet declares " + std::to_string(rows) + " rows and " + std::to_string(columns) +
+                        " columns, more than an Excel 97 sheet holds";
+            else if ((cells += rows * columns) > limits.cells)
+                fault = "its sheets declare more than " + std::to_string(limits.cells) + " cells";
+            break;
+        }
+        default:
+            break;
+        }
+        if (fault)
+            return fault;
+        if (type == kSst && sharedStrings.empty()) {
+            if (!atLeast(8))
+                return record + " is too short";
+            sharedStrings.push_back(body);
+            inSharedStrings = true;
+        } else if (type == kContinue && inSharedStrings) {
+            sharedStrings.push_back(body);
+        } else {
+            inSharedStrings = false;
+        }
+        take(header, body);
+    }
+    if (!sharedStrings.empty()) {
+        // Each string takes three bytes at least; freexl makes room for the count it is told.
+        std::uint64_t bytes = 0;
+        for (const auto& r : sharedStrings)
+            bytes += r.size();
+        if (static_cast<std::uint64_t>(le(sharedStrings[0], 4, 4)) * 3 > bytes - 8)
+            return std::string("its shared string table claims more strings than it holds");
+        return unreadableSharedStringRecords(sharedStrings);
+    }
+    return std::nullopt;
+}
+
+void initialiseGsf() {
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { gsf_init(); });
+}
+
+} // namespace
+
+std::optional<std::string> unreadableWorkbookStream(std::string_view stream, const WorkbookLimits& limits) {
+    if (stream.size() > limits.streamBytes)
+        return "its workbook stream is larger than " + std::to_string(limits.streamBytes) + " bytes";
+    return checkRecords(
+        [&stream](std::size_t n, std::string& out) {
+            if (stream.size() < n)
+                return false;
+            out.assign(stream.substr(0, n));
+            stream.remove_prefix(n);
+            return true;
+        },
+        [](const std::string&, const std::string&) {}, limits);
+}
+
+std::optional<std::string> writeCheckedWorkbook(const std::filesystem::path& workbook,
+                                                const std::filesystem::path& copy,
+                                                const WorkbookLimits& limits) {
+    initialiseGsf();
+    const std::string notExcel97 = "it is not an Excel 97 workbook";
+    Owned<GsfInput> file(gsf_input_stdio_new(workbook.c_str(), nullptr));
+    if (!file)
+        return "it cannot be opened";
+    Owned<GsfInfile> storage(gsf_infile_msole_new(file.get(), nullptr));
+    if (!storage)
+        return notExcel97;
+    Owned<GsfInput> stream(gsf_infile_child_by_name(storage.get(), "Workbook"));
+    if (!stream)
+        return notExcel97;
+    if (gsf_input_size(stream.get()) < 0 ||
+        static_cast<std::uint64_t>(gsf_input_size(stream.get())) > limits.streamBytes)
+        return "its workbook stream is larger than " + std::to_string(limits.streamBytes) + " bytes";
+
+    Owned<GsfOutput> sink(gsf_output_stdio_new(copy.c_str(), nullptr));
+    if (!sink)
+        return "the checked copy " + copy.filename().string() + " cannot be written";
+    Owned<GsfOutfile> out(gsf_outfile_msole_new(sink.get()));
+    Owned<GsfOutput> outStream(out ? gsf_outfile_new_child(out.get(), "Workbook", FALSE) : nullptr);
+    bool written = outStream != nullptr;
+    const auto write = [&](const std::string& bytes) {
+        written = written && gsf_output_write(outStream.get(), bytes.size(),
+                                              reinterpret_cast<const guint8*>(bytes.data()));
+    };
+    auto why = checkRecords(
+        [&stream](std::size_t n, std::string& bytes) {
+            bytes.resize(n);
+            return n == 0 ||
+                   gsf_input_read(stream.get(), n, reinterpret_cast<guint8*>(bytes.data())) != nullptr;
+        },
+        [&](const std::string& header, const std::string& body) {
+            write(header);
+            write(body);
+        },
+        limits);
+    if (outStream)
+        written = gsf_output_close(outStream.get()) && written;
+    // Closing the container closes the file it writes to.
+    written = (out ? gsf_output_close(GSF_OUTPUT(out.get())) : gsf_output_close(sink.get())) && written;
+    if (!why && !written)
+        why = "the checked copy " + copy.filename().string() + " cannot be written";
+    if (why) {
+        std::error_code ec;
+        std::filesystem::remove(copy, ec);
+    }
+    return why;
+}
+
+} // namespace quillan::db::embedded
