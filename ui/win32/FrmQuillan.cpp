@@ -149,6 +149,12 @@ void FrmQuillan::setBusy(bool busy) {
     SetWindowTextW(busyLabel_, busy ? wide(kServerBusyText).c_str() : L"");
 }
 
+void FrmQuillan::busyChanged(bool busy) {
+    // The banner follows the model, which drops it once the run has reached its end (the closing
+    // box may still be open); closing stays refused until the owner says the run has returned.
+    SetWindowTextW(busyLabel_, busy ? wide(kServerBusyText).c_str() : L"");
+}
+
 void FrmQuillan::endProgram() {
     ending_ = true;
     if (hwnd_)

@@ -88,6 +88,7 @@ int runWindowed(int& argc, char** argv, const std::filesystem::path& programFold
         window.after(kStartTimerMs, [&] {
             session.runOnce();
             window.setBusy(false);
+            session.refreshPanels();
             endedNow();
         });
     });
