@@ -138,6 +138,12 @@ const std::string& ConsoleModel::panel(bool current, int index) const {
     return panel.at(static_cast<std::size_t>(index));
 }
 
+void ConsoleModel::setBusy(bool busy) {
+    busy_ = busy;
+    for (auto* o : observers_)
+        o->busyChanged(busy);
+}
+
 void ConsoleModel::processEvents() {
     for (auto* o : observers_)
         o->processEvents();

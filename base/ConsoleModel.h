@@ -103,6 +103,8 @@ public:
     virtual void panelChanged(bool current, int index, const std::string& text) {
         (void)current, (void)index, (void)text;
     }
+    // The wait banner: shown from start-up until the run has reached its end.
+    virtual void busyChanged(bool busy) { (void)busy; }
     // Long work calls this after each item so that a window can repaint and take input.
     virtual void processEvents() {}
 };
@@ -144,12 +146,18 @@ public:
     void setPanel(bool current, int index, const std::string& text); // LblCDpStatus / lblLastDepStatus
     const std::string& panel(bool current, int index) const;
 
+    // Start-up or the run is going: the views show the wait banner.
+    void setBusy(bool busy);
+    bool busy() const { return busy_; }
+
     void processEvents();
 
 private:
     std::vector<ModelObserver*> observers_;
     std::map<Label, std::string> labels_;
-    std::map<Label, LabelColour> labelColours_;
+    // The status line reads as an error until the run's end says otherwise: every other sentence
+    // written to it is a failure's.
+    std::map<Label, LabelColour> labelColours_{{Label::LblStatus, kRed}};
     std::array<ChecklistRow, kChecklistRows> checklist_{};
     bool overallVisible_ = false;
     int overallValue_ = 0;
@@ -159,6 +167,7 @@ private:
     bool statusBoxVisible_ = false;
     std::map<Button, std::pair<bool, bool>> buttons_;
     std::array<std::string, kPanelLabels> currentPanel_{}, lastPanel_{};
+    bool busy_ = false;
 };
 
 } // namespace quillan

@@ -1,7 +1,7 @@
 #pragma once
 // The frame every phase drives its checklist row and its event-grid row through: start, one
-// step per item, then success or failure. The percent label stays hidden during a phase, but its
-// text follows the progress, because the grid's "Status %" column is copied from it.
+// step per item, then success or failure. The row's bar and percent label show while the phase
+// moves them; the grid's "Status %" column is copied from the percent text.
 #include "base/Console.h"
 
 #include <optional>
@@ -16,7 +16,7 @@ struct PhaseRow {
     std::string processingName;
 };
 
-// Status box gets the start message; row in progress with its bar and percent label hidden,
+// Status box gets the start message; row in progress with its bar and percent label shown,
 // maximum = items, value 0; grid row written with status 2; lblDl names the phase.
 void phaseStart(Console& c, const PhaseRow& r, const std::string& startMessage, const std::string& phaseLabel,
                 int itemCount);

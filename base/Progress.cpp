@@ -7,6 +7,24 @@
 
 namespace quillan {
 
+namespace {
+
+// The grid's "Status %" column in one form, "N %", whichever form the step's label has ("75 %",
+// "100%", a plain "25"); any other text is shown as it is.
+std::string gridPercent(const std::string& text) {
+    std::size_t digits = 0;
+    while (digits < text.size() && digits < 4 && text[digits] >= '0' && text[digits] <= '9')
+        ++digits;
+    if (digits == 0)
+        return text;
+    const std::string rest = text.substr(digits);
+    if (rest.empty() || rest == "%" || rest == " %")
+        return text.substr(0, digits) + " %";
+    return text;
+}
+
+} // namespace
+
 void LoadToGrid(Console& c, int row, const std::string& eventText, const std::string& processingName,
                 int status, const std::string& percentText) {
     if (status < 1 || status > 4)
@@ -17,7 +35,7 @@ void LoadToGrid(Console& c, int row, const std::string& eventText, const std::st
         r.event = eventText;
         r.processingName = processingName;
         r.time = DateTime::now().display();
-        r.percent = percentText;
+        r.percent = gridPercent(percentText);
         c.model.setGridRow(row, r);
         c.model.processEvents();
     } catch (const std::exception& e) {
@@ -44,8 +62,9 @@ void setRowStatus(Console& c, Row row, RowStatus status) {
 void startRow(Console& c, Row row, int itemCount) {
     ChecklistRow r = c.model.checklist(row);
     r.status = RowStatus::InProgress;
-    r.barVisible = false;
-    r.percentVisible = false;
+    // The step's bar and percent label show from its start, so that the operator sees it move.
+    r.barVisible = true;
+    r.percentVisible = true;
     r.barMax = std::max(itemCount, 0);
     r.barValue = 0;
     r.percentText = percentText(0, r.barMax);
@@ -56,6 +75,9 @@ void setRowValue(Console& c, Row row, int value) {
     ChecklistRow r = c.model.checklist(row);
     r.barValue = std::clamp(value, 0, r.barMax);
     r.percentText = percentText(r.barValue, r.barMax);
+    // A step that moves is seen moving; a finished or failed step's bar stays as it was left.
+    if (r.status == RowStatus::InProgress)
+        r.barVisible = r.percentVisible = true;
     c.model.setChecklist(row, r);
 }
 

@@ -7,7 +7,8 @@
 
 namespace quillan {
 
-// Writes one event-grid row (time column = now, "DD/MM/YYYY HH:MM:SS"). Any status other than
+// Writes one event-grid row (time column = now, "DD/MM/YYYY HH:MM:SS"; the percent column in the
+// one form "N %" whatever form the label has). Any status other than
 // 1 to 4 writes nothing.
 void LoadToGrid(Console& c, int row, const std::string& eventText, const std::string& processingName,
                 int status, const std::string& percentText);
@@ -16,10 +17,11 @@ void ErrorDisplay(Console& c);
 
 // Checklist row picture.
 void setRowStatus(Console& c, Row row, RowStatus status);
-// Phase start: bar and percent label hidden, maximum = items, value 0 (the percent text still
-// follows the progress: the grid's "Status %" column is copied from it).
+// Phase start: bar and percent label shown, maximum = items, value 0 (the grid's "Status %"
+// column is copied from the percent text).
 void startRow(Console& c, Row row, int itemCount);
-// Sets the row's bar value (clamped to its maximum) and its percent text.
+// Sets the row's bar value (clamped to its maximum) and its percent text; a row in progress shows
+// both.
 void setRowValue(Console& c, Row row, int value);
 // Advances the row's bar by one item.
 void stepRow(Console& c, Row row);

@@ -2,6 +2,7 @@
 
 #include "console/RunDriver.h"
 #include "console/RunPhases.h"
+#include "status/StatusPanel.h"
 
 namespace quillan {
 
@@ -15,7 +16,10 @@ Session::Session(std::filesystem::path programFolder, Operator& op, Machine& mac
 Session::~Session() = default;
 
 StartupOutcome Session::start() {
+    console_.model.setBusy(true);
     startup_ = Form_Load(console_);
+    // Armed, the wait goes on until the run has ended; otherwise nothing more happens.
+    console_.model.setBusy(startup_ == StartupOutcome::Armed && !console_.programEnded());
     return startup_;
 }
 
@@ -24,6 +28,13 @@ void Session::runOnce() {
         return;
     ran_ = true;
     Timer1_Timer(console_, *phases_);
+    console_.model.setBusy(false);
+}
+
+void Session::refreshPanels() {
+    // A program that is ending, or a connection already released, has nothing left to show.
+    if (ran_ && !console_.programEnded() && console_.conn)
+        CurrentDeployStatus(console_);
 }
 
 ExitCode Session::exitCode() const {

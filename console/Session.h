@@ -26,6 +26,9 @@ public:
     // The start timer's event (call once, about 10 ms after an Armed start); does nothing when
     // start-up did not arm the timer or a run already happened.
     void runOnce();
+    // The deployment panels were filled at start-up; a window calls this after the run so that
+    // they show what the run installed. Does nothing before a run or once the program ends.
+    void refreshPanels();
     ExitCode exitCode() const;
     StartupOutcome startupOutcome() const { return startup_; }
 

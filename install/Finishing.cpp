@@ -26,14 +26,18 @@ const char* failureSuffix(Closing how) {
 // Exit and View log enabled, the run timer stopped: whatever else failed, the operator can read
 // the log and leave.
 void releaseWindow(Console& c) {
+    c.model.setBusy(false); // the run has reached its end: no more waiting, whatever the box says
     c.model.setButton(Button::CmdExit, true);
     c.model.setButton(Button::CmdViewLog, true);
     c.state.timerEnabled = false;
 }
 
+// The status line takes the run state's colour: its closing sentence reads "Completed
+// Successfuly" after a failure too, and the colour is what tells the two apart.
 void showRunState(Console& c, const std::string& state, const LabelColour& colour) {
     c.model.setLabel(Label::lblPrs, state);
     c.model.setLabelColour(Label::lblPrs, colour);
+    c.model.setLabelColour(Label::LblStatus, colour);
 }
 
 // The error ending: run state "Error" in red, the log shown, the closing message.

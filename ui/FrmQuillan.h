@@ -49,6 +49,7 @@ public:
     void statusBoxChanged(bool visible, const std::string& text) override;
     void buttonChanged(Button, bool enabled, bool visible) override;
     void panelChanged(bool current, int index, const std::string& text) override;
+    void busyChanged(bool busy) override;
     void processEvents() override;
 
 signals:

@@ -233,23 +233,31 @@ QWidget* FrmQuillan::buildLower() {
         labels_[id] = l;
         return l;
     };
-    captioned(info, 0, 0, "Phase:", makeLabel(Label::lblDl, "lblDl"));
-    captioned(info, 1, 0, "Item:", makeLabel(Label::lblDownLoad, "lblDownLoad"));
-    captioned(info, 2, 0, "Location:", makeLabel(Label::lblLocation, "lblLocation"));
-    captioned(info, 3, 0, "Transfer mode:", makeLabel(Label::LblDLoad, "LblDLoad"));
+    // lblDl names the phase in words that end in their own colon ("Extracting        :"), so it is
+    // the caption of the item line rather than a value beside a caption of ours.
+    auto* phase = makeLabel(Label::lblDl, "lblDl");
+    phase->setWordWrap(false);
+    phase->setStyleSheet("color: #444;");
+    info->addWidget(phase, 0, 0);
+    info->addWidget(makeLabel(Label::lblDownLoad, "lblDownLoad"), 0, 1);
+    captioned(info, 1, 0, "Location:", makeLabel(Label::lblLocation, "lblLocation"));
+    captioned(info, 2, 0, "Transfer mode:", makeLabel(Label::LblDLoad, "LblDLoad"));
     auto* status = makeLabel(Label::LblStatus, "LblStatus");
-    status->setStyleSheet("color: #b00000; font-weight: bold;");
-    info->addWidget(status, 4, 0, 1, 2);
-    info->addWidget(makeLabel(Label::LblDeployProgress, "LblDeployProgress"), 5, 0, 1, 2);
+    status->setStyleSheet("font-weight: bold;"); // its colour is the model's: red until the run ends well
+    info->addWidget(status, 3, 0, 1, 2);
+    info->addWidget(makeLabel(Label::LblDeployProgress, "LblDeployProgress"), 4, 0, 1, 2);
     auto* reg = makeLabel(Label::lblRegMessage, "lblRegMessage");
     reg->setStyleSheet("color: #1f3f7a;");
     reg->hide();
-    info->addWidget(reg, 6, 0, 1, 2);
+    info->addWidget(reg, 5, 0, 1, 2);
     info->setColumnStretch(1, 1);
-    info->setRowStretch(7, 1);
+    info->setRowStretch(6, 1);
     middle->addLayout(info, 3);
     middle->addWidget(buildPanel(true), 3);
     middle->addWidget(buildPanel(false), 2);
+    layout->addLayout(middle);
+
+    // The status box as wide as the window, so that a log line reads whole.
     statusBox_ = new QPlainTextEdit(lower);
     statusBox_->setObjectName("RchBox");
     statusBox_->setReadOnly(true);
@@ -258,9 +266,9 @@ QWidget* FrmQuillan::buildLower() {
     mono.setStyleHint(QFont::Monospace);
     mono.setPointSize(std::max(7, statusBox_->font().pointSize() - 1));
     statusBox_->setFont(mono);
+    statusBox_->setFixedHeight(7 * statusBox_->fontMetrics().lineSpacing());
     keepSpace(statusBox_);
-    middle->addWidget(statusBox_, 3);
-    layout->addLayout(middle);
+    layout->addWidget(statusBox_);
 
     grid_ = new QTableWidget(0, 6, lower);
     grid_->setObjectName("Fpdata");

@@ -35,6 +35,7 @@ int runWindowed(int& argc, char** argv, const std::filesystem::path& programFold
     auto run = [&] {
         session.runOnce();
         window.setBusy(false);
+        session.refreshPanels();
         endedNow();
     };
     // Start-up runs once the window is on screen, as Form_Load did behind the visible form.

@@ -42,6 +42,16 @@ TEST(LoadToGrid, WritesEveryColumnAndOverwritesTheRow) {
     EXPECT_TRUE(std::regex_match(g.time, std::regex(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d)"))) << g.time;
 }
 
+TEST(LoadToGrid, PercentColumnHasOneFormWhateverTheLabelSays) {
+    TestConsole t;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"100%", "100 %"}, {"0%", "0 %"}, {"25", "25 %"}, {"75 %", "75 %"}, {"", ""}, {"12 MB", "12 MB"}};
+    for (const auto& [label, shown] : cases) {
+        LoadToGrid(t.c, 4, "Downloading new program", "a.zip", 2, label);
+        EXPECT_EQ(t.c.model.grid().at(4).percent, shown) << label;
+    }
+}
+
 TEST(ErrorDisplay, ShowsTheWholeLogAsItStandsNow) {
     TestConsole t;
     t.c.log.line(">>-first");
@@ -62,8 +72,8 @@ TEST(PhaseFrame, StartItemsAndSuccessDriveRowAndGrid) {
     phaseStart(t.c, r, ">>-Started Replacing Exe ", "Replace Exes", 4);
     EXPECT_EQ(t.c.model.statusBox(), ">>-Started Replacing Exe ");
     EXPECT_EQ(t.c.model.checklist(Row::ReplaceExes).status, RowStatus::InProgress);
-    EXPECT_FALSE(t.c.model.checklist(Row::ReplaceExes).barVisible);
-    EXPECT_FALSE(t.c.model.checklist(Row::ReplaceExes).percentVisible);
+    EXPECT_TRUE(t.c.model.checklist(Row::ReplaceExes).barVisible) << "a moving step is seen moving";
+    EXPECT_TRUE(t.c.model.checklist(Row::ReplaceExes).percentVisible);
     EXPECT_EQ(t.c.model.grid().at(7).status, RowStatus::InProgress);
     EXPECT_EQ(t.c.model.grid().at(7).percent, "0 %");
     EXPECT_EQ(t.c.model.label(Label::lblDl), "Replace Exes");
@@ -72,12 +82,15 @@ TEST(PhaseFrame, StartItemsAndSuccessDriveRowAndGrid) {
     phaseItem(t.c, r, "B.exe", "C:\\Tervik");
     phaseItem(t.c, r, "C.exe", "C:\\Tervik");
     EXPECT_EQ(t.c.model.checklist(Row::ReplaceExes).barValue, 3);
+    EXPECT_TRUE(t.c.model.checklist(Row::ReplaceExes).barVisible);
     EXPECT_EQ(rowPercent(t.c, Row::ReplaceExes), "75 %");
     EXPECT_EQ(t.c.model.label(Label::lblDownLoad), "C.exe");
 
     phaseSuccess(t.c, r, ">>-Replacing Exe completed");
     EXPECT_EQ(t.c.model.checklist(Row::ReplaceExes).status, RowStatus::Completed);
     EXPECT_EQ(t.c.model.checklist(Row::ReplaceExes).barValue, 0);
+    EXPECT_FALSE(t.c.model.checklist(Row::ReplaceExes).barVisible);
+    EXPECT_FALSE(t.c.model.checklist(Row::ReplaceExes).percentVisible);
     EXPECT_EQ(t.c.model.grid().at(7).status, RowStatus::Completed);
     EXPECT_EQ(t.c.model.grid().at(7).percent, "75 %") << "the grid copies the percent text";
     EXPECT_EQ(t.c.model.label(Label::lblDownLoad), "");
