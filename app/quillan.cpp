@@ -44,6 +44,8 @@ const char* exitText(ExitCode code) {
         return "stopped without a run, cancelled, or pending";
     case ExitCode::EndedOnFailure:
         return "ended early on a failure";
+    case ExitCode::ReleaseRefused:
+        return "the release failed its verification, nothing changed";
     case ExitCode::Usage:
         return "usage";
     }

@@ -24,6 +24,7 @@ enum class Ending {
     AlreadyUpToDate,   // program ended: the recorded release is already applied
     OperatorCancelled, // program ended: the operator cancelled at a decision point
     Failure,           // program ended: a check or phase failed ("ends the program at once")
+    ReleaseRefused,    // program ended: a file of the release failed its verification, nothing changed
 };
 
 class Console {

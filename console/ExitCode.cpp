@@ -9,6 +9,8 @@ ExitCode forEnding(Ending why) {
         return ExitCode::Completed;
     case Ending::OperatorCancelled:
         return ExitCode::StoppedWithoutRun;
+    case Ending::ReleaseRefused:
+        return ExitCode::ReleaseRefused;
     case Ending::Failure:
     case Ending::None:
         break;

@@ -10,6 +10,7 @@ enum class ExitCode {
     CompletedWithErrors = 1, // run finished (closed through the finishing operation) with a failure
     StoppedWithoutRun = 2,   // start-up stopped without a run, the operator cancelled, or a run is pending
     EndedOnFailure = 3,      // the program ended early on a failure (space checks, download, unpacking...)
+    ReleaseRefused = 7,      // a file of the release failed its verification; nothing was changed
     Usage = 64,              // bad command line
 };
 
