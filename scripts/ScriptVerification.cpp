@@ -7,7 +7,6 @@
 #include "trust/UtcTime.h"
 
 #include <fstream>
-#include <iterator>
 #include <optional>
 
 namespace quillan {
@@ -16,14 +15,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The manifest's text, read no further than a manifest may be long.
+// The manifest's text; nothing when it is missing or longer than a manifest may be.
 std::optional<std::string> manifestText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+    std::error_code ec;
+    const auto size = fs::file_size(file, ec);
+    if (ec || size > trust::kManifestMaxBytes)
         return std::nullopt;
-    std::string text(trust::kManifestMaxBytes + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
+    std::ifstream in(file, std::ios::binary);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    if (!in.read(text.data(), static_cast<std::streamsize>(text.size())))
+        return std::nullopt;
     return text;
 }
 
@@ -48,7 +49,8 @@ std::optional<trust::Manifest> openManifest(const std::vector<std::string>& keys
                                             std::string& why) {
     const auto text = manifestText(file);
     if (!text) {
-        why = "no signed release manifest came with it";
+        why = fs::exists(file) ? "its manifest cannot be read or is too large"
+                               : "no signed release manifest came with it";
         return std::nullopt;
     }
     try {
