@@ -1,8 +1,11 @@
 // quillan-release: the central office's release tool. Turns a folder of a release's files into the
 // release folder the office serves: the package (split when large), the deploy script in the
-// master or the transaction folder. See docs/publishing.md.
+// master or the transaction folder, and the signed manifest beside it; "keygen DIR" makes the
+// office's signing keys. See docs/publishing.md and docs/security.md.
+#include "app/release/OfficeKeys.h"
 #include "app/release/ReleaseBuilder.h"
 #include "app/release/ReleaseError.h"
+#include "trust/UtcTime.h"
 
 #include <CLI/CLI.hpp>
 
@@ -10,7 +13,29 @@
 
 using namespace quillan::release;
 
+namespace {
+
+int keygen(int argc, char** argv) {
+    CLI::App cli{"Makes the office's signing keys: DIR/office.key (secret) and DIR/office.pub."};
+    std::string dir;
+    cli.add_option("DIR", dir, "The folder of the keys (created when missing)")->required();
+    CLI11_PARSE(cli, argc, argv);
+    try {
+        const auto keys = generateOfficeKeys(dir);
+        std::cout << "Secret key " << keys.secretFile.string() << " (keep it at the office only)\n"
+                  << "Public key " << keys.publicFile.string() << ": " << keys.publicHex << "\n";
+    } catch (const std::exception& e) {
+        std::cerr << "quillan-release: " << e.what() << std::endl;
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "keygen")
+        return keygen(argc - 1, argv + 1);
     CLI::App cli{"Builds a Quillan release folder OUT from the files in SOURCE (see docs/publishing.md)."};
     ReleaseOptions o;
     std::string source, out, format = "xml";
@@ -44,8 +69,24 @@ int main(int argc, char** argv) {
                    "Folder of the master scripts below OUT (default Master)");
     cli.add_option("--trans-folder", o.transFolder,
                    "Folder of the transaction scripts below OUT (default Trans)");
+    std::string signKey, issued;
+    cli.add_option("--sign", signKey,
+                   "Sign the release with this secret key file (made by 'quillan-release keygen DIR'): "
+                   "a manifest of every file's size and SHA-256 beside the deploy script");
+    cli.add_option("--expires-days", o.expiresDays, "Days the signed manifest may be believed (default 30)");
+    cli.add_option("--issued", issued,
+                   "The manifest's issue time, YYYY-MM-DDTHH:MM:SSZ (default now); the same input and "
+                   "times give the same bytes");
     CLI11_PARSE(cli, argc, argv);
 
+    o.signKey = signKey;
+    if (!issued.empty()) {
+        o.issued = quillan::trust::parseUtc(issued);
+        if (!o.issued) {
+            std::cerr << "quillan-release: --issued " << issued << " is not YYYY-MM-DDTHH:MM:SSZ\n";
+            return 1;
+        }
+    }
     o.source = source;
     o.out = out;
     o.format = *parseScriptFormat(format);

@@ -1,9 +1,11 @@
 // quillan-sample: makes a sample installation on the embedded database engine, in which the
 // console's start-up succeeds; options leave settings out to produce every start-up outcome.
 #include "app/sample/SampleInstallation.h"
+#include "trust/TrustedKeys.h"
 
 #include <CLI/CLI.hpp>
 
+#include <fstream>
 #include <iostream>
 
 using namespace quillan::sample;
@@ -41,6 +43,12 @@ int main(int argc, char** argv) {
     cli.add_option("--master-path", o.masterPath, "seqno 38: the master scripts' folder on the server");
     cli.add_option("--trans-path", o.transPath, "seqno 39: the transaction scripts' folder on the server");
     cli.add_option("--assets", o.assets, "Folder holding the status pictures and Quillan.bmp");
+    std::vector<std::string> trust;
+    cli.add_option("--trust", trust,
+                   "Trust releases signed with this public key file (office.pub): adds it to "
+                   "Dll\\TrustedKeys.txt (repeatable)")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->expected(1);
     CLI11_PARSE(cli, argc, argv);
 
     o.folder = folder;
@@ -56,6 +64,13 @@ int main(int argc, char** argv) {
     o.fileFormat = format == "csv" ? 1 : format == "xls" ? 2 : 0;
     try {
         makeSampleInstallation(o);
+        for (const auto& file : trust) {
+            std::ifstream in(file);
+            std::string key;
+            if (!std::getline(in, key))
+                throw std::runtime_error("the public key file " + file + " cannot be read");
+            quillan::trust::addTrustedKey(std::filesystem::path(folder) / "Dll" / "TrustedKeys.txt", key);
+        }
     } catch (const std::exception& e) {
         std::cerr << "quillan-sample: " << e.what() << std::endl;
         return 1;

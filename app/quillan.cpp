@@ -46,6 +46,8 @@ const char* exitText(ExitCode code) {
         return "ended early on a failure";
     case ExitCode::AnotherRunHolds:
         return "another run holds the installation";
+    case ExitCode::ReleaseRefused:
+        return "the release failed its verification, nothing changed";
     case ExitCode::Usage:
         return "usage";
     }

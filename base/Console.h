@@ -26,6 +26,7 @@ enum class Ending {
     OperatorCancelled, // program ended: the operator cancelled at a decision point
     Failure,           // program ended: a check or phase failed ("ends the program at once")
     AnotherRunHolds,   // program ended before any change: another process runs on this installation
+    ReleaseRefused,    // program ended: a file of the release failed its verification, nothing changed
 };
 
 class Console {

@@ -35,6 +35,9 @@ struct RunState {
     // The running programs the operator agreed to have ended (the closing of running programs, ask
     // mode); the EXE replacement ends a program it finds running only when it is named here.
     std::vector<std::string> programsToEnd;
+    // The newest release whose packages matched its signed manifest in this run; recorded as
+    // applied once the run completes, so that an older release is refused afterwards.
+    int verifiedRelease = 0;
 
     // What the run has changed so far. Each phase sets its flag the moment it starts to change
     // something (before the first file is written, before the first batch is run), so that a

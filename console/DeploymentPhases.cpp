@@ -16,6 +16,7 @@
 #include "install/Hotfixes.h"
 #include "install/Registration.h"
 #include "install/Unpacking.h"
+#include "scripts/ReleaseTrust.h"
 #include "scripts/ScriptPhases.h"
 #include "transfer/Ftp.h"
 #include "transfer/Http.h"
@@ -85,6 +86,15 @@ PhaseOutcome DeploymentPhases::registration(Console& c) {
 // The records, then RollBack; the driver resets the display after it.
 PhaseOutcome DeploymentPhases::completion(Console& c) {
     UpdateDeploymentStatus(c);
+    // A release verified and installed without a failure is the one an older one may not replace.
+    if (c.state.run.verifiedRelease > 0 && c.state.run.outcome == RunOutcome::Completed) {
+        try {
+            recordAppliedRelease(c, c.state.run.verifiedRelease);
+        } catch (const std::exception& e) {
+            c.log.line(">>-" + std::string(e.what()) + " recording release " +
+                       std::to_string(c.state.run.verifiedRelease) + " as applied");
+        }
+    }
     return PhaseOutcome::Continue;
 }
 

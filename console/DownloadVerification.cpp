@@ -3,6 +3,7 @@
 #include "base/Machine.h"
 #include "base/Progress.h"
 #include "console/DownloadStatements.h"
+#include "console/PackageVerification.h"
 #include "install/Finishing.h"
 #include "platform/Text.h"
 #include "scripts/SplitPackage.h"
@@ -135,6 +136,8 @@ PhaseOutcome DownloadVerification(Console& c) {
     auto& run = c.state.run;
     if (unsizedPackages(c))
         return verificationFailed(c, ">>-File Not Properly Downloaded");
+    if (!PackagesVerified(c))
+        return PhaseOutcome::ProgramEnded;
     if (!c.conn->query(incompletePackagesCheck(c.state.dbPrefix)).eof())
         return verificationFailed(c, ">>-File Not Properly Downloaded");
 

@@ -11,6 +11,8 @@ ExitCode forEnding(Ending why) {
         return ExitCode::StoppedWithoutRun;
     case Ending::AnotherRunHolds:
         return ExitCode::AnotherRunHolds;
+    case Ending::ReleaseRefused:
+        return ExitCode::ReleaseRefused;
     case Ending::Failure:
     case Ending::None:
         break;

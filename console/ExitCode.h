@@ -11,6 +11,7 @@ enum class ExitCode {
     StoppedWithoutRun = 2,   // start-up stopped without a run, the operator cancelled, or a run is pending
     EndedOnFailure = 3,      // the program ended early on a failure (space checks, download, unpacking...)
     AnotherRunHolds = 6,     // refused: another process runs on this installation; nothing changed
+    ReleaseRefused = 7,      // a file of the release failed its verification; nothing was changed
     Usage = 64,              // bad command line
 };
 

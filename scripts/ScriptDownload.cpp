@@ -4,9 +4,12 @@
 
 #include "base/Progress.h"
 #include "scripts/FetchedScripts.h"
+#include "scripts/ReleaseTrust.h"
 #include "scripts/ScriptNames.h"
 #include "scripts/ServiceAnswer.h"
+#include "scripts/ScriptVerification.h"
 #include "scripts/clsCallWebService.h"
+#include "trust/Manifest.h"
 
 #include <stdexcept>
 
@@ -37,6 +40,7 @@ void DOWNLOADFILES(Console& c, const std::string& methodName, const std::string&
     const auto& st = c.state;
     try {
         clsCallWebService service;
+        const auto keys = trustedKeys(c);
         const FileNameListAnswer answer =
             service.GetFileNameList(st.serverPath, st.webServiceUrl, methodName, st.distributorCode);
         if (!answer.isList())
@@ -54,12 +58,28 @@ void DOWNLOADFILES(Console& c, const std::string& methodName, const std::string&
             const std::string& folder = transaction ? st.deployTransPath : st.deployMasterPath;
             const ScriptFamily family = transaction ? ScriptFamily::Transaction : ScriptFamily::Master;
             for (const auto& name : names) {
-                if (lowerCase(name).find(".log") == std::string::npos && !alreadyFetched(c, name) &&
-                    isScriptOfFamily(name, family, st.distributorCode) && acceptServerName(c, name)) {
+                // A manifest comes with its script, never as one.
+                if (lowerCase(name).find(".log") == std::string::npos && !trust::isManifestFileName(name) &&
+                    !alreadyFetched(c, name) && isScriptOfFamily(name, family, st.distributorCode) &&
+                    acceptServerName(c, name)) {
                     c.model.setLabel(Label::lblDownLoad, name);
                     c.model.setLabel(Label::lblLocation, st.serverPath + folder + name);
-                    service.importFiles(st.serverPath + folder + name,
-                                        (c.native(st.deployInFolder) / name).string());
+                    const ArrivedScript arrived{name, c.native(st.deployInFolder) / name,
+                                                c.native(st.deployInFolder) / trust::manifestFileNameOf(name),
+                                                !transaction};
+                    service.importFiles(st.serverPath + folder + name, arrived.file.string());
+                    if (!keys.empty()) {
+                        try {
+                            service.importFiles(st.serverPath + folder + trust::manifestFileNameOf(name),
+                                                arrived.manifest.string());
+                        } catch (const std::exception& e) {
+                            c.log.line(">>The manifest of " + name + " cannot be fetched: " + e.what());
+                        }
+                        if (!admitArrivedScript(c, keys, arrived)) {
+                            ok = false;
+                            return;
+                        }
+                    }
                     recordFetched(c, name, !transaction);
                     c.model.setLabel(Label::LblStatus, "Importing Transcation file " + name);
                     c.log.line(">>Downloaded File " + name);

@@ -6,12 +6,18 @@
 
 #include "base/Progress.h"
 #include "scripts/FetchedScripts.h"
+#include "scripts/ReleaseTrust.h"
 #include "scripts/ScriptNames.h"
+#include "scripts/ScriptVerification.h"
 #include "transfer/Ftp.h"
+#include "trust/Manifest.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace quillan {
+
+namespace fs = std::filesystem;
 
 bool FillFilesinList(Console& c, FtpSession& s, const std::string& pattern, const std::string& serverFolder) {
     try {
@@ -39,6 +45,21 @@ bool FillFilesinList(Console& c, FtpSession& s, const std::string& pattern, cons
     }
 }
 
+namespace {
+
+// Fetches the manifest listed beside a fetched script and checks both; false after a refusal.
+bool admitFetchedScript(Console& c, FtpSession& s, const std::vector<std::string>& keys,
+                        const std::vector<std::string>& entries, const std::string& name, bool master) {
+    const std::string manifestName = trust::manifestFileNameOf(name);
+    const fs::path folder = c.native(c.state.deployInFolder);
+    for (const auto& item : entries)
+        if (equalsNoCase(ListItemFileName(item), manifestName) && !DownloadFtpListItem(c, s, item))
+            c.log.line(">>Unable to download " + manifestName + ": " + s.lastErrorText);
+    return admitArrivedScript(c, keys, {name, folder / name, folder / manifestName, master});
+}
+
+} // namespace
+
 bool DownLoadFTPScriptFile(Console& c, FtpSession& s, const std::string& serverFolder,
                            const std::string& kind) {
     const bool master = upperCase(kind) == "MAST";
@@ -57,9 +78,11 @@ bool DownLoadFTPScriptFile(Console& c, FtpSession& s, const std::string& serverF
             c.log.line(master ? ">>File Not Found in Master Server Folder"
                               : ">>File Not Found in Transaction Server Folder");
         const ScriptFamily family = master ? ScriptFamily::Master : ScriptFamily::Transaction;
+        const auto keys = trustedKeys(c);
         for (const auto& item : entries) {
             const std::string name = ListItemFileName(item);
-            if (name.empty() || alreadyFetched(c, name) ||
+            // A manifest comes with its script, never as one.
+            if (name.empty() || trust::isManifestFileName(name) || alreadyFetched(c, name) ||
                 !isScriptOfFamily(name, family, c.state.distributorCode))
                 continue;
             if (!acceptServerName(c, name))
@@ -69,6 +92,8 @@ bool DownLoadFTPScriptFile(Console& c, FtpSession& s, const std::string& serverF
                 c.log.line(">>Unable to download " + name + ": " + s.lastErrorText);
                 continue;
             }
+            if (!keys.empty() && !admitFetchedScript(c, s, keys, entries, name, master))
+                return false;
             recordFetched(c, name, master);
             c.model.setLabel(Label::LblStatus,
                              std::string(master ? "Importing Master file " : "Importing Transcation file ") +

@@ -6,10 +6,13 @@
 
 #include "base/Machine.h"
 #include "scripts/RefusedScripts.h"
+#include "scripts/ReleaseTrust.h"
 #include "scripts/ScriptImportStatements.h"
 #include "scripts/ScriptNames.h"
 #include "scripts/ScriptReaders.h"
+#include "scripts/ScriptVerification.h"
 #include "scripts/UnzipScriptFile.h"
+#include "trust/Manifest.h"
 
 #include <stdexcept>
 
@@ -24,7 +27,7 @@ std::vector<std::string> scriptFiles(Console& c) {
     std::vector<std::string> names;
     for (const auto& file : c.os.listPlainFiles(c.native(c.state.deployInFolder))) {
         const std::string name = file.filename().string();
-        if (wildcardMatch(c.state.filePattern, name))
+        if (wildcardMatch(c.state.filePattern, name) && !trust::isManifestFileName(name))
             names.push_back(name);
     }
     return names;
@@ -109,15 +112,41 @@ bool databaseAnswers(Console& c, db::DbAdmin& admin) {
     }
 }
 
-// Moves every script left in deployInFolder into archiveInFolder, replacing one of the same name.
+// Moves every script left in deployInFolder into archiveInFolder, replacing one of the same name,
+// and every manifest (its plain script is gone by now: removed once imported); the package
+// verification reads the manifests there.
 void archiveScripts(Console& c) {
     const fs::path archive = c.native(c.state.archiveInFolder);
-    for (const auto& name : scriptFiles(c)) {
+    const fs::path in = c.native(c.state.deployInFolder);
+    auto names = scriptFiles(c);
+    for (const auto& file : c.os.listPlainFiles(in))
+        if (trust::isManifestFileName(file.filename().string()))
+            names.push_back(file.filename().string());
+    for (const auto& name : names) {
         const fs::path target = archive / name;
         if (fs::exists(target))
             c.os.forceDelete(target);
-        fs::rename(c.native(c.state.deployInFolder) / name, target);
+        fs::rename(in / name, target);
     }
+}
+
+// A verifying installation imports a script only while it matches the signed manifest kept
+// beside it; every script is checked before the first is imported. False after a refusal.
+bool scriptsStillVerified(Console& c) {
+    const auto keys = trustedKeys(c);
+    if (keys.empty())
+        return true;
+    const fs::path in = c.native(c.state.deployInFolder);
+    for (const auto& name : scriptFiles(c)) {
+        const ArrivedScript kept{name, in / name, in / trust::manifestFileNameOf(name), false};
+        const std::string why = whyRefuseKeptScript(keys, name, kept.file, kept.manifest);
+        if (!why.empty()) {
+            dropRefusedScript(c, kept);
+            refuseRelease(c, name, why);
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -166,6 +195,8 @@ bool UpdateDeployScript(Console& c) {
             c.log.line(">>No Script File Found");
             return false;
         }
+        if (!scriptsStillVerified(c))
+            return false;
         if (!FINDFILEDATE(c))
             throw std::runtime_error("The list of deploy scripts to import is incomplete");
         bool refused = false;

@@ -1,8 +1,10 @@
 #include "scripts/ScriptPhases.h"
 
 #include "base/Progress.h"
+#include "scripts/ReleaseTrust.h"
 #include "scripts/ScriptDownload.h"
 #include "scripts/ScriptImport.h"
+#include "trust/TrustedKeys.h"
 
 namespace quillan {
 
@@ -29,6 +31,19 @@ void failedRow(Console& c, Row row) {
     failRow(c, row);
 }
 
+// Says once per run when releases are not verified; refuses the run when the list of trusted keys
+// is damaged (it must never pass for an empty one). False after a refusal.
+bool trustChecked(Console& c) {
+    try {
+        if (trustedKeys(c).empty())
+            c.log.line(">>-Releases are not verified: no key is trusted in " + trustedKeysText(c));
+        return true;
+    } catch (const trust::TrustedKeysError& e) {
+        refuseRelease(c, trustedKeysText(c), e.what());
+        return false;
+    }
+}
+
 } // namespace
 
 bool DeployScriptDownloadPhase(Console& c, TransferSession& t) {
@@ -36,7 +51,7 @@ bool DeployScriptDownloadPhase(Console& c, TransferSession& t) {
     c.status(">>-Downloading script File");
     setRowStatus(c, row, RowStatus::InProgress);
     LoadToGrid(c, kDownloadGridRow, kDownloadEvent, kDownloadProcessing, 2, rowPercent(c, row));
-    const bool done = !c.state.isLocalServer || ScriptFileDownload(c, t);
+    const bool done = trustChecked(c) && (!c.state.isLocalServer || ScriptFileDownload(c, t));
     if (done) {
         LoadToGrid(c, kDownloadGridRow, kDownloadEvent, kDownloadProcessing, 3, rowPercent(c, row));
         setRowStatus(c, row, RowStatus::Completed);

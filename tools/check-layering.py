@@ -13,6 +13,7 @@ import sys
 FLOORS = {
     "quillan_platform": 0,
     "quillan_db": 0,
+    "quillan_trust": 0,
     "quillan_base": 1,
     "quillan_archive": 1,
     "quillan_transfer": 2,

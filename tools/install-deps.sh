@@ -12,6 +12,8 @@ packages=(
   # libraries
   qt6-base-dev libcurl4-openssl-dev libzip-dev libsqlite3-dev unixodbc-dev
   libpugixml-dev libfreexl-dev libcli11-dev libcpp-httplib-dev libssl-dev
+  # signed releases: SHA-256 and Ed25519
+  libsodium-dev
   # the release tool: the container of its Excel scripts
   libgsf-1-dev
   # ODBC drivers: FreeTDS for SQL Server in the field, SQLite's for the plumbing tests

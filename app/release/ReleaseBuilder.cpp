@@ -6,10 +6,12 @@
 #include "app/release/Package.h"
 #include "app/release/ReleaseError.h"
 #include "app/release/ReleaseFiles.h"
+#include "app/release/ReleaseManifest.h"
 #include "app/release/XmlScript.h"
 #include "archive/Zip.h"
 #include "platform/FileTimes.h"
 #include "platform/Text.h"
+#include "trust/Manifest.h"
 
 #include <algorithm>
 #include <fstream>
@@ -124,17 +126,31 @@ ReleaseSummary buildRelease(const ReleaseOptions& o, const std::function<void(co
     const fs::path script =
         writeScript(o, summary.rows, newest, staging.dir() / ".work", staging.dir() / family);
 
-    // What goes where, in publication order: packages, then the script.
+    // What goes where, in publication order: packages, the manifest, then the script.
     std::vector<std::pair<fs::path, fs::path>> moves; // staged file, path below `out`
     for (const auto& p : packages)
         moves.emplace_back(p.path, fs::path(o.deployFolder) / p.path.filename());
+    if (!o.signKey.empty()) {
+        std::vector<fs::path> signedFiles;
+        for (const auto& p : packages)
+            signedFiles.push_back(p.path);
+        signedFiles.push_back(script);
+        const fs::path manifest =
+            staging.dir() / family / trust::manifestFileNameOf(script.filename().string());
+        writeReleaseManifest(o, signedFiles, manifest);
+        moves.emplace_back(manifest, fs::path(family) / manifest.filename());
+    }
     moves.emplace_back(script, fs::path(family) / script.filename());
 
-    // Every conflict is found before anything moves.
+    // Every conflict is found before anything moves. A manifest may be signed again (a new
+    // expiry time, a new key): it is replaced, the files it lists are not.
     for (const auto& [staged, relative] : moves) {
         const fs::path there = publishedAs(out / relative.parent_path(), relative.filename().string());
         PublishedEntry e{relative, fs::file_size(staged), !there.empty()};
-        if (e.unchanged && (there.filename() != relative.filename() || !sameBytes(staged, there)))
+        const bool manifest = trust::isManifestFileName(relative.filename().string());
+        if (manifest && e.unchanged && there.filename() == relative.filename())
+            e.unchanged = sameBytes(staged, there);
+        else if (e.unchanged && (there.filename() != relative.filename() || !sameBytes(staged, there)))
             throw ReleaseError((out / relative).string() + " is published already (as " +
                                there.filename().string() +
                                ") with other content: a published name is never changed (give a new version "

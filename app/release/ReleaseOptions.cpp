@@ -58,6 +58,9 @@ void checkOptions(const ReleaseOptions& o) {
             }))
             throw ReleaseError("target folder '" + *path +
                                "' must be a folder text without tabs or line ends");
+    // The manifest must not outlive the key that signed it by much, nor expire before it arrives.
+    if (!o.signKey.empty() && (o.expiresDays < 1 || o.expiresDays > 3650))
+        throw ReleaseError("--expires-days must be a number of days from 1 to 3650");
 }
 
 } // namespace quillan::release

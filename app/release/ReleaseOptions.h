@@ -35,6 +35,11 @@ struct ReleaseOptions {
     std::string deployFolder = "Deploy";
     std::string masterFolder = "Master";
     std::string transFolder = "Trans";
+    // Signing: the office's secret key file (empty: no manifest), how long the manifest may be
+    // believed, and its issue time (seconds since 1970, UTC; none: now).
+    std::filesystem::path signKey;
+    int expiresDays = 30;
+    std::optional<std::int64_t> issued;
 };
 
 // The package's name: the option, or "Release<version>.zip" ("<distributor>_Release<version>.zip"

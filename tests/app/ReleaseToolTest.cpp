@@ -3,6 +3,7 @@
 // its split form joins back into the same package; the same input gives the same bytes; and bad
 // input is refused with a clear error before anything is written.
 #include "app/release/ExcelScript.h"
+#include "app/release/OfficeKeys.h"
 #include "app/release/ReleaseBuilder.h"
 #include "app/release/ReleaseError.h"
 #include "archive/Unzip.h"
@@ -12,6 +13,8 @@
 #include "scripts/TplTemplate.h"
 #include "tests/scripts/ScriptTestSupport.h"
 #include "tests/support/TempDir.h"
+#include "trust/SignedManifest.h"
+#include "trust/UtcTime.h"
 
 #include <gtest/gtest.h>
 
@@ -242,6 +245,52 @@ TEST_F(ReleaseTool, BadInputIsRefusedNamingTheProblemAndWritesNothing) {
 }
 
 // The executable: --help, a release, and a bad input's message and exit code.
+TEST_F(ReleaseTool, SignedReleaseListsEveryPublishedFileAndIsSignedAgainWithoutChangingThem) {
+    const auto keys = generateOfficeKeys(dir / "keys");
+    EXPECT_EQ(fs::status(keys.secretFile).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    const std::string secret = readFile(keys.secretFile);
+    EXPECT_THROW(generateOfficeKeys(dir / "keys"), ReleaseError);
+    EXPECT_EQ(readFile(keys.secretFile), secret) << "a key is never overwritten";
+
+    auto o = options("one");
+    o.distributor = "D0001";
+    o.splitSize = 300;
+    o.signKey = keys.secretFile;
+    o.issued = trust::parseUtc("2026-12-01T08:00:00Z");
+    buildRelease(o);
+    const fs::path manifest = dir / "one" / "Trans" / "D0001_SETUPDETAILS_000008.xml.manifest";
+    const auto m = trust::verifySignedManifest(readFile(manifest), {keys.publicHex}).manifest;
+    EXPECT_EQ(m.version, 8);
+    EXPECT_EQ(m.distributor, "D0001");
+    EXPECT_EQ(trust::formatUtc(m.expires), "2026-12-31T08:00:00Z");
+    std::vector<fs::path> published{dir / "one" / "Trans" / "D0001_SETUPDETAILS_000008.xml"};
+    for (const auto& e : fs::directory_iterator(dir / "one" / "Deploy"))
+        published.push_back(e.path());
+    EXPECT_GT(published.size(), 3u) << "the template and its pieces";
+    ASSERT_EQ(m.files.size(), published.size());
+    for (const auto& f : published) {
+        ASSERT_TRUE(m.find(f.filename().string())) << f;
+        EXPECT_EQ(m.find(f.filename().string())->digest, *trust::digestOfFile(f)) << f;
+    }
+    o.out = dir / "two";
+    buildRelease(o);
+    EXPECT_EQ(contents(dir / "two"), contents(dir / "one")) << "the same input and times, the same bytes";
+
+    // Signed again later: a new manifest over the same files, which stay as published.
+    const auto before = contents(dir / "one");
+    o.out = dir / "one";
+    o.issued = trust::parseUtc("2026-12-20T08:00:00Z");
+    buildRelease(o);
+    auto after = contents(dir / "one");
+    const std::string key = "Trans/D0001_SETUPDETAILS_000008.xml.manifest";
+    EXPECT_NE(after[key], before.at(key));
+    EXPECT_EQ(trust::formatUtc(trust::verifySignedManifest(after[key], {keys.publicHex}).manifest.expires),
+              "2027-01-19T08:00:00Z");
+    after[key] = before.at(key);
+    EXPECT_EQ(after, before);
+}
+
 TEST_F(ReleaseTool, ExecutablePrintsHelpPublishesAndExitsWithOneOnBadInput) {
     const std::string exe = (fs::path(QUILLAN_BINARY_DIR) / "app" / "quillan-release").string();
     const auto run = [](const std::string& command, std::string& out) {

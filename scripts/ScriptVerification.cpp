@@ -1,0 +1,123 @@
+#include "scripts/ScriptVerification.h"
+
+#include "base/Machine.h"
+#include "scripts/ReleaseTrust.h"
+#include "scripts/ReleaseTrustStatements.h"
+#include "trust/SignedManifest.h"
+#include "trust/UtcTime.h"
+
+#include <fstream>
+#include <optional>
+
+namespace quillan {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The manifest's text; nothing when it is missing or longer than a manifest may be.
+std::optional<std::string> manifestText(const fs::path& file) {
+    std::error_code ec;
+    const auto size = fs::file_size(file, ec);
+    if (ec || size > trust::kManifestMaxBytes)
+        return std::nullopt;
+    std::ifstream in(file, std::ios::binary);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    if (!in.read(text.data(), static_cast<std::streamsize>(text.size())))
+        return std::nullopt;
+    return text;
+}
+
+// Empty when the file is listed in the manifest with its size and SHA-256.
+std::string whyFileDiffers(const trust::Manifest& m, const std::string& name, const fs::path& file) {
+    const trust::ManifestFile* listed = m.find(name);
+    if (!listed)
+        return "the signed manifest of release " + std::to_string(m.version) + " does not list it";
+    const auto digest = trust::digestOfFile(file);
+    if (!digest)
+        return "it cannot be read to check it";
+    if (digest->size != listed->digest.size)
+        return "it has " + std::to_string(digest->size) + " bytes, the signed manifest " +
+               std::to_string(listed->digest.size);
+    if (digest->sha256 != listed->digest.sha256)
+        return "its SHA-256 does not match the signed manifest";
+    return {};
+}
+
+// The verified manifest, or the reason it is refused.
+std::optional<trust::Manifest> openManifest(const std::vector<std::string>& keys, const fs::path& file,
+                                            std::string& why) {
+    const auto text = manifestText(file);
+    if (!text) {
+        why = fs::exists(file) ? "its manifest cannot be read or is too large"
+                               : "no signed release manifest came with it";
+        return std::nullopt;
+    }
+    try {
+        return trust::verifySignedManifest(*text, keys).manifest;
+    } catch (const trust::ManifestError& e) {
+        why = e.what();
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+std::string whyRefuseArrivedScript(Console& c, const std::vector<std::string>& keys, const ArrivedScript& s) {
+    std::string why;
+    const auto m = openManifest(keys, s.manifest, why);
+    if (!m)
+        return why;
+    if (s.master && m->distributor != trust::kEveryDistributor)
+        return "its manifest is for distributor " + m->distributor + ", not for every distributor";
+    if (!s.master && m->distributor != c.state.distributorCode)
+        return "its manifest is for " +
+               (m->distributor == trust::kEveryDistributor ? std::string("every distributor")
+                                                           : "distributor " + m->distributor) +
+               ", not for " + c.state.distributorCode;
+    if (trust::nowUtc() >= m->expires)
+        return "its manifest expired on " + trust::formatUtc(m->expires) +
+               " (the office signs a release again before then)";
+    const int applied = newestAppliedRelease(c);
+    if (m->version <= applied)
+        return "it is release " + std::to_string(m->version) + ", not newer than release " +
+               std::to_string(applied) + " already applied";
+    return whyFileDiffers(*m, s.name, s.file);
+}
+
+std::string whyRefuseKeptScript(const std::vector<std::string>& keys, const std::string& name,
+                                const fs::path& file, const fs::path& manifest) {
+    std::string why;
+    const auto m = openManifest(keys, manifest, why);
+    return m ? whyFileDiffers(*m, name, file) : why;
+}
+
+bool admitArrivedScript(Console& c, const std::vector<std::string>& keys, const ArrivedScript& s) {
+    std::string why;
+    try {
+        why = whyRefuseArrivedScript(c, keys, s);
+    } catch (const std::exception& e) { // a script that cannot be checked is not imported either
+        why = std::string("it cannot be checked: ") + e.what();
+    }
+    if (why.empty())
+        return true;
+    dropRefusedScript(c, s);
+    refuseRelease(c, s.name, why);
+    return false;
+}
+
+void dropRefusedScript(Console& c, const ArrivedScript& s) {
+    for (const auto& f : {s.file, s.manifest}) {
+        std::error_code ec;
+        if (!fs::exists(f, ec))
+            continue;
+        try {
+            c.os.forceDelete(f);
+        } catch (const std::exception& e) {
+            c.log.line(">>-" + std::string(e.what()) + " removing " + f.filename().string());
+        }
+    }
+    c.conn->execute(fetchedScriptForget(c.state.dbPrefix, s.name));
+}
+
+} // namespace quillan
