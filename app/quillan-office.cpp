@@ -1,5 +1,7 @@
 // quillan-office: a local central office. Serves a release folder over HTTP (files with Range, the
-// "Test.log" probe) and the deploy-script web service on one port, until it is interrupted.
+// "Test.log" probe) and the deploy-script web service on one port, until it is interrupted. Each
+// request answered is one line on standard output: time, client, method, path, status, bytes.
+#include "app/CommandLine.h"
 #include "app/office/OfficeServer.h"
 
 #include <CLI/CLI.hpp>
@@ -33,7 +35,7 @@ int main(int argc, char** argv) {
     cli.add_option("--trans", s.transFolder, "Folder of the transaction scripts below ROOT (default Trans)");
     cli.add_option("--port-file", portFile, "Write the port to this file once listening (for scripts)");
     // Faults, to show how the console handles a broken transfer; each option may be repeated.
-    std::vector<std::string> missing, drops, stalls;
+    std::vector<std::string> missing, drops, stalls, slows;
     cli.add_option("--missing", missing, "Answer 404 for this file name, as if it were not published")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->expected(1);
@@ -46,12 +48,18 @@ int main(int argc, char** argv) {
                    "NAME=BYTES: send BYTES of file NAME, then nothing until the office stops")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->expected(1);
-    CLI11_PARSE(cli, argc, argv);
+    cli.add_option("--slow", slows, "NAME=BYTES: send file NAME at BYTES a second")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->expected(1);
+    quillan::app::addVersionFlag(cli, "quillan-office");
+    if (const auto end = quillan::app::parseCommandLine(cli, argc, argv))
+        return *end;
     s.root = root;
     const std::pair<OfficeFault::Kind, const std::vector<std::string>*> faultOptions[] = {
         {OfficeFault::Kind::Missing, &missing},
         {OfficeFault::Kind::Drop, &drops},
-        {OfficeFault::Kind::Stall, &stalls}};
+        {OfficeFault::Kind::Stall, &stalls},
+        {OfficeFault::Kind::Slow, &slows}};
     for (const auto& [kind, texts] : faultOptions)
         for (const auto& text : *texts) {
             const auto fault = parseFault(kind, text);
@@ -59,11 +67,13 @@ int main(int argc, char** argv) {
                 std::cerr << "quillan-office: a fault is NAME"
                           << (kind == OfficeFault::Kind::Missing ? "" : "=BYTES") << ", not \"" << text
                           << "\"\n";
-                return 64;
+                return quillan::app::kUsageExit;
             }
             s.faults.push_back(*fault);
         }
 
+    // Every request on standard output, so that an office can see who fetched what.
+    s.onRequest = [](const std::string& line) { std::cout << line << std::endl; };
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     OfficeServer server(s);

@@ -1,8 +1,10 @@
 // quillan-release: the central office's release tool. Turns a folder of a release's files into the
 // release folder the office serves: the package (split when large), the deploy script in the
 // master or the transaction folder. See docs/publishing.md.
+#include "app/CommandLine.h"
 #include "app/release/ReleaseBuilder.h"
 #include "app/release/ReleaseError.h"
+#include "app/release/ReleasePlan.h"
 
 #include <CLI/CLI.hpp>
 
@@ -15,6 +17,7 @@ int main(int argc, char** argv) {
     ReleaseOptions o;
     std::string source, out, format = "xml";
     std::vector<std::string> components;
+    bool dryRun = false;
     cli.add_option("SOURCE", source,
                    "Flat folder of the release's files: programs (.exe), reports (.rpt, "
                    ".rtm), hotfix scripts (.sql), components, other files")
@@ -44,15 +47,35 @@ int main(int argc, char** argv) {
                    "Folder of the master scripts below OUT (default Master)");
     cli.add_option("--trans-folder", o.transFolder,
                    "Folder of the transaction scripts below OUT (default Trans)");
-    CLI11_PARSE(cli, argc, argv);
+    cli.add_flag("--dry-run", dryRun,
+                 "Print each file's class, target folder and package, and the deploy script's place; "
+                 "write nothing");
+    // --version names the release, as it always has: the tool's own version has another name.
+    quillan::app::addVersionFlag(cli, "quillan-release", "--tool-version");
+    if (const auto end = quillan::app::parseCommandLine(cli, argc, argv))
+        return *end;
 
     o.source = source;
     o.out = out;
     o.format = *parseScriptFormat(format);
     o.components.insert(components.begin(), components.end());
+    const auto note = [](const std::string& w) { std::cerr << "quillan-release: note: " << w << "\n"; };
+    if (dryRun) {
+        try {
+            const ReleasePlan plan = planRelease(o, note);
+            std::cout << "Release " << o.version << " for " << out << " (dry run: nothing is written):\n";
+            for (const auto& f : plan.files)
+                std::cout << "  " << f.name << " -> " << fileClassName(f.kind) << " -> " << f.target << " -> "
+                          << f.package.generic_string() << "\n";
+            std::cout << "  deploy script -> " << plan.script.generic_string() << "\n";
+        } catch (const std::exception& e) {
+            std::cerr << "quillan-release: " << e.what() << std::endl;
+            return 1;
+        }
+        return 0;
+    }
     try {
-        const auto summary = buildRelease(
-            o, [](const std::string& w) { std::cerr << "quillan-release: note: " << w << "\n"; });
+        const auto summary = buildRelease(o, note);
         std::cout << "Release " << o.version << " in " << out << " (" << summary.rows.size()
                   << " rows in the deploy script):\n";
         for (const auto& f : summary.files)

@@ -1,5 +1,6 @@
 // quillan-sample: makes a sample installation on the embedded database engine, in which the
 // console's start-up succeeds; options leave settings out to produce every start-up outcome.
+#include "app/CommandLine.h"
 #include "app/sample/SampleInstallation.h"
 
 #include <CLI/CLI.hpp>
@@ -41,7 +42,9 @@ int main(int argc, char** argv) {
     cli.add_option("--master-path", o.masterPath, "seqno 38: the master scripts' folder on the server");
     cli.add_option("--trans-path", o.transPath, "seqno 39: the transaction scripts' folder on the server");
     cli.add_option("--assets", o.assets, "Folder holding the status pictures and Quillan.bmp");
-    CLI11_PARSE(cli, argc, argv);
+    quillan::app::addVersionFlag(cli, "quillan-sample");
+    if (const auto end = quillan::app::parseCommandLine(cli, argc, argv))
+        return *end;
 
     o.folder = folder;
     o.mode = *parseMode(mode);

@@ -106,7 +106,7 @@ bool RestoreDb(Console& c) {
         bak = backupFile(c, unpacked); // nothing is ended when there is nothing to restore
         auto admin = c.os.openAdmin(c.state.connString, c.programFolder());
         admin->connect(c.state.dbServer, c.state.dbUser, c.state.dbPassword);
-        ByteProgress progress(c, Row::RemovingFiles, 100, 100);
+        ByteProgress progress(c, Row::RemovingFiles, 100, 100, AmountUnit::Percent);
         progress.start();
         c.conn.reset();
         endOtherSessions(c, *admin);

@@ -12,6 +12,8 @@ packages=(
   # libraries
   qt6-base-dev libcurl4-openssl-dev libzip-dev libsqlite3-dev unixodbc-dev
   libpugixml-dev libfreexl-dev libcli11-dev libcpp-httplib-dev libssl-dev
+  # the runs file and --json: one JSON summary per process
+  nlohmann-json3-dev
   # the release tool: the container of its Excel scripts
   libgsf-1-dev
   # ODBC drivers: FreeTDS for SQL Server in the field, SQLite's for the plumbing tests

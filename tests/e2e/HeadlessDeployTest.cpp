@@ -96,7 +96,7 @@ struct HeadlessDeploy : ::testing::Test {
         EXPECT_EQ(first.code, 0) << first.out;
         EXPECT_THAT(first.out, HasSubstr("[Quillan] Completed Successfully\n"));
         const CommandResult again = inst.run(options);
-        EXPECT_EQ(again.code, 0) << again.out;
+        EXPECT_EQ(again.code, 8) << again.out;
         EXPECT_THAT(again.out, HasSubstr("[Quillan] Updates Completed successfully\n"));
         EXPECT_THAT(again.out, Not(HasSubstr("| Downloading new program |")));
     }
