@@ -1,5 +1,8 @@
-// quillan-office: a local central office. Serves a release folder over HTTP or HTTPS (files with Range, the
-// "Test.log" probe) and the deploy-script web service on one port, until it is interrupted.
+// quillan-office: a local central office. Serves a release folder over HTTP or HTTPS (files with
+// Range, the "Test.log" probe) and the deploy-script web service on one port, until it is
+// interrupted. Each request answered is one line on standard output: time, client, method, path,
+// status, bytes.
+#include "app/CommandLine.h"
 #include "app/office/OfficeServer.h"
 
 #include <CLI/CLI.hpp>
@@ -41,7 +44,7 @@ int main(int argc, char** argv) {
     cert->needs(key);
     key->needs(cert);
     // Faults, to show how the console handles a broken transfer; each option may be repeated.
-    std::vector<std::string> missing, drops, stalls;
+    std::vector<std::string> missing, drops, stalls, slows;
     cli.add_option("--missing", missing, "Answer 404 for this file name, as if it were not published")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->expected(1);
@@ -54,14 +57,20 @@ int main(int argc, char** argv) {
                    "NAME=BYTES: send BYTES of file NAME, then nothing until the office stops")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->expected(1);
-    CLI11_PARSE(cli, argc, argv);
+    cli.add_option("--slow", slows, "NAME=BYTES: send file NAME at BYTES a second")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->expected(1);
+    quillan::app::addVersionFlag(cli, "quillan-office");
+    if (const auto end = quillan::app::parseCommandLine(cli, argc, argv))
+        return *end;
     s.root = root;
     s.certificate = certificate;
     s.privateKey = privateKey;
     const std::pair<OfficeFault::Kind, const std::vector<std::string>*> faultOptions[] = {
         {OfficeFault::Kind::Missing, &missing},
         {OfficeFault::Kind::Drop, &drops},
-        {OfficeFault::Kind::Stall, &stalls}};
+        {OfficeFault::Kind::Stall, &stalls},
+        {OfficeFault::Kind::Slow, &slows}};
     for (const auto& [kind, texts] : faultOptions)
         for (const auto& text : *texts) {
             const auto fault = parseFault(kind, text);
@@ -69,11 +78,13 @@ int main(int argc, char** argv) {
                 std::cerr << "quillan-office: a fault is NAME"
                           << (kind == OfficeFault::Kind::Missing ? "" : "=BYTES") << ", not \"" << text
                           << "\"\n";
-                return 64;
+                return quillan::app::kUsageExit;
             }
             s.faults.push_back(*fault);
         }
 
+    // Every request on standard output, so that an office can see who fetched what.
+    s.onRequest = [](const std::string& line) { std::cout << line << std::endl; };
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     OfficeServer server(s);

@@ -2,9 +2,11 @@
 // release folder the office serves: the package (split when large), the deploy script in the
 // master or the transaction folder, and the signed manifest beside it; "keygen DIR" makes the
 // office's signing keys. See docs/publishing.md and docs/security.md.
+#include "app/CommandLine.h"
 #include "app/release/OfficeKeys.h"
 #include "app/release/ReleaseBuilder.h"
 #include "app/release/ReleaseError.h"
+#include "app/release/ReleasePlan.h"
 #include "trust/UtcTime.h"
 
 #include <CLI/CLI.hpp>
@@ -19,7 +21,8 @@ int keygen(int argc, char** argv) {
     CLI::App cli{"Makes the office's signing keys: DIR/office.key (secret) and DIR/office.pub."};
     std::string dir;
     cli.add_option("DIR", dir, "The folder of the keys (created when missing)")->required();
-    CLI11_PARSE(cli, argc, argv);
+    if (const auto end = quillan::app::parseCommandLine(cli, argc, argv))
+        return *end;
     try {
         const auto keys = generateOfficeKeys(dir);
         std::cout << "Secret key " << keys.secretFile.string() << " (keep it at the office only)\n"
@@ -40,6 +43,7 @@ int main(int argc, char** argv) {
     ReleaseOptions o;
     std::string source, out, format = "xml";
     std::vector<std::string> components;
+    bool dryRun = false;
     cli.add_option("SOURCE", source,
                    "Flat folder of the release's files: programs (.exe), reports (.rpt, "
                    ".rtm), hotfix scripts (.sql), components, other files")
@@ -77,23 +81,43 @@ int main(int argc, char** argv) {
     cli.add_option("--issued", issued,
                    "The manifest's issue time, YYYY-MM-DDTHH:MM:SSZ (default now); the same input and "
                    "times give the same bytes");
-    CLI11_PARSE(cli, argc, argv);
+    cli.add_flag("--dry-run", dryRun,
+                 "Print each file's class, target folder and package, and the deploy script's place; "
+                 "write nothing");
+    // --version names the release, as it always has: the tool's own version has another name.
+    quillan::app::addVersionFlag(cli, "quillan-release", "--tool-version");
+    if (const auto end = quillan::app::parseCommandLine(cli, argc, argv))
+        return *end;
 
     o.signKey = signKey;
     if (!issued.empty()) {
         o.issued = quillan::trust::parseUtc(issued);
         if (!o.issued) {
             std::cerr << "quillan-release: --issued " << issued << " is not YYYY-MM-DDTHH:MM:SSZ\n";
-            return 1;
+            return quillan::app::kUsageExit;
         }
     }
     o.source = source;
     o.out = out;
     o.format = *parseScriptFormat(format);
     o.components.insert(components.begin(), components.end());
+    const auto note = [](const std::string& w) { std::cerr << "quillan-release: note: " << w << "\n"; };
+    if (dryRun) {
+        try {
+            const ReleasePlan plan = planRelease(o, note);
+            std::cout << "Release " << o.version << " for " << out << " (dry run: nothing is written):\n";
+            for (const auto& f : plan.files)
+                std::cout << "  " << f.name << " -> " << fileClassName(f.kind) << " -> " << f.target << " -> "
+                          << f.package.generic_string() << "\n";
+            std::cout << "  deploy script -> " << plan.script.generic_string() << "\n";
+        } catch (const std::exception& e) {
+            std::cerr << "quillan-release: " << e.what() << std::endl;
+            return 1;
+        }
+        return 0;
+    }
     try {
-        const auto summary = buildRelease(
-            o, [](const std::string& w) { std::cerr << "quillan-release: note: " << w << "\n"; });
+        const auto summary = buildRelease(o, note);
         std::cout << "Release " << o.version << " in " << out << " (" << summary.rows.size()
                   << " rows in the deploy script):\n";
         for (const auto& f : summary.files)

@@ -1,5 +1,6 @@
 // quillan-sample: makes a sample installation on the embedded database engine, in which the
 // console's start-up succeeds; options leave settings out to produce every start-up outcome.
+#include "app/CommandLine.h"
 #include "app/sample/SampleInstallation.h"
 #include "trust/TrustedKeys.h"
 
@@ -49,7 +50,9 @@ int main(int argc, char** argv) {
                    "Dll\\TrustedKeys.txt (repeatable)")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->expected(1);
-    CLI11_PARSE(cli, argc, argv);
+    quillan::app::addVersionFlag(cli, "quillan-sample");
+    if (const auto end = quillan::app::parseCommandLine(cli, argc, argv))
+        return *end;
 
     o.folder = folder;
     o.mode = *parseMode(mode);

@@ -8,7 +8,8 @@
 // Standard output carries only results: for each result set a header line of column names and one
 // line per row, fields separated by tabs, "NULL" for NULL, dates as "YYYY-MM-DD HH:MM:SS".
 // Messages and errors go to standard error; the first failing batch ends the run with exit code 1
-// (2 for a usage error).
+// (64 for a usage error, as every Quillan tool).
+#include "app/CommandLine.h"
 #include "platform/PathMap.h"
 #include "platform/Text.h"
 #include "platform/db/BatchSplitter.h"
@@ -30,7 +31,7 @@ using namespace quillan;
 namespace {
 
 constexpr int kFailed = 1;
-constexpr int kUsage = 2;
+constexpr int kUsage = quillan::app::kUsageExit;
 
 struct Options {
     std::string connect;
@@ -126,6 +127,7 @@ int main(int argc, char** argv) {
     auto* query = app.add_option("-Q,--query", o.query, "T-SQL text to run");
     auto* input = app.add_option("-i,--input", o.inputFile, "File of T-SQL to run");
     query->excludes(input);
+    quillan::app::addVersionFlag(app, "quillan-sql");
     try {
         app.parse(argc, argv);
         if (o.connect.empty() && o.appDir.empty())

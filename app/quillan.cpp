@@ -2,6 +2,7 @@
 // installed in; --headless runs start-up and the run as text, for schedulers and the demo.
 #include "console/Answers.h"
 #include "console/HeadlessView.h"
+#include "console/ProgressLines.h"
 #include "console/ScriptedOperator.h"
 #include "console/Session.h"
 #include "platform/SystemInfo.h"
@@ -34,27 +35,14 @@ const char* outcomeText(StartupOutcome o) {
     return "?";
 }
 
-const char* exitText(ExitCode code) {
-    switch (code) {
-    case ExitCode::Completed:
-        return "completed, or the release was already applied";
-    case ExitCode::CompletedWithErrors:
-        return "completed with errors";
-    case ExitCode::StoppedWithoutRun:
-        return "stopped without a run, cancelled, or pending";
-    case ExitCode::EndedOnFailure:
-        return "ended early on a failure";
-    case ExitCode::AnotherRunHolds:
-        return "another run holds the installation";
-    case ExitCode::ReleaseRefused:
-        return "the release failed its verification, nothing changed";
-    case ExitCode::Usage:
-        return "usage";
-    }
-    return "?";
-}
+struct HeadlessOptions {
+    Answers answers;
+    int keptRunLogs = 30;
+    bool json = false; // the run summary as the last line of the output
+};
 
-int runHeadless(const std::filesystem::path& programFolder, const Answers& answers) {
+int runHeadless(const std::filesystem::path& programFolder, const HeadlessOptions& o) {
+    const Answers& answers = o.answers;
     std::unique_ptr<ScriptedOperator> op;
     if (standardInputIsTerminal())
         op = std::make_unique<TerminalOperator>(answers, std::cin, std::cout);
@@ -63,9 +51,12 @@ int runHeadless(const std::filesystem::path& programFolder, const Answers& answe
 
     Session session(programFolder, *op);
     Console& c = session.console();
+    c.state.keptRunLogs = o.keptRunLogs;
     op->setLog(&c.log);
     HeadlessView view(std::cout);
+    ProgressLines progress(std::cout);
     c.model.addObserver(&view);
+    c.model.addObserver(&progress);
     std::cout << "Quillan " << QUILLAN_VERSION_TEXT << ": program folder " << programFolder.string() << " ("
               << c.state.appPath << ")" << std::endl;
 
@@ -77,9 +68,13 @@ int runHeadless(const std::filesystem::path& programFolder, const Answers& answe
     }
     if (c.log.isOpen())
         view.showUnprintedLog(c.log.readAll());
+    c.model.removeObserver(&progress);
     c.model.removeObserver(&view);
     const ExitCode code = session.exitCode();
-    std::cout << "Exit code " << static_cast<int>(code) << ": " << exitText(code) << std::endl;
+    const std::string summary = session.finish();
+    std::cout << "Exit code " << static_cast<int>(code) << ": " << exitCodeText(code) << std::endl;
+    if (o.json)
+        std::cout << summary << std::endl;
     return static_cast<int>(code);
 }
 
@@ -89,7 +84,8 @@ int main(int argc, char** argv) {
     CLI::App cli{"Quillan: brings this installation up to the published release.\n"
                  "Without options the window opens on the folder the program is installed in."};
     std::string appDir;
-    bool headless = false;
+    bool headless = false, json = false;
+    int keptRunLogs = 30;
     std::vector<std::string> answerTexts;
     cli.add_option("--app-dir", appDir, "Program folder (default: the folder of this executable)");
     cli.add_flag("--headless", headless, "Run without a window, printing the console as text");
@@ -99,6 +95,9 @@ int main(int argc, char** argv) {
         ->type_name("KEY=VALUE")
         ->expected(1)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    cli.add_flag("--json", json, "With --headless: print the run summary (one JSON object) as the last line");
+    cli.add_option("--keep-logs", keptRunLogs, "Earlier run logs kept beside the current one (default 30)")
+        ->check(CLI::Range(0, 10000));
     cli.set_version_flag("--version", std::string("quillan ") + QUILLAN_VERSION_TEXT);
     cli.allow_extras(); // the window's toolkit takes its own options (for example -platform)
     try {
@@ -122,6 +121,10 @@ int main(int argc, char** argv) {
         std::cerr << "quillan: unknown option " << cli.remaining().front() << " (see --help)" << std::endl;
         return static_cast<int>(ExitCode::Usage);
     }
+    if (json && !headless) {
+        std::cerr << "quillan: --json needs --headless (the window prints nothing)" << std::endl;
+        return static_cast<int>(ExitCode::Usage);
+    }
 
     std::error_code ec;
     const std::filesystem::path folder = appDir.empty()
@@ -137,11 +140,18 @@ int main(int argc, char** argv) {
 
     if (!headless) {
 #ifdef QUILLAN_HAVE_UI
-        return quillan::ui::runWindowed(argc, argv, programFolder, answers);
+        if (std::string why; !quillan::ui::windowCanOpen(argc, argv, why)) {
+            std::cerr << "quillan: " << why << std::endl;
+            return static_cast<int>(ExitCode::Refused);
+        }
+        quillan::ui::WindowedOptions windowed;
+        windowed.answers = answers;
+        windowed.keptRunLogs = keptRunLogs;
+        return quillan::ui::runWindowed(argc, argv, programFolder, windowed);
 #else
         std::cout << "This build of quillan has no window (built without the Qt interface): running headless."
                   << std::endl;
 #endif
     }
-    return runHeadless(programFolder, answers);
+    return runHeadless(programFolder, HeadlessOptions{answers, keptRunLogs, json});
 }

@@ -18,11 +18,11 @@ int scaledRange(std::uint64_t total) {
 }
 } // namespace
 
-ByteProgress::ByteProgress(Console& c, Row row, std::uint64_t total, int barMax)
-    : c_(&c), row_(row), total_(total), barMax_(barMax > 0 ? barMax : scaledRange(total)) {}
+ByteProgress::ByteProgress(Console& c, Row row, std::uint64_t total, int barMax, AmountUnit unit)
+    : c_(&c), row_(row), total_(total), barMax_(barMax > 0 ? barMax : scaledRange(total)), unit_(unit) {}
 
-ByteProgress::ByteProgress(Console& c, Row row, int barMax, Reading reading)
-    : c_(&c), row_(row), barMax_(std::max(barMax, 0)), reading_(std::move(reading)) {}
+ByteProgress::ByteProgress(Console& c, Row row, int barMax, Reading reading, std::uint64_t bytesTotal)
+    : c_(&c), row_(row), total_(bytesTotal), barMax_(std::max(barMax, 0)), reading_(std::move(reading)) {}
 
 BarReading ByteProgress::readingFor(std::uint64_t done) const {
     if (reading_)
@@ -63,6 +63,8 @@ void ByteProgress::start(const std::string& startLabel) {
 }
 
 void ByteProgress::report(std::uint64_t done) {
+    if (total_ > 0)
+        c_->model.reportAmount(row_, std::min(done, total_), total_, unit_);
     show(readingFor(done), false);
 }
 

@@ -24,11 +24,13 @@ public:
     // one the bar is linear over [0, barMax] with the ordinary percent text.
     using Reading = std::function<BarReading(std::uint64_t done)>;
 
-    // `total` is the amount at the end (bytes, or 100 for percent events). The bar's range is
-    // `barMax` units; 0 takes the total itself, scaled down by 1024 until it fits the bar's
-    // integer range.
-    ByteProgress(Console& c, Row row, std::uint64_t total, int barMax = 0);
-    ByteProgress(Console& c, Row row, int barMax, Reading reading);
+    // `total` is the amount at the end (bytes, or 100 for percent events, as `unit` says). The
+    // bar's range is `barMax` units; 0 takes the total itself, scaled down by 1024 until it fits
+    // the bar's integer range.
+    ByteProgress(Console& c, Row row, std::uint64_t total, int barMax = 0,
+                 AmountUnit unit = AmountUnit::Bytes);
+    // `bytesTotal`: the bytes at the end, for the views that print amounts (0: not known).
+    ByteProgress(Console& c, Row row, int barMax, Reading reading, std::uint64_t bytesTotal = 0);
 
     // Sets the row's range and shows the reading for 0.
     void start();
@@ -50,6 +52,7 @@ private:
     std::uint64_t total_ = 0;
     int barMax_ = 0;
     Reading reading_;
+    AmountUnit unit_ = AmountUnit::Bytes;
     int shown_ = -1;
     std::string shownPercent_;
 };

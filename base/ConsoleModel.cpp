@@ -149,4 +149,9 @@ void ConsoleModel::processEvents() {
         o->processEvents();
 }
 
+void ConsoleModel::reportAmount(Row row, std::uint64_t done, std::uint64_t total, AmountUnit unit) {
+    for (auto* o : observers_)
+        o->amountDone(rowIndex(row), done, total, unit);
+}
+
 } // namespace quillan

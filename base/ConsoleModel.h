@@ -2,6 +2,7 @@
 // Everything the main window shows, as plain data. The console core writes here; views (the Qt
 // window, the headless text view, test recorders) observe the changes. No view type leaks in.
 #include <array>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -79,7 +80,11 @@ enum class Row : int {
 constexpr int rowIndex(Row r) {
     return static_cast<int>(r);
 }
-constexpr int kPanelLabels = 8; // LblCDpStatus(i), lblLastDepStatus(i)
+constexpr int kPanelLabels = 8;
+
+// What a long step counts as it goes: bytes (downloads, copies, the split join), percent (the
+// database backup's events) or items (scripts).
+enum class AmountUnit { Bytes, Percent, Items }; // LblCDpStatus(i), lblLastDepStatus(i)
 
 // Checklist captions; a doubled "&&" shows one ampersand.
 const std::array<const char*, kChecklistRows>& checklistCaptions();
@@ -107,6 +112,11 @@ public:
     virtual void busyChanged(bool busy) { (void)busy; }
     // Long work calls this after each item so that a window can repaint and take input.
     virtual void processEvents() {}
+    // The amount a long step has done, at every report (not throttled: a view that prints it
+    // decides how often).
+    virtual void amountDone(int index, std::uint64_t done, std::uint64_t total, AmountUnit unit) {
+        (void)index, (void)done, (void)total, (void)unit;
+    }
 };
 
 class ConsoleModel {
@@ -151,6 +161,8 @@ public:
     bool busy() const { return busy_; }
 
     void processEvents();
+    // Tells the observers how far a row's long step is (nothing is kept).
+    void reportAmount(Row row, std::uint64_t done, std::uint64_t total, AmountUnit unit);
 
 private:
     std::vector<ModelObserver*> observers_;

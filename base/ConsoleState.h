@@ -54,6 +54,13 @@ struct RunState {
     // never leaves half a file, so before it returns the installed file is the old one).
     bool installedFileReplaced = false;
 
+    // The undo of a failed run: taken (set before its first action, so that an undo broken off
+    // half-way still counts) and what it, or a run broken off without it, left not put back.
+    bool undoTaken = false;
+    bool undoFinished = false;
+    std::vector<std::string> notPutBack;
+    bool undoComplete() const { return undoFinished && notPutBack.empty(); }
+
     // True once any installed file may differ from what was there before the run.
     bool filesChanged() const {
         return exesReplaced || reportsReplaced || otherFilesReplaced || componentsRegistered;
@@ -92,6 +99,7 @@ struct ConsoleState {
     // --- settings (ValidateData)
     int transferMode = 0; // 1 FTP, 2 HTTP
     std::string errLogFolder, errLogPath;
+    int keptRunLogs = 30; // earlier run logs kept beside the current one (quillan --keep-logs)
     std::string serverPath, deployServerPath, ftpUser, ftpPassword, lanServerPath, updateFolder;
     std::string deployMasterPath, deployTransPath, webServiceUrl;
     std::string filePattern, fileFormat;

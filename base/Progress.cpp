@@ -83,6 +83,9 @@ void setRowValue(Console& c, Row row, int value) {
 
 void stepRow(Console& c, Row row) {
     setRowValue(c, row, c.model.checklist(row).barValue + 1);
+    const ChecklistRow& r = c.model.checklist(row);
+    c.model.reportAmount(row, static_cast<std::uint64_t>(std::max(r.barValue, 0)),
+                         static_cast<std::uint64_t>(std::max(r.barMax, 0)), AmountUnit::Items);
     c.model.processEvents();
 }
 

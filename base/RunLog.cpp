@@ -24,11 +24,12 @@ RunLog::~RunLog() {
         std::fclose(out_);
 }
 
-void RunLog::open(const std::filesystem::path& file) {
+void RunLog::open(const std::filesystem::path& file, const RunLogKeeping& keeping) {
     if (out_) {
         std::fclose(out_);
         out_ = nullptr;
     }
+    const std::string notKept = keepEarlierRunLog(file, keeping);
     std::error_code ec;
     std::filesystem::remove(file, ec); // recreated at every start
     out_ = std::fopen(file.c_str(), "wb");
@@ -39,6 +40,8 @@ void RunLog::open(const std::filesystem::path& file) {
     line("Deployment Date:" + DateTime::now().display());
     line("Deployment Process Started");
     line("---------------------------------------------");
+    if (!notKept.empty())
+        line(">>-The previous run log is not kept: " + notKept);
     if (!pending_.empty()) {
         std::fputs(pending_.c_str(), out_);
         std::fflush(out_);

@@ -1,6 +1,9 @@
 #pragma once
 // The run log "DeployErrlog.log": recreated at every start, ASCII, CR LF line ends, kept open for
 // the life of the process and flushed after every line, so nothing is lost if the process ends.
+// The previous start's file is kept under its start time first (base/RunLogKeeping.h).
+#include "base/RunLogKeeping.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -14,9 +17,9 @@ public:
     RunLog(const RunLog&) = delete;
     RunLog& operator=(const RunLog&) = delete;
 
-    // Deletes any file at `file`, creates it empty and writes the four header lines. Throws
-    // std::system_error when the file cannot be created.
-    void open(const std::filesystem::path& file);
+    // Keeps or deletes any file at `file` (as `keeping` says), creates it empty and writes the
+    // four header lines. Throws std::system_error when the file cannot be created.
+    void open(const std::filesystem::path& file, const RunLogKeeping& keeping = {});
     bool isOpen() const { return out_ != nullptr; }
     const std::filesystem::path& file() const { return file_; }
 

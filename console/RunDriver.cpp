@@ -39,7 +39,7 @@ bool afterPendingCheck(Console& c, PendingCheck answer) {
         return true;
     case PendingCheck::Applied:
         c.op.inform("Updates Completed successfully");
-        say(c, ">>-Deployment Process Completed");
+        say(c, kReleaseAppliedLine);
         c.endProgram(Ending::AlreadyUpToDate);
         return false;
     case PendingCheck::Failed:
@@ -140,6 +140,7 @@ void unexpectedError(Console& c, const std::string& description) {
     if (!changed.empty()) {
         message += "\r\nThe installation is NOT as it was before the run. Changed and not put back:";
         for (const auto& what : changed) {
+            c.state.run.notPutBack.push_back(what);
             c.log.line(">>-Not put back: " + what);
             message += "\r\n- " + what;
         }

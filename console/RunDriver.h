@@ -8,6 +8,9 @@ namespace quillan {
 
 class RunPhases; // the phases the driver calls (console/RunPhases.h)
 
+// The run log's line of a run that found the release already applied: nothing to do.
+inline constexpr const char* kReleaseAppliedLine = ">>-Deployment Process Completed";
+
 // The phases of a run, each wired to the procedure that does it (docs/run-driver.md).
 std::unique_ptr<RunPhases> makeRunPhases();
 

@@ -3,23 +3,34 @@
 #include "console/RunDriver.h"
 #include "console/RunPhases.h"
 #include "status/StatusPanel.h"
+#include "console/RunSummary.h"
+#include "status/RecordedRelease.h"
 
 namespace quillan {
 
 Session::Session(std::filesystem::path programFolder, Operator& op)
     : ownMachine_(std::make_unique<RealMachine>()), console_(std::move(programFolder), op, *ownMachine_),
-      phases_(makeRunPhases()) {}
+      phases_(makeRunPhases()) {
+    console_.model.addObserver(&phaseTimes_);
+}
 
 Session::Session(std::filesystem::path programFolder, Operator& op, Machine& machine)
-    : console_(std::move(programFolder), op, machine), phases_(makeRunPhases()) {}
+    : console_(std::move(programFolder), op, machine), phases_(makeRunPhases()) {
+    console_.model.addObserver(&phaseTimes_);
+}
 
-Session::~Session() = default;
+Session::~Session() {
+    console_.model.removeObserver(&phaseTimes_);
+}
 
 StartupOutcome Session::start() {
     console_.model.setBusy(true);
     startup_ = Form_Load(console_);
     // Armed, the wait goes on until the run has ended; otherwise nothing more happens.
     console_.model.setBusy(startup_ == StartupOutcome::Armed && !console_.programEnded());
+    // The current-deployment panel's version, as start-up filled it: the release before the run.
+    if (const std::string& version = console_.model.panel(true, 1); !version.empty())
+        releaseBefore_ = version;
     return startup_;
 }
 
@@ -39,6 +50,27 @@ void Session::refreshPanels() {
 
 ExitCode Session::exitCode() const {
     return exitCodeFor(console_, startup_);
+}
+
+std::string Session::finish() {
+    if (summary_)
+        return *summary_;
+    RunFacts facts;
+    facts.started = started_;
+    facts.finished = DateTime::now();
+    facts.code = exitCode();
+    facts.phases = &phaseTimes_;
+    facts.releaseBefore = releaseBefore_;
+    // Only a run that installed the release (or found it installed) changes what is installed.
+    const bool installed = facts.code == ExitCode::Completed || facts.code == ExitCode::CompletedWithErrors ||
+                           facts.code == ExitCode::AlreadyApplied;
+    facts.releaseAfter = installed ? NewestRecordedRelease(console_) : releaseBefore_;
+    summary_ = runSummaryLine(console_, facts);
+    if (const auto file = runsFile(console_)) {
+        if (const std::string error = appendRunLine(*file, *summary_); !error.empty())
+            console_.log.line(">>-The run summary is not recorded: " + error);
+    }
+    return *summary_;
 }
 
 } // namespace quillan

@@ -3,10 +3,14 @@
 // it ended. The headless runner and the window both drive a Session, so they cannot differ.
 #include "base/Console.h"
 #include "console/ExitCode.h"
+#include "console/PhaseTimes.h"
 #include "console/Startup.h"
+#include "platform/DateTime.h"
 
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace quillan {
 
@@ -31,13 +35,21 @@ public:
     void refreshPanels();
     ExitCode exitCode() const;
     StartupOutcome startupOutcome() const { return startup_; }
+    // The end of the process: the run summary (console/RunSummary.h) as one line of JSON,
+    // appended to the runs file of the log folder (the run log says so when it cannot be).
+    // Call once, after the run; a second call answers the same line and writes nothing.
+    std::string finish();
 
 private:
     std::unique_ptr<Machine> ownMachine_; // before the console, which refers to it
+    PhaseTimes phaseTimes_;               // before the console, whose model refers to it
     Console console_;
     std::unique_ptr<RunPhases> phases_;
     StartupOutcome startup_ = StartupOutcome::StoppedWithoutRun;
     bool ran_ = false;
+    DateTime started_ = DateTime::now();
+    std::optional<std::string> releaseBefore_;
+    std::optional<std::string> summary_;
 };
 
 } // namespace quillan

@@ -3,6 +3,7 @@
 #include "base/Progress.h"
 #include "console/CreateFolder.h"
 #include "console/TimeLimitSetting.h"
+#include "console/RunDriver.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -123,7 +124,7 @@ bool ValidateData(Console& c) {
         if (!std::filesystem::is_directory(c.native(s.errLogFolder)))
             CreateFolder(c, s.errLogFolder);
         s.errLogPath = s.errLogFolder + "\\DeployErrlog.log";
-        c.log.open(c.native(s.errLogPath));
+        c.log.open(c.native(s.errLogPath), RunLogKeeping{s.keptRunLogs, kReleaseAppliedLine});
 
         // 3 to 7. Server, paths, credentials; the first missing one stops the check.
         if (!readCondition(c, kServerPath, s.serverPath))

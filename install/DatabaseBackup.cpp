@@ -174,7 +174,7 @@ bool BackupDb(Console& c) {
         const fs::path folder = c.native(s.backupFolder);
         fs::create_directories(folder);
         const fs::path bak = folder / s.backupFileName;
-        ByteProgress progress(c, Row::DatabaseBackup, 100, 100);
+        ByteProgress progress(c, Row::DatabaseBackup, 100, 100, AmountUnit::Percent);
         progress.start();
         admin->backup(s.dbName, bak, [&progress](int percent) {
             progress.report(static_cast<std::uint64_t>(percent < 0 ? 0 : percent));

@@ -88,7 +88,10 @@ void writeClosingLabels(Console& c, const std::string& statusText) {
 }
 
 bool closeUndone(Console& c, int phaseReached) {
+    c.state.run.undoTaken = true;
     const UndoResult undo = undoFailedRun(c, phaseReached);
+    c.state.run.undoFinished = true;
+    c.state.run.notPutBack = undo.notPutBack;
     if (phaseReached >= 7)
         c.conn->execute(undoneReleaseRowsStatement(c.state.dbPrefix));
     writeClosingLabels(c, kUndone);

@@ -48,7 +48,7 @@ bool recorded(db::DbAdmin& admin, const std::string& database, double number) {
 void runBatches(Console& c, db::DbAdmin& admin, const std::string& path,
                 const std::vector<std::string>& batches) {
     const auto n = batches.size();
-    ByteProgress progress(c, Row::Hotfixes, n == 0 ? 1 : n);
+    ByteProgress progress(c, Row::Hotfixes, n == 0 ? 1 : n, 0, AmountUnit::Items);
     progress.start();
     c.state.run.hotfixRunStarted = true; // from here on the database may differ from its backup
     for (std::size_t i = 0; i < n; ++i) {

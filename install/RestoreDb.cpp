@@ -108,7 +108,7 @@ bool RestoreDb(Console& c) {
         auto admin = c.os.openAdmin(c.state.connString, c.programFolder());
         admin->connect(c.state.dbServer, c.state.dbUser, c.state.dbPassword);
         admin->setTimeLimit(c.state.statementTimeLimit); // the restore itself is not bounded
-        ByteProgress progress(c, Row::RemovingFiles, 100, 100);
+        ByteProgress progress(c, Row::RemovingFiles, 100, 100, AmountUnit::Percent);
         progress.start();
         c.conn.reset();
         endOtherSessions(c, *admin);

@@ -43,5 +43,8 @@ bool createFolderLevel(const std::filesystem::path& folder, std::string& error);
 std::filesystem::path executableFolder(const char* argv0);
 // True when standard input is a terminal (then open questions are asked there).
 bool standardInputIsTerminal();
+// True when this session has a display a window can open on (Windows: always; POSIX: an X or a
+// Wayland display is named in the environment).
+bool graphicalDisplayNamed();
 
 } // namespace quillan

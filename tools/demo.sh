@@ -3,7 +3,7 @@
 # /tmp/quillan-demo with the old release's files in place, builds release 8 of new files with
 # quillan-release, serves it with quillan-office on a free loopback port, and runs quillan headless
 # against it: it prints the files before and after, the hotfix log and the exit code, then runs
-# again, which finds the release applied ("Updates Completed successfully").
+# again, which finds the release applied ("Updates Completed successfully", exit code 8).
 # QUILLAN_BUILD_DIR chooses another build folder (default: build); one already configured is
 # built as it is configured. QUILLAN_SKIP_DEPS=1 leaves out tools/install-deps.sh.
 # QUILLAN_DEMO_SCREENSHOT=FILE.png makes the first run in the window, on a virtual X display
@@ -62,10 +62,9 @@ done
 port=$(cat "$port_file")
 
 # --- The installation: sample settings pointing at the office, and release 7 in place. The
-# server path and the deploy, master and transaction folders are joined as they stand, so each
-# ends in "/".
-"$bin/quillan-sample" "$demo" --mode http --format "$format" --server-path "http://127.0.0.1:$port/" \
-  --web-service DeployService --deploy-path Deploy/ --master-path Master/ --trans-path Trans/
+# sample's server folders ("Deploy/", "Master/", "Trans/") are the ones quillan-release writes and
+# quillan-office serves by default.
+"$bin/quillan-sample" "$demo" --mode http --format "$format" --server-path "http://127.0.0.1:$port/"
 mkdir -p "$demo/Reports"
 printf 'Tervik 7\n' >"$demo/Tervik.exe"
 printf 'Sales report 7\n' >"$demo/Reports/Sales.rpt"
@@ -130,7 +129,7 @@ printf '  ReleaseNotes (made by the hotfix): %s\n' "$("$bin/quillan-sql" --app-d
   -Q 'SELECT Version, Note FROM [Tervik].dbo.ReleaseNotes' | tail -n +2 | tr '\t\n' '  ')"
 echo "== run log: $demo/Tervik/Logs/DeployErrlog.log"
 
-# The second run finds the release applied and ends at once.
+# The second run finds the release applied and ends at once (exit code 8, nothing to do).
 run
 # The demo succeeds when the first run installed the release and the second found it applied.
-[ "$first" -eq 0 ] && [ "$rc" -eq 0 ]
+[ "$first" -eq 0 ] && [ "$rc" -eq 8 ]

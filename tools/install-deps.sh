@@ -14,6 +14,8 @@ packages=(
   libpugixml-dev libfreexl-dev libcli11-dev libcpp-httplib-dev libssl-dev
   # signed releases: SHA-256 and Ed25519
   libsodium-dev
+  # the runs file and --json: one JSON summary per process
+  nlohmann-json3-dev
   # the release tool: the container of its Excel scripts
   libgsf-1-dev
   # ODBC drivers: FreeTDS for SQL Server in the field, SQLite's for the plumbing tests

@@ -156,7 +156,7 @@ bool DownloadFromHttp(Console& c, HttpSession& s, const std::string& fileName) {
                 refusal = "The answer has a Content-length of 0";
                 return false;
             }
-            bar.emplace(c, Row::ProgramDownload, 100, httpStepReading(*r.contentLength));
+            bar.emplace(c, Row::ProgramDownload, 100, httpStepReading(*r.contentLength), *r.contentLength);
             return true;
         };
         hooks.onProgress = [&](std::uint64_t received, std::uint64_t) {

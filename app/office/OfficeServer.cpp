@@ -1,5 +1,6 @@
 #include "app/office/OfficeServer.h"
 
+#include "platform/DateTime.h"
 #include "platform/PathMap.h"
 #include "platform/Text.h"
 
@@ -9,7 +10,9 @@
 #include <atomic>
 #include <charconv>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -113,31 +116,43 @@ void serveFile(const fs::path& file, httplib::Response& res, const OfficeFault* 
     // The byte at which the fault breaks the answer, and where this answer began (the first
     // offset asked of the provider: 0, or the start of the range).
     const std::optional<std::size_t> cut =
-        fault ? std::optional<std::size_t>(static_cast<std::size_t>(fault->atByte)) : std::nullopt;
+        fault && fault->kind != OfficeFault::Kind::Slow
+            ? std::optional<std::size_t>(static_cast<std::size_t>(fault->atByte))
+            : std::nullopt;
     const bool stall = fault && fault->kind == OfficeFault::Kind::Stall;
+    const bool slow = fault && fault->kind == OfficeFault::Kind::Slow;
+    // A slow line: a tenth of the rate every tenth of a second.
+    const std::size_t slowPart =
+        slow ? std::max<std::size_t>(1, static_cast<std::size_t>(fault->atByte / 10)) : 0;
     auto begun = std::make_shared<std::optional<std::size_t>>();
-    res.set_content_provider(
-        static_cast<std::size_t>(size), "application/octet-stream",
-        [in, cut, stall, stopping, begun](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-            if (!*begun)
-                *begun = offset;
-            if (cut && **begun < *cut) {
-                if (offset >= *cut) {
-                    if (stall)
-                        stallUntilStopped(*stopping);
-                    return false; // closes the connection mid-answer
-                }
-                length = std::min(length, *cut - offset);
-            }
-            std::vector<char> buf(std::min(length, kChunk));
-            in->clear();
-            in->seekg(static_cast<std::streamoff>(offset));
-            in->read(buf.data(), static_cast<std::streamsize>(buf.size()));
-            const auto got = in->gcount();
-            if (got <= 0)
-                return false;
-            return sink.write(buf.data(), static_cast<std::size_t>(got));
-        });
+    res.set_content_provider(static_cast<std::size_t>(size), "application/octet-stream",
+                             [in, cut, stall, slowPart, stopping,
+                              begun](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                                 if (!*begun)
+                                     *begun = offset;
+                                 if (cut && **begun < *cut) {
+                                     if (offset >= *cut) {
+                                         if (stall)
+                                             stallUntilStopped(*stopping);
+                                         return false; // closes the connection mid-answer
+                                     }
+                                     length = std::min(length, *cut - offset);
+                                 }
+                                 if (slowPart > 0) {
+                                     if (stopping->load())
+                                         return false;
+                                     length = std::min(length, slowPart);
+                                     std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                                 }
+                                 std::vector<char> buf(std::min(length, kChunk));
+                                 in->clear();
+                                 in->seekg(static_cast<std::streamoff>(offset));
+                                 in->read(buf.data(), static_cast<std::streamsize>(buf.size()));
+                                 const auto got = in->gcount();
+                                 if (got <= 0)
+                                     return false;
+                                 return sink.write(buf.data(), static_cast<std::size_t>(got));
+                             });
 }
 
 } // namespace
@@ -187,11 +202,20 @@ std::optional<OfficeFault> parseFault(OfficeFault::Kind kind, const std::string&
     auto [end, err] = std::from_chars(n.data(), n.data() + n.size(), f.atByte);
     if (n.empty() || err != std::errc() || end != n.data() + n.size())
         return std::nullopt;
+    if (kind == OfficeFault::Kind::Slow && f.atByte == 0)
+        return std::nullopt; // a line that sends nothing is a stall
     return f;
+}
+
+std::string requestLine(const std::string& time, const std::string& client, const std::string& method,
+                        const std::string& path, int status, std::uint64_t bytes) {
+    return time + " " + client + " " + method + " " + path + " " + std::to_string(status) + " " +
+           std::to_string(bytes);
 }
 
 struct OfficeServer::Impl {
     std::unique_ptr<httplib::Server> server;
+    std::mutex logging; // one request line at a time
     std::thread thread;
     std::shared_ptr<std::atomic<bool>> stopping = std::make_shared<std::atomic<bool>>(false);
 };
@@ -254,6 +278,18 @@ void OfficeServer::start() {
             res.set_content("Not found", "text/plain");
         }
     });
+    if (s.onRequest) {
+        http.set_logger([this, log = s.onRequest](const httplib::Request& req, const httplib::Response& res) {
+            // The answer's length: its body, or what its header announced for a streamed file.
+            std::uint64_t bytes = res.body.size();
+            if (bytes == 0 && res.has_header("Content-Length"))
+                bytes = std::strtoull(res.get_header_value("Content-Length").c_str(), nullptr, 10);
+            const std::string line =
+                requestLine(DateTime::now().iso(), req.remote_addr, req.method, req.path, res.status, bytes);
+            const std::lock_guard<std::mutex> one(impl_->logging);
+            log(line);
+        });
+    }
     port_ = settings_.port > 0 ? (http.bind_to_port(settings_.host, settings_.port) ? settings_.port : -1)
                                : http.bind_to_any_port(settings_.host);
     if (port_ <= 0)

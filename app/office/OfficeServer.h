@@ -7,6 +7,7 @@
 // separated, the script files of the master or the transaction folder.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,13 +24,14 @@ struct OfficeFault {
         Missing, // answers 404, as if the file were not published
         Drop,    // sends the file up to `atByte`, then closes the connection
         Stall,   // sends the file up to `atByte`, then nothing until the office stops
+        Slow,    // sends the file at `atByte` bytes a second (a slow line)
     };
     Kind kind = Kind::Missing;
     std::string file;
     std::uint64_t atByte = 0;
 };
 
-// Reads "NAME" (Missing) or "NAME=BYTES" (Drop, Stall) as given on the command line; nullopt for
+// Reads "NAME" (Missing) or "NAME=BYTES" (Drop, Stall, Slow) as given on the command line; nullopt for
 // a text without a name or with a byte count that is no number.
 std::optional<OfficeFault> parseFault(OfficeFault::Kind kind, const std::string& text);
 
@@ -44,7 +46,15 @@ struct OfficeSettings {
     // With a certificate (PEM, its chain after it) and its private key, the office serves HTTPS.
     std::filesystem::path certificate;
     std::filesystem::path privateKey;
+    // Receives one line per request answered (requestLine), from the server's threads one at a
+    // time; none: nothing is logged.
+    std::function<void(const std::string&)> onRequest;
 };
+
+// "2026-12-07 19:30:01 127.0.0.1 GET /Deploy/Release8.zip 200 1048576": the local time, the
+// client's address, the method, the path, the status and the answer's length in bytes.
+std::string requestLine(const std::string& time, const std::string& client, const std::string& method,
+                        const std::string& path, int status, std::uint64_t bytes);
 
 // The names the service lists for a family, sorted without regard to case: every plain file of the
 // master folder; of the transaction folder the files of this distributor only (first "_" part equal

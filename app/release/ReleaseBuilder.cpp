@@ -99,8 +99,9 @@ fs::path writeScript(const ReleaseOptions& o, const std::vector<SetupRow>& rows,
 } // namespace
 
 ReleaseSummary buildRelease(const ReleaseOptions& o, const std::function<void(const std::string&)>& warn) {
-    checkOptions(o);
-    const auto files = readReleaseFiles(o, warn);
+    std::vector<std::string> problems = optionProblems(o);
+    const auto files = readReleaseFiles(o, warn, &problems);
+    throwProblems(problems);
     fs::path out = fs::absolute(o.out).lexically_normal();
     if (!out.has_filename()) // "/srv/release/" names the folder "release"
         out = out.parent_path();

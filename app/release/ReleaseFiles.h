@@ -28,8 +28,11 @@ FileClass classify(const std::string& name, const std::set<std::string>& compone
 // same release on every machine). Throws ReleaseError, naming the file, for a sub-folder or other
 // non-file entry, a name that cannot be carried, two names Windows would take for one, a hotfix
 // without its version line or with a number another hotfix has, a component named that is not in
-// the folder, and an empty folder. `warn` receives advice that does not stop the release.
+// the folder, and an empty folder; every problem at once (ReleaseError's list). With `problems`
+// the problems are added there instead, and the files read without one are answered. `warn`
+// receives advice that does not stop the release.
 std::vector<ReleaseFile> readReleaseFiles(const ReleaseOptions& o,
-                                          const std::function<void(const std::string&)>& warn = {});
+                                          const std::function<void(const std::string&)>& warn = {},
+                                          std::vector<std::string>* problems = nullptr);
 
 } // namespace quillan::release

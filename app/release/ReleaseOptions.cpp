@@ -33,34 +33,38 @@ std::string packageNameOf(const ReleaseOptions& o) {
            ".zip";
 }
 
-void checkOptions(const ReleaseOptions& o) {
+std::vector<std::string> optionProblems(const ReleaseOptions& o) {
+    std::vector<std::string> p;
     if (o.version <= 0)
-        throw ReleaseError("the version must be a number greater than 0 (it is VersionNo)");
+        p.push_back("the version must be a number greater than 0 (it is VersionNo)");
     if (!o.distributor.empty()) {
         if (const auto why = whyNotDistributorCode(o.distributor); !why.empty())
-            throw ReleaseError("distributor code '" + o.distributor + "' " + why);
+            p.push_back("distributor code '" + o.distributor + "' " + why);
     }
     const std::string package = packageNameOf(o);
     if (const auto why = whyNotCarriable(package); !why.empty())
-        throw ReleaseError("package name '" + package + "' " + why);
-    if (extensionOf(package) != "ZIP")
-        throw ReleaseError("package name '" + package + "' must end with .zip");
+        p.push_back("package name '" + package + "' " + why);
+    else if (extensionOf(package) != "ZIP")
+        p.push_back("package name '" + package + "' must end with .zip");
     for (const auto* folder : {&o.deployFolder, &o.masterFolder, &o.transFolder})
         if (!isPlainFileName(*folder))
-            throw ReleaseError("folder name '" + *folder +
-                               "' must be one plain folder name below the release "
-                               "folder");
+            p.push_back("folder name '" + *folder +
+                        "' must be one plain folder name below the release folder");
     if (o.splitSize > 0 && o.splitSize + tpl::kPieceHeaderBytes > UINT32_MAX)
-        throw ReleaseError("the split size must be below 4 GB: a piece records its length in 32 bits");
+        p.push_back("the split size must be below 4 GB: a piece records its length in 32 bits");
     for (const auto* path : {&o.programPath, &o.reportPath, &o.otherPath, &o.componentPath})
         if (trimmed(*path).empty() || std::any_of(path->begin(), path->end(), [](char ch) {
                 return static_cast<unsigned char>(ch) < 0x20;
             }))
-            throw ReleaseError("target folder '" + *path +
-                               "' must be a folder text without tabs or line ends");
+            p.push_back("target folder '" + *path + "' must be a folder text without tabs or line ends");
     // The manifest must not outlive the key that signed it by much, nor expire before it arrives.
     if (!o.signKey.empty() && (o.expiresDays < 1 || o.expiresDays > 3650))
-        throw ReleaseError("--expires-days must be a number of days from 1 to 3650");
+        p.push_back("--expires-days must be a number of days from 1 to 3650");
+    return p;
+}
+
+void checkOptions(const ReleaseOptions& o) {
+    throwProblems(optionProblems(o));
 }
 
 } // namespace quillan::release

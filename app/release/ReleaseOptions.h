@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace quillan::release {
 
@@ -50,5 +51,7 @@ std::string packageNameOf(const ReleaseOptions& o);
 // that the naming rule cannot carry, a package name that is not a ".zip" file name, folder names
 // that are not plain, a split size that a piece cannot carry).
 void checkOptions(const ReleaseOptions& o);
+// The same problems as a list (empty: none), for reporting them with the source folder's.
+std::vector<std::string> optionProblems(const ReleaseOptions& o);
 
 } // namespace quillan::release

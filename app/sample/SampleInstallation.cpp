@@ -120,8 +120,8 @@ void fillDatabase(db::Connection& conn, const SampleOptions& o) {
         {35, "Update folder", "C:\\Tervik\\Update"},
         {36, "LAN server path", "C:\\LanShare"},
         {37, "Run-log folder", "C:\\Tervik\\Logs"},
-        {38, "Deploy server master path", o.masterPath.empty() ? "DeployMaster/" : o.masterPath},
-        {39, "Deploy server transaction path", o.transPath.empty() ? "DeployTrans/" : o.transPath},
+        {38, "Deploy server master path", o.masterPath.empty() ? "Master/" : o.masterPath},
+        {39, "Deploy server transaction path", o.transPath.empty() ? "Trans/" : o.transPath},
         {40, "Web service address", service},
     };
     for (const auto& s : settings) {

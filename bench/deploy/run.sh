@@ -21,7 +21,7 @@ bench_work quillan-deploy-bench
 packages=5
 member_bytes=$((megabytes * 1024 * 1024 / packages / 4))
 root=$work/office
-mkdir -p "$root/Deploy" "$root/DeployMaster" "$root/DeployTrans" "$work/staging"
+mkdir -p "$root/Deploy" "$root/Master" "$root/Trans" "$work/staging"
 echo "Preparing a ${megabytes} MB release in $packages packages in $work ..."
 for p in $(seq 1 $packages); do
   d=$work/staging/p$p
@@ -37,7 +37,7 @@ for p in $(seq 1 $packages); do
 done
 rm -rf "$work/staging"
 
-python3 - "$root" $packages > "$root/DeployMaster/SETUPDETAILS_1.xml" <<'EOF'
+python3 - "$root" $packages > "$root/Master/SETUPDETAILS_1.xml" <<'EOF'
 import os, sys
 root, n = sys.argv[1], int(sys.argv[2])
 print("<?xml version='1.0' standalone='yes'?>\n<NewDataSet>")
@@ -53,7 +53,7 @@ print("</NewDataSet>")
 EOF
 du -sh "$root/Deploy" | sed 's/^/published: /'
 
-bench_office "$root" --master DeployMaster --trans DeployTrans
+bench_office "$root" --master Master --trans Trans
 
 # One quillan run on a fresh installation (made before the clock starts).
 quillan_round() {
@@ -70,7 +70,7 @@ quillan_round() {
 # The same work by hand: the script, every package with its size checked, every package unpacked.
 shell_work() {
   local upd=$work/shell/Update
-  curl -sf -o "$work/shell/SETUPDETAILS_1.xml" "${server}DeployMaster/SETUPDETAILS_1.xml"
+  curl -sf -o "$work/shell/SETUPDETAILS_1.xml" "${server}Master/SETUPDETAILS_1.xml"
   for p in $(seq 1 $packages); do
     curl -sf -o "$upd/Pkg$p.zip" "${server}Deploy/Pkg$p.zip"
     [ "$(stat -c %s "$upd/Pkg$p.zip")" = "$(stat -c %s "$root/Deploy/Pkg$p.zip")" ] || return 1

@@ -81,4 +81,15 @@ bool standardInputIsTerminal() {
     return ::isatty(STDIN_FILENO) != 0;
 }
 
+bool graphicalDisplayNamed() {
+#ifdef __APPLE__
+    return true; // the window server is always there for a logged-in user
+#else
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
+        if (const char* value = std::getenv(name); value != nullptr && *value != '\0')
+            return true;
+    return false;
+#endif
+}
+
 } // namespace quillan

@@ -84,4 +84,8 @@ bool standardInputIsTerminal() {
     return _isatty(_fileno(stdin)) != 0;
 }
 
+bool graphicalDisplayNamed() {
+    return true; // a desktop session always has one
+}
+
 } // namespace quillan

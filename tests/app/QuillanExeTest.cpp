@@ -1,4 +1,5 @@
-// The quillan and quillan-sample executables: options, outcomes, exit codes and output.
+// The quillan and quillan-sample executables: options, outcomes, exit codes and output; and the
+// command line every tool shares.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -68,10 +69,41 @@ TEST(QuillanExe, UsageErrorsHelpAndVersion) {
     EXPECT_THAT(version.out, HasSubstr("0.1.0"));
 }
 
-TEST(QuillanExe, MissingSettingStopsWithoutRunExitTwo) {
+TEST(EveryTool, HelpAndOwnVersionEndWithZeroABadCommandLineWith64) {
+    for (const char* tool : {"quillan", "quillan-sample", "quillan-sql", "quillan-office"}) {
+        SCOPED_TRACE(tool);
+        const Result version = run(quote(kBin / tool) + " --version");
+        EXPECT_EQ(version.code, 0);
+        EXPECT_EQ(version.out.rfind(std::string(tool) + " ", 0), 0u) << version.out;
+        EXPECT_EQ(run(quote(kBin / tool) + " --help").code, 0);
+        // quillan passes options it does not know to the window's toolkit, unless headless.
+        EXPECT_EQ(run(quote(kBin / tool) + " --headless --bogus x").code, 64);
+    }
+}
+
+// Without a display the window is refused before anything is read (a Qt abort before); on a
+// platform nobody sees, it neither waits for a box nor for an operator to close it.
+TEST(QuillanExe, TheWindowWithoutADisplayIsRefusedAndOffscreenEndsWithTheRun) {
+    Installed t("--notice 'Read me first'");
+    const std::string quillan = kQuillan + " --app-dir " + quote(t.dir);
+    const Result none = run("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + quillan);
+    if (none.out.find("has no window") != std::string::npos)
+        GTEST_SKIP() << "built without the window";
+    EXPECT_EQ(none.code, 5) << none.out;
+    EXPECT_THAT(none.out, HasSubstr("quillan: no display to open the window on"));
+    EXPECT_FALSE(fs::exists(t.dir / "Tervik" / "Logs" / "DeployErrlog.log"));
+
+    const Result unseen = run("QT_QPA_PLATFORM=offscreen timeout 120 " + quillan);
+    EXPECT_EQ(unseen.code, 2) << "the notice got the safe answer, Cancel\n" << unseen.out;
+    EXPECT_THAT(unseen.out, HasSubstr("Read me first -> Cancel"));
+    EXPECT_THAT(quillan::test::readFile(t.dir / "Tervik" / "Logs" / "DeployRuns.jsonl"),
+                HasSubstr("\"exitCode\":2"));
+}
+
+TEST(QuillanExe, MissingSettingIsRefusedBeforeAnyChange) {
     Installed t("--mode http --without seqno35");
     const Result r = t.start();
-    EXPECT_EQ(r.code, 2) << r.out;
+    EXPECT_EQ(r.code, 5) << r.out;
     EXPECT_THAT(r.out, HasSubstr("Start-up: stopped without a run"));
     const std::string log = t.log();
     EXPECT_EQ(log.rfind("---------------------------------------------\r\nDeployment Date:", 0), 0u);
@@ -80,9 +112,9 @@ TEST(QuillanExe, MissingSettingStopsWithoutRunExitTwo) {
     EXPECT_THAT(log, HasSubstr(">>-Update Folder Not Configured\r\n"));
 }
 
-TEST(QuillanExe, MissingLogFolderEndsExitThree) {
+TEST(QuillanExe, MissingLogFolderIsRefusedBeforeAnyChange) {
     const Result r = Installed("--without seqno37").start();
-    EXPECT_EQ(r.code, 3) << r.out;
+    EXPECT_EQ(r.code, 5) << r.out;
     EXPECT_THAT(r.out, HasSubstr("[Quillan] Error Log Folder not Configured"));
 }
 

@@ -244,7 +244,6 @@ TEST_F(ReleaseTool, BadInputIsRefusedNamingTheProblemAndWritesNothing) {
     }
 }
 
-// The executable: --help, a release, and a bad input's message and exit code.
 TEST_F(ReleaseTool, SignedReleaseListsEveryPublishedFileAndIsSignedAgainWithoutChangingThem) {
     const auto keys = generateOfficeKeys(dir / "keys");
     EXPECT_EQ(fs::status(keys.secretFile).permissions() & fs::perms::all,
@@ -291,7 +290,9 @@ TEST_F(ReleaseTool, SignedReleaseListsEveryPublishedFileAndIsSignedAgainWithoutC
     EXPECT_EQ(after, before);
 }
 
-TEST_F(ReleaseTool, ExecutablePrintsHelpPublishesAndExitsWithOneOnBadInput) {
+// The executable: --help and its own version, a dry run, a release, every problem of a bad input
+// at once, and the exit codes.
+TEST_F(ReleaseTool, ExecutableHelpDryRunPublishAndEveryProblemAtOnce) {
     const std::string exe = (fs::path(QUILLAN_BINARY_DIR) / "app" / "quillan-release").string();
     const auto run = [](const std::string& command, std::string& out) {
         out.clear();
@@ -305,6 +306,23 @@ TEST_F(ReleaseTool, ExecutablePrintsHelpPublishesAndExitsWithOneOnBadInput) {
     std::string out;
     EXPECT_EQ(run(exe + " --help", out), 0);
     EXPECT_NE(out.find("--split-size"), std::string::npos) << out;
+    EXPECT_EQ(run(exe + " --tool-version", out), 0);
+    EXPECT_EQ(out.rfind("quillan-release ", 0), 0u) << out;
+    EXPECT_EQ(run(exe + " --bogus", out), 64) << out;
+
+    const fs::path dry = dir / "dry";
+    EXPECT_EQ(run(exe + " '" + source.string() + "' '" + dry.string() +
+                      "' --version 8 --register Comp.dll --report-path 'App.Path\\Reports' --dry-run",
+                  out),
+              0)
+        << out;
+    for (const char* line : {"  Tervik.exe -> program -> App.Path -> Deploy/Release8.zip\n",
+                             "  Sales.rpt -> report -> App.Path\\Reports -> Deploy/Release8.zip\n",
+                             "  Comp.dll -> component -> App.Path -> Deploy/Release8.zip\n",
+                             "  deploy script -> Master/SETUPDETAILS_000008.xml\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
+    EXPECT_FALSE(fs::exists(dry)) << "a dry run writes nothing";
+
     const std::string args = " '" + source.string() + "' '" + (dir / "cli").string() + "' --version 8";
     EXPECT_EQ(run(exe + args + " --register Comp.dll --format csv", out), 0) << out;
     EXPECT_TRUE(fs::exists(dir / "cli" / "Master" / "SETUPDETAILS_000008.csv")) << out;
@@ -315,8 +333,12 @@ TEST_F(ReleaseTool, ExecutablePrintsHelpPublishesAndExitsWithOneOnBadInput) {
         << out;
     EXPECT_TRUE(fs::exists(dir / "xls" / "Master" / "SETUPDETAILS_000008.xls")) << out;
     add("HF13.sql", "no version line");
-    EXPECT_EQ(run(exe + args + " --package Other.zip", out), 1);
-    EXPECT_NE(out.find("quillan-release: hotfix HF13.sql has no version line"), std::string::npos) << out;
+    add("a|b.txt", "x");
+    EXPECT_EQ(run(exe + args + " --package Other.rar", out), 1);
+    EXPECT_NE(out.find("quillan-release: 3 problems; nothing was written:\n"), std::string::npos) << out;
+    for (const char* problem : {"package name 'Other.rar' must end with .zip",
+                                "hotfix HF13.sql has no version line", "file name 'a|b.txt' holds '|'"})
+        EXPECT_NE(out.find(std::string("\n  - ") + problem), std::string::npos) << problem << "\n" << out;
 }
 
 } // namespace

@@ -142,9 +142,9 @@ TEST(SampleStartup, MissingFilesFolderModeOrSpaceStopOrEndWithTheirMessage) {
     };
     const Case cases[] = {
         {"settings file", without({"ini"}), 20ULL << 30, StartupOutcome::StoppedWithoutRun,
-         EndsWith("In Form_Load"), ExitCode::StoppedWithoutRun},
+         EndsWith("In Form_Load"), ExitCode::Refused},
         {"log folder", without({"seqno37"}), 20ULL << 30, StartupOutcome::ProgramEnded,
-         ::testing::Eq("Error Log Folder not Configured"), ExitCode::EndedOnFailure},
+         ::testing::Eq("Error Log Folder not Configured"), ExitCode::Refused},
         {"transfer mode", mode3, 20ULL << 30, StartupOutcome::StoppedWithoutRun, EndsWith(" In ValidateData"),
          std::nullopt},
         {"free space", opts(), 4ULL << 30, StartupOutcome::ProgramEnded,
@@ -202,7 +202,7 @@ TEST(SampleStartup, NoticeOkGoesOnCancelEnds) {
         r.op.answers = {false};
         EXPECT_EQ(r.start(), StartupOutcome::ProgramEnded);
         EXPECT_EQ(r.c().ending(), Ending::OperatorCancelled);
-        EXPECT_EQ(r.session->exitCode(), ExitCode::StoppedWithoutRun);
+        EXPECT_EQ(r.session->exitCode(), ExitCode::Stopped);
     }
     {
         o.fnSetupDetails3 = 1;

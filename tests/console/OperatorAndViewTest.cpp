@@ -2,6 +2,7 @@
 #include "console/AnsweringOperator.h"
 #include "console/Answers.h"
 #include "console/HeadlessView.h"
+#include "console/ProgressLines.h"
 #include "console/ScriptedOperator.h"
 
 #include <sstream>
@@ -126,4 +127,42 @@ TEST(AnsweringOperator, GivenAnswersFirstTheOperatorBehindForTheRest) {
     ASSERT_EQ(behind.asked.size(), 1u); // only the open question reached the operator
     EXPECT_EQ(behind.asked[0].question, Question::Notice);
     EXPECT_EQ(behind.informed, std::vector<std::string>{"hello"});
+}
+
+TEST(ProgressLines, ALongStepPrintsALineASecondAndItsEndAShortStepNothing) {
+    using namespace std::chrono;
+    steady_clock::time_point now{};
+    std::ostringstream out;
+    ProgressLines lines(out, [&] { return now; });
+    const std::uint64_t mb = 1024 * 1024;
+    const int download = rowIndex(Row::ProgramDownload);
+
+    lines.amountDone(download, 0, mb, AmountUnit::Bytes); // over within a second: nothing
+    now += milliseconds(900);
+    lines.amountDone(download, mb, mb, AmountUnit::Bytes);
+    EXPECT_EQ(out.str(), "");
+
+    // 20 MB at 1 MB a second, a report every 100 ms: lines at 1 s, 2 s, ... and the end.
+    lines.amountDone(download, 0, 20 * mb, AmountUnit::Bytes);
+    for (int tenth = 1; tenth <= 200; ++tenth) {
+        now += milliseconds(100);
+        lines.amountDone(download, static_cast<std::uint64_t>(tenth) * mb / 10, 20 * mb, AmountUnit::Bytes);
+    }
+    std::istringstream printed(out.str());
+    std::vector<std::string> got;
+    for (std::string line; std::getline(printed, line);)
+        got.push_back(line);
+    ASSERT_EQ(got.size(), 20u); // seconds 1 to 19, then the end
+    EXPECT_EQ(got.front(),
+              "[progress 4] Downloading new programs...: 1.0 MB of 20.0 MB, 5 %, 1.0 MB/s, 19 s left");
+    EXPECT_EQ(got.back(),
+              "[progress 4] Downloading new programs...: 20.0 MB of 20.0 MB, 100 %, 1.0 MB/s, done");
+}
+
+TEST(ProgressLines, TextsForBytesItemsPercentAndAStall) {
+    const std::uint64_t mb = 1024 * 1024;
+    EXPECT_EQ(progressText(7 * mb, 20 * mb, AmountUnit::Bytes, 5, 7 * mb),
+              "7.0 MB of 20.0 MB, 35 %, 1.4 MB/s, 10 s left");
+    EXPECT_EQ(progressText(3, 12, AmountUnit::Items, 90, 3), "3 of 12, 25 %, 4 min 30 s left");
+    EXPECT_EQ(progressText(40, 100, AmountUnit::Percent, 2, 0), "40 %, nothing moved for 2 s");
 }

@@ -15,39 +15,59 @@ TEST(ExitCode, StartupOutcomesAndRunEndings) {
         E expected;
     };
     const Case cases[] = {
-        {"stopped at start-up", O::StoppedWithoutRun, [](Console&) {}, E::StoppedWithoutRun},
-        {"ended at start-up", O::ProgramEnded, [](Console& c) { c.endProgram(Ending::Failure); },
-         E::EndedOnFailure},
+        {"stopped at start-up", O::StoppedWithoutRun, [](Console&) {}, E::Refused},
+        {"ended at start-up", O::ProgramEnded, [](Console& c) { c.endProgram(Ending::Failure); }, E::Refused},
         {"notice cancelled", O::ProgramEnded, [](Console& c) { c.endProgram(Ending::OperatorCancelled); },
-         E::StoppedWithoutRun},
-        {"armed, run not started", O::Armed, [](Console& c) { c.state.timerEnabled = true; },
-         E::StoppedWithoutRun},
-        {"already up to date", O::Armed, [](Console& c) { c.endProgram(Ending::AlreadyUpToDate); },
-         E::Completed},
+         E::Stopped},
+        {"armed, run not started", O::Armed, [](Console& c) { c.state.timerEnabled = true; }, E::Stopped},
+        {"already applied", O::Armed, [](Console& c) { c.endProgram(Ending::AlreadyUpToDate); },
+         E::AlreadyApplied},
         {"run finished", O::Armed, [](Console& c) { c.state.run.outcome = RunOutcome::Completed; },
          E::Completed},
-        {"run finished with errors", O::Armed,
+        {"finished with errors, nothing undone", O::Armed,
+         [](Console& c) {
+             c.state.run.outcome = RunOutcome::CompletedWithErrors;
+             c.state.run.runFailed = true;
+             c.state.run.componentsRegistered = true;
+         },
+         E::CompletedWithErrors},
+        {"closed with errors before any change", O::Armed,
          [](Console& c) {
              c.state.run.outcome = RunOutcome::CompletedWithErrors;
              c.state.run.runFailed = true;
          },
-         E::CompletedWithErrors},
-        {"operator stopped after the download", O::Armed,
+         E::FailedPutBack},
+        {"failed and put back", O::Armed,
          [](Console& c) {
-             c.state.run.outcome = RunOutcome::Stopped;
-             c.model.setLabel(Label::lblPrs, "Pending");
+             c.state.run.outcome = RunOutcome::CompletedWithErrors;
+             c.state.run.exesReplaced = c.state.run.undoTaken = c.state.run.undoFinished = true;
          },
-         E::StoppedWithoutRun},
+         E::FailedPutBack},
+        {"failed, the undo left a file", O::Armed,
+         [](Console& c) {
+             c.state.run.outcome = RunOutcome::CompletedWithErrors;
+             c.state.run.undoTaken = c.state.run.undoFinished = true;
+             c.state.run.notPutBack = {"Tervik.exe"};
+         },
+         E::FailedNotPutBack},
+        {"the undo itself broke off", O::Armed,
+         [](Console& c) {
+             c.state.run.outcome = RunOutcome::CompletedWithErrors;
+             c.state.run.undoTaken = true;
+         },
+         E::FailedNotPutBack},
         {"operator stopped", O::Armed,
          [](Console& c) {
              c.state.run.outcome = RunOutcome::Stopped;
              c.state.run.operatorStopped = true;
          },
-         E::StoppedWithoutRun},
-        // Broke off on an unexpected error: never reached the finishing operation.
-        {"run broke off", O::Armed, [](Console&) {}, E::EndedOnFailure},
+         E::Stopped},
+        // Never reached the finishing operation: judged by what it had started to change.
+        {"broke off before any change", O::Armed, [](Console&) {}, E::FailedPutBack},
+        {"broke off after a hotfix ran", O::Armed, [](Console& c) { c.state.run.hotfixRunStarted = true; },
+         E::FailedNotPutBack},
         {"a phase ended the program", O::Armed, [](Console& c) { c.endProgram(Ending::Failure); },
-         E::EndedOnFailure},
+         E::FailedPutBack},
     };
     FakeInstall inst;
     for (const auto& k : cases) {
@@ -63,11 +83,11 @@ TEST(Session, StartReportsTheOutcomeAndItsExitCode) {
     inst.db.answer("seqno=31 and", {"Condition"});
     Session s(inst.program, inst.op, inst.machine());
     EXPECT_EQ(s.start(), StartupOutcome::StoppedWithoutRun);
-    EXPECT_EQ(s.exitCode(), ExitCode::StoppedWithoutRun);
+    EXPECT_EQ(s.exitCode(), ExitCode::Refused);
     const auto before = inst.db.transcript.size();
     s.runOnce(); // not armed: no run
     EXPECT_EQ(inst.db.transcript.size(), before);
-    EXPECT_EQ(s.exitCode(), ExitCode::StoppedWithoutRun);
+    EXPECT_EQ(s.exitCode(), ExitCode::Refused);
 }
 
 TEST(Session, ArmedStartIsPendingUntilTheRun) {
@@ -75,10 +95,10 @@ TEST(Session, ArmedStartIsPendingUntilTheRun) {
     inst.drives = {{'C', 4 * kGB}};
     Session ended(inst.program, inst.op, inst.machine());
     EXPECT_EQ(ended.start(), StartupOutcome::ProgramEnded);
-    EXPECT_EQ(ended.exitCode(), ExitCode::EndedOnFailure);
+    EXPECT_EQ(ended.exitCode(), ExitCode::Refused);
 
     FakeInstall ok;
     Session s(ok.program, ok.op, ok.machine());
     ASSERT_EQ(s.start(), StartupOutcome::Armed);
-    EXPECT_EQ(s.exitCode(), ExitCode::StoppedWithoutRun);
+    EXPECT_EQ(s.exitCode(), ExitCode::Stopped);
 }

@@ -116,7 +116,7 @@ TEST_F(Startup, AnotherRunHoldingTheInstallationEndsTheProgramBeforeAnythingIsWr
     writeFile(inst.drive / "Tervik" / "Logs" / "Deploy" / "DeployErrlog.log", "the first run's log\r\n");
     EXPECT_EQ(load(), StartupOutcome::ProgramEnded);
     EXPECT_EQ(c->ending(), Ending::AnotherRunHolds);
-    EXPECT_EQ(exitCodeFor(*c, StartupOutcome::ProgramEnded), ExitCode::AnotherRunHolds);
+    EXPECT_EQ(exitCodeFor(*c, StartupOutcome::ProgramEnded), ExitCode::Locked);
     EXPECT_EQ(
         inst.op.informed,
         (std::vector<std::string>{

@@ -1,5 +1,8 @@
 #include "TestInstall.h"
+#include "base/RunLogKeeping.h"
 #include "console/Settings.h"
+
+#include <set>
 
 using namespace quillan;
 using namespace quillan::test;
@@ -138,7 +141,7 @@ TEST_F(Validate, MissingLogFolderEndsTheProgram) {
     EXPECT_FALSE(inst.db.ran("seqno=31"));
 }
 
-TEST_F(Validate, RunLogFolderIsCreatedAndASecondStartLeavesOnlyTheSecondLog) {
+TEST_F(Validate, RunLogFolderIsCreatedAndASecondStartRecreatesTheLogKeepingTheFirst) {
     ASSERT_FALSE(fs::exists(inst.drive / "Tervik" / "Logs"));
     inst.db.answer("seqno=31 and", {"Condition"});
     EXPECT_FALSE(run());
@@ -154,6 +157,35 @@ TEST_F(Validate, RunLogFolderIsCreatedAndASecondStartLeavesOnlyTheSecondLog) {
     EXPECT_THAT(text, HasSubstr("\r\nDeployment Date:"));
     EXPECT_THAT(text,
                 HasSubstr("\r\nDeployment Process Started\r\n" + std::string(kHeaderRule) + ">>-second\r\n"));
+    // The first start's log is kept beside it, under its start time.
+    std::vector<fs::path> kept;
+    for (const auto& e : fs::directory_iterator(inst.drive / "Tervik" / "Logs" / "Deploy"))
+        if (e.path().filename().string().rfind("DeployErrlog-", 0) == 0)
+            kept.push_back(e.path());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_THAT(kept[0].filename().string(), ::testing::MatchesRegex("DeployErrlog-[0-9]{8}-[0-9]{6}\\.log"));
+    EXPECT_THAT(readFile(kept[0]), HasSubstr(">>-Server Path Not Configured"));
+}
+
+// Scheduled runs that find nothing to do must not push out the log of the run that installed.
+TEST(RunLogKeeping, TheOldestNothingToDoLogsArePrunedFirst) {
+    TempDir dir;
+    const fs::path log = dir.path() / "DeployErrlog.log";
+    const RunLogKeeping keeping{2, ">>-Deployment Process Completed"};
+    const auto start = [&](int second, const std::string& body) {
+        writeFile(log, "---\r\nDeployment Date:07/12/2026 10:00:0" + std::to_string(second) + "\r\n" + body);
+        EXPECT_EQ(keepEarlierRunLog(log, keeping), "");
+    };
+    start(1, ">>-Replacing Exe Tervik.exe\r\n");
+    for (int second : {2, 3, 4})
+        start(second, ">>-Deployment Process Completed\r\n");
+
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir.path()))
+        names.insert(e.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"DeployErrlog-20261207-100001.log",
+                                            "DeployErrlog-20261207-100004-nothing-to-do.log"}))
+        << "the older nothing-to-do logs went, the installing run's stayed";
 }
 
 TEST_F(Validate, ZipSettingReplacesThePatternAndKeepsTheFormat) {

@@ -145,8 +145,8 @@ struct SessionRelease : test::FaultRelease {
     SessionRelease() : FaultRelease(64 * 1024) {
         office::OfficeSettings s;
         s.root = office;
-        s.masterFolder = "DeployMaster";
-        s.transFolder = "DeployTrans";
+        s.masterFolder = "Master";
+        s.transFolder = "Trans";
         server = std::make_unique<office::OfficeServer>(s);
         server->start();
         sample::SampleOptions o;
@@ -216,14 +216,14 @@ TEST_P(SessionConnectionLost, FromStartUpOnNothingIsLostAndTheNextRunCompletes) 
 
         // The next run completes the release, or (the cut came after the hotfix) finds it applied.
         const auto next = f.session(0);
-        EXPECT_EQ(next.code, ExitCode::Completed) << next.log;
+        EXPECT_THAT(next.code, ::testing::AnyOf(ExitCode::Completed, ExitCode::AlreadyApplied)) << next.log;
         EXPECT_EQ(f.installation(), f.installationAfter());
         EXPECT_THAT(f.broken(false), IsEmpty());
         EXPECT_THAT(f.temporaries(), IsEmpty());
         for (const auto& [name, count] : f.rowCounts())
             EXPECT_EQ(count, 1) << name;
         const auto further = f.session(0);
-        EXPECT_EQ(further.code, ExitCode::Completed);
+        EXPECT_EQ(further.code, ExitCode::AlreadyApplied);
         EXPECT_THAT(further.informed, ::testing::Contains("Updates Completed successfully")) << further.log;
     }
 }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -62,20 +63,18 @@ inline CommandResult runCommand(const std::string& command) {
     return r;
 }
 
-// quillan-office serving `root` on a port the system picks (read from its --port-file), over HTTPS
-// when given a certificate and its key; ended by endChildProcess.
+// quillan-office serving `root` on a port the system picks (read from its --port-file), with
+// further options (faults), over HTTPS when given a certificate and its key; ended by
+// endChildProcess. Its output (a line per request) goes to a file beside the port file.
 class OfficeProcess {
 public:
-    explicit OfficeProcess(const fs::path& root, const fs::path& portFile, const CertificateFiles& tls = {})
-        : scheme_(tls.certificate.empty() ? "http://" : "https://") {
-        std::vector<std::string> args{(binaryFolder() / "quillan-office").string(),
-                                      root.string(),
-                                      "--master",
-                                      "DeployMaster",
-                                      "--trans",
-                                      "DeployTrans",
-                                      "--port-file",
-                                      portFile.string()};
+    explicit OfficeProcess(const fs::path& root, const fs::path& portFile,
+                           const std::vector<std::string>& options = {}, const CertificateFiles& tls = {})
+        : scheme_(tls.certificate.empty() ? "http://" : "https://"), output_(portFile.string() + ".out") {
+        fs::remove(portFile);
+        std::vector<std::string> args{(binaryFolder() / "quillan-office").string(), root.string(),
+                                      "--port-file", portFile.string()};
+        args.insert(args.end(), options.begin(), options.end());
         if (!tls.certificate.empty())
             args.insert(args.end(), {"--certificate", tls.certificate.string(), "--private-key",
                                      tls.privateKey.string()});
@@ -83,7 +82,13 @@ public:
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        if (::posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        posix_spawn_file_actions_t toFile;
+        ::posix_spawn_file_actions_init(&toFile);
+        ::posix_spawn_file_actions_addopen(&toFile, STDOUT_FILENO, output_.c_str(),
+                                           O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int spawned = ::posix_spawn(&pid_, argv[0], &toFile, nullptr, argv.data(), environ);
+        ::posix_spawn_file_actions_destroy(&toFile);
+        if (spawned != 0)
             throw std::runtime_error("cannot start quillan-office");
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (port_ == 0 && std::chrono::steady_clock::now() < deadline) {
@@ -100,10 +105,13 @@ public:
     OfficeProcess(const OfficeProcess&) = delete;
     OfficeProcess& operator=(const OfficeProcess&) = delete;
     std::string serverPath() const { return scheme_ + "127.0.0.1:" + std::to_string(port_) + "/"; }
+    std::string output() const { return readFile(output_); }
+    int port() const { return port_; }
 
 private:
     void stop() { endChildProcess(pid_); }
     std::string scheme_;
+    fs::path output_;
     pid_t pid_ = 0;
     int port_ = 0;
 };

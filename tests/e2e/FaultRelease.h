@@ -1,6 +1,6 @@
 #pragma once
 // A release for the sample installation, as the office serves it: the deploy script (XML) in
-// DeployMaster, a ZIP package and a split package in Deploy, and what the installation should hold
+// Master, a ZIP package and a split package in Deploy, and what the installation should hold
 // before and after. The installation itself is made by quillan-sample (or its library) against
 // the office's address; `install()` then points its folder settings at the office's folders and
 // puts the old files in place.
@@ -53,8 +53,8 @@ struct FaultRelease {
     // `bigBytes`: the size of the member of the split package.
     explicit FaultRelease(std::size_t bigBytes = 3 * 1024 * 1024) {
         fs::create_directories(office / "Deploy");
-        fs::create_directories(office / "DeployMaster");
-        fs::create_directories(office / "DeployTrans");
+        fs::create_directories(office / "Master");
+        fs::create_directories(office / "Trans");
         publishZip(office / "Deploy" / "App.zip",
                    {{"Tervik.exe", patternBytes(300 * 1024, 3)}, {"4 fix.sql", hotfixScript}});
         publishZip(base / "Big.zip", {{"Big.rpt", patternBytes(bigBytes, 9)}});
@@ -70,7 +70,7 @@ struct FaultRelease {
             rows += row(name, name.ends_with(".tpl") ? "TPL" : "ZIP", published[name].size(), split ? 1 : 0);
         }
         script = "<?xml version='1.0' standalone='yes'?>\r\n<NewDataSet>\r\n" + rows + "</NewDataSet>\r\n";
-        writeFile(office / "DeployMaster" / "SETUPDETAILS_1.xml", script);
+        writeFile(office / "Master" / "SETUPDETAILS_1.xml", script);
     }
 
     // Once the installation is made: its folder settings name the office's folders, and the old
@@ -78,8 +78,7 @@ struct FaultRelease {
     void install() {
         // The office serves each folder below its root: the settings name them with their slash.
         auto conn = db::openConnection(kConnection, app);
-        for (const auto& [seqno, folder] :
-             {std::pair{32, "Deploy/"}, {38, "DeployMaster/"}, {39, "DeployTrans/"}})
+        for (const auto& [seqno, folder] : {std::pair{32, "Deploy/"}, {38, "Master/"}, {39, "Trans/"}})
             conn->execute("UPDATE [Tervik].dbo.configuration SET Condition = " + db::sqlQuote(folder) +
                           " WHERE SeqNo = " + std::to_string(seqno));
         // The installation as the release finds it.
@@ -92,7 +91,7 @@ struct FaultRelease {
     void publishReport() {
         const std::string closing = "</NewDataSet>\r\n";
         script.insert(script.size() - closing.size(), row("Big.rpt", "RPT", 0, 0, 0, "App.Path\\Reports"));
-        writeFile(office / "DeployMaster" / "SETUPDETAILS_1.xml", script);
+        writeFile(office / "Master" / "SETUPDETAILS_1.xml", script);
         reportPublished = true;
     }
     static std::string row(const std::string& name, const std::string& ext, std::size_t size, int split,

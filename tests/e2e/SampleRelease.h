@@ -1,8 +1,8 @@
 #pragma once
 // A release as the central office publishes it, for the sample installation's distributor D0001:
 // two plain packages and one split package (template and three pieces) in "Deploy/", a master
-// script listing the program and the packages in "DeployMaster/", a transaction script listing the
-// distributor's own package and report in "DeployTrans/". Every packed file has a chosen time, so
+// script listing the program and the packages in "Master/", a transaction script listing the
+// distributor's own package and report in "Trans/". Every packed file has a chosen time, so
 // that the unpacked files can be checked against it.
 #include "archive/Zip.h"
 #include "platform/DateTime.h"
@@ -101,9 +101,8 @@ public:
     // Publishes the two scripts: "SETUPDETAILS_1.<ext>" and "D0001_SETUPDETAILS_1.<ext>" in the
     // script folders, in the format ("xml", "csv", "xls"), zipped as ".zip" when asked.
     void publishScripts(const std::string& format, bool zipped) const {
-        publish(root_ / "DeployMaster", "SETUPDETAILS_1", format, zipped, master_);
-        publish(root_ / "DeployTrans", std::string(kDistributor) + "_SETUPDETAILS_1", format, zipped,
-                transaction_);
+        publish(root_ / "Master", "SETUPDETAILS_1", format, zipped, master_);
+        publish(root_ / "Trans", std::string(kDistributor) + "_SETUPDETAILS_1", format, zipped, transaction_);
     }
 
 private:

@@ -38,7 +38,7 @@ void expectInstalled(const WholeRelease& r, const SampleInstall& inst, const Com
 
 TEST(HttpsDeploy, InstallsFromAnOfficeItCanVerify) {
     TlsOffice o;
-    OfficeProcess office(o.release.root, o.release.scratch / "port", o.certs.office);
+    OfficeProcess office(o.release.root, o.release.scratch / "port", {}, o.certs.office);
     SampleInstall inst("--mode http --format xml --server-path " + office.serverPath());
     o.release.putOldFiles(inst);
     expectInstalled(o.release, inst, inst.run());
@@ -59,7 +59,7 @@ TEST(HttpsDeploy, AnOfficeWithAWrongHostNameOrAnUntrustedCertificateDeliversNoth
     for (const CertificateFiles* wrong : {&o.certs.otherHost, &o.certs.untrusted}) {
         const std::string which = wrong->certificate.stem().string();
         SCOPED_TRACE(which);
-        OfficeProcess office(o.release.root, o.release.scratch / ("port-" + which), *wrong);
+        OfficeProcess office(o.release.root, o.release.scratch / ("port-" + which), {}, *wrong);
         SampleInstall inst("--mode http --format xml --server-path " + office.serverPath());
         o.release.putOldFiles(inst);
 

@@ -49,7 +49,7 @@ struct SignedOffice {
                     shellQuote(root.value_or(release.root).string()) + " --version " +
                     std::to_string(version) +
                     " --report-path 'App.Path\\Reports' --register TervikCtl.ocx"
-                    " --master-folder DeployMaster --trans-folder DeployTrans --sign " +
+                    " --sign " +
                     shellQuote(key.value_or(keys / "office.key").string()) + " " + extra);
     }
     std::optional<FtpTestServer> ftp;
@@ -151,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(
                "its SHA-256 does not match the signed manifest", true,
                [](SignedOffice& o) {
                    ASSERT_EQ(o.publish(8).code, 0);
-                   const fs::path script = o.office_("DeployMaster/SETUPDETAILS_000008.xml");
+                   const fs::path script = o.office_("Master/SETUPDETAILS_000008.xml");
                    std::string text = readFile(script);
                    text.replace(text.find("App.Path\\Reports"), 16, "C:\\Windows\\Temp\\"); // the same size
                    writeFile(script, text);
@@ -171,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
                    ASSERT_EQ(o.publish(8).code, 0);
                    const fs::path other = o.release.scratch / "stranger";
                    ASSERT_EQ(SignedOffice::tool("keygen " + shellQuote(other.string())).code, 0);
-                   fs::remove(o.office_("DeployMaster/SETUPDETAILS_000008.xml.manifest"));
+                   fs::remove(o.office_("Master/SETUPDETAILS_000008.xml.manifest"));
                    ASSERT_EQ(o.publish(8, "", {}, other / "office.key").code, 0);
                }},
         Attack{"ManifestForAnotherDistributor", "D0001_SETUPDETAILS_000008.xml",
@@ -180,8 +180,8 @@ INSTANTIATE_TEST_SUITE_P(
                    ASSERT_EQ(o.publish(8, "--distributor D0002").code, 0);
                    for (const char* suffix : {"", ".manifest"})
                        fs::rename(
-                           o.office_(std::string("DeployTrans/D0002_SETUPDETAILS_000008.xml") + suffix),
-                           o.office_(std::string("DeployTrans/D0001_SETUPDETAILS_000008.xml") + suffix));
+                           o.office_(std::string("Trans/D0002_SETUPDETAILS_000008.xml") + suffix),
+                           o.office_(std::string("Trans/D0001_SETUPDETAILS_000008.xml") + suffix));
                }},
         Attack{"ExpiredManifest", "SETUPDETAILS_000008.xml", "its manifest expired on 2020-01-02T00:00:00Z",
                true,
@@ -191,7 +191,7 @@ INSTANTIATE_TEST_SUITE_P(
         Attack{"ManifestMissing", "SETUPDETAILS_000008.xml", "no signed release manifest came with it", true,
                [](SignedOffice& o) {
                    ASSERT_EQ(o.publish(8).code, 0);
-                   fs::remove(o.office_("DeployMaster/SETUPDETAILS_000008.xml.manifest"));
+                   fs::remove(o.office_("Master/SETUPDETAILS_000008.xml.manifest"));
                }},
         Attack{"PackageOfAnotherRelease", "Tervik.zip", "its SHA-256 does not match the signed manifest",
                false,
@@ -245,7 +245,7 @@ TEST(SignedRelease, OverFtpInstallsWhatIsSignedAndRefusesAChangedPackage) {
 TEST(SignedRelease, ARefusedScriptIsFetchedAgainOnceTheOfficeSetsItRight) {
     SignedOffice o;
     ASSERT_EQ(o.publish(8).code, 0);
-    const fs::path manifest = o.office_("DeployMaster/SETUPDETAILS_000008.xml.manifest");
+    const fs::path manifest = o.office_("Master/SETUPDETAILS_000008.xml.manifest");
     const std::string signature = readFile(manifest);
     fs::remove(manifest);
     o.serve();

@@ -56,8 +56,7 @@ struct WholeRelease {
         return runCommand(shellQuote((binaryFolder() / "quillan-release").string()) + " " +
                           shellQuote(source.string()) + " " + shellQuote(root.string()) +
                           " --version 8 --format " + format + (zipped ? " --zip-scripts" : "") +
-                          " --report-path 'App.Path\\Reports' --register TervikCtl.ocx"
-                          " --master-folder DeployMaster --trans-folder DeployTrans");
+                          " --report-path 'App.Path\\Reports' --register TervikCtl.ocx");
     }
 
     // Release 7's files in the installation, dated before the release.

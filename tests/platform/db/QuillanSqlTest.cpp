@@ -88,7 +88,7 @@ TEST_F(QuillanSql, FailuresExitWithOneAndStopTheRunUsageErrorsWithTwo) {
                                                  {"--connect", odbc(), "-Q", "SELECT 1", "-i", "f.sql"},
                                                  {"--connect", odbc(), "--bogus"}}) {
         r = run(args);
-        EXPECT_EQ(r.code, 2) << args.back();
+        EXPECT_EQ(r.code, 64) << args.back();
         EXPECT_EQ(r.out, "");
     }
 }
