@@ -13,7 +13,8 @@ namespace quillan {
 
 namespace {
 
-using nlohmann::json;
+// Ordered: the fields stay in the order documented, for people reading the file.
+using json = nlohmann::ordered_json;
 
 json textOrNull(const std::optional<std::string>& text) {
     return text ? json(*text) : json(nullptr);
