@@ -4,16 +4,15 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
+#include <fstream>
 
 namespace quillan {
 
 namespace {
 
-using nlohmann::json;
+// Ordered: the fields stay in the order documented, for people reading the file.
+using json = nlohmann::ordered_json;
 
 json textOrNull(const std::optional<std::string>& text) {
     return text ? json(*text) : json(nullptr);
@@ -97,13 +96,13 @@ std::optional<std::filesystem::path> runsFile(const Console& c) {
 }
 
 std::string appendRunLine(const std::filesystem::path& file, const std::string& line) {
-    std::FILE* out = std::fopen(file.c_str(), "ab");
+    std::ofstream out(file, std::ios::binary | std::ios::app);
     if (!out)
-        return "cannot open " + file.string() + ": " + std::strerror(errno);
+        return "cannot open " + file.string();
     const std::string whole = line + "\n"; // one write, so that a line is never interleaved
-    const bool written = std::fwrite(whole.data(), 1, whole.size(), out) == whole.size();
-    const bool closed = std::fclose(out) == 0;
-    return written && closed ? std::string() : "cannot write " + file.string();
+    out.write(whole.data(), static_cast<std::streamsize>(whole.size()));
+    out.close();
+    return out ? std::string() : "cannot write " + file.string();
 }
 
 } // namespace quillan

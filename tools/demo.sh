@@ -131,5 +131,8 @@ echo "== run log: $demo/Tervik/Logs/DeployErrlog.log"
 
 # The second run finds the release applied and ends at once (exit code 8, nothing to do).
 run
+echo
+echo "== the runs file $demo/Tervik/Logs/DeployRuns.jsonl (one summary per process; docs/usage.md)"
+tail -n 2 "$demo/Tervik/Logs/DeployRuns.jsonl" | cut -c 1-200
 # The demo succeeds when the first run installed the release and the second found it applied.
 [ "$first" -eq 0 ] && [ "$rc" -eq 8 ]

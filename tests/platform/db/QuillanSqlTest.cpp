@@ -65,7 +65,7 @@ TEST_F(QuillanSql, PrintsEachResultSetTabSeparatedWithNullAndDates) {
     EXPECT_EQ(r.out, "n\n"); // an empty result set still has its header
 }
 
-TEST_F(QuillanSql, FailuresExitWithOneAndStopTheRunUsageErrorsWithTwo) {
+TEST_F(QuillanSql, FailuresExitWithOneAndStopTheRunUsageErrorsWith64) {
     ASSERT_EQ(run({"--connect", odbc(), "-Q", "CREATE TABLE t (x INT)"}).code, 0);
     auto r = run({"--connect", odbc()},
                  "SELECT 1 AS a\nGO\nSELECT * FROM Missing\nGO\nINSERT INTO t VALUES (1)\n");
