@@ -11,7 +11,7 @@ root=$(pwd)
 seconds=${1:-5}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(connection_string tsql_translate engine import_xml workbook_strings ftp_listing zip_names manifest)
+[ ${#targets[@]} -eq 0 ] && targets=(connection_string tsql_translate engine import_xml workbook_strings workbook service_answer ftp_listing zip_names manifest)
 
 launcher=()
 if command -v ccache >/dev/null; then
