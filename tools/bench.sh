@@ -41,3 +41,6 @@ bench/backup/run.sh "$build/bench/backup/quillan_backup_bench"
 echo
 echo "== A whole deployment"
 bench/whole/run.sh "$build" "${QUILLAN_BENCH_RELEASE_MB:-500}" "${QUILLAN_BENCH_RELEASE_FILES:-2000}"
+echo
+echo "== A whole deployment, verified against the same not verified"
+bench/whole/signed.sh "$build" "${QUILLAN_BENCH_RELEASE_MB:-500}" "${QUILLAN_BENCH_RELEASE_FILES:-2000}"

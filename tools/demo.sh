@@ -3,7 +3,9 @@
 # /tmp/quillan-demo with the old release's files in place, builds release 8 of new files with
 # quillan-release, serves it with quillan-office on a free loopback port, and runs quillan headless
 # against it: it prints the files before and after, the hotfix log and the exit code, then runs
-# again, which finds the release applied ("Updates Completed successfully", exit code 8).
+# again, which finds the release applied ("Updates Completed successfully", exit code 8). The
+# release is signed with the office's key (made with quillan-release keygen) and the installation
+# trusts that key, so every file is verified before anything is installed (docs/security.md).
 # QUILLAN_BUILD_DIR chooses another build folder (default: build); one already configured is
 # built as it is configured. QUILLAN_SKIP_DEPS=1 leaves out tools/install-deps.sh.
 # QUILLAN_DEMO_SCREENSHOT=FILE.png makes the first run in the window, on a virtual X display
@@ -29,7 +31,8 @@ bin=$build/app
 demo=/tmp/quillan-demo          # the distributor's installation (its drive C:)
 source=/tmp/quillan-demo-new    # the office's folder of new files
 office=/tmp/quillan-demo-office # the release folder the office serves
-rm -rf "$demo" "$source" "$office"
+keys=/tmp/quillan-demo-keys     # the office's signing keys
+rm -rf "$demo" "$source" "$office" "$keys"
 
 # --- Release 8 at the office: a program, a report, another file, a component and a hotfix that
 # records itself in HotFixLog (the console only reads that table).
@@ -45,9 +48,11 @@ printf '%s\r\n' '--[TERVIK HOTFIX VERSION]=801' \
 touch -d '2024-06-01 12:00:00' "$source"/*
 echo
 format=${QUILLAN_DEMO_FORMAT:-xml}
-echo "== quillan-release $source $office --version 8 --format $format ..."
+echo "== quillan-release keygen $keys"
+"$bin/quillan-release" keygen "$keys"
+echo "== quillan-release $source $office --version 8 --format $format --sign $keys/office.key ..."
 "$bin/quillan-release" "$source" "$office" --version 8 --format "$format" \
-  --report-path 'App.Path\Reports' --register TervikCtl.ocx
+  --report-path 'App.Path\Reports' --register TervikCtl.ocx --sign "$keys/office.key"
 
 # --- The office, on a port the system picks.
 port_file=$(mktemp /tmp/quillan-demo-port.XXXXXX)
@@ -64,7 +69,8 @@ port=$(cat "$port_file")
 # --- The installation: sample settings pointing at the office, and release 7 in place. The
 # sample's server folders ("Deploy/", "Master/", "Trans/") are the ones quillan-release writes and
 # quillan-office serves by default.
-"$bin/quillan-sample" "$demo" --mode http --format "$format" --server-path "http://127.0.0.1:$port/"
+"$bin/quillan-sample" "$demo" --mode http --format "$format" --server-path "http://127.0.0.1:$port/" \
+  --trust "$keys/office.pub"
 mkdir -p "$demo/Reports"
 printf 'Tervik 7\n' >"$demo/Tervik.exe"
 printf 'Sales report 7\n' >"$demo/Reports/Sales.rpt"

@@ -3,6 +3,7 @@
 #include "platform/DateTime.h"
 #include "platform/PathMap.h"
 #include "platform/Text.h"
+#include "trust/Manifest.h"
 
 #include <httplib.h>
 
@@ -166,7 +167,8 @@ std::vector<std::string> listedScripts(const OfficeSettings& s, bool master,
         if (!e.is_regular_file(ec))
             continue;
         const std::string name = e.path().filename().string();
-        if (!master && !distributorCode.empty() && name.substr(0, name.find('_')) != distributorCode)
+        if (trust::isManifestFileName(name) ||
+            (!master && !distributorCode.empty() && name.substr(0, name.find('_')) != distributorCode))
             continue;
         names.push_back(name);
     }

@@ -58,7 +58,8 @@ std::string requestLine(const std::string& time, const std::string& client, cons
 
 // The names the service lists for a family, sorted without regard to case: every plain file of the
 // master folder; of the transaction folder the files of this distributor only (first "_" part equal
-// to the code), or every file when the request carries no code.
+// to the code), or every file when the request carries no code. A release's manifest is no script:
+// it is fetched by name beside its script and never listed.
 std::vector<std::string> listedScripts(const OfficeSettings& s, bool master,
                                        const std::string& distributorCode);
 

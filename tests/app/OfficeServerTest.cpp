@@ -147,6 +147,14 @@ TEST(OfficeFaults, CommandLineTextsAreReadOrRefused) {
 }
 
 TEST(OfficeLists, AnswerEscapesNamesAndAnEmptyFolderListsNothing) {
+    test::TempDir dir;
+    OfficeSettings office;
+    office.root = dir.path();
+    for (const char* name : {"SETUPDETAILS_000008.xml", "SETUPDETAILS_000008.xml.manifest"})
+        test::writeFile(dir.path() / office.masterFolder / name, "x");
+    EXPECT_EQ(listedScripts(office, true, ""), std::vector<std::string>{"SETUPDETAILS_000008.xml"})
+        << "a manifest is fetched beside its script, never listed as one";
+
     const std::string a = listAnswer("DeployService", "ListMastersFiles", {"a&b.xml", "c.xml"});
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_string(a.c_str()));

@@ -4,6 +4,7 @@
 // must end with exit code 7 and the refusal named, the installation (every file below the program
 // folder, bytes and times) and the application's data as they were, the refused file gone from
 // the work folders; a release signed as it should be installs.
+#include "platform/db/Connection.h"
 #include "tests/e2e/FolderSnapshot.h"
 #include "tests/e2e/WholeRelease.h"
 #include "tests/transfer/TransferTestSupport.h" // FtpTestServer
@@ -53,18 +54,19 @@ struct SignedOffice {
                     shellQuote(key.value_or(keys / "office.key").string()) + " " + extra);
     }
     std::optional<FtpTestServer> ftp;
-    // Over HTTP with the web service from quillan-office, or from the FTP server.
-    void serve(bool overFtp = false) {
+    // Over HTTP with the web service from quillan-office, from the FTP server, or (a client of
+    // another machine's database) from the LAN share, the office answering the connection check.
+    void serve(const std::string& mode = "http") {
         std::string server;
-        if (overFtp) {
+        if (mode == "ftp") {
             ftp.emplace(release.root, std::vector<std::string>{"--user", "quillan", "--password", "sample"});
             server = ftp->address();
         } else {
             office.emplace(release.root, release.scratch / "port");
             server = office->serverPath();
         }
-        inst.emplace(std::string("--mode ") + (overFtp ? "ftp" : "http") + " --format xml --server-path " +
-                     server + " --trust " + shellQuote((keys / "office.pub").string()));
+        inst.emplace("--mode " + mode + " --format xml --server-path " + server + " --trust " +
+                     shellQuote((keys / "office.pub").string()));
         release.putOldFiles(*inst);
     }
     fs::path office_(const std::string& relative) const { return release.root / relative; }
@@ -233,10 +235,40 @@ TEST(SignedRelease, OverFtpInstallsWhatIsSignedAndRefusesAChangedPackage) {
     const fs::path last = o.office_("Deploy/Release8.zip");
     const std::string published = readFile(last);
     rewriteKeepingSize(last);
-    o.serve(/*overFtp=*/true);
+    o.serve("ftp");
     o.expectRefused("Release8.zip", "its SHA-256 does not match the signed manifest", false);
     writeFile(last, published);
     const CommandResult r = o.inst->run("--answer continue=yes --answer close=yes");
+    EXPECT_EQ(r.code, 0) << r.out << o.inst->runLog();
+    EXPECT_EQ(readFile(o.inst->dir / "Tervik.exe"), "Tervik 8\n");
+}
+
+// A client of another machine's database takes the packages and their manifests from the share;
+// the server machine imported the script. A package changed on the share is refused.
+TEST(SignedRelease, FromTheLanShareChecksThePackagesAgainstTheManifestsThere) {
+    SignedOffice o;
+    ASSERT_EQ(o.publish(8).code, 0);
+    o.serve("lan");
+    const fs::path share = o.inst->dir / "LanShare";
+    fs::copy_file(o.office_("Deploy/Release8.zip"), share / "Release8.zip");
+    fs::copy_file(o.office_("DeployMaster/SETUPDETAILS_000008.xml.manifest"),
+                  share / "SETUPDETAILS_000008.xml.manifest");
+    o.inst->sql("EXEC [Tervik].dbo.Proc_ImpSetupDetails " +
+                db::sqlQuote(readFile(o.office_("DeployMaster/SETUPDETAILS_000008.xml"))));
+    o.inst->sql("UPDATE [Tervik].dbo.SetupDetails SET DownloadFileSize = UploadFileSize");
+    o.inst->sql("INSERT INTO [Tervik].dbo.HotFixLog VALUES (801)"); // the server machine's run
+    rewriteKeepingSize(share / "Release8.zip");
+    const auto filesBefore = o.installation();
+    const CommandResult refused = o.inst->run("--answer server=yes --answer continue=yes --answer close=yes");
+    EXPECT_EQ(refused.code, 7) << refused.out << o.inst->runLog();
+    EXPECT_THAT(
+        o.inst->runLog(),
+        HasSubstr(">>-Release refused: Release8.zip: its SHA-256 does not match the signed manifest"));
+    EXPECT_EQ(o.installation(), filesBefore);
+
+    fs::copy_file(o.office_("Deploy/Release8.zip"), share / "Release8.zip",
+                  fs::copy_options::overwrite_existing);
+    const CommandResult r = o.inst->run("--answer server=yes --answer continue=yes --answer close=yes");
     EXPECT_EQ(r.code, 0) << r.out << o.inst->runLog();
     EXPECT_EQ(readFile(o.inst->dir / "Tervik.exe"), "Tervik 8\n");
 }

@@ -161,6 +161,8 @@ TEST_P(WholeDeploy, InstallsTheReleaseThenFindsItApplied) {
     expectRecorded(inst, !lan);
     expectReleaseRows(release, inst);
     EXPECT_THAT(inst.runLog(), HasSubstr(">>-Registered TervikCtl.ocx"));
+    EXPECT_THAT(inst.runLog(),
+                HasSubstr(">>-Releases are not verified: no key is trusted in C:\\Dll\\TrustedKeys.txt"));
     const std::string component = (inst.dir / "TervikCtl.ocx").string();
     EXPECT_EQ(readFile(release.toolLog), "/u|" + component + "\n" + component + "\n");
     expectBackedUp(release, inst, /*databaseBackedUp=*/!lan);
