@@ -30,7 +30,7 @@ public:
     ByteProgress(Console& c, Row row, std::uint64_t total, int barMax = 0);
     ByteProgress(Console& c, Row row, int barMax, Reading reading);
 
-    // Sets the row's range and shows the reading for 0.
+    // Sets the row's range, shows the bar and its label, and the reading for 0.
     void start();
     // The same with another label text for the start (the FTP display starts with a bare "0").
     void start(const std::string& startLabel);

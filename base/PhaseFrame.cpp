@@ -1,6 +1,7 @@
 #include "base/PhaseFrame.h"
 
 #include "base/Progress.h"
+#include "base/StatusLine.h"
 
 namespace quillan {
 
@@ -20,6 +21,8 @@ void phaseStart(Console& c, const PhaseRow& r, const std::string& startMessage, 
     if (hasRow(r))
         startRow(c, *r.checklistRow, itemCount);
     LoadToGrid(c, r.gridRow, r.eventText, r.processingName, 2, phasePercent(c, r));
+    if (hasRow(r))
+        c.model.followInGrid(r.gridRow, *r.checklistRow);
     c.model.setLabel(Label::lblDl, phaseLabel);
 }
 
@@ -46,10 +49,11 @@ void phaseSuccess(Console& c, const PhaseRow& r, const std::string& completionMe
 
 void phaseFailure(Console& c, const PhaseRow& r, const std::string& errorSentence) {
     c.state.run.runFailed = true;
+    const std::string reached = phasePercent(c, r); // the grid keeps how far the phase got
     if (hasRow(r))
         failRow(c, *r.checklistRow);
-    LoadToGrid(c, r.gridRow, r.eventText, r.processingName, 4, phasePercent(c, r));
-    c.model.setLabel(Label::LblStatus, errorSentence);
+    LoadToGrid(c, r.gridRow, r.eventText, r.processingName, 4, reached);
+    showErrorSentence(c, errorSentence);
 }
 
 } // namespace quillan

@@ -44,8 +44,8 @@ void setRowStatus(Console& c, Row row, RowStatus status) {
 void startRow(Console& c, Row row, int itemCount) {
     ChecklistRow r = c.model.checklist(row);
     r.status = RowStatus::InProgress;
-    r.barVisible = false;
-    r.percentVisible = false;
+    r.barVisible = true;
+    r.percentVisible = true;
     r.barMax = std::max(itemCount, 0);
     r.barValue = 0;
     r.percentText = percentText(0, r.barMax);
@@ -77,6 +77,8 @@ void failRow(Console& c, Row row) {
     c.state.run.runFailed = true;
     ChecklistRow r = c.model.checklist(row);
     r.status = RowStatus::Failed;
+    r.barVisible = false;
+    r.percentVisible = false;
     r.percentText = "0 %";
     c.model.setChecklist(row, r);
 }

@@ -14,8 +14,13 @@ Session::Session(std::filesystem::path programFolder, Operator& op, Machine& mac
 
 Session::~Session() = default;
 
+// The busy notice shows from start-up until the run has ended (the finishing operation clears it
+// as soon as the outcome is written); start-up that arms no run clears it at once.
 StartupOutcome Session::start() {
+    console_.model.setBusy(true);
     startup_ = Form_Load(console_);
+    if (startup_ != StartupOutcome::Armed)
+        console_.model.setBusy(false);
     return startup_;
 }
 
@@ -24,6 +29,7 @@ void Session::runOnce() {
         return;
     ran_ = true;
     Timer1_Timer(console_, *phases_);
+    console_.model.setBusy(false);
 }
 
 ExitCode Session::exitCode() const {

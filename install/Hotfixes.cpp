@@ -3,6 +3,7 @@
 #include "base/ByteProgress.h"
 #include "base/Machine.h"
 #include "base/Progress.h"
+#include "base/StatusLine.h"
 #include "install/Finishing.h"
 #include "install/HotfixScript.h"
 #include "install/HotfixStatements.h"
@@ -77,7 +78,7 @@ void failHotfix(Console& c, int gridRow, const std::string& name, const std::str
     c.model.setChecklist(Row::Hotfixes, r);
     LoadToGrid(c, gridRow, kEvent, path, 4, rowPercent(c, Row::Hotfixes));
     RollBack(c);
-    c.model.setLabel(Label::LblStatus, "Error by Running Hotfix Check error log for details");
+    showErrorSentence(c, "Error by Running Hotfix Check error log for details");
     ErrorDisplay(c);
     c.state.run.completedPhase = 0;
 }

@@ -5,6 +5,7 @@
 #include "platform/Text.h"
 
 #include "base/Progress.h"
+#include "base/StatusLine.h"
 #include "scripts/FetchedScripts.h"
 #include "scripts/ScriptNames.h"
 #include "transfer/Ftp.h"
@@ -65,9 +66,8 @@ bool DownLoadFTPScriptFile(Console& c, FtpSession& s, const std::string& serverF
                 continue;
             }
             recordFetched(c, name, master);
-            c.model.setLabel(Label::LblStatus,
-                             std::string(master ? "Importing Master file " : "Importing Transcation file ") +
-                                 name);
+            showStatusNote(c, std::string(master ? "Importing Master file " : "Importing Transcation file ") +
+                                  name);
             c.log.line(">>Downloaded File " + name);
             ChecklistRow r = c.model.checklist(Row::ScriptDownload);
             r.percentText = "100 %";
