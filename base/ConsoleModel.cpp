@@ -116,8 +116,14 @@ void ConsoleModel::setGridRow(int row, const GridRow& r) {
     copy.percent = gridPercentText(r.percent);
     if (auto it = grid_.find(row); it != grid_.end() && copy.link.empty())
         copy.link = it->second.link; // rewriting a row keeps the link a phase placed in column 6
-    if (r.status == RowStatus::Completed || r.status == RowStatus::Failed)
+    if (r.status == RowStatus::Completed || r.status == RowStatus::Failed) {
+        // A step that failed keeps the cell where it stopped: the "0 %" a failed row's label
+        // reads would say it never started.
+        const auto old = grid_.find(row);
+        if (r.status == RowStatus::Failed && gridFollows_.count(row) && old != grid_.end())
+            copy.percent = old->second.percent;
         gridFollows_.erase(row);
+    }
     grid_[row] = copy;
     for (auto* o : observers_)
         o->gridRowChanged(row, copy);

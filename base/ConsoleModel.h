@@ -135,7 +135,8 @@ public:
     const std::string& overallPercent() const { return overallPercent_; }
 
     // Writing a row again overwrites it; the percent is kept in the grid's one form
-    // (gridPercentText). A row written completed or failed stops following its checklist row.
+    // (gridPercentText). A row written completed or failed stops following its checklist row;
+    // written failed, it keeps the percent its step had reached.
     void setGridRow(int row, const GridRow& r);
     void setGridLink(int row, const std::string& link);
     // While the grid row is in progress its "Status %" cell follows the checklist row's percent

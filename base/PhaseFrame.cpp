@@ -49,10 +49,10 @@ void phaseSuccess(Console& c, const PhaseRow& r, const std::string& completionMe
 
 void phaseFailure(Console& c, const PhaseRow& r, const std::string& errorSentence) {
     c.state.run.runFailed = true;
-    const std::string reached = phasePercent(c, r); // the grid keeps how far the phase got
     if (hasRow(r))
         failRow(c, *r.checklistRow);
-    LoadToGrid(c, r.gridRow, r.eventText, r.processingName, 4, reached);
+    // The grid row followed the phase: it keeps how far the phase got.
+    LoadToGrid(c, r.gridRow, r.eventText, r.processingName, 4, phasePercent(c, r));
     showErrorSentence(c, errorSentence);
 }
 

@@ -41,14 +41,13 @@ void grid(Console& c, int row, const std::string& event, const std::string& name
         c.model.followInGrid(row, kRow);
 }
 
-// A package that could not be fetched: the row failed with "0 %" on its hidden label, and the
-// grid row failed with the percent the download had reached, so that it tells how far it got.
+// A package that could not be fetched: the row failed with "0 %" on its hidden label; the grid
+// row, which followed the download, keeps the percent it had reached.
 void failPackage(Console& c, int row, const std::string& event, const std::string& name,
                  const std::string& labelText) {
-    const std::string reached = rowPercent(c, kRow);
     failRow(c, kRow);
     hideBar(c, labelText);
-    LoadToGrid(c, row, event, name, 4, reached);
+    grid(c, row, event, name, 4);
 }
 
 void advanceBar(Console& c) {
@@ -240,9 +239,10 @@ PhaseOutcome ProgramDownload(Console& c, TransferSession& s) {
             return PhaseOutcome::ProgramEnded;
         nextGridRow(c);
     }
-    if (!c.state.isLocalServer)
-        return secondLanPass(c);
-    return PhaseOutcome::Continue;
+    const PhaseOutcome outcome = c.state.isLocalServer ? PhaseOutcome::Continue : secondLanPass(c);
+    if (outcome == PhaseOutcome::Continue) // the step no longer moves: its bar goes, its text stays
+        hideBar(c, rowPercent(c, kRow));
+    return outcome;
 }
 
 } // namespace quillan

@@ -175,6 +175,7 @@ bool DatabaseBackupPhase(Console& c) {
         const int gridRow = nextGridRow(c);
         const std::string detail = "Database Name:" + s.dbPrefix;
         LoadToGrid(c, gridRow, kEvent, detail, 2, rowPercent(c, Row::DatabaseBackup));
+        c.model.followInGrid(gridRow, Row::DatabaseBackup);
         c.model.processEvents();
         c.log.line(">>-Started Database Backup");
         if (!BackupDb(c)) {

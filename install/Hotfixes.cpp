@@ -129,6 +129,7 @@ bool HotfixPhase(Console& c) {
         c.model.setLabel(Label::lblDl, "Update Hotfix:");
         setRowStatus(c, Row::Hotfixes, RowStatus::InProgress);
         LoadToGrid(c, gridRow, kEvent, "", 2, rowPercent(c, Row::Hotfixes));
+        c.model.followInGrid(gridRow, Row::Hotfixes);
         c.model.setGridLink(gridRow, "Show Hotfix");
         c.log.line(">>-Started Running Hotfix ");
         for (const auto& h : s.isLocalServer ? pending : std::vector<PendingHotfix>{}) {

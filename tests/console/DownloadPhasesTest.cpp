@@ -102,6 +102,7 @@ TEST_F(Download, ServerTransportsRecordOnlyExactSizesAndRefetchWrongLocalCopies)
         f.addPackage("Wrong.zip", 3, 60, 0);
         test::writeFile(f.update / "Stale.zip", "old");
         EXPECT_EQ(ProgramDownload(f.c, f.session), PhaseOutcome::Continue);
+        EXPECT_FALSE(f.c.model.checklist(Row::ProgramDownload).barVisible) << "the phase has ended";
         EXPECT_EQ(f.value("DownloadFileSize", "Good.zip"), "300");
         EXPECT_EQ(f.value("DownloadFileSize", "Stale.zip"), "200");
         EXPECT_EQ(test::readFile(f.update / "Stale.zip"), std::string(200, 's'));
