@@ -56,7 +56,9 @@ void ByteProgress::start(const std::string& startLabel) {
     r.barMax = barMax_;
     r.barValue = std::clamp(readingFor(0).value, 0, barMax_);
     r.percentText = startLabel;
-    c_->model.setChecklist(row_, r); // one change: range, value and label together
+    r.barVisible = true; // the operator sees the work move
+    r.percentVisible = true;
+    c_->model.setChecklist(row_, r); // one change: range, value, label and visibility together
     shown_ = r.barValue;
     shownPercent_ = startLabel;
     c_->model.processEvents();
@@ -89,6 +91,8 @@ void ByteProgress::show(const BarReading& reading, bool force) {
     ChecklistRow r = c_->model.checklist(row_);
     r.barValue = value;
     r.percentText = reading.percent;
+    r.barVisible = true; // a bar that moves is seen, whoever started it
+    r.percentVisible = true;
     c_->model.setChecklist(row_, r);
     c_->model.processEvents();
 }

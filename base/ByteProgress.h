@@ -32,7 +32,7 @@ public:
     // `bytesTotal`: the bytes at the end, for the views that print amounts (0: not known).
     ByteProgress(Console& c, Row row, int barMax, Reading reading, std::uint64_t bytesTotal = 0);
 
-    // Sets the row's range and shows the reading for 0.
+    // Sets the row's range, shows the bar and its label, and the reading for 0.
     void start();
     // The same with another label text for the start (the FTP display starts with a bare "0").
     void start(const std::string& startLabel);

@@ -1,6 +1,8 @@
 #include "base/ConsoleModel.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 
 namespace quillan {
 
@@ -36,6 +38,21 @@ std::string percentText(long long value, long long maximum) {
     return std::to_string(whole) + " %";
 }
 
+std::string gridPercentText(const std::string& labelText) {
+    std::size_t i = 0;
+    while (i < labelText.size() && std::isspace(static_cast<unsigned char>(labelText[i])))
+        ++i;
+    std::size_t end = i;
+    while (end < labelText.size() && std::isdigit(static_cast<unsigned char>(labelText[end])))
+        ++end;
+    if (end == i)
+        return labelText; // empty, or no number to show as a percent
+    // The whole part only: digits after a decimal point are dropped, not rounded, as the
+    // percent labels themselves do. More than three digits cannot be a percent of a bar.
+    const std::string whole = labelText.substr(i, std::min<std::size_t>(end - i, 4));
+    return std::to_string(std::strtol(whole.c_str(), nullptr, 10)) + " %";
+}
+
 void ConsoleModel::removeObserver(ModelObserver* o) {
     observers_.erase(std::remove(observers_.begin(), observers_.end(), o), observers_.end());
 }
@@ -67,6 +84,18 @@ void ConsoleModel::setChecklist(Row row, const ChecklistRow& value) {
     checklist_.at(static_cast<std::size_t>(rowIndex(row))) = value;
     for (auto* o : observers_)
         o->checklistChanged(rowIndex(row), value);
+    for (const auto& [gridRow, followed] : gridFollows_) {
+        auto it = grid_.find(gridRow);
+        // Only a step that moves is followed: a failed row's "0 %" is not where it stopped.
+        if (followed != row || it == grid_.end() || value.status != RowStatus::InProgress)
+            continue;
+        const std::string percent = gridPercentText(value.percentText);
+        if (percent == it->second.percent)
+            continue;
+        it->second.percent = percent;
+        for (auto* o : observers_)
+            o->gridRowChanged(gridRow, it->second);
+    }
 }
 
 void ConsoleModel::resetChecklist() {
@@ -84,8 +113,17 @@ void ConsoleModel::setOverall(bool visible, int value) {
 
 void ConsoleModel::setGridRow(int row, const GridRow& r) {
     GridRow copy = r;
+    copy.percent = gridPercentText(r.percent);
     if (auto it = grid_.find(row); it != grid_.end() && copy.link.empty())
         copy.link = it->second.link; // rewriting a row keeps the link a phase placed in column 6
+    if (r.status == RowStatus::Completed || r.status == RowStatus::Failed) {
+        // A step that failed keeps the cell where it stopped: the "0 %" a failed row's label
+        // reads would say it never started.
+        const auto old = grid_.find(row);
+        if (r.status == RowStatus::Failed && gridFollows_.count(row) && old != grid_.end())
+            copy.percent = old->second.percent;
+        gridFollows_.erase(row);
+    }
     grid_[row] = copy;
     for (auto* o : observers_)
         o->gridRowChanged(row, copy);
@@ -96,6 +134,10 @@ void ConsoleModel::setGridLink(int row, const std::string& link) {
     r.link = link;
     for (auto* o : observers_)
         o->gridRowChanged(row, r);
+}
+
+void ConsoleModel::followInGrid(int gridRow, Row row) {
+    gridFollows_[gridRow] = row;
 }
 
 void ConsoleModel::setStatusBox(const std::string& text) {

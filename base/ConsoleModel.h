@@ -92,6 +92,10 @@ const std::array<const char*, kChecklistRows>& checklistCaptions();
 const std::array<const char*, 6>& gridHeaders();
 // "whole part of value * 100 / maximum" followed by " %"; "0 %" when maximum is 0.
 std::string percentText(long long value, long long maximum);
+// The one form the grid's "Status %" column shows: a percent label's text ("35 %", "35%", the
+// bare "35" or "35.7142857142857" some transports write) as its whole part followed by " %".
+// An empty text stays empty; a text without a leading number is kept as it is.
+std::string gridPercentText(const std::string& labelText);
 
 class ModelObserver {
 public:
@@ -108,7 +112,7 @@ public:
     virtual void panelChanged(bool current, int index, const std::string& text) {
         (void)current, (void)index, (void)text;
     }
-    // The wait banner: shown from start-up until the run has reached its end.
+    // Start-up or a run is going ("PLEASE WAIT... OPERATION IN PROGRESS"), or no longer is.
     virtual void busyChanged(bool busy) { (void)busy; }
     // Long work calls this after each item so that a window can repaint and take input.
     virtual void processEvents() {}
@@ -140,8 +144,14 @@ public:
     bool overallVisible() const { return overallVisible_; }
     const std::string& overallPercent() const { return overallPercent_; }
 
-    void setGridRow(int row, const GridRow& r); // writing a row again overwrites it
+    // Writing a row again overwrites it; the percent is kept in the grid's one form
+    // (gridPercentText). A row written completed or failed stops following its checklist row;
+    // written failed, it keeps the percent its step had reached.
+    void setGridRow(int row, const GridRow& r);
     void setGridLink(int row, const std::string& link);
+    // While the grid row is in progress its "Status %" cell follows the checklist row's percent
+    // label, so that a long download shows how far it is, not the text it started with.
+    void followInGrid(int gridRow, Row row);
     const std::map<int, GridRow>& grid() const { return grid_; }
 
     void setStatusBox(const std::string& text); // replaces the whole text
@@ -156,7 +166,7 @@ public:
     void setPanel(bool current, int index, const std::string& text); // LblCDpStatus / lblLastDepStatus
     const std::string& panel(bool current, int index) const;
 
-    // Start-up or the run is going: the views show the wait banner.
+    // The busy notice: start-up and the run set it, the end of the run clears it.
     void setBusy(bool busy);
     bool busy() const { return busy_; }
 
@@ -175,6 +185,8 @@ private:
     int overallValue_ = 0;
     std::string overallPercent_;
     std::map<int, GridRow> grid_;
+    std::map<int, Row> gridFollows_; // grid row -> the checklist row its percent follows
+    bool busy_ = false;
     std::string statusBox_;
     bool statusBoxVisible_ = false;
     std::map<Button, std::pair<bool, bool>> buttons_;

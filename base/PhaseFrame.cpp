@@ -1,6 +1,7 @@
 #include "base/PhaseFrame.h"
 
 #include "base/Progress.h"
+#include "base/StatusLine.h"
 
 namespace quillan {
 
@@ -20,6 +21,8 @@ void phaseStart(Console& c, const PhaseRow& r, const std::string& startMessage, 
     if (hasRow(r))
         startRow(c, *r.checklistRow, itemCount);
     LoadToGrid(c, r.gridRow, r.eventText, r.processingName, 2, phasePercent(c, r));
+    if (hasRow(r))
+        c.model.followInGrid(r.gridRow, *r.checklistRow);
     c.model.setLabel(Label::lblDl, phaseLabel);
 }
 
@@ -48,8 +51,9 @@ void phaseFailure(Console& c, const PhaseRow& r, const std::string& errorSentenc
     c.state.run.runFailed = true;
     if (hasRow(r))
         failRow(c, *r.checklistRow);
+    // The grid row followed the phase: it keeps how far the phase got.
     LoadToGrid(c, r.gridRow, r.eventText, r.processingName, 4, phasePercent(c, r));
-    c.model.setLabel(Label::LblStatus, errorSentence);
+    showErrorSentence(c, errorSentence);
 }
 
 } // namespace quillan

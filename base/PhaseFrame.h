@@ -1,7 +1,7 @@
 #pragma once
 // The frame every phase drives its checklist row and its event-grid row through: start, one
-// step per item, then success or failure. The row's bar and percent label show while the phase
-// moves them; the grid's "Status %" column is copied from the percent text.
+// step per item, then success or failure. The bar and the percent label show while the phase
+// moves them, and the grid row's "Status %" cell follows the label until the phase ends.
 #include "base/Console.h"
 
 #include <optional>
@@ -17,7 +17,8 @@ struct PhaseRow {
 };
 
 // Status box gets the start message; row in progress with its bar and percent label shown,
-// maximum = items, value 0; grid row written with status 2; lblDl names the phase.
+// maximum = items, value 0; grid row written with status 2, its percent following the row;
+// lblDl names the phase.
 void phaseStart(Console& c, const PhaseRow& r, const std::string& startMessage, const std::string& phaseLabel,
                 int itemCount);
 // One item: bar + 1 and its percent text; lblDownLoad / lblLocation show the item.
@@ -25,7 +26,8 @@ void phaseItem(Console& c, const PhaseRow& r, const std::string& item, const std
 // Row completed, grid row status 3, status box gets the completion message, item labels emptied,
 // bar 0 and hidden, percent label hidden, then the log so far in the status box.
 void phaseSuccess(Console& c, const PhaseRow& r, const std::string& completionMessage);
-// runFailed; row failed with "0 %"; grid row status 4; LblStatus gets the error sentence. What
+// runFailed; row failed, its bar and label hidden; grid row status 4 with the percent the phase
+// had reached; LblStatus gets the error sentence in red. What
 // follows (go on, finish the run, end the program) is the phase's own decision.
 void phaseFailure(Console& c, const PhaseRow& r, const std::string& errorSentence);
 

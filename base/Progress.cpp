@@ -102,6 +102,8 @@ void failRow(Console& c, Row row) {
     c.state.run.runFailed = true;
     ChecklistRow r = c.model.checklist(row);
     r.status = RowStatus::Failed;
+    r.barVisible = false;
+    r.percentVisible = false;
     r.percentText = "0 %";
     c.model.setChecklist(row, r);
 }

@@ -17,8 +17,8 @@ void ErrorDisplay(Console& c);
 
 // Checklist row picture.
 void setRowStatus(Console& c, Row row, RowStatus status);
-// Phase start: bar and percent label shown, maximum = items, value 0 (the grid's "Status %"
-// column is copied from the percent text).
+// Phase start: maximum = items, value 0, bar and percent label shown, so that the operator sees
+// the step move (the grid's "Status %" column is copied from the label's text).
 void startRow(Console& c, Row row, int itemCount);
 // Sets the row's bar value (clamped to its maximum) and its percent text; a row in progress shows
 // both.
@@ -27,7 +27,8 @@ void setRowValue(Console& c, Row row, int value);
 void stepRow(Console& c, Row row);
 // Success: picture completed, bar 0 and hidden, percent label hidden.
 void completeRow(Console& c, Row row);
-// Failure: picture failed, percent label "0 %"; sets runFailed.
+// Failure: picture failed, bar hidden, percent label "0 %" and hidden (the row no longer moves;
+// the grid row keeps how far the step got); sets runFailed.
 void failRow(Console& c, Row row);
 const std::string& rowPercent(const Console& c, Row row);
 

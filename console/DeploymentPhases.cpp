@@ -37,8 +37,11 @@ PhaseOutcome DeploymentPhases::scriptDownload(Console& c) {
     return PhaseOutcome::Continue;
 }
 
+// The panels were filled at start-up from the release rows then recorded; the import has just
+// replaced them with the release this run installs, so they are read again.
 PhaseOutcome DeploymentPhases::scriptImport(Console& c) {
     DeployScriptImportPhase(c);
+    CurrentDeployStatus(c);
     return PhaseOutcome::Continue;
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/Machine.h"
 #include "base/Progress.h"
+#include "base/StatusLine.h"
 #include "console/DownloadStatements.h"
 #include "platform/PlainFileName.h"
 #include "transfer/Ftp.h"
@@ -23,10 +24,6 @@ constexpr Row kRow = Row::ProgramDownload;
 constexpr const char* kDownloading = "Downloading new program";
 constexpr const char* kFromLan = "Downloading new program from LAN";
 
-void grid(Console& c, int row, const std::string& event, const std::string& name, int status) {
-    LoadToGrid(c, row, event, name, status, rowPercent(c, kRow));
-}
-
 // The row's bar at 0 and hidden, its percent label hidden with the given text.
 void hideBar(Console& c, const std::string& percent) {
     ChecklistRow r = c.model.checklist(kRow);
@@ -35,6 +32,22 @@ void hideBar(Console& c, const std::string& percent) {
     r.percentText = percent;
     r.percentVisible = false;
     c.model.setChecklist(kRow, r);
+}
+
+// A package's grid row; in progress, its "Status %" cell follows the download's percent label.
+void grid(Console& c, int row, const std::string& event, const std::string& name, int status) {
+    LoadToGrid(c, row, event, name, status, rowPercent(c, kRow));
+    if (status == 2)
+        c.model.followInGrid(row, kRow);
+}
+
+// A package that could not be fetched: the row failed with "0 %" on its hidden label; the grid
+// row, which followed the download, keeps the percent it had reached.
+void failPackage(Console& c, int row, const std::string& event, const std::string& name,
+                 const std::string& labelText) {
+    failRow(c, kRow);
+    hideBar(c, labelText);
+    grid(c, row, event, name, 4);
 }
 
 void advanceBar(Console& c) {
@@ -89,10 +102,8 @@ void dropWrongSize(Console& c, const std::string& name, std::int64_t uploadSize)
 PhaseOutcome downloadFailure(Console& c, int gridRow, const std::string& name, int transport) {
     if (transport == 1)
         ErrorDisplay(c);
-    c.model.setLabel(Label::LblStatus, "Error while importing ZIP file. Check Log for details");
-    failRow(c, kRow);
-    hideBar(c, "0 %");
-    grid(c, gridRow, kDownloading, name, 4);
+    showErrorSentence(c, "Error while importing ZIP file. Check Log for details");
+    failPackage(c, gridRow, kDownloading, name, "0 %");
     if (transport == 0)
         ErrorDisplay(c);
     c.endProgram(Ending::Failure);
@@ -132,9 +143,7 @@ bool fetchFromServer(Console& c, TransferSession& s, int g, const std::string& n
             setRowStatus(c, kRow, RowStatus::Completed);
             grid(c, g, kDownloading, name, 3);
         } else {
-            failRow(c, kRow);
-            hideBar(c, "0 %");
-            grid(c, g, kDownloading, name, 4);
+            failPackage(c, g, kDownloading, name, "0 %");
         }
         ErrorDisplay(c);
         sizeDisplay(c, name);
@@ -186,10 +195,8 @@ PhaseOutcome secondLanPass(Console& c) {
         c.model.setLabel(Label::lblDownLoad, name);
         c.model.setLabel(Label::lblLocation, c.state.lanServerPath);
         if (!DownloadFromLan(c, name)) {
-            c.model.setLabel(Label::LblStatus, "Error while importing ZIP file. Check Log for details");
-            failRow(c, kRow);
-            hideBar(c, "0%");
-            grid(c, g, "Downloading new program From LAN", name, 4);
+            showErrorSentence(c, "Error while importing ZIP file. Check Log for details");
+            failPackage(c, g, "Downloading new program From LAN", name, "0%");
             ErrorDisplay(c);
             c.endProgram(Ending::Failure);
             return PhaseOutcome::ProgramEnded;
@@ -232,9 +239,10 @@ PhaseOutcome ProgramDownload(Console& c, TransferSession& s) {
             return PhaseOutcome::ProgramEnded;
         nextGridRow(c);
     }
-    if (!c.state.isLocalServer)
-        return secondLanPass(c);
-    return PhaseOutcome::Continue;
+    const PhaseOutcome outcome = c.state.isLocalServer ? PhaseOutcome::Continue : secondLanPass(c);
+    if (outcome == PhaseOutcome::Continue) // the step no longer moves: its bar goes, its text stays
+        hideBar(c, rowPercent(c, kRow));
+    return outcome;
 }
 
 } // namespace quillan

@@ -1,6 +1,7 @@
 #include "console/RunDriver.h"
 
 #include "base/Progress.h"
+#include "base/StatusLine.h"
 #include "console/DeploymentPhases.h"
 #include "console/RunPhases.h"
 
@@ -48,8 +49,7 @@ bool afterPendingCheck(Console& c, PendingCheck answer) {
         // on the failure, as it does when a package cannot be fetched.
         c.state.run.runFailed = true;
         say(c, ">>-Deployment status could not be checked; the deployment is not started");
-        c.model.setLabel(Label::LblStatus,
-                         "Error while checking the deployment status. Check Log for details");
+        showErrorSentence(c, "Error while checking the deployment status. Check Log for details");
         ErrorDisplay(c);
         c.endProgram(Ending::Failure);
         return false;

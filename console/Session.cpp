@@ -23,6 +23,8 @@ Session::~Session() {
     console_.model.removeObserver(&phaseTimes_);
 }
 
+// The busy notice shows from start-up until the run has ended (the finishing operation clears it
+// as soon as the outcome is written); start-up that arms no run clears it at once.
 StartupOutcome Session::start() {
     console_.model.setBusy(true);
     startup_ = Form_Load(console_);

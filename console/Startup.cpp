@@ -1,5 +1,6 @@
 #include "console/Startup.h"
 
+#include "base/StatusLine.h"
 #include "console/ConnectionSettings.h"
 #include "console/CreateFolder.h"
 #include "console/DriveScan.h"
@@ -104,7 +105,7 @@ StartupOutcome startUp(Console& c, Machine& m) {
 
     // 5. Logo check.
     if (!std::filesystem::exists(c.native(joinWindows(s.appPath, "\\Images\\Quillan.bmp")))) {
-        model.setLabel(Label::LblStatus, "Quillan Image Not Found");
+        showErrorSentence(c, "Quillan Image Not Found");
         return StartupOutcome::StoppedWithoutRun;
     }
 

@@ -3,6 +3,7 @@
 #include "base/ByteProgress.h"
 #include "base/Machine.h"
 #include "base/Progress.h"
+#include "base/StatusLine.h"
 #include "install/BackupArchive.h"
 #include "install/BackupFileName.h"
 #include "install/CutRunCopies.h"
@@ -201,13 +202,14 @@ bool DatabaseBackupPhase(Console& c) {
         const int gridRow = nextGridRow(c);
         const std::string detail = "Database Name:" + s.dbPrefix;
         LoadToGrid(c, gridRow, kEvent, detail, 2, rowPercent(c, Row::DatabaseBackup));
+        c.model.followInGrid(gridRow, Row::DatabaseBackup);
         c.model.processEvents();
         c.log.line(">>-Started Database Backup");
         if (!BackupDb(c)) {
             failRow(c, Row::DatabaseBackup);
             LoadToGrid(c, gridRow, kEvent, detail, 4, rowPercent(c, Row::DatabaseBackup));
             RollBack(c);
-            c.model.setLabel(Label::LblStatus, "Error while Taking backup check the log file");
+            showErrorSentence(c, "Error while Taking backup check the log file");
             ErrorDisplay(c);
             s.run.completedPhase = 0;
             c.endProgram(Ending::Failure);

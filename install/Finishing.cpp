@@ -1,6 +1,7 @@
 #include "install/Finishing.h"
 
 #include "base/Progress.h"
+#include "base/StatusLine.h"
 #include "install/FinishingStatements.h"
 #include "install/HotfixScriptPruning.h"
 #include "install/RemovingFiles.h"
@@ -23,21 +24,14 @@ const char* failureSuffix(Closing how) {
     return how == Closing::RollBack ? " in RollBack " : " in RollBack1 ";
 }
 
-// Exit and View log enabled, the run timer stopped: whatever else failed, the operator can read
-// the log and leave.
+// Exit and View log enabled, the run timer stopped, the busy notice gone: whatever else failed,
+// the operator can read the log and leave.
 void releaseWindow(Console& c) {
     c.model.setBusy(false); // the run has reached its end: no more waiting, whatever the box says
     c.model.setButton(Button::CmdExit, true);
     c.model.setButton(Button::CmdViewLog, true);
     c.state.timerEnabled = false;
-}
-
-// The status line takes the run state's colour: its closing sentence reads "Completed
-// Successfuly" after a failure too, and the colour is what tells the two apart.
-void showRunState(Console& c, const std::string& state, const LabelColour& colour) {
-    c.model.setLabel(Label::lblPrs, state);
-    c.model.setLabelColour(Label::lblPrs, colour);
-    c.model.setLabelColour(Label::LblStatus, colour);
+    c.model.setBusy(false);
 }
 
 // The error ending: run state "Error" in red, the log shown, the closing message.
@@ -45,7 +39,7 @@ void errorOutcome(Console& c, const std::string& message) {
     c.state.run.runFailed = true;
     c.state.run.outcome = RunOutcome::CompletedWithErrors;
     releaseWindow(c);
-    showRunState(c, "Error", kRed);
+    showOutcome(c, "Error", kRed);
     ErrorDisplay(c);
     c.op.inform(message);
 }
@@ -124,14 +118,14 @@ bool close(Console& c, Closing how) {
     } else if (how == Closing::RollBack) {
         pruneHotfixScripts(c);
         run.outcome = RunOutcome::Completed;
-        showRunState(c, "Completed", kGreen);
+        showOutcome(c, "Completed", kGreen);
         ErrorDisplay(c);
         c.op.inform("Completed Successfully");
     } else {
         pruneHotfixScripts(c);
         setOverall(c, 100);
         run.outcome = RunOutcome::Stopped;
-        showRunState(c, "Pending", kGreen);
+        showOutcome(c, "Pending", kGreen);
         ErrorDisplay(c);
         c.op.inform(run.operatorStopped ? "Quillan Pending" : "File downloaded successfully");
     }

@@ -3,6 +3,7 @@
 #include "base/ByteProgress.h"
 #include "base/Machine.h"
 #include "base/Progress.h"
+#include "base/StatusLine.h"
 #include "install/Finishing.h"
 #include "install/HotfixScript.h"
 #include "install/HotfixStatements.h"
@@ -76,7 +77,7 @@ void failHotfix(Console& c, int gridRow, const std::string& name, const std::str
     c.model.setChecklist(Row::Hotfixes, r);
     LoadToGrid(c, gridRow, kEvent, path, 4, rowPercent(c, Row::Hotfixes));
     RollBack(c);
-    c.model.setLabel(Label::LblStatus, "Error by Running Hotfix Check error log for details");
+    showErrorSentence(c, "Error by Running Hotfix Check error log for details");
     ErrorDisplay(c);
     c.state.run.completedPhase = 0;
 }
@@ -135,6 +136,7 @@ bool HotfixPhase(Console& c) {
         c.model.setLabel(Label::lblDl, "Update Hotfix:");
         setRowStatus(c, Row::Hotfixes, RowStatus::InProgress);
         LoadToGrid(c, gridRow, kEvent, "", 2, rowPercent(c, Row::Hotfixes));
+        c.model.followInGrid(gridRow, Row::Hotfixes);
         c.model.setGridLink(gridRow, "Show Hotfix");
         c.log.line(">>-Started Running Hotfix ");
         for (const auto& h : s.isLocalServer ? pending : std::vector<PendingHotfix>{}) {

@@ -179,6 +179,7 @@ bool Unpacking(Console& c) {
         }());
         const int gridRow = nextGridRow(c);
         LoadToGrid(c, gridRow, kEvent, folder + "\\", 2, rowPercent(c, Row::Unpacking));
+        c.model.followInGrid(gridRow, Row::Unpacking);
         c.model.processEvents();
         c.log.line(">>-Started Unziping Files ");
         ok = unpackAll(c, rs, gridRow);

@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 
 #include "base/Progress.h"
+#include "base/StatusLine.h"
 #include "scripts/FetchedScripts.h"
 #include "scripts/ReleaseTrust.h"
 #include "scripts/ScriptNames.h"
@@ -48,7 +49,7 @@ void DOWNLOADFILES(Console& c, const std::string& methodName, const std::string&
         const std::string list = documentText(answer.text);
         if (list.empty()) {
             const std::string where = transaction ? "Transaction" : "Master";
-            c.model.setLabel(Label::LblStatus, "Deploy Script Not Found In " + where + " Server Folder");
+            showErrorSentence(c, "Deploy Script Not Found In " + where + " Server Folder");
             c.log.line(">>Deploy Script Not Found In " + where + " Server Folder");
         } else {
             const auto names = splitList(list);
@@ -81,7 +82,7 @@ void DOWNLOADFILES(Console& c, const std::string& methodName, const std::string&
                         }
                     }
                     recordFetched(c, name, !transaction);
-                    c.model.setLabel(Label::LblStatus, "Importing Transcation file " + name);
+                    showStatusNote(c, "Importing Transcation file " + name);
                     c.log.line(">>Downloaded File " + name);
                 }
                 const ChecklistRow& r = c.model.checklist(Row::ScriptDownload);
@@ -89,7 +90,7 @@ void DOWNLOADFILES(Console& c, const std::string& methodName, const std::string&
                     stepRow(c, Row::ScriptDownload);
             }
         }
-        c.model.setLabel(Label::LblStatus, "Completed Successfully");
+        showStatusNote(c, "Completed Successfully");
         ok = true;
     } catch (const std::exception& e) {
         // Names recorded before the failure stay recorded.

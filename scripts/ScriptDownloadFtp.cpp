@@ -5,6 +5,7 @@
 #include "platform/Text.h"
 
 #include "base/Progress.h"
+#include "base/StatusLine.h"
 #include "scripts/FetchedScripts.h"
 #include "scripts/ReleaseTrust.h"
 #include "scripts/ScriptNames.h"
@@ -95,9 +96,8 @@ bool DownLoadFTPScriptFile(Console& c, FtpSession& s, const std::string& serverF
             if (!keys.empty() && !admitFetchedScript(c, s, keys, entries, name, master))
                 return false;
             recordFetched(c, name, master);
-            c.model.setLabel(Label::LblStatus,
-                             std::string(master ? "Importing Master file " : "Importing Transcation file ") +
-                                 name);
+            showStatusNote(c, std::string(master ? "Importing Master file " : "Importing Transcation file ") +
+                                  name);
             c.log.line(">>Downloaded File " + name);
             ChecklistRow r = c.model.checklist(Row::ScriptDownload);
             r.percentText = "100 %";

@@ -7,6 +7,7 @@
 #include "base/Machine.h"
 #include "scripts/RefusedScripts.h"
 #include "scripts/ReleaseTrust.h"
+#include "base/StatusLine.h"
 #include "scripts/ScriptImportStatements.h"
 #include "scripts/ScriptNames.h"
 #include "scripts/ScriptReaders.h"
@@ -91,7 +92,7 @@ void importScript(Console& c, db::DbAdmin& admin, const std::string& fileName, c
         format = upperCase(type);
     }
     const std::string name = firstTempFile(c);
-    c.model.setLabel(Label::LblStatus, "Importing data from " + name);
+    showStatusNote(c, "Importing data from " + name);
     c.log.line(">>-Importing data from " + name);
     c.status(">>-Importing data from " + name);
     const std::string statement =

@@ -2,6 +2,7 @@
 
 #include "base/Progress.h"
 #include "scripts/ReleaseTrust.h"
+#include "base/StatusLine.h"
 #include "scripts/ScriptDownload.h"
 #include "scripts/ScriptImport.h"
 #include "trust/TrustedKeys.h"
@@ -61,7 +62,7 @@ bool DeployScriptDownloadPhase(Console& c, TransferSession& t) {
         completeRow(c, row);
         return true;
     }
-    c.model.setLabel(Label::LblStatus, "Error while importing Script file. Check Log for details");
+    showErrorSentence(c, "Error while importing Script file. Check Log for details");
     failedRow(c, row);
     LoadToGrid(c, kDownloadGridRow, kDownloadEvent, kDownloadProcessing, 4, rowPercent(c, row));
     c.status(">>-Error while importing Script file. Check Log for details");
@@ -87,7 +88,7 @@ bool DeployScriptImportPhase(Console& c) {
         c.status(">>-Updated Script file Process Successfully Completed");
         return true;
     }
-    c.model.setLabel(Label::LblStatus, "Error while Updating  Script file. Check Log for details");
+    showErrorSentence(c, "Error while Updating  Script file. Check Log for details");
     failedRow(c, row);
     LoadToGrid(c, kImportGridRow, kImportEvent, processing, 4, rowPercent(c, row));
     c.status(">>-Updating Script file Process Failed");

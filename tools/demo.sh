@@ -12,6 +12,11 @@
 # (xvfb-run, a build with the window), and saves the screen once the run has ended.
 # QUILLAN_DEMO_VERBOSE=1 prints the whole headless output (every row and grid change).
 # QUILLAN_DEMO_FORMAT=xml|csv|xls chooses the deploy script's format (default xml).
+# For pictures of a run in progress or failing (tools/window-shots.sh): QUILLAN_DEMO_BIG_MB=N adds
+# a file of N MB to release 8, so that its download takes a while; QUILLAN_DEMO_OFFICE_ARGS adds
+# options to quillan-office (its faults: --stall-after, --drop-after, --missing), and the second
+# run is then left out; QUILLAN_DEMO_SHOT_AFTER is the run-log text after which the screen is
+# saved (default: the registration's last line), QUILLAN_DEMO_SHOT_DELAY_MS how long after it.
 # There is no component registration on Linux: the registration tool is QUILLAN_REGISTRATION_TOOL,
 # /bin/true unless set (on Windows the console calls regsvr32).
 set -euo pipefail
@@ -45,6 +50,8 @@ printf '%s\r\n' '--[TERVIK HOTFIX VERSION]=801' \
   'CREATE TABLE ReleaseNotes (Version INT, Note VARCHAR(100))' 'GO' \
   "INSERT INTO ReleaseNotes VALUES (8, 'Sales report by region')" \
   'INSERT INTO HotFixLog (FixId) VALUES (801)' 'GO' >"$source/HF801.sql"
+big_mb=${QUILLAN_DEMO_BIG_MB:-0}
+[ "$big_mb" -eq 0 ] || head -c "$((big_mb * 1024 * 1024))" /dev/urandom >"$source/Manual.pdf"
 touch -d '2024-06-01 12:00:00' "$source"/*
 echo
 format=${QUILLAN_DEMO_FORMAT:-xml}
@@ -56,7 +63,8 @@ echo "== quillan-release $source $office --version 8 --format $format --sign $ke
 
 # --- The office, on a port the system picks.
 port_file=$(mktemp /tmp/quillan-demo-port.XXXXXX)
-"$bin/quillan-office" "$office" --port-file "$port_file" >/dev/null &
+# shellcheck disable=SC2086
+"$bin/quillan-office" "$office" --port-file "$port_file" ${QUILLAN_DEMO_OFFICE_ARGS:-} >/dev/null &
 office_pid=$!
 trap 'kill $office_pid 2>/dev/null; rm -f "$port_file"' EXIT
 for _ in $(seq 100); do
@@ -112,11 +120,12 @@ run_in_window() {
     "$1/quillan" --app-dir "$2" --answer continue=yes --answer close=yes &
     pid=$!
     for _ in $(seq 600); do
-      grep -q "Unregistering and Registering files completed" "$2/Tervik/Logs/DeployErrlog.log" 2>/dev/null && break
+      grep -qF -- "$5" "$2/Tervik/Logs/DeployErrlog.log" 2>/dev/null && break
       sleep 0.1
     done
-    "$3" "$4" 1500
-    kill $pid; wait $pid 2>/dev/null; exit 0' sh "$bin" "$demo" "$build/ui/quillan-screengrab" "$shot"
+    "$3" "$4" "$6"
+    kill $pid; wait $pid 2>/dev/null; exit 0' sh "$bin" "$demo" "$build/ui/quillan-screengrab" "$shot" \
+    "${QUILLAN_DEMO_SHOT_AFTER:-Unregistering and Registering files completed}" "${QUILLAN_DEMO_SHOT_DELAY_MS:-1500}"
   rc=1
   [ "$("$bin/quillan-sql" --app-dir "$demo" -Q \
     'SELECT COUNT(*) FROM [Tervik].dbo.SetupDetails WHERE Status <> 3' | tail -n 1)" = 0 ] && rc=0
@@ -135,7 +144,12 @@ printf '  ReleaseNotes (made by the hotfix): %s\n' "$("$bin/quillan-sql" --app-d
   -Q 'SELECT Version, Note FROM [Tervik].dbo.ReleaseNotes' | tail -n +2 | tr '\t\n' '  ')"
 echo "== run log: $demo/Tervik/Logs/DeployErrlog.log"
 
-# The second run finds the release applied and ends at once (exit code 8, nothing to do).
+# The second run finds the release applied and ends at once (exit code 8, nothing to do). An office playing a fault would
+# play it again: the picture of that run is all there is to see.
+if [ -n "${QUILLAN_DEMO_OFFICE_ARGS:-}" ]; then
+  echo "== the office played a fault: no second run"
+  exit "$first"
+fi
 run
 echo
 echo "== the runs file $demo/Tervik/Logs/DeployRuns.jsonl (one summary per process; docs/usage.md)"

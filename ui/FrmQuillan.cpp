@@ -114,6 +114,10 @@ void FrmQuillan::renderAll() {
     for (const auto& [row, r] : model.grid())
         gridRowChanged(row, r);
     statusBoxChanged(model.statusBoxVisible(), model.statusBox());
+    for (const auto& [id, label] : labels_)
+        labelColourChanged(id, model.labelColour(id));
+    if (model.busy())
+        showBusyNotice(true);
     for (const auto& [id, button] : buttons_)
         buttonChanged(id, model.buttonEnabled(id), model.buttonVisible(id));
     for (int i = 0; i < kPanelLabels; ++i) {
@@ -124,6 +128,14 @@ void FrmQuillan::renderAll() {
 
 void FrmQuillan::setBusy(bool busy) {
     busy_ = busy;
+    showBusyNotice(busy);
+}
+
+void FrmQuillan::busyChanged(bool busy) {
+    showBusyNotice(busy);
+}
+
+void FrmQuillan::showBusyNotice(bool busy) {
     busyLabel_->setText(busy ? kServerBusyText : "");
     setToolTip(busy ? kRequestPendingText : "");
 }

@@ -30,7 +30,9 @@ public:
     FrmQuillan(Console& console, const std::filesystem::path& programFolder, QWidget* parent = nullptr);
     ~FrmQuillan() override;
 
-    // While busy (start-up or the run going) closing is refused and the busy notices show.
+    // While busy (start-up or the run going) closing is refused and the busy notices show. The
+    // notices also follow the model's busy state, which the run clears as soon as its outcome is
+    // written, while closing stays refused until the run has returned.
     void setBusy(bool busy);
     bool busy() const { return busy_; }
     // The core decided that the program ends now: close at once, without the unload processing.
@@ -75,6 +77,7 @@ private:
     void onGridClicked(int tableRow, int tableColumn);
     void onExit();
     void onViewLog();
+    void showBusyNotice(bool busy);
 
     Console& console_;
     StatusPictures pictures_;

@@ -4,6 +4,7 @@
 #include "ui/FrmQuillan.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -38,6 +39,14 @@ void keepSpace(QWidget* w) {
     auto policy = w->sizePolicy();
     policy.setRetainSizeWhenHidden(true);
     w->setSizePolicy(policy);
+}
+
+// Bold through the font, not a style sheet: a style sheet would hide the colour the model gives.
+QLabel* bold(QLabel* l) {
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
 }
 
 QLabel* captioned(QGridLayout* grid, int row, int column, const QString& title, QLabel* value) {
@@ -83,7 +92,7 @@ QWidget* FrmQuillan::buildTop() {
         labels_[id] = l;
         return l;
     };
-    captioned(info, 0, 0, "State:", makeLabel(Label::lblPrs, "lblPrs"))->setStyleSheet("font-weight: bold;");
+    bold(captioned(info, 0, 0, "State:", makeLabel(Label::lblPrs, "lblPrs")));
     captioned(info, 1, 0, "Transfer:", makeLabel(Label::LblDFLoad, "LblDFLoad"));
     captioned(info, 0, 2, "Started:", makeLabel(Label::lblStTime, "lblStTime"));
     captioned(info, 1, 2, "Finished:", makeLabel(Label::lblEndTime, "lblEndTime"));
@@ -196,6 +205,7 @@ QWidget* FrmQuillan::buildPanel(bool current) {
         const auto at = static_cast<std::size_t>(i);
         auto* title = new QLabel(QString(captions[at]) + ":", box);
         title->setStyleSheet("color: #444;");
+        title->setMinimumWidth(title->sizeHint().width()); // a caption is never cut short
         auto* value = new QLabel(box);
         value->setObjectName(QString(current ? "LblCDpStatus(" : "lblLastDepStatus(") + QString::number(i) +
                              ")");
@@ -233,8 +243,8 @@ QWidget* FrmQuillan::buildLower() {
         labels_[id] = l;
         return l;
     };
-    // lblDl names the phase in words that end in their own colon ("Extracting        :"), so it is
-    // the caption of the item line rather than a value beside a caption of ours.
+    // The phase label's text ends in its own colon ("Extracting        :"): it is the caption of
+    // the current item, not a value after a caption of ours.
     auto* phase = makeLabel(Label::lblDl, "lblDl");
     phase->setWordWrap(false);
     phase->setStyleSheet("color: #444;");
@@ -242,22 +252,21 @@ QWidget* FrmQuillan::buildLower() {
     info->addWidget(makeLabel(Label::lblDownLoad, "lblDownLoad"), 0, 1);
     captioned(info, 1, 0, "Location:", makeLabel(Label::lblLocation, "lblLocation"));
     captioned(info, 2, 0, "Transfer mode:", makeLabel(Label::LblDLoad, "LblDLoad"));
-    auto* status = makeLabel(Label::LblStatus, "LblStatus");
-    status->setStyleSheet("font-weight: bold;"); // its colour is the model's: red until the run ends well
-    info->addWidget(status, 3, 0, 1, 2);
-    info->addWidget(makeLabel(Label::LblDeployProgress, "LblDeployProgress"), 4, 0, 1, 2);
+    // The status sentence's colour is the model's: red for an error, the outcome's at the end.
+    info->addWidget(bold(makeLabel(Label::LblStatus, "LblStatus")), 4, 0, 1, 2);
+    info->addWidget(makeLabel(Label::LblDeployProgress, "LblDeployProgress"), 5, 0, 1, 2);
     auto* reg = makeLabel(Label::lblRegMessage, "lblRegMessage");
     reg->setStyleSheet("color: #1f3f7a;");
     reg->hide();
-    info->addWidget(reg, 5, 0, 1, 2);
+    info->addWidget(reg, 6, 0, 1, 2);
     info->setColumnStretch(1, 1);
-    info->setRowStretch(6, 1);
-    middle->addLayout(info, 3);
+    info->setRowStretch(7, 1);
+    middle->addLayout(info, 4);
     middle->addWidget(buildPanel(true), 3);
     middle->addWidget(buildPanel(false), 2);
     layout->addLayout(middle);
 
-    // The status box as wide as the window, so that a log line reads whole.
+    // The status box spans the window, so that a log line can be read whole.
     statusBox_ = new QPlainTextEdit(lower);
     statusBox_->setObjectName("RchBox");
     statusBox_->setReadOnly(true);
@@ -266,7 +275,7 @@ QWidget* FrmQuillan::buildLower() {
     mono.setStyleHint(QFont::Monospace);
     mono.setPointSize(std::max(7, statusBox_->font().pointSize() - 1));
     statusBox_->setFont(mono);
-    statusBox_->setFixedHeight(7 * statusBox_->fontMetrics().lineSpacing());
+    statusBox_->setFixedHeight(QFontMetrics(mono).lineSpacing() * 5 + 12); // five lines
     keepSpace(statusBox_);
     layout->addWidget(statusBox_);
 

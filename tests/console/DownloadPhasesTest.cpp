@@ -8,10 +8,13 @@
 #include "console/ProgramDownload.h"
 #include "console/RunDriver.h"
 #include "scripts/TplTemplate.h"
+#include "tests/support/RecordingView.h"
 #include "tests/support/ReleaseFolders.h"
 #include "tests/transfer/TransferTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace quillan {
 namespace {
@@ -99,6 +102,7 @@ TEST_F(Download, ServerTransportsRecordOnlyExactSizesAndRefetchWrongLocalCopies)
         f.addPackage("Wrong.zip", 3, 60, 0);
         test::writeFile(f.update / "Stale.zip", "old");
         EXPECT_EQ(ProgramDownload(f.c, f.session), PhaseOutcome::Continue);
+        EXPECT_FALSE(f.c.model.checklist(Row::ProgramDownload).barVisible) << "the phase has ended";
         EXPECT_EQ(f.value("DownloadFileSize", "Good.zip"), "300");
         EXPECT_EQ(f.value("DownloadFileSize", "Stale.zip"), "200");
         EXPECT_EQ(test::readFile(f.update / "Stale.zip"), std::string(200, 's'));
@@ -110,6 +114,46 @@ TEST_F(Download, ServerTransportsRecordOnlyExactSizesAndRefetchWrongLocalCopies)
         EXPECT_TRUE(f.logged(">>-File Not Properly Downloaded"));
         EXPECT_EQ(f.closings(), 1);
     }
+}
+
+// A package that breaks off part way: while it comes, the step's bar and label are seen and its
+// grid cell follows them; once it has failed, the grid row tells how far it got, not "0 %".
+TEST_F(Download, APackageThatBreaksOffShowsItsProgressAndWhereItStopped) {
+    const std::string body(100000, 'b');
+    http.server.Get("/deploy/Big.zip", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(body.size(), "application/octet-stream",
+                                 [&](size_t offset, size_t, httplib::DataSink& sink) {
+                                     if (offset >= 40000)
+                                         return false;
+                                     sink.write(body.data() + offset, 40000);
+                                     return true;
+                                 });
+    });
+    serve(2, {});
+    addPackage("Big.zip", 1, 100000, 0);
+    struct GridCells : ModelObserver {
+        std::vector<std::string> cells;
+        void gridRowChanged(int row, const GridRow& r) override {
+            if (row == 4 && r.status == RowStatus::InProgress)
+                cells.push_back(r.percent);
+        }
+    } grid;
+    c.model.addObserver(&grid);
+    test::RecordingView view(c.model);
+    EXPECT_EQ(ProgramDownload(c, session), PhaseOutcome::Continue);
+    c.model.removeObserver(&grid);
+
+    const auto& changes = view.changes(Row::ProgramDownload);
+    const auto moving = std::find_if(changes.begin(), changes.end(), [](const ChecklistRow& r) {
+        return r.barValue > 0 && r.barVisible && r.percentVisible;
+    });
+    EXPECT_NE(moving, changes.end()) << "the bar and its label are seen while they move";
+    ASSERT_FALSE(grid.cells.empty());
+    EXPECT_EQ(grid.cells.back(), "39 %") << "the grid cell followed the download";
+    const GridRow& failed = c.model.grid().at(4);
+    EXPECT_EQ(failed.status, RowStatus::Failed);
+    EXPECT_EQ(failed.percent, "39 %") << "where the download stopped";
+    EXPECT_FALSE(c.model.checklist(Row::ProgramDownload).barVisible);
 }
 
 TEST_F(Download, SweepRemovesStaleFilesButNotHiddenOnesNorPackages) {

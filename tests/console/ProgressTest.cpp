@@ -72,7 +72,7 @@ TEST(PhaseFrame, StartItemsAndSuccessDriveRowAndGrid) {
     phaseStart(t.c, r, ">>-Started Replacing Exe ", "Replace Exes", 4);
     EXPECT_EQ(t.c.model.statusBox(), ">>-Started Replacing Exe ");
     EXPECT_EQ(t.c.model.checklist(Row::ReplaceExes).status, RowStatus::InProgress);
-    EXPECT_TRUE(t.c.model.checklist(Row::ReplaceExes).barVisible) << "a moving step is seen moving";
+    EXPECT_TRUE(t.c.model.checklist(Row::ReplaceExes).barVisible) << "the operator sees the step move";
     EXPECT_TRUE(t.c.model.checklist(Row::ReplaceExes).percentVisible);
     EXPECT_EQ(t.c.model.grid().at(7).status, RowStatus::InProgress);
     EXPECT_EQ(t.c.model.grid().at(7).percent, "0 %");
@@ -84,6 +84,7 @@ TEST(PhaseFrame, StartItemsAndSuccessDriveRowAndGrid) {
     EXPECT_EQ(t.c.model.checklist(Row::ReplaceExes).barValue, 3);
     EXPECT_TRUE(t.c.model.checklist(Row::ReplaceExes).barVisible);
     EXPECT_EQ(rowPercent(t.c, Row::ReplaceExes), "75 %");
+    EXPECT_EQ(t.c.model.grid().at(7).percent, "75 %") << "the grid row follows the step";
     EXPECT_EQ(t.c.model.label(Label::lblDownLoad), "C.exe");
 
     phaseSuccess(t.c, r, ">>-Replacing Exe completed");
@@ -99,18 +100,40 @@ TEST(PhaseFrame, StartItemsAndSuccessDriveRowAndGrid) {
     EXPECT_FALSE(t.c.state.run.runFailed);
 }
 
-TEST(PhaseFrame, FailureRecordsTheRunFailure) {
+// The failed row stops moving (bar and label hidden), while the grid row keeps how far the phase
+// got instead of a "0 %" that would say it never started; the sentence is red.
+TEST(PhaseFrame, FailureRecordsTheRunFailureAndHowFarThePhaseGot) {
     TestConsole t;
     const PhaseRow r{Row::DatabaseBackup, 5, "DataBase Backup", "backup"};
     phaseStart(t.c, r, ">>-start", "DataBase Backup", 2);
     phaseItem(t.c, r, "x", "y");
     phaseFailure(t.c, r, "Error while Taking backup check the log file");
     EXPECT_TRUE(t.c.state.run.runFailed);
-    EXPECT_EQ(t.c.model.checklist(Row::DatabaseBackup).status, RowStatus::Failed);
-    EXPECT_EQ(rowPercent(t.c, Row::DatabaseBackup), "0 %");
+    const ChecklistRow& row = t.c.model.checklist(Row::DatabaseBackup);
+    EXPECT_EQ(row.status, RowStatus::Failed);
+    EXPECT_EQ(row.percentText, "0 %");
+    EXPECT_FALSE(row.barVisible);
+    EXPECT_FALSE(row.percentVisible);
     EXPECT_EQ(t.c.model.grid().at(5).status, RowStatus::Failed);
-    EXPECT_EQ(t.c.model.grid().at(5).percent, "0 %");
+    EXPECT_EQ(t.c.model.grid().at(5).percent, "50 %");
     EXPECT_EQ(t.c.model.label(Label::LblStatus), "Error while Taking backup check the log file");
+    EXPECT_EQ(t.c.model.labelColour(Label::LblStatus), kRed);
+}
+
+// Transports write their percent labels in several forms; the grid shows one.
+TEST(GridRows, StatusCellHasOneFormOfPercent) {
+    for (const auto& [label, cell] :
+         std::vector<std::pair<std::string, std::string>>{{"35 %", "35 %"},
+                                                          {"35%", "35 %"},
+                                                          {"0", "0 %"},
+                                                          {"33.3333333333333", "33 %"},
+                                                          {"100%", "100 %"},
+                                                          {"", ""},
+                                                          {"n/a", "n/a"}}) {
+        TestConsole t;
+        LoadToGrid(t.c, 4, "Downloading new program", "Tervik.zip", 2, label);
+        EXPECT_EQ(t.c.model.grid().at(4).percent, cell) << label;
+    }
 }
 
 TEST(PhaseFrame, PhaseWithoutChecklistRowStillFailsTheRun) {

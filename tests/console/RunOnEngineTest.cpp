@@ -37,6 +37,7 @@ TEST_F(RunOnEngine, PendingReleaseOnALanClientRunsEveryPhaseAndCompletes) {
     db->execute("CREATE TABLE [Tervik].dbo.MandatoryDeployment (FileDownloaded INT, DeploymentSatus INT, "
                 "MantatoryStatus INT, HFixID INT)");
     test::createInstallationTables(*db);
+    c.model.setBusy(true); // as the session sets it
     auto phases = makeRunPhases();
     Timer1_Timer(c, *phases);
     EXPECT_FALSE(c.programEnded());
@@ -48,6 +49,11 @@ TEST_F(RunOnEngine, PendingReleaseOnALanClientRunsEveryPhaseAndCompletes) {
     EXPECT_EQ(log().find("not built"), std::string::npos);
     EXPECT_EQ(db->query("SELECT Status FROM [Tervik].dbo.SetupDetails").field("Status").asInt(), 3);
     EXPECT_EQ(db->query("SELECT COUNT(*) AS N FROM [Tervik].dbo.DeploymentVesrion").field("N").asInt(), 1);
+    // What the window shows at the end agrees with the outcome.
+    EXPECT_EQ(c.model.panel(true, 1), "1") << "the panels show the release the run installed";
+    EXPECT_EQ(c.model.label(Label::lblPrs), "Completed");
+    EXPECT_EQ(c.model.labelColour(Label::LblStatus), kGreen);
+    EXPECT_FALSE(c.model.busy());
 }
 
 } // namespace

@@ -31,8 +31,8 @@ TEST_F(Finishing, FailureBeforeTheInstallationClosesWithErrorAndMarksTheRows) {
     EXPECT_EQ(c->model.label(Label::LblStatus), "Completed Successfuly");
     EXPECT_EQ(c->model.label(Label::lblPrs), "Error");
     EXPECT_EQ(c->model.labelColour(Label::lblPrs), kRed);
-    EXPECT_EQ(c->model.labelColour(Label::LblStatus), kRed) << "the same sentence after a failure reads red";
-    EXPECT_FALSE(c->model.busy()) << "the wait banner goes once the run has reached its end";
+    EXPECT_EQ(c->model.labelColour(Label::LblStatus), kRed) << "the sentence is coloured as the outcome";
+    EXPECT_FALSE(c->model.busy()) << "the busy notice goes once the outcome is written";
     EXPECT_EQ(c->model.label(Label::lblDl), "Downloading      :");
     EXPECT_EQ(op.informed, std::vector<std::string>{"Completed with Error, Check Error Log for Errors"});
     EXPECT_EQ(c->state.run.outcome, RunOutcome::CompletedWithErrors);
@@ -55,7 +55,7 @@ TEST_F(Finishing, SuccessPrunesTheHotfixScriptsOfLowerNumbers) {
     EXPECT_EQ(op.informed, std::vector<std::string>{"Completed Successfully"});
     EXPECT_EQ(c->model.label(Label::lblPrs), "Completed");
     EXPECT_EQ(c->model.labelColour(Label::lblPrs), kGreen);
-    EXPECT_EQ(c->model.labelColour(Label::LblStatus), kGreen) << "success does not read as an error";
+    EXPECT_EQ(c->model.labelColour(Label::LblStatus), kGreen);
     EXPECT_EQ(c->state.run.outcome, RunOutcome::Completed);
     EXPECT_EQ(c->state.run.completedPhase, 12);
 }

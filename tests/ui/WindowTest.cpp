@@ -5,6 +5,7 @@
 #include "ui/FrmQuillan.h"
 #include "ui/FrmShowDetails.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -169,6 +170,44 @@ TEST_F(WindowTest, GridStatusBoxLabelsAndPanelsFollowTheModel) {
 
     console.model.setButton(Button::CmdExit, false);
     EXPECT_FALSE(child<QPushButton>("CmdExit")->isEnabled());
+}
+
+// What the end of a run looks like: the busy notice goes with the model's, the status sentence
+// takes the outcome's colour, the status box spans the window, captions are shown whole, and the
+// phase label (whose text ends in its own colon) is the caption of the current item.
+TEST_F(WindowTest, TheEndOfARunReadsAsTheModelSaysIt) {
+    console.model.setBusy(true);
+    EXPECT_EQ(child<QLabel>("lblBusy")->text(), ui::kServerBusyText);
+    console.model.setBusy(false);
+    EXPECT_TRUE(child<QLabel>("lblBusy")->text().isEmpty());
+
+    console.model.setLabel(Label::LblStatus, "Completed Successfuly");
+    for (const LabelColour& colour : {kRed, kGreen}) {
+        console.model.setLabelColour(Label::LblStatus, colour);
+        auto* status = child<QLabel>("LblStatus");
+        const QImage shot = status->grab().toImage();
+        bool found = false;
+        for (int y = 0; y < shot.height() && !found; ++y)
+            for (int x = 0; x < shot.width() && !found; ++x)
+                found = shot.pixelColor(x, y) == QColor(colour.red, colour.green, colour.blue);
+        EXPECT_TRUE(found) << "the sentence is drawn in " << colour.red << "," << colour.green;
+    }
+
+    console.model.setStatusBoxVisible(true);
+    EXPECT_GE(child<QWidget>("RchBox")->width(), child<QWidget>("Fpdata")->width());
+    for (auto* box : {child<QWidget>("fraCurrentDeployment"), child<QWidget>("fraLastDeployment")})
+        for (auto* caption : box->findChildren<QLabel*>()) {
+            if (caption->isVisibleTo(window.get())) {
+                EXPECT_GE(caption->width(), caption->sizeHint().width()) << caption->text().toStdString();
+            }
+        }
+
+    console.model.setLabel(Label::lblDl, "Extracting        :");
+    console.model.setLabel(Label::lblDownLoad, "Tervik.zip");
+    for (auto* caption : window->findChildren<QLabel*>())
+        EXPECT_NE(caption->text(), "Phase:");
+    EXPECT_LT(child<QLabel>("lblDl")->x(), child<QLabel>("lblDownLoad")->x());
+    EXPECT_EQ(child<QLabel>("lblDl")->y(), child<QLabel>("lblDownLoad")->y());
 }
 
 TEST_F(WindowTest, StateWrittenBeforeTheWindowExistedIsShown) {
