@@ -26,9 +26,10 @@ public:
     // The start timer's event (call once, about 10 ms after an Armed start); does nothing when
     // start-up did not arm the timer or a run already happened.
     void runOnce();
-    // The deployment panels were filled at start-up; a window calls this after the run so that
-    // they show what the run installed. Does nothing before a run or once the program ends.
-    void refreshPanels();
+    // A window calls this before start-up: the deployment panels, filled at start-up, are filled
+    // again once the run has reached its end (before its closing box), so that they show what the
+    // run installed. The headless runner prints the run instead and leaves them.
+    void refreshPanelsAtRunEnd();
     ExitCode exitCode() const;
     StartupOutcome startupOutcome() const { return startup_; }
 
@@ -38,6 +39,8 @@ private:
     std::unique_ptr<RunPhases> phases_;
     StartupOutcome startup_ = StartupOutcome::StoppedWithoutRun;
     bool ran_ = false;
+    class PanelRefresh;
+    std::unique_ptr<PanelRefresh> panelRefresh_;
 };
 
 } // namespace quillan

@@ -22,6 +22,7 @@ int runWindowed(int& argc, char** argv, const std::filesystem::path& programFold
     AnsweringOperator answering(answers, op); // command-line answers first, message boxes for the rest
     Session session(programFolder, answering);
     answering.setLog(&session.console().log);
+    session.refreshPanelsAtRunEnd();
     FrmQuillan window(session.console(), programFolder);
     op.setParent(&window);
     window.show();
@@ -35,7 +36,6 @@ int runWindowed(int& argc, char** argv, const std::filesystem::path& programFold
     auto run = [&] {
         session.runOnce();
         window.setBusy(false);
-        session.refreshPanels();
         endedNow();
     };
     // Start-up runs once the window is on screen, as Form_Load did behind the visible form.
