@@ -64,6 +64,29 @@ else
   : >"$build/wine-deploy.log"
   status=1
 fi
+# The distributable: made twice, the same bytes; unpacked, quillan.exe answers --help under Wine.
+packageChecks=0
+packageFailed=0
+packageCheck() { # NAME COMMAND...
+  packageChecks=$((packageChecks + 1))
+  if ! "${@:2}" >>"$build/package.log" 2>&1; then
+    packageFailed=$((packageFailed + 1))
+    status=1
+    echo "windows tests: the distributable: $1 FAILED (see $build/package.log)"
+  fi
+}
+: >"$build/package.log"
+first=$(QUILLAN_PACKAGE_DIR="$build/dist1" QUILLAN_WINDOWS_BUILD="$build" bash tools/package-windows.sh 2>>"$build/package.log" || true)
+second=$(QUILLAN_PACKAGE_DIR="$build/dist2" QUILLAN_WINDOWS_BUILD="$build" bash tools/package-windows.sh 2>>"$build/package.log" || true)
+packageCheck "the same bytes twice" cmp "$first" "$second"
+rm -rf "$build/unpacked" && mkdir -p "$build/unpacked"
+packageCheck "unpacks with its files" sh -c "unzip -q '$first' -d '$build/unpacked' &&
+  test -f '$build/unpacked/Dll/Sd.ini' && test -f '$build/unpacked/Images/Quillan.bmp' &&
+  test -f '$build/unpacked/README-windows.txt'"
+packageCheck "quillan.exe --help" sh -c "wine '$build/unpacked/quillan.exe' --help | grep -q -- --app-dir"
+passed=$((passed + packageChecks - packageFailed))
+failed=$((failed + packageFailed))
+
 for log in "$build/ctest.log" "$build/wine-deploy.log"; do
   ok=$(sed -n 's/^\([0-9]*: \)\?\[  PASSED  \] \([0-9]*\) tests\?\..*/\2/p' "$log" | awk '{s += $1} END {print s + 0}')
   bad=$(sed -n 's/^\([0-9]*: \)\?\[  FAILED  \] \([0-9]*\) tests\?, listed below.*/\2/p' "$log" | awk '{s += $1} END {print s + 0}')
