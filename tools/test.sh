@@ -22,8 +22,9 @@ cmake --build "$build" -j "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600
 
-# The Windows build of the platform and database layers, its tests run under Wine (docs/windows.md).
-bash tools/windows-tests.sh
+# The Windows build of the whole product, its tests and whole deployments run under Wine
+# (docs/windows.md).
+QUILLAN_BUILD_DIR="$build" bash tools/windows-tests.sh
 
 # A short fuzzing pass of every parser that reads outside text (docs/fuzzing.md); about two minutes
 # with the build. QUILLAN_FUZZ_SECONDS changes the time per target.

@@ -194,7 +194,8 @@ void loadSheet(sqlite3* db, const RowsetSource& src, const fs::path& file) {
                 freexl_close(h);
         }
     } closer;
-    if (freexl_open(file.c_str(), &closer.h) != FREEXL_OK)
+    // freexl opens the file with fopen, which takes the system's narrow encoding.
+    if (freexl_open(file.string().c_str(), &closer.h) != FREEXL_OK)
         throw DbError("OPENROWSET: the workbook '" + src.file + "' cannot be opened as an Excel 97 file.");
     const void* handle = closer.h;
     unsigned int sheets = 0;

@@ -1,25 +1,15 @@
 #include "platform/db/embedded/WorkbookStrings.h"
 
-#include <gsf/gsf-infile-msole.h>
-#include <gsf/gsf-infile.h>
-#include <gsf/gsf-input-stdio.h>
-#include <gsf/gsf-utils.h>
+#include "platform/CompoundStream.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <mutex>
 #include <vector>
 
 namespace quillan::db::embedded {
 
 namespace {
-
-struct Unref {
-    void operator()(void* object) const { g_object_unref(object); }
-};
-template <class T> using Owned = std::unique_ptr<T, Unref>;
 
 constexpr std::uint16_t kSst = 0x00FC, kContinue = 0x003C, kEof = 0x000A;
 
@@ -123,21 +113,11 @@ std::optional<std::string> firstUnreadable(const std::vector<std::string>& r) {
 } // namespace
 
 std::optional<std::string> unreadableSharedString(const std::filesystem::path& workbook) {
-    static std::once_flag initialised;
-    std::call_once(initialised, [] { gsf_init(); });
-    Owned<GsfInput> file(gsf_input_stdio_new(workbook.c_str(), nullptr));
-    if (!file)
-        return std::nullopt;
-    Owned<GsfInfile> storage(gsf_infile_msole_new(file.get(), nullptr));
-    if (!storage)
-        return std::nullopt;
-    Owned<GsfInput> stream(gsf_infile_child_by_name(storage.get(), "Workbook"));
+    const auto stream = openCompoundStream(workbook, "Workbook");
     if (!stream)
         return std::nullopt; // no Excel 97 workbook (an older one keeps no shared strings)
-    return firstUnreadable(sharedStringRecords([&stream](std::size_t n, std::string& out) {
-        out.resize(n);
-        return n == 0 || gsf_input_read(stream.get(), n, reinterpret_cast<guint8*>(out.data())) != nullptr;
-    }));
+    return firstUnreadable(
+        sharedStringRecords([&stream](std::size_t n, std::string& out) { return stream->read(n, out); }));
 }
 
 std::optional<std::string> unreadableSharedStringInStream(std::string_view stream) {
