@@ -16,6 +16,12 @@ int scaledRange(std::uint64_t total) {
         total /= 1024;
     return static_cast<int>(total);
 }
+// A transfer or a backup that moves its step's bar is seen moving.
+void showWhileMoving(ChecklistRow& r) {
+    if (r.status == RowStatus::InProgress)
+        r.barVisible = r.percentVisible = true;
+}
+
 } // namespace
 
 ByteProgress::ByteProgress(Console& c, Row row, std::uint64_t total, int barMax)
@@ -56,6 +62,7 @@ void ByteProgress::start(const std::string& startLabel) {
     r.barMax = barMax_;
     r.barValue = std::clamp(readingFor(0).value, 0, barMax_);
     r.percentText = startLabel;
+    showWhileMoving(r);
     c_->model.setChecklist(row_, r); // one change: range, value and label together
     shown_ = r.barValue;
     shownPercent_ = startLabel;
@@ -87,6 +94,7 @@ void ByteProgress::show(const BarReading& reading, bool force) {
     ChecklistRow r = c_->model.checklist(row_);
     r.barValue = value;
     r.percentText = reading.percent;
+    showWhileMoving(r);
     c_->model.setChecklist(row_, r);
     c_->model.processEvents();
 }

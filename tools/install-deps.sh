@@ -23,6 +23,8 @@ packages=(
   # autotools (libsodium's configure script)
   g++-mingw-w64-x86-64 googletest wine wine64 tzdata libz-mingw-w64-dev dpkg-dev tcl
   autoconf automake libtool
+  # the Win32 window's pictures under Wine: Wine's Tahoma and Marlett
+  fonts-wine
   # benchmarks: the standard tools we compare against
   curl zip unzip time libbenchmark-dev sqlite3
 )
