@@ -64,9 +64,14 @@ LabelColour ConsoleModel::labelColour(Label l) const {
 }
 
 void ConsoleModel::setChecklist(Row row, const ChecklistRow& value) {
-    checklist_.at(static_cast<std::size_t>(rowIndex(row))) = value;
+    ChecklistRow shown = value;
+    // A step's bar and percent label are on screen only while the step is in progress: a finished
+    // or failed step is told by its picture, whichever way the run ended.
+    if (shown.status != RowStatus::InProgress)
+        shown.barVisible = shown.percentVisible = false;
+    checklist_.at(static_cast<std::size_t>(rowIndex(row))) = shown;
     for (auto* o : observers_)
-        o->checklistChanged(rowIndex(row), value);
+        o->checklistChanged(rowIndex(row), shown);
 }
 
 void ConsoleModel::resetChecklist() {

@@ -107,6 +107,8 @@ TEST(PhaseFrame, FailureRecordsTheRunFailure) {
     phaseFailure(t.c, r, "Error while Taking backup check the log file");
     EXPECT_TRUE(t.c.state.run.runFailed);
     EXPECT_EQ(t.c.model.checklist(Row::DatabaseBackup).status, RowStatus::Failed);
+    EXPECT_FALSE(t.c.model.checklist(Row::DatabaseBackup).barVisible)
+        << "a failed step is told by its picture";
     EXPECT_EQ(rowPercent(t.c, Row::DatabaseBackup), "0 %");
     EXPECT_EQ(t.c.model.grid().at(5).status, RowStatus::Failed);
     EXPECT_EQ(t.c.model.grid().at(5).percent, "0 %");
