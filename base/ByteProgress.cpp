@@ -16,6 +16,12 @@ int scaledRange(std::uint64_t total) {
         total /= 1024;
     return static_cast<int>(total);
 }
+// A transfer or a backup that moves its step's bar is seen moving.
+void showWhileMoving(ChecklistRow& r) {
+    if (r.status == RowStatus::InProgress)
+        r.barVisible = r.percentVisible = true;
+}
+
 } // namespace
 
 ByteProgress::ByteProgress(Console& c, Row row, std::uint64_t total, int barMax, AmountUnit unit)
@@ -56,9 +62,8 @@ void ByteProgress::start(const std::string& startLabel) {
     r.barMax = barMax_;
     r.barValue = std::clamp(readingFor(0).value, 0, barMax_);
     r.percentText = startLabel;
-    r.barVisible = true; // the operator sees the work move
-    r.percentVisible = true;
-    c_->model.setChecklist(row_, r); // one change: range, value, label and visibility together
+    showWhileMoving(r);
+    c_->model.setChecklist(row_, r); // one change: range, value and label together
     shown_ = r.barValue;
     shownPercent_ = startLabel;
     c_->model.processEvents();
@@ -91,8 +96,7 @@ void ByteProgress::show(const BarReading& reading, bool force) {
     ChecklistRow r = c_->model.checklist(row_);
     r.barValue = value;
     r.percentText = reading.percent;
-    r.barVisible = true; // a bar that moves is seen, whoever started it
-    r.percentVisible = true;
+    showWhileMoving(r);
     c_->model.setChecklist(row_, r);
     c_->model.processEvents();
 }

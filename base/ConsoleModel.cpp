@@ -81,9 +81,14 @@ LabelColour ConsoleModel::labelColour(Label l) const {
 }
 
 void ConsoleModel::setChecklist(Row row, const ChecklistRow& value) {
-    checklist_.at(static_cast<std::size_t>(rowIndex(row))) = value;
+    ChecklistRow shown = value;
+    // A step's bar and percent label are on screen only while the step is in progress: a finished
+    // or failed step is told by its picture, whichever way the run ended.
+    if (shown.status != RowStatus::InProgress)
+        shown.barVisible = shown.percentVisible = false;
+    checklist_.at(static_cast<std::size_t>(rowIndex(row))) = shown;
     for (auto* o : observers_)
-        o->checklistChanged(rowIndex(row), value);
+        o->checklistChanged(rowIndex(row), shown);
     for (const auto& [gridRow, followed] : gridFollows_) {
         auto it = grid_.find(gridRow);
         // Only a step that moves is followed: a failed row's "0 %" is not where it stopped.

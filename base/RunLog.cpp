@@ -1,6 +1,7 @@
 #include "base/RunLog.h"
 
 #include "platform/DateTime.h"
+#include "platform/OpenFile.h"
 
 #include <cerrno>
 #include <fstream>
@@ -32,7 +33,7 @@ void RunLog::open(const std::filesystem::path& file, const RunLogKeeping& keepin
     const std::string notKept = keepEarlierRunLog(file, keeping);
     std::error_code ec;
     std::filesystem::remove(file, ec); // recreated at every start
-    out_ = std::fopen(file.c_str(), "wb");
+    out_ = openFile(file, "wb");
     if (!out_)
         throw std::system_error(errno, std::generic_category(), "cannot create " + file.string());
     file_ = file;

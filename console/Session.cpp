@@ -8,6 +8,25 @@
 
 namespace quillan {
 
+// The run has reached its end when the model drops its wait banner (the finishing operation does,
+// before it shows the outcome). A program that is ending, or a connection already released, has
+// nothing left to show.
+class Session::PanelRefresh : public ModelObserver {
+public:
+    explicit PanelRefresh(Session& s) : s_(s) {}
+    void busyChanged(bool busy) override {
+        Console& c = s_.console_;
+        if (busy || done_ || !s_.ran_ || c.programEnded() || !c.conn)
+            return;
+        done_ = true;
+        CurrentDeployStatus(c);
+    }
+
+private:
+    Session& s_;
+    bool done_ = false;
+};
+
 Session::Session(std::filesystem::path programFolder, Operator& op)
     : ownMachine_(std::make_unique<RealMachine>()), console_(std::move(programFolder), op, *ownMachine_),
       phases_(makeRunPhases()) {
@@ -21,6 +40,8 @@ Session::Session(std::filesystem::path programFolder, Operator& op, Machine& mac
 
 Session::~Session() {
     console_.model.removeObserver(&phaseTimes_);
+    if (panelRefresh_)
+        console_.model.removeObserver(panelRefresh_.get());
 }
 
 // The busy notice shows from start-up until the run has ended (the finishing operation clears it
@@ -44,10 +65,11 @@ void Session::runOnce() {
     console_.model.setBusy(false);
 }
 
-void Session::refreshPanels() {
-    // A program that is ending, or a connection already released, has nothing left to show.
-    if (ran_ && !console_.programEnded() && console_.conn)
-        CurrentDeployStatus(console_);
+void Session::refreshPanelsAtRunEnd() {
+    if (panelRefresh_)
+        return;
+    panelRefresh_ = std::make_unique<PanelRefresh>(*this);
+    console_.model.addObserver(panelRefresh_.get());
 }
 
 ExitCode Session::exitCode() const {

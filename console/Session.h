@@ -30,9 +30,10 @@ public:
     // The start timer's event (call once, about 10 ms after an Armed start); does nothing when
     // start-up did not arm the timer or a run already happened.
     void runOnce();
-    // The deployment panels were filled at start-up; a window calls this after the run so that
-    // they show what the run installed. Does nothing before a run or once the program ends.
-    void refreshPanels();
+    // A window calls this before start-up: the deployment panels, filled at start-up, are filled
+    // again once the run has reached its end (before its closing box), so that they show what the
+    // run installed. The headless runner prints the run instead and leaves them.
+    void refreshPanelsAtRunEnd();
     ExitCode exitCode() const;
     StartupOutcome startupOutcome() const { return startup_; }
     // The end of the process: the run summary (console/RunSummary.h) as one line of JSON,
@@ -50,6 +51,8 @@ private:
     DateTime started_ = DateTime::now();
     std::optional<std::string> releaseBefore_;
     std::optional<std::string> summary_;
+    class PanelRefresh;
+    std::unique_ptr<PanelRefresh> panelRefresh_;
 };
 
 } // namespace quillan

@@ -22,8 +22,13 @@ packages=(
   tdsodbc libsqliteodbc
   # tests: real servers and fixtures
   libgtest-dev libgmock-dev python3 python3-pyftpdlib python3-openssl python3-xlwt python3-xlrd xvfb xauth
-  # the Windows side: the MinGW-w64 cross compiler, GoogleTest's sources, Wine to run the tests
-  g++-mingw-w64-x86-64 googletest wine wine64 tzdata
+  # the Windows side: the MinGW-w64 cross compiler, GoogleTest's sources, Wine to run the tests;
+  # for tools/windows-deps.sh the MinGW zlib, dpkg-source, tclsh (SQLite's amalgamation) and the
+  # autotools (libsodium's configure script)
+  g++-mingw-w64-x86-64 googletest wine wine64 tzdata libz-mingw-w64-dev dpkg-dev tcl
+  autoconf automake libtool
+  # the Win32 window's pictures under Wine: Wine's Tahoma and Marlett
+  fonts-wine
   # benchmarks: the standard tools we compare against
   curl zip unzip time libbenchmark-dev sqlite3
 )

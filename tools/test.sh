@@ -35,8 +35,9 @@ if [ "$sanitize" != ON ] && [ "${QUILLAN_SANITIZE_SUITES:-ON}" != OFF ]; then
   ctest --test-dir build-asan --output-on-failure -j "$(nproc)" --timeout 600
 fi
 
-# The Windows build of the platform and database layers, its tests run under Wine (docs/windows.md).
-bash tools/windows-tests.sh
+# The Windows build of the whole product, its tests and whole deployments run under Wine
+# (docs/windows.md).
+QUILLAN_BUILD_DIR="$build" bash tools/windows-tests.sh
 
 # A short fuzzing pass of every parser that reads outside text (docs/fuzzing.md); about two minutes
 # with the build. QUILLAN_FUZZ_SECONDS changes the time per target.

@@ -1,5 +1,7 @@
 #include "transfer/PartialFile.h"
 
+#include "platform/OpenFile.h"
+
 #include <charconv>
 #include <fstream>
 #include <sstream>
@@ -105,10 +107,10 @@ std::uint64_t PartialFile::existingBytes() const {
 bool PartialFile::open(std::uint64_t offset) {
     close();
     if (offset > 0 && offset == existingBytes()) {
-        out_ = std::fopen(part_.c_str(), "ab");
+        out_ = openFile(part_, "ab");
         size_ = offset;
     } else {
-        out_ = std::fopen(part_.c_str(), "wb");
+        out_ = openFile(part_, "wb");
         size_ = 0;
     }
     if (out_ != nullptr)

@@ -59,6 +59,7 @@ int runWindowed(int& argc, char** argv, const std::filesystem::path& programFold
     session.console().state.keptRunLogs = options.keptRunLogs;
     answering.setLog(&session.console().log);
     scripted.setLog(&session.console().log);
+    session.refreshPanelsAtRunEnd();
     FrmQuillan window(session.console(), programFolder);
     boxes.setParent(&window);
     window.show();
@@ -77,7 +78,6 @@ int runWindowed(int& argc, char** argv, const std::filesystem::path& programFold
     auto run = [&] {
         session.runOnce();
         window.setBusy(false);
-        session.refreshPanels();
         if (!endedNow())
             leaveWhenUnattended();
     };

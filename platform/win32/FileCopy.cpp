@@ -104,8 +104,17 @@ std::uint64_t copyFileInChunks(const std::filesystem::path& from, const std::fil
     if (method == ChunkCopyMethod::Buffered)
         return copyBuffered(from, to, progress, chunk);
     Routine routine{&progress, 0, nullptr};
-    if (CopyFileExW(from.c_str(), to.c_str(), onChunk, &routine, nullptr, 0))
-        return routine.copied;
+    if (CopyFileExW(from.c_str(), to.c_str(), onChunk, &routine, nullptr, 0)) {
+        // The count is the copy's size, not the sum of the reports: the system may report fewer
+        // chunks than it copied, or none (Wine calls no progress routine at all).
+        WIN32_FILE_ATTRIBUTE_DATA copy{};
+        if (!GetFileAttributesExW(to.c_str(), GetFileExInfoStandard, &copy))
+            fail(GetLastError(), "cannot read " + to.string());
+        const std::uint64_t size = (static_cast<std::uint64_t>(copy.nFileSizeHigh) << 32) | copy.nFileSizeLow;
+        if (size != routine.copied && progress)
+            progress(size, size);
+        return size;
+    }
     const DWORD code = GetLastError();
     if (routine.error)
         std::rethrow_exception(routine.error);

@@ -171,6 +171,7 @@ TEST(ByteProgress, ALargeTransferCostsTheWindowAboutAThousandUpdatesAndEndsAtIts
         TestConsole t;
         test::RecordingView view{t.c.model};
         const auto& seen = view.changes(Row::ProgramDownload);
+        setRowStatus(t.c, Row::ProgramDownload, RowStatus::InProgress);
         ByteProgress bar(t.c, Row::ProgramDownload, k.total);
         bar.start();
         for (std::uint64_t done = 0; done < k.total; done += k.piece)
@@ -184,6 +185,7 @@ TEST(ByteProgress, ALargeTransferCostsTheWindowAboutAThousandUpdatesAndEndsAtIts
         EXPECT_EQ(seen.back().barMax, bar.barMax());
         EXPECT_EQ(seen.back().barValue, bar.barMax());
         EXPECT_EQ(seen.back().percentText, "100 %");
+        EXPECT_TRUE(seen.back().barVisible && seen.back().percentVisible) << "a moving download is seen";
         for (std::size_t i = 1; i < seen.size(); ++i)
             EXPECT_LE(seen[i - 1].barValue, seen[i].barValue);
     }

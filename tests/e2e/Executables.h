@@ -18,6 +18,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -42,6 +43,28 @@ inline std::string shellQuote(const std::string& text) {
     for (char ch : text)
         out += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
     return out + "'";
+}
+
+// The console's own executables (quillan, quillan-sample) of this build, or those of the Windows
+// build run under Wine when QUILLAN_WINDOWS_BIN names its folder (tools/windows-tests.sh); the
+// office's tools and quillan-sql always run natively.
+inline const char* windowsBin() {
+    const char* bin = std::getenv("QUILLAN_WINDOWS_BIN");
+    return bin != nullptr && *bin != '\0' ? bin : nullptr;
+}
+inline std::string consoleProgram(const std::string& name) {
+    if (const char* bin = windowsBin())
+        return "wine " + shellQuote((fs::path(bin) / (name + ".exe")).string());
+    return shellQuote((binaryFolder() / name).string());
+}
+// A path as the console's executables take it: under Wine, on drive Z:, which is the root there.
+inline std::string consolePath(const fs::path& path) {
+    if (windowsBin() == nullptr)
+        return shellQuote(path.string());
+    std::string text = "Z:" + fs::absolute(path).string();
+    for (char& ch : text)
+        ch = ch == '/' ? '\\' : ch;
+    return shellQuote(text);
 }
 
 struct CommandResult {
@@ -122,8 +145,8 @@ struct SampleInstall {
     fs::path dir = base / "install";
 
     explicit SampleInstall(const std::string& options) {
-        const CommandResult made = runCommand(shellQuote((binaryFolder() / "quillan-sample").string()) + " " +
-                                              shellQuote(dir.string()) + " " + options);
+        const CommandResult made =
+            runCommand(consoleProgram("quillan-sample") + " " + consolePath(dir) + " " + options);
         if (made.code != 0)
             throw std::runtime_error("quillan-sample failed: " + made.out);
     }
@@ -151,8 +174,8 @@ struct SampleInstall {
     }
     // A headless run; `options` are further quillan options (answers).
     CommandResult run(const std::string& options = "") const {
-        return runCommand(shellQuote((binaryFolder() / "quillan").string()) + " --app-dir " +
-                          shellQuote(dir.string()) + " --headless " + options);
+        return runCommand(consoleProgram("quillan") + " --app-dir " + consolePath(dir) + " --headless " +
+                          options);
     }
 };
 

@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -31,6 +32,7 @@ struct Probe {
     bool closeRefusedWhileBusy = false;
     bool triedCloseWhileBusy = false;
     bool exitEnabledAfterRun = false;
+    std::string bannerAtClosingBox = "(no closing box)";
     int ticks = 0;
 };
 Probe* probe = nullptr;
@@ -58,6 +60,9 @@ void tick() {
     }
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
         p.boxes.push_back(box->text().toStdString());
+        if (w && p.boxes.back().rfind("Completed", 0) == 0) { // the run's outcome, as the operator reads it
+            p.bannerAtClosingBox = w->findChild<QLabel*>("lblBusy")->text().toStdString();
+        }
         QAbstractButton* answer = box->button(QMessageBox::Yes);
         if (!answer)
             answer = box->button(p.cancelNotices ? QMessageBox::Cancel : QMessageBox::Ok);
@@ -136,6 +141,7 @@ TEST_F(RunWindowedTest, ARunEndsWithTheWindowOpenAndClosingIsRefusedWhileItGoes)
     EXPECT_TRUE(seen.closeRefusedWhileBusy);
     // The run was closed through the finishing operation, which enables the exit button.
     EXPECT_TRUE(seen.exitEnabledAfterRun);
+    EXPECT_EQ(seen.bannerAtClosingBox, "") << "the run has ended: nothing to wait for";
     EXPECT_TRUE(code == static_cast<int>(ExitCode::Completed) ||
                 code == static_cast<int>(ExitCode::CompletedWithErrors) ||
                 code == static_cast<int>(ExitCode::FailedPutBack))

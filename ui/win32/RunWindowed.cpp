@@ -62,6 +62,7 @@ int runWindowed(int& argc, char** argv, const std::filesystem::path& programFold
     AnsweringOperator answering(answers, op); // command-line answers first, message boxes for the rest
     Session session(programFolder, answering);
     answering.setLog(&session.console().log);
+    session.refreshPanelsAtRunEnd();
     win32::FrmQuillan window(session.console(), programFolder);
     op.setOwner(window.handle());
     window.show();
@@ -88,7 +89,6 @@ int runWindowed(int& argc, char** argv, const std::filesystem::path& programFold
         window.after(kStartTimerMs, [&] {
             session.runOnce();
             window.setBusy(false);
-            session.refreshPanels();
             endedNow();
         });
     });

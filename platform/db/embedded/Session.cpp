@@ -1,6 +1,7 @@
 #include "platform/db/embedded/Session.h"
 
 #include "platform/DateTime.h"
+#include "platform/SystemInfo.h"
 #include "platform/db/Connection.h"
 #include "platform/db/embedded/Catalogs.h"
 #include "platform/db/embedded/Importers.h"
@@ -8,8 +9,6 @@
 #include "platform/db/embedded/SqlFunctions.h"
 #include "platform/db/embedded/SqliteFile.h"
 #include "platform/db/embedded/Translator.h"
-
-#include <unistd.h>
 
 namespace quillan::db::embedded {
 
@@ -211,7 +210,8 @@ void Session::attach(const std::string& catalog) {
     std::string sql = "ATTACH DATABASE ?1 AS " + quoteIdent(key);
     if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &s, nullptr) != SQLITE_OK)
         throw DbError(sqlite3_errmsg(db_));
-    sqlite3_bind_text(s, 1, file->c_str(), -1, SQLITE_TRANSIENT);
+    const std::u8string name = file->u8string(); // SQLite's names are UTF-8 on every system
+    sqlite3_bind_text(s, 1, reinterpret_cast<const char*>(name.c_str()), -1, SQLITE_TRANSIENT);
     int rc = sqlite3_step(s);
     sqlite3_finalize(s);
     if (rc != SQLITE_DONE)
@@ -236,8 +236,8 @@ void Session::refreshSysDatabases() {
 void Session::refreshSysProcesses() {
     execOrThrow(db_, "DELETE FROM temp.quillan_sysprocesses");
     auto catalogs = listCatalogs(folder_);
-    char host[256] = "localhost";
-    gethostname(host, sizeof host - 1);
+    // The host of every session is this computer, named as the console names it.
+    const std::string host = computerName();
     for (const auto& p : sessions(folder_)) {
         int dbid = 0;
         for (const auto& c : catalogs)

@@ -488,10 +488,12 @@ void fnPages(sqlite3_context* ctx, int, sqlite3_value** argv) {
     const char* file = sqlite3_db_filename(sqlite3_context_db_handle(ctx), schema.c_str());
     if (!file || !*file)
         return sqlite3_result_int64(ctx, 0);
-    std::filesystem::path p(file);
+    // SQLite's names are UTF-8 on every system.
+    const std::filesystem::path p(std::u8string(reinterpret_cast<const char8_t*>(file)));
     if (sqlite3_value_int(argv[1]) == 0)
         return sqlite3_result_int64(ctx, pagesOf(p));
-    sqlite3_result_int64(ctx, pagesOf(p.string() + "-journal") + pagesOf(p.string() + "-wal"));
+    sqlite3_result_int64(ctx, pagesOf(std::filesystem::path(p) += "-journal") +
+                                  pagesOf(std::filesystem::path(p) += "-wal"));
 }
 
 void fnFilename(sqlite3_context* ctx, int, sqlite3_value** argv) {

@@ -6,7 +6,9 @@ namespace quillan::db::embedded {
 
 sqlite3* openSqliteFile(const std::filesystem::path& file, int flags, const std::string& what) {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(file.c_str(), &db, flags, nullptr);
+    // SQLite takes file names in UTF-8 on every system (on Windows not in the ANSI code page).
+    const std::u8string name = file.u8string();
+    int rc = sqlite3_open_v2(reinterpret_cast<const char*>(name.c_str()), &db, flags, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     if (rc == SQLITE_OK)

@@ -3,13 +3,16 @@
 //   exit CODE            ends at once with that code
 //   args FILE WORD...    writes each word to FILE, each followed by a NUL byte
 //   fds FILE             writes to FILE the descriptors above 2 that it was given (POSIX)
+//   hold FILE SECONDS    keeps FILE open without sharing it for that long (Windows)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <share.h>
+#else
 #include <fcntl.h>
 #endif
 
@@ -17,6 +20,16 @@ int main(int argc, char** argv) {
     if (argc < 3)
         return 100;
     const std::string mode = argv[1];
+#ifdef _WIN32
+    if (mode == "hold" && argc >= 4) {
+        std::FILE* held = _fsopen(argv[2], "rb", _SH_DENYRW);
+        if (held == nullptr)
+            return 103;
+        std::this_thread::sleep_for(std::chrono::seconds(std::atoi(argv[3])));
+        std::fclose(held);
+        return 0;
+    }
+#endif
     if (mode == "sleep") {
         std::this_thread::sleep_for(std::chrono::seconds(std::atoi(argv[2])));
         return 0;
