@@ -173,6 +173,7 @@ TEST_F(HeadlessDeploy, LanClientTakesEveryPackageFromTheShare) {
 TEST_F(HeadlessDeploy, AnEarlyEndingPrintsTheLogLinesThatGiveItsReason) {
     ReleaseRow evil = release.masterRows().front();
     evil[0] = "C:evil.zip";
+    evil[8] = "123"; // UploadFileSize
     evil[10] = "ZIP";
     writeFile(root / "Master" / "SETUPDETAILS_1.xml", xmlScript({evil}));
     OfficeProcess office(root, scratch / "port");
