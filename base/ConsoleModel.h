@@ -191,7 +191,6 @@ private:
     bool statusBoxVisible_ = false;
     std::map<Button, std::pair<bool, bool>> buttons_;
     std::array<std::string, kPanelLabels> currentPanel_{}, lastPanel_{};
-    bool busy_ = false;
 };
 
 } // namespace quillan
