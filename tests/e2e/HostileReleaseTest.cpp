@@ -1,0 +1,73 @@
+// Hostile releases through whole runs: each case a release (or what a cut run left) that would
+// damage the installation, and what the run does instead.
+#include "scripts/TplTemplate.h"
+#include "tests/e2e/OfficeRelease.h"
+#include "tests/support/FakeMachine.h"
+#include "tests/transfer/TransferTestSupport.h"
+
+#include <algorithm>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace quillan {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+struct Hostile : test::OfficeRelease {
+    explicit Hostile(
+        const std::vector<std::string>& hotfixBatches = {"CREATE TABLE [Tervik].dbo.Fixed (What INT)"})
+        : OfficeRelease(hotfixBatches) {}
+    void setColumn(const std::string& name, const std::string& column, const std::string& value) {
+        db->execute("UPDATE [Tervik].dbo.SetupDetails SET " + column + " = " + db::sqlQuote(value) +
+                    " WHERE File_Names = " + db::sqlQuote(name));
+    }
+    std::string installed(const std::string& name) const { return test::readFile(c.programFolder() / name); }
+};
+
+// The process's current folder for a scope: a relative target folder would land there.
+struct CurrentFolder {
+    fs::path before = fs::current_path();
+    explicit CurrentFolder(const fs::path& p) {
+        fs::create_directories(p);
+        fs::current_path(p);
+    }
+    ~CurrentFolder() { fs::current_path(before); }
+};
+
+// A rooted, a UNC and a relative File_Path each name a folder of this machine outside the
+// installation: each row is refused with its reason and nothing is written there; the rest of the
+// release is installed and the run says it completed with errors.
+TEST(HostileRelease, ATargetFolderOutsideTheInstallationIsRefused) {
+    Hostile f;
+    const std::string newProgram = test::patternBytes(20 * 1024, 3);
+    f.publishZip("App.zip", 1,
+                 {{"Tervik.exe", newProgram}, {"Rooted.dat", "r"}, {"Unc.dat", "u"}, {"Relative.dat", "x"}});
+    std::string scratch = f.dir.path().string();
+    std::replace(scratch.begin(), scratch.end(), '/', '\\'); // "\tmp\q-123": no drive
+    const std::map<std::string, std::string> folders = {{"Rooted.dat", scratch + "\\Rooted"},
+                                                        {"Unc.dat", "\\" + scratch + "\\Unc"},
+                                                        {"Relative.dat", "relfolder"}};
+    for (const auto& [name, folder] : folders) {
+        f.addFile(name, 1, 0, "dat");
+        f.setColumn(name, "File_Path", folder);
+    }
+    f.startOffice();
+    CurrentFolder cwd(f.dir.path() / "Cwd");
+    const auto& r = f.run();
+
+    for (const auto& [name, folder] : folders)
+        EXPECT_THAT(r.log,
+                    HasSubstr(">>-The folder '" + folder + "' of " + name + " is refused: it lies outside"));
+    for (const char* outside : {"Rooted", "Unc", "Cwd/relfolder"})
+        EXPECT_FALSE(fs::exists(f.dir.path() / outside)) << outside;
+    EXPECT_EQ(r.console->state.run.outcome, RunOutcome::CompletedWithErrors);
+    EXPECT_THAT(r.op.informed, Contains("Completed with Error, Check Error Log for Errors"));
+    EXPECT_EQ(f.installed("Tervik.exe"), newProgram);
+}
+
+} // namespace
+} // namespace quillan
