@@ -69,5 +69,27 @@ TEST(HostileRelease, ATargetFolderOutsideTheInstallationIsRefused) {
     EXPECT_EQ(f.installed("Tervik.exe"), newProgram);
 }
 
+// The release names "TERVIK.EXE", the installation holds "Tervik.exe": the replacement writes into
+// the installed file, and the undo of a failed run puts the old bytes back into it; no second
+// program appears beside it either way.
+TEST(HostileRelease, AProgramNamedInAnotherCaseReplacesTheInstalledOne) {
+    for (const bool hotfixFails : {false, true}) {
+        SCOPED_TRACE(hotfixFails ? "undone" : "completed");
+        Hostile f(hotfixFails ? std::vector<std::string>{"INSERT INTO [Tervik].dbo.NoSuchTable VALUES (1)"}
+                              : std::vector<std::string>{"CREATE TABLE [Tervik].dbo.Fixed (What INT)"});
+        const std::string newProgram = test::patternBytes(20 * 1024, 3);
+        f.publishZip("App.zip", 1, {{"TERVIK.EXE", newProgram}});
+        f.setColumn("Tervik.exe", "File_Names", "TERVIK.EXE");
+        f.startOffice();
+        const auto& r = f.run();
+        auto expected = f.installationBefore;
+        if (!hotfixFails)
+            expected["Tervik.exe"] = test::fingerprint({{"Tervik.exe", newProgram}}).at("Tervik.exe");
+        EXPECT_EQ(f.installation(), expected) << r.log;
+        EXPECT_EQ(r.console->state.run.outcome,
+                  hotfixFails ? RunOutcome::CompletedWithErrors : RunOutcome::Completed);
+    }
+}
+
 } // namespace
 } // namespace quillan
