@@ -91,5 +91,40 @@ TEST(HostileRelease, AProgramNamedInAnotherCaseReplacesTheInstalledOne) {
     }
 }
 
+// Release8.zip holds a member named Release9.zip: unpacked, it would replace the real package,
+// whose recorded size still matches, and every later run would fail on it. The package is refused
+// before anything is written.
+TEST(HostileRelease, AMemberNamedLikeAPackageIsNotUnpacked) {
+    Hostile f;
+    f.publishZip("Release9.zip", 2, {{"Tervik.exe", test::patternBytes(20 * 1024, 3)}});
+    f.publishZip("Release8.zip", 1, {{"Release9.zip", "no archive"}});
+    f.startOffice();
+    const auto& r = f.run();
+    EXPECT_THAT(r.log, HasSubstr(">>-The member Release9.zip of Release8.zip would overwrite the package "
+                                 "Release9.zip of the release: not unpacked"));
+    EXPECT_EQ(r.console->ending(), Ending::Failure);
+    EXPECT_EQ(test::readFile(f.update / "Release9.zip"), f.published.at("Release9.zip"));
+    EXPECT_EQ(f.installation(), f.installationBefore);
+    EXPECT_THAT(f.hotfixesRecorded(), IsEmpty());
+}
+
+// A package recorded as downloaded whose bytes have changed since: it is not unpacked, its download
+// is forgotten, and the next run fetches it again and completes the release.
+TEST(HostileRelease, APackageChangedSinceItsDownloadIsFetchedAgain) {
+    Hostile f;
+    f.publishZip("App.zip", 1, {{"Tervik.exe", test::patternBytes(20 * 1024, 3)}});
+    test::writeFile(f.update / "App.zip", "a download of another run, cut short");
+    f.setColumn("App.zip", "DownloadFileSize", std::to_string(f.published.at("App.zip").size()));
+    f.startOffice();
+    const auto& r = f.run();
+    EXPECT_THAT(r.log,
+                HasSubstr(">>-App.zip has 36 bytes, " + std::to_string(f.published.at("App.zip").size()) +
+                          " published: not unpacked; the next run fetches it again"));
+    EXPECT_EQ(r.console->ending(), Ending::Failure);
+    EXPECT_EQ(f.installation(), f.installationBefore);
+    EXPECT_EQ(f.value("DownloadFileSize", "App.zip"), "0");
+    f.expectReleaseCompleted(f.run());
+}
+
 } // namespace
 } // namespace quillan
