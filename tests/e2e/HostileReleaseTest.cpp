@@ -126,5 +126,28 @@ TEST(HostileRelease, APackageChangedSinceItsDownloadIsFetchedAgain) {
     f.expectReleaseCompleted(f.run());
 }
 
+// A template whose recorded name is the release's program: its join would delete the program's
+// rows and write an archive under its name. It is refused, and the rows stay as they were.
+TEST(HostileRelease, ATemplateRecordingAnotherFilesNameIsNotJoined) {
+    Hostile f;
+    f.publishZip("App.zip", 1, {{"Tervik.exe", test::patternBytes(20 * 1024, 3)}});
+    const auto whole = f.dir.path() / "Whole.zip";
+    f.makeZip(whole, {{"Other.dat", {test::patternBytes(5000, 9), "2024-03-05 14:07:09"}}});
+    const auto before = test::snapshot(f.packages);
+    tpl::splitPackage(whole, f.packages, "Big.tpl", "D:\\Release\\Tervik.exe", 2000);
+    for (const auto& [name, bytes] : test::snapshot(f.packages))
+        if (!before.count(name))
+            f.addPackage(name, 2, static_cast<long long>(bytes.size()), 0,
+                         name.ends_with(".tpl") ? "TPL" : "ZIP", 1);
+    f.startOffice();
+    const auto& r = f.run();
+    EXPECT_THAT(r.log, HasSubstr("Template Big.tpl records Tervik.exe instead of Big.zip: not joined"));
+    EXPECT_THAT(r.log, HasSubstr(">>-File Not Properly Restored"));
+    EXPECT_EQ(f.value("FileExtension", "Tervik.exe"), "exe");
+    EXPECT_EQ(f.value("RegRequired", "Tervik.exe"), "0");
+    EXPECT_FALSE(fs::exists(f.update / "Tervik.exe"));
+    EXPECT_EQ(f.installation(), f.installationBefore);
+}
+
 } // namespace
 } // namespace quillan
