@@ -149,5 +149,42 @@ TEST(HostileRelease, ATemplateRecordingAnotherFilesNameIsNotJoined) {
     EXPECT_EQ(f.installation(), f.installationBefore);
 }
 
+// A run cut after it replaced the program left the old program's copy in the backup folder: the
+// installed file already holds the release's bytes. A run that then stops (the operator will not
+// close the program) or is undone (the file backup fails on another file) keeps that copy, the only
+// old program left; the next run completes the release.
+TEST(HostileRelease, TheCopiesACutRunSavedSurviveAStopAndAnUndo) {
+    for (const bool stopped : {true, false}) {
+        SCOPED_TRACE(stopped ? "stopped" : "undone");
+        Hostile f;
+        f.db->execute("INSERT INTO [Tervik].dbo.FileExtension VALUES ('EXE', 1, 0)");
+        const std::string newProgram = test::patternBytes(20 * 1024, 3);
+        f.publishZip("App.zip", 1, {{"Tervik.exe", newProgram}, {"Helper.exe", "the new helper"}});
+        f.addFile("Helper.exe", 2, 0, "exe");
+        test::writeFile(f.c.programFolder() / "Tervik.exe", newProgram); // the cut run replaced it
+        test::writeFile(f.c.programFolder() / "Helper.exe", "the old helper");
+        const fs::path backup = f.dir.path() / "UploadBackup";
+        test::writeFile(backup / "Tervik.exe", "the old program");
+        if (!stopped) // the helper's copy cannot be written: the file backup fails
+            fs::create_directories(backup / "Helper.exe");
+        f.installationBefore = f.installation();
+        f.startOffice();
+        test::FakeMachine machine;
+        machine.onOpenAdmin = [](const std::string& cs, const fs::path& dir) {
+            return db::openAdmin(cs, dir);
+        };
+        if (stopped)
+            machine.start("Tervik.exe", false);
+        const auto& r = f.run(nullptr, &machine); // the operator says No to closing the program
+        EXPECT_THAT(r.log, HasSubstr(">>-Keeping the copy a cut run saved of Tervik.exe"));
+        EXPECT_EQ(test::readFile(backup / "Tervik.exe"), "the old program") << r.log;
+        EXPECT_EQ(f.installation(), f.installationBefore);
+
+        fs::remove_all(backup / "Helper.exe");
+        f.installedByRelease = {"Tervik.exe", "Helper.exe"};
+        f.expectReleaseCompleted(f.run());
+    }
+}
+
 } // namespace
 } // namespace quillan
