@@ -3,6 +3,9 @@
 // its packages, complete and incomplete downloads, its programs, the highest hotfix. The pieces are
 // the statements' own texts, blanks included; each phase's builder joins them with the connecting
 // words of its own statement, whose blanks differ from phase to phase.
+#include "platform/db/Connection.h"
+
+#include <cstdint>
 #include <string>
 
 namespace quillan::filters {
@@ -33,6 +36,22 @@ inline std::string plainPackageRows(const std::string& dbPrefix) {
 // download and by split-file reassembly.
 inline std::string completePackages(const std::string& dbPrefix) {
     return plainPackageRows(dbPrefix) + kCompleteDownload + kByVersion;
+}
+
+// Every package of the release (templates and pieces too), in release order: read by the sweep of
+// the update folder after the download and by the unpacking, which must not write over one.
+inline std::string releasePackages(const std::string& dbPrefix) {
+    return setupDetailsRows(dbPrefix) + kReleaseFiles + " and  " + kPackageKinds + kByVersion;
+}
+
+// Records the bytes of a package present on the workstation: the download after each package, and
+// the unpacking with 0 for a package whose bytes are not as published, which the next run fetches
+// again. The name was embedded between quotes as it stood; quoting it keeps a name with an
+// apostrophe from breaking the statement.
+inline std::string downloadSizeUpdate(const std::string& dbPrefix, std::int64_t size,
+                                      const std::string& fileName) {
+    return "Update " + dbPrefix + ".dbo.SetupDetails set DownloadFileSize=" + std::to_string(size) +
+           " Where File_Names=" + db::sqlQuote(fileName);
 }
 
 // The release's programs in release order: read by the program-folder correction of the download

@@ -39,11 +39,8 @@ std::string completePackagesQuery(const std::string& p) {
     return completePackages(p);
 }
 
-// The name was embedded between quotes as it stood; quoting it keeps a name with an apostrophe
-// from breaking the statement.
 std::string downloadSizeUpdate(const std::string& p, std::int64_t size, const std::string& fileName) {
-    return "Update " + p + ".dbo.SetupDetails set DownloadFileSize=" + std::to_string(size) +
-           " Where File_Names=" + sqlQuote(fileName);
+    return filters::downloadSizeUpdate(p, size, fileName);
 }
 
 std::string incompletePackagesCheck(const std::string& p) {
@@ -60,7 +57,7 @@ std::string splitPackagesQuery(const std::string& p) {
 }
 
 std::string releasePackagesQuery(const std::string& p) {
-    return setupDetailsRows(p) + kReleaseFiles + " and  " + kPackageKinds + kByVersion;
+    return releasePackages(p);
 }
 
 // The trimmed name was embedded between quotes as it stood; quoted now (the filter reads '' as ').

@@ -1,5 +1,6 @@
 #include "console/PathCorrections.h"
 
+#include "base/InstallationFolder.h"
 #include "base/Machine.h"
 #include "base/ReturnFolder.h"
 #include "console/DownloadStatements.h"
@@ -38,6 +39,10 @@ void prepareProgramFolders(Console& c) {
         const std::string folder = ReturnFolder(c, rs.field("File_Path").textOr(""));
         if (folder.empty())
             continue;
+        if (const std::string outside = folderOutsideInstallation(c, folder); !outside.empty()) {
+            c.log.line(">>-The folder '" + folder + "' of " + name + " is not created: " + outside);
+            continue;
+        }
         const fs::path target = c.native(folder);
         std::error_code ec;
         if (!fs::is_directory(target, ec) && !fs::create_directory(target, ec) && ec)
@@ -45,9 +50,9 @@ void prepareProgramFolders(Console& c) {
         if (!isPlainFileName(name))
             continue;
         if (fs::is_regular_file(c.native(c.state.updateFolder + "\\" + name), ec) &&
-            fs::is_regular_file(target / name, ec)) {
+            fs::is_regular_file(c.native(folder + "\\" + name), ec)) {
             try {
-                c.os.clearFileAttributes(target / name);
+                c.os.clearFileAttributes(c.native(folder + "\\" + name));
             } catch (const std::exception&) {
                 // the replacement reports a program it cannot write
             }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -55,21 +56,58 @@ std::vector<std::string> removedExtensions(Console& c) {
 
 } // namespace
 
-std::vector<std::string> oldCopiesOfACutRun(Console& c) {
-    std::vector<std::string> out;
+std::vector<CutRunCopy> cutRunCopies(Console& c) {
+    std::vector<CutRunCopy> out;
     std::optional<std::vector<std::string>> extensions; // asked for at the first waiting copy
     for (auto rs = c.conn->query(supportingFilesQuery(c.state.dbPrefix)); !rs.eof(); rs.moveNext()) {
         const auto f = releaseFileQuietly(c, rs);
+        if (!f)
+            continue;
+        const CutRunCopy copy{f->name, c.native(f->installedText()),
+                              c.native(c.state.backupFolder + "\\" + f->name)};
         std::error_code ec;
-        if (!f || !fs::is_regular_file(c.native(c.state.backupFolder + "\\" + f->name), ec))
+        if (!fs::is_regular_file(copy.saved, ec))
             continue;
         if (!extensions)
             extensions = removedExtensions(c);
         if (hasListedExtension(f->name, *extensions) &&
-            sameBytes(c.native(f->installedText()), c.native(c.state.updateFolder + "\\" + f->name)))
-            out.push_back(f->name);
+            sameBytes(copy.installed, c.native(c.state.updateFolder + "\\" + f->name)))
+            out.push_back(copy);
     }
     return out;
+}
+
+std::vector<std::string> oldCopiesOfACutRun(Console& c) {
+    std::vector<std::string> out;
+    for (const auto& copy : cutRunCopies(c))
+        out.push_back(copy.name);
+    return out;
+}
+
+KeptBackupCopies backupCopiesToKeep(Console& c, int phaseReached) {
+    constexpr int kUnpacked = 5;
+    if (phaseReached < kUnpacked)
+        return {true, "the run ended before the release's files were unpacked", {}};
+    try {
+        return {false, "", cutRunCopies(c)};
+    } catch (const std::exception& e) {
+        return {true, std::string(e.what()) + " in telling the copies of a cut run", {}};
+    }
+}
+
+bool removeBackupFolderCopies(Console& c, const KeptBackupCopies& keep) {
+    if (keep.all) {
+        c.log.line(">>-Backup copies kept in " + c.state.backupFolder + ": " + keep.why);
+        return true;
+    }
+    std::vector<std::string> spared;
+    for (const auto& copy : keep.copies) {
+        if (sameBytes(copy.installed, copy.saved))
+            continue; // put back by the undo: the installed file holds the old bytes again
+        c.log.line(">>-Keeping the copy a cut run saved of " + copy.name);
+        spared.push_back(copy.name);
+    }
+    return RemovingFiles(c, c.state.backupFolder, spared);
 }
 
 } // namespace quillan

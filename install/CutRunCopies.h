@@ -8,6 +8,7 @@
 // and its file backup must not save the new files over them as the "old" ones.
 #include "base/Console.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,5 +18,28 @@ namespace quillan {
 // waits in the backup folder while the installed file already holds exactly the bytes of the
 // release's file in the update folder. A file any of the three of which cannot be read is left out.
 std::vector<std::string> oldCopiesOfACutRun(Console& c);
+
+// One such copy: the release's file name, the installed file and the copy in the backup folder.
+struct CutRunCopy {
+    std::string name;
+    std::filesystem::path installed, saved;
+};
+std::vector<CutRunCopy> cutRunCopies(Console& c);
+
+// What a run that did not install the release keeps of the backup folder when it closes: the
+// copies a cut run saved. They are told by the release's files in the update folder, so they are
+// read before the update folder is emptied. Before the unpacking (`phaseReached` below 5) those
+// files are not there yet, and a failed query tells nothing either: every copy is kept then, which
+// loses nothing of this run (its own copies are made later, by the file backup).
+struct KeptBackupCopies {
+    bool all = false;
+    std::string why;                // when all are kept
+    std::vector<CutRunCopy> copies; // otherwise
+};
+KeptBackupCopies backupCopiesToKeep(Console& c, int phaseReached);
+
+// RemovingFiles on the backup folder, sparing and logging the kept copies whose installed file still
+// differs from them (an undo that put a copy back made it an ordinary copy again).
+bool removeBackupFolderCopies(Console& c, const KeptBackupCopies& keep);
 
 } // namespace quillan

@@ -103,7 +103,9 @@ void replaceOne(Console& c, const SubPhase& s, const ReleaseFile& f, std::chrono
     c.state.run.*s.replaced = true; // before the first byte lands: the undo must look at this kind
     if (s.row == Row::ReplaceExes)
         endIfAgreed(c, f.name, endWait);
-    c.os.replaceFile(c.native(c.state.updateFolder + "\\" + f.name), folder / f.name);
+    // The installed file's own spelling: a release naming "TERVIK.EXE" replaces "Tervik.exe"
+    // instead of putting a second program beside it.
+    c.os.replaceFile(c.native(c.state.updateFolder + "\\" + f.name), c.native(f.installedText()));
     c.state.run.installedFileReplaced = true;
 }
 

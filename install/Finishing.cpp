@@ -2,6 +2,7 @@
 
 #include "base/Progress.h"
 #include "base/StatusLine.h"
+#include "install/CutRunCopies.h"
 #include "install/FinishingStatements.h"
 #include "install/HotfixScriptPruning.h"
 #include "install/RemovingFiles.h"
@@ -46,12 +47,13 @@ void errorOutcome(Console& c, const std::string& message) {
 
 // Step 13: the backup copies of the update folder, then of the backup folder. After a failure
 // once installed files were replaced, the backup folder's copies are the only old files left:
-// they are kept.
-bool removeBackupCopies(Console& c) {
+// they are kept. A run that did not install the release keeps the copies a cut run saved.
+bool removeBackupCopies(Console& c, int phaseReached, bool releaseInstalled) {
     const std::string action = "Removing backup Files";
     setRowStatus(c, Row::RemovingFiles, RowStatus::InProgress);
     const int row = nextGridRow(c);
     LoadToGrid(c, row, action, c.state.updateFolder, 2, rowPercent(c, Row::RemovingFiles));
+    const KeptBackupCopies keep = releaseInstalled ? KeptBackupCopies{} : backupCopiesToKeep(c, phaseReached);
     bool ok = RemovingFiles(c, c.state.updateFolder);
     if (ok && c.state.run.runFailed && c.state.run.filesChanged())
         c.log.line(
@@ -60,7 +62,7 @@ bool removeBackupCopies(Console& c) {
                  ? ": the run failed after installed files were replaced"
                  : ": the run failed in a phase that replaces installed files, before it replaced one"));
     else if (ok)
-        ok = RemovingFiles(c, c.state.backupFolder);
+        ok = removeBackupFolderCopies(c, keep);
     if (ok) {
         setRowStatus(c, Row::RemovingFiles, RowStatus::Completed);
         LoadToGrid(c, row, action, c.state.updateFolder, 3, rowPercent(c, Row::RemovingFiles));
@@ -106,7 +108,7 @@ bool close(Console& c, Closing how) {
     if (how == Closing::RollBack && undoApplies(run, phaseReached))
         return closeUndone(c, phaseReached);
 
-    if (!removeBackupCopies(c)) {
+    if (!removeBackupCopies(c, phaseReached, how == Closing::RollBack && !run.runFailed)) {
         c.log.line(">>-Backup copies could not be removed; the release rows are left in progress");
         errorOutcome(c, kCompletedWithError);
         return false;

@@ -1,5 +1,6 @@
 #include "install/ReleaseFile.h"
 
+#include "base/InstallationFolder.h"
 #include "base/ReturnFolder.h"
 #include "platform/PlainFileName.h"
 #include "platform/Text.h"
@@ -9,22 +10,6 @@
 namespace quillan {
 
 namespace {
-
-// A folder text one of whose components is "..": it could name any folder of the machine.
-bool climbsOut(const std::string& folder) {
-    std::size_t start = 0;
-    while (start <= folder.size()) {
-        const std::size_t end = folder.find_first_of("\\/", start);
-        const std::string part =
-            folder.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (trimmed(part) == "..")
-            return true;
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
-    return false;
-}
 
 std::optional<ReleaseFile> refused(Console& c, const std::string& why) {
     c.log.line(">>-" + why);
@@ -41,8 +26,8 @@ std::optional<ReleaseFile> checkedReleaseFile(Console& c, const db::Recordset& r
         return std::nullopt;
     }
     f.folder = ReturnFolder(c, f.filePath);
-    if (trimmed(f.folder).empty() || climbsOut(f.folder)) {
-        why = "The folder '" + f.filePath + "' of " + f.name + " is refused";
+    if (const std::string outside = folderOutsideInstallation(c, f.folder); !outside.empty()) {
+        why = "The folder '" + f.filePath + "' of " + f.name + " is refused: " + outside;
         return std::nullopt;
     }
     return f;

@@ -1,8 +1,8 @@
 #pragma once
 // One file of the release as the backup, replacement and registration phases use it: its name and
 // the folder it is installed in. Both come from the release table, so both are checked before they
-// are joined into a path: a name must be a plain file name, and a folder must not climb out of
-// itself with "..".
+// are joined into a path: a name must be a plain file name, and a folder must lie inside the
+// installation (base/InstallationFolder.h).
 #include "base/Console.h"
 #include "platform/db/Recordset.h"
 

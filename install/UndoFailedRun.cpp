@@ -1,6 +1,7 @@
 #include "install/UndoFailedRun.h"
 
 #include "base/Progress.h"
+#include "install/CutRunCopies.h"
 #include "install/PutBackOldFiles.h"
 #include "install/RemovingFiles.h"
 #include "install/RestoreDb.h"
@@ -46,9 +47,11 @@ std::vector<Action> actionsFor(Console& c, int phaseReached) {
         actions.push_back(
             {"the installed files the run replaced were not put back", [&c] { return putBackOldFiles(c); }});
     if (phaseReached >= kBackupFolderFromPhase) {
+        // Told now, before the first action empties the update folder they are told by.
+        const KeptBackupCopies keep = backupCopiesToKeep(c, phaseReached);
         const std::string backup = "the backup copies in " + c.state.backupFolder + " were not removed";
         actions.push_back(
-            {backup, [&c, backup] { return onlyIf(RemovingFiles(c, c.state.backupFolder), backup); }});
+            {backup, [&c, backup, keep] { return onlyIf(removeBackupFolderCopies(c, keep), backup); }});
     }
     return actions;
 }

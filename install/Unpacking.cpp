@@ -4,6 +4,7 @@
 #include "base/Machine.h"
 #include "base/Progress.h"
 #include "install/Finishing.h"
+#include "install/PackageCheck.h"
 #include "install/UnpackingStatements.h"
 #include "platform/FileTimes.h"
 #include "platform/PlainFileName.h"
@@ -37,6 +38,7 @@ void failAndClose(Console& c, int gridRow, const std::string& detail, const std:
 // Unpacks every package in query order; false after a failure (the run is closed then).
 bool unpackAll(Console& c, db::Recordset& rs, int gridRow) {
     const std::string& folder = c.state.updateFolder;
+    const auto packages = releasePackageNames(c);
     for (; !rs.eof(); rs.moveNext()) {
         stepRow(c, Row::Unpacking);
         const std::string name = rs.field("file_names").textOr("");
@@ -47,6 +49,12 @@ bool unpackAll(Console& c, db::Recordset& rs, int gridRow) {
         }
         if (!exists(c, path)) {
             failAndClose(c, gridRow, path, ">>-" + name + " Not Available in the local folder ");
+            return false;
+        }
+        const std::string refusal =
+            packageRefusal(c, name, rs.field("UploadFileSize").intOrNull().value_or(0), packages);
+        if (!refusal.empty()) {
+            failAndClose(c, gridRow, path, ">>-" + refusal);
             return false;
         }
         c.model.setLabel(Label::lblDl, "Extracting        :");

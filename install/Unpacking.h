@@ -2,7 +2,8 @@
 // The unpacking phase (checklist row 5): every downloaded package of the release (the rebuilt ones
 // when split packages were joined) is extracted flat into the update folder, the attributes of the
 // folder's files are cleared, and the last-write time of each plain file of the release is recorded
-// in SetupDetails.File_UnZipDate. A failure closes the run through RollBack and ends the program.
+// in SetupDetails.File_UnZipDate. Each package is checked right before it is unpacked
+// (install/PackageCheck.h). A failure closes the run through RollBack and ends the program.
 #include "base/Console.h"
 
 #include <string>

@@ -236,6 +236,15 @@ fs::path PathMap::toNative(std::string_view windowsPath) const {
     return fs::path(native);
 }
 
+bool PathMap::onMappedDrive(std::string_view windowsPath) const {
+    const std::string_view text = windowsPath;
+    if (text.size() < 2 || text[1] != ':' || !std::isalpha(static_cast<unsigned char>(text[0])))
+        return false;
+    if (text.size() > 2 && text[2] != '\\' && text[2] != '/')
+        return false;
+    return drives_.count(static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])))) != 0;
+}
+
 std::string PathMap::toWindows(const fs::path& nativePath) const {
     if (nativePath.empty() || nativePath.is_relative()) {
         return nativePath.string();

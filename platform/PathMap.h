@@ -32,6 +32,11 @@ public:
     // Native path -> Windows text ("X:\..."), using the mapped drive whose root is the longest
     // prefix; a path outside every drive is returned as its native text.
     std::string toWindows(const std::filesystem::path& nativePath) const;
+    // True when the text names a folder of a drive the map names: "X:" or "X:\..." (either
+    // separator, either letter case). False for texts whose place the map cannot vouch for: rooted
+    // ("\x", on whatever drive is current), UNC ("\\server\share\x"), relative ("x"), drive-relative
+    // ("C:x", below the drive's current folder), and a letter the map does not name.
+    bool onMappedDrive(std::string_view windowsPath) const;
 
     const std::map<char, std::filesystem::path>& drives() const { return drives_; } // upper-case letters
     // UNC shares mapped by "\\server\share=/path" entries, keyed "\\server\share" as written.

@@ -2,6 +2,7 @@
 
 #include "base/ByteProgress.h"
 #include "platform/PlainFileName.h"
+#include "platform/Text.h"
 #include "scripts/SplitPackageStatements.h"
 #include "scripts/TplTemplate.h"
 
@@ -37,6 +38,13 @@ bool FileExistsByLength(Console& c, const std::string& path) {
 
 namespace {
 
+// The package a template rebuilds: the template's name with the package extension ("Big.tpl" gives
+// "Big.zip"), as the office names them.
+std::string packageNameOf(const std::string& templateName) {
+    const auto dot = templateName.rfind('.');
+    return (dot == std::string::npos ? templateName : templateName.substr(0, dot)) + ".zip";
+}
+
 // Every complete package must be on disk before any template is joined.
 bool allPackagesPresent(Console& c) {
     auto rs = c.conn->query(downloadedPackagesQuery(c.state.dbPrefix));
@@ -61,6 +69,11 @@ void restoreOne(Console& c, const std::string& templateName, std::int64_t versio
     const std::string joinedName = PathPart("\\" + t.recordedPath, false, "\\");
     if (!isPlainFileName(joinedName))
         throw tpl::TplError("Template " + templateName + " names no plain file: " + t.recordedPath);
+    // The join deletes and writes rows of the recorded name: a template may only rebuild its own
+    // package, or it would replace another file of the release and delete that file's rows.
+    if (!equalsNoCase(joinedName, packageNameOf(templateName)))
+        throw tpl::TplError("Template " + templateName + " records " + joinedName + " instead of " +
+                            packageNameOf(templateName) + ": not joined");
     if (last)
         *last = {PathPart(t.recordedPath, false, "."), ParentFolder(t.recordedPath), joinedName};
 

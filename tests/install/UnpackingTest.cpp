@@ -11,6 +11,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A package row recording the bytes of the update folder's file (1 when there is none).
+void addZip(test::ReleaseFolders& f, const std::string& name, int version) {
+    const long long size = fs::exists(f.update / name) ? f.sizeOf(f.update / name) : 1;
+    f.addPackage(name, version, size, size);
+}
+
 struct UnpackingTest : ::testing::Test, test::ReleaseFolders {
     std::string dateOf(const fs::path& p) {
         DateTime d;
@@ -23,8 +29,8 @@ TEST_F(UnpackingTest, PackagesLandFlatNewerMembersWinAndPlainFilesAreDated) {
             {{"Tervik.exe", {"old", "2024-01-01 08:00:00"}}, {"Only.txt", {"1", "2024-01-01 08:00:00"}}});
     makeZip(update / "O'Brien.zip",
             {{"Tervik.exe", {"new", "2024-03-05 14:07:09"}}, {"O'Neil.rpt", {"r", "2024-03-05 14:07:09"}}});
-    addPackage("O'Brien.zip", 2, 1, 1);
-    addPackage("Old.zip", 1, 1, 1);
+    addZip(*this, "O'Brien.zip", 2);
+    addZip(*this, "Old.zip", 1);
     addFile("Tervik.exe", 2, 0, "exe");
     addFile("O'Neil.rpt", 2, 0, "rpt");
     addFile("Absent.dll", 2, 0, "dll"); // listed, not in the folder: skipped silently
@@ -65,9 +71,9 @@ TEST_F(UnpackingTest, MissingOrDamagedPackageClosesTheRunOnceAndEndsTheProgram) 
             f.makeZip(f.update / "B.zip", {{"b.txt", {std::string(5000, 'b'), "2024-01-01 08:00:00"}}});
             fs::resize_file(f.update / "B.zip", f.sizeOf(f.update / "B.zip") / 2);
         }
-        f.addPackage("A.zip", 1, 1, 1);
-        f.addPackage("B.zip", 2, 1, 1);
-        f.addPackage("C.zip", 3, 1, 1);
+        addZip(f, "A.zip", 1);
+        addZip(f, "B.zip", 2);
+        addZip(f, "C.zip", 3);
         EXPECT_FALSE(Unpacking(f.c));
         EXPECT_TRUE(fs::exists(f.update / "a.txt"));
         EXPECT_FALSE(fs::exists(f.update / "c.txt"));
@@ -88,7 +94,7 @@ TEST_F(UnpackingTest, JoinedReleaseUnpacksRebuiltAndPlainPackages) {
     test::writeFile(update / "Big.zip.001", "piece, not an archive");
     addPackage("Big.tpl", 1, 1, 1, "TPL", 1);
     addPackage("Big.zip.001", 1, 1, 1, "ZIP", 1);
-    addPackage("Plain.zip", 1, 1, 1);
+    addZip(*this, "Plain.zip", 1);
     addPackage("Big.zip", 1, 0, 0, "ZIP", 0, 2);
     c.state.run.splitPackagesJoined = true;
     ASSERT_TRUE(Unpacking(c));
@@ -135,7 +141,7 @@ TEST_F(UnpackingTest, FilesAreDatedInOneTransactionCommittedAlsoAfterAFailure) {
             SetFileDate(update / name, *DateTime::parse("2024-03-05 14:07:09"));
         }
         makeZip(update / "P.zip", {{"Only.txt", {"1", "2024-01-01 08:00:00"}}});
-        addPackage("P.zip", 2, 1, 1);
+        addZip(*this, "P.zip", 2);
 
         EXPECT_EQ(Unpacking(c), failing.empty());
         std::vector<std::string> dating;

@@ -52,6 +52,17 @@ TEST(PathMapToNative, AnUnmappedDriveCannotBeUsed) {
     EXPECT_NE(p.string().find("Q:"), std::string::npos); // the letter stays visible in messages
 }
 
+// Only a text that begins with a mapped letter and its root has a place the map vouches for: the
+// others depend on the current drive or folder, or lie on the network.
+TEST(PathMapOnMappedDrive, OnlyRootedTextsOfAMappedLetter) {
+    const PathMap map = twoDrives();
+    for (const char* text : {"C:\\Tervik", "c:/Tervik", "D:", "d:\\"})
+        EXPECT_TRUE(map.onMappedDrive(text)) << text;
+    for (const char* text :
+         {"Q:\\Tervik", "C:Tervik", "\\tmp\\x", "/tmp/x", "\\\\host\\share\\x", "relfolder", ""})
+        EXPECT_FALSE(map.onMappedDrive(text)) << text;
+}
+
 TEST(PathMapToNative, UncSharesUseTheirEntryOrStayUnc) {
     const PathMap map({{'C', "/srv/c"}}, {{"\\\\Server\\Deploy", "/mnt/deploy"}});
     EXPECT_EQ(map.toNative("\\\\server\\DEPLOY\\Rel\\a.zip"), fs::path("/mnt/deploy/Rel/a.zip"));
