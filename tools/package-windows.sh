@@ -21,8 +21,9 @@ fi
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage/Images" "$stage/Dll"
-# Without the debugging sections: the program the distributor runs.
-x86_64-w64-mingw32-strip -o "$stage/quillan.exe" "$build/app/quillan.exe"
+# Without the debugging sections: the program the distributor runs. strip writes the time into the
+# program's header; SOURCE_DATE_EPOCH makes it the package's fixed time.
+SOURCE_DATE_EPOCH=946684800 x86_64-w64-mingw32-strip -o "$stage/quillan.exe" "$build/app/quillan.exe"
 cp assets/images/* "$stage/Images/"
 cp packaging/windows/Sd.ini "$stage/Dll/Sd.ini"
 sed 's/$/\r/' packaging/windows/README-windows.txt >"$stage/README-windows.txt"
@@ -30,7 +31,7 @@ find "$stage" -type d -exec chmod 755 {} + && find "$stage" -type f -exec chmod 
 find "$stage" -exec touch -h -d "2000-01-01 00:00:00 UTC" {} +
 
 mkdir -p "$out"
-zip=$PWD/$out/quillan-$version-win64.zip
+zip=$(cd "$out" && pwd)/quillan-$version-win64.zip
 rm -f "$zip"
 (cd "$stage" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort | TZ=UTC zip -q -X -D -@ "$zip")
 echo "$zip"

@@ -46,8 +46,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init >/dev/null 2>&1 || wine wineboot --init >/dev/null 2>&1
   wineserver --wait 2>/dev/null || true
 fi
-# One wineserver for the whole run, so each program starts in a fraction of a second.
+# One wineserver for the whole run, so each program starts in a fraction of a second, with Wine's
+# services started here on /dev/null: started by a test program, they would inherit its output and
+# keep open the pipe CTest reads to its end.
 wineserver --persistent=60 2>/dev/null || true
+wineboot >/dev/null 2>&1 </dev/null || true
 
 passed=0 # test cases, as GoogleTest counts them
 failed=0

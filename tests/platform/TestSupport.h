@@ -29,6 +29,17 @@ inline std::uint32_t thisProcessId() {
 #endif
 }
 
+// True when the Windows build runs under Wine, which leaves some of Windows' reports out (the
+// progress of CopyFileExW's chunks); a case that needs them says so and checks the rest.
+inline bool underWine() {
+#ifdef _WIN32
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
+}
+
 // Sets (or with nullopt removes) an environment variable for the lifetime of the guard.
 class EnvGuard {
 public:

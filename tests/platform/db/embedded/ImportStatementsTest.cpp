@@ -42,6 +42,9 @@ TEST_F(ImportStatements, BulkInsertSkipsHeaderConvertsFieldsAndLoadsNothingOfABa
 }
 
 TEST_F(ImportStatements, OpenRowsetReadsTheExcelSheet) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the workbook is made by python3 (xlwt); the Wine deployments import an Excel script";
+#endif
     writeFile(
         dir / "make.py",
         "import sys, xlwt, datetime\n"
