@@ -12,6 +12,7 @@
 #include "scripts/clsCallWebService.h"
 #include "trust/Manifest.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace quillan {
@@ -70,6 +71,8 @@ void DOWNLOADFILES(Console& c, const std::string& methodName, const std::string&
                                                 !transaction};
                     service.importFiles(st.serverPath + folder + name, arrived.file.string());
                     if (!keys.empty()) {
+                        std::error_code ec; // only the manifest published now may vouch for the script
+                        std::filesystem::remove(arrived.manifest, ec);
                         try {
                             service.importFiles(st.serverPath + folder + trust::manifestFileNameOf(name),
                                                 arrived.manifest.string());

@@ -53,6 +53,8 @@ bool admitFetchedScript(Console& c, FtpSession& s, const std::vector<std::string
                         const std::vector<std::string>& entries, const std::string& name, bool master) {
     const std::string manifestName = trust::manifestFileNameOf(name);
     const fs::path folder = c.native(c.state.deployInFolder);
+    std::error_code ec; // only the manifest published now may vouch for the script
+    fs::remove(folder / manifestName, ec);
     for (const auto& item : entries)
         if (equalsNoCase(ListItemFileName(item), manifestName) && !DownloadFtpListItem(c, s, item))
             c.log.line(">>Unable to download " + manifestName + ": " + s.lastErrorText);
