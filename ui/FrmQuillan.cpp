@@ -131,18 +131,13 @@ void FrmQuillan::setBusy(bool busy) {
     showBusyNotice(busy);
 }
 
+// The banner follows the model, which drops it once the run has reached its end (the closing box
+// may still be open); closing stays refused until the owner says the run has returned.
 void FrmQuillan::busyChanged(bool busy) {
     showBusyNotice(busy);
 }
 
 void FrmQuillan::showBusyNotice(bool busy) {
-    busyLabel_->setText(busy ? kServerBusyText : "");
-    setToolTip(busy ? kRequestPendingText : "");
-}
-
-void FrmQuillan::busyChanged(bool busy) {
-    // The banner follows the model, which drops it once the run has reached its end (the closing
-    // box may still be open); closing stays refused until the owner says the run has returned.
     busyLabel_->setText(busy ? kServerBusyText : "");
     setToolTip(busy ? kRequestPendingText : "");
 }

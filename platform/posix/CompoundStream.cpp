@@ -24,6 +24,10 @@ public:
         out.resize(n);
         return n == 0 || gsf_input_read(stream_.get(), n, reinterpret_cast<guint8*>(out.data())) != nullptr;
     }
+    std::uint64_t size() const override {
+        const gsf_off_t n = gsf_input_size(stream_.get());
+        return n < 0 ? 0 : static_cast<std::uint64_t>(n);
+    }
 
 private:
     Owned<GsfInput> stream_;

@@ -26,7 +26,8 @@ std::wstring wide(const std::string& utf8) {
 
 class StorageStream : public CompoundStream {
 public:
-    explicit StorageStream(IStream* stream) : stream_(stream) {}
+    // The storage is kept open with its stream: releasing it would revert the stream.
+    StorageStream(IStorage* storage, IStream* stream) : storage_(storage), stream_(stream) {}
     bool read(std::size_t n, std::string& out) override {
         out.resize(n);
         std::size_t done = 0;
@@ -39,8 +40,16 @@ public:
         }
         return true;
     }
+    std::uint64_t size() const override {
+        STATSTG stat{};
+        if (FAILED(stream_->Stat(&stat, STATFLAG_NONAME)))
+            return 0;
+        return stat.cbSize.QuadPart;
+    }
 
 private:
+    // Released in reverse order: the stream, then its storage.
+    std::unique_ptr<IStorage, Release<IStorage>> storage_;
     std::unique_ptr<IStream, Release<IStream>> stream_;
 };
 
@@ -59,7 +68,7 @@ std::unique_ptr<CompoundStream> openCompoundStream(const std::filesystem::path& 
             owned->OpenStream(wide(name).c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream)) ||
         stream == nullptr)
         return nullptr;
-    return std::make_unique<StorageStream>(stream);
+    return std::make_unique<StorageStream>(owned.release(), stream);
 }
 
 } // namespace quillan

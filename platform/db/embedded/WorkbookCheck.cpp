@@ -2,28 +2,18 @@
 
 #include "platform/db/embedded/WorkbookStrings.h"
 
-#include <gsf/gsf-infile-msole.h>
-#include <gsf/gsf-infile.h>
-#include <gsf/gsf-input-stdio.h>
-#include <gsf/gsf-outfile-msole.h>
-#include <gsf/gsf-outfile.h>
-#include <gsf/gsf-output-stdio.h>
-#include <gsf/gsf-utils.h>
+#include "platform/CompoundStream.h"
+#include "platform/CompoundStreamWriter.h"
+#include "platform/OpenFile.h"
 
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace quillan::db::embedded {
 
 namespace {
-
-struct Unref {
-    void operator()(void* object) const { g_object_unref(object); }
-};
-template <class T> using Owned = std::unique_ptr<T, Unref>;
 
 // The record types freexl reads in an Excel 97 workbook stream.
 enum : unsigned {
@@ -175,9 +165,13 @@ std::optional<std::string> checkRecords(const ReadBytes& read, const TakeRecord&
     return std::nullopt;
 }
 
-void initialiseGsf() {
-    static std::once_flag initialised;
-    std::call_once(initialised, [] { gsf_init(); });
+// Whether `file` can be opened for reading at all (as opposed to holding no workbook).
+bool opens(const std::filesystem::path& file) {
+    std::FILE* f = openFile(file, "rb");
+    if (f == nullptr)
+        return false;
+    std::fclose(f);
+    return true;
 }
 
 } // namespace
@@ -199,53 +193,29 @@ std::optional<std::string> unreadableWorkbookStream(std::string_view stream, con
 std::optional<std::string> writeCheckedWorkbook(const std::filesystem::path& workbook,
                                                 const std::filesystem::path& copy,
                                                 const WorkbookLimits& limits) {
-    initialiseGsf();
-    const std::string notExcel97 = "it is not an Excel 97 workbook";
-    Owned<GsfInput> file(gsf_input_stdio_new(workbook.c_str(), nullptr));
-    if (!file)
+    if (!opens(workbook))
         return "it cannot be opened";
-    Owned<GsfInfile> storage(gsf_infile_msole_new(file.get(), nullptr));
-    if (!storage)
-        return notExcel97;
-    Owned<GsfInput> stream(gsf_infile_child_by_name(storage.get(), "Workbook"));
+    const auto stream = openCompoundStream(workbook, "Workbook");
     if (!stream)
-        return notExcel97;
-    if (gsf_input_size(stream.get()) < 0 ||
-        static_cast<std::uint64_t>(gsf_input_size(stream.get())) > limits.streamBytes)
+        return std::string("it is not an Excel 97 workbook");
+    if (stream->size() > limits.streamBytes)
         return "its workbook stream is larger than " + std::to_string(limits.streamBytes) + " bytes";
 
-    Owned<GsfOutput> sink(gsf_output_stdio_new(copy.c_str(), nullptr));
-    if (!sink)
-        return "the checked copy " + copy.filename().string() + " cannot be written";
-    Owned<GsfOutfile> out(gsf_outfile_msole_new(sink.get()));
-    Owned<GsfOutput> outStream(out ? gsf_outfile_new_child(out.get(), "Workbook", FALSE) : nullptr);
-    bool written = outStream != nullptr;
-    const auto write = [&](const std::string& bytes) {
-        written = written && gsf_output_write(outStream.get(), bytes.size(),
-                                              reinterpret_cast<const guint8*>(bytes.data()));
-    };
-    auto why = checkRecords(
-        [&stream](std::size_t n, std::string& bytes) {
-            bytes.resize(n);
-            return n == 0 ||
-                   gsf_input_read(stream.get(), n, reinterpret_cast<guint8*>(bytes.data())) != nullptr;
-        },
-        [&](const std::string& header, const std::string& body) {
-            write(header);
-            write(body);
-        },
-        limits);
-    if (outStream)
-        written = gsf_output_close(outStream.get()) && written;
-    // Closing the container closes the file it writes to.
-    written = (out ? gsf_output_close(GSF_OUTPUT(out.get())) : gsf_output_close(sink.get())) && written;
-    if (!why && !written)
-        why = "the checked copy " + copy.filename().string() + " cannot be written";
-    if (why) {
-        std::error_code ec;
-        std::filesystem::remove(copy, ec);
-    }
-    return why;
+    const auto cannotWrite = "the checked copy " + copy.filename().string() + " cannot be written";
+    const auto out = createCompoundStream(copy, "Workbook");
+    if (!out)
+        return cannotWrite;
+    bool written = true;
+    auto why = checkRecords([&stream](std::size_t n, std::string& bytes) { return stream->read(n, bytes); },
+                            [&](const std::string& header, const std::string& body) {
+                                written = written && out->write(header) && out->write(body);
+                            },
+                            limits);
+    if (why)
+        return why; // the writer removes what it wrote
+    if (!written || !out->commit())
+        return cannotWrite;
+    return std::nullopt;
 }
 
 } // namespace quillan::db::embedded

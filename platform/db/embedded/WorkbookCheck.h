@@ -3,9 +3,9 @@
 // says of itself: a container header that names more allocation sectors than it holds makes it
 // read past a buffer, a stream size of 4 GB makes it ask for 4 GB, a text longer than its record
 // makes it read past the record. So freexl is never given the file itself: the container is read
-// by libgsf, which checks it, every record of the workbook stream that freexl reads is checked
-// against its own length and the engine's limits, and the stream is written into a fresh container
-// of its own that freexl then opens.
+// through the platform's compound-file reader, which checks it, every record of the workbook
+// stream that freexl reads is checked against its own length and the engine's limits, and the
+// stream is written into a fresh container of its own that freexl then opens.
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -27,7 +27,8 @@ std::optional<std::string> unreadableWorkbookStream(std::string_view stream,
                                                     const WorkbookLimits& limits = {});
 
 // Checks `workbook` and writes its checked stream into a fresh container at `copy` (replaced if
-// there). Returns why the workbook cannot be read, or nullopt when `copy` was written.
+// there; left as it was when the workbook is refused). Returns why the workbook cannot be read, or
+// nullopt when `copy` was written.
 std::optional<std::string> writeCheckedWorkbook(const std::filesystem::path& workbook,
                                                 const std::filesystem::path& copy,
                                                 const WorkbookLimits& limits = {});
