@@ -5,9 +5,10 @@
 #include "platform/Wildcard.h"
 
 #include "base/Machine.h"
+#include "base/StatusLine.h"
+#include "scripts/CaseTwins.h"
 #include "scripts/RefusedScripts.h"
 #include "scripts/ReleaseTrust.h"
-#include "base/StatusLine.h"
 #include "scripts/ScriptImportStatements.h"
 #include "scripts/ScriptNames.h"
 #include "scripts/ScriptReaders.h"
@@ -15,6 +16,7 @@
 #include "scripts/UnzipScriptFile.h"
 #include "trust/Manifest.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace quillan {
@@ -56,6 +58,8 @@ std::string statementFor(Console& c, const std::string& format, const std::strin
         const std::string xml = ImportXmlText(c, file);
         if (xml.empty())
             throw std::runtime_error("The XML script " + file + " could not be read");
+        if (const auto twin = caseTwinInXml(xml))
+            throw std::runtime_error(caseTwinReason(*twin));
         return xmlImportCall(xml);
     }
     if (format == "CSV")
@@ -69,6 +73,29 @@ std::string statementFor(Console& c, const std::string& format, const std::strin
     if (statement.empty())
         throw std::runtime_error("The script " + file + " could not be prepared for the import");
     return statement;
+}
+
+// Runs the statement that loads one script's rows and keeps them only if they make no new case
+// twins: the load and the check share one transaction, so a refused script leaves SETUPDETAILS as
+// it was. Twins loaded before the check existed refuse no later script.
+void loadRows(Console& c, db::DbAdmin& admin, const std::string& statement) {
+    const auto& st = c.state;
+    admin.executeBatch(st.dbName, beginScriptLoadStatement());
+    try {
+        const auto before = findCaseTwins(admin, st.dbName, st.dbPrefix);
+        admin.executeBatch(st.dbName, statement);
+        for (const auto& twin : findCaseTwins(admin, st.dbName, st.dbPrefix))
+            if (std::find(before.begin(), before.end(), twin) == before.end())
+                throw std::runtime_error(caseTwinReason(twin));
+    } catch (...) {
+        try {
+            admin.executeBatch(st.dbName, rollbackScriptLoadStatement());
+        } catch (const std::exception&) {
+            // A failed statement may have ended the transaction already; the first error tells why.
+        }
+        throw;
+    }
+    admin.executeBatch(st.dbName, commitScriptLoadStatement());
 }
 
 // Imports one listed script. A plain script is copied into tempExtractFolder and its original
@@ -97,8 +124,10 @@ void importScript(Console& c, db::DbAdmin& admin, const std::string& fileName, c
     c.status(">>-Importing data from " + name);
     const std::string statement =
         name.empty() ? std::string() : statementFor(c, format, st.tempExtractFolder + name);
-    if (!statement.empty())
-        admin.executeBatch(st.dbName, statement);
+    if (format == "SQL")
+        admin.executeBatch(st.dbName, statement); // a script of statements keeps its own transactions
+    else if (!statement.empty())
+        loadRows(c, admin, statement);
     if (!zipped)
         c.os.forceDelete(c.native(fullPath));
 }

@@ -63,4 +63,39 @@ std::string excelImportInsert(const std::vector<std::string>& columns) {
            "Database=C:\\ExcelImport.xls', [Sheet1$])";
 }
 
+std::string beginScriptLoadStatement() {
+    return "BEGIN TRANSACTION";
+}
+
+std::string commitScriptLoadStatement() {
+    return "COMMIT TRANSACTION";
+}
+
+std::string rollbackScriptLoadStatement() {
+    return "ROLLBACK TRANSACTION";
+}
+
+// UPPER() on both sides: the comparison must not depend on the column's collation.
+std::string caseTwinCandidatesQuery(const std::string& p) {
+    return "SELECT VersionNo, UPPER(File_Path) AS FolderKey, UPPER(File_Names) AS NameKey FROM " + p +
+           ".dbo.SetupDetails GROUP BY VersionNo, UPPER(File_Path), UPPER(File_Names) HAVING COUNT(*) > 1";
+}
+
+namespace {
+
+std::string keyCondition(const std::string& column, const std::optional<std::string>& key) {
+    return key ? column + " = " + sqlQuote(*key) : column + " IS NULL";
+}
+
+} // namespace
+
+std::string caseTwinSpellingsQuery(const std::string& p, std::optional<std::int64_t> versionNo,
+                                   const std::optional<std::string>& folderKey,
+                                   const std::optional<std::string>& nameKey) {
+    return "SELECT File_Names, File_Path FROM " + p + ".dbo.SetupDetails WHERE " +
+           (versionNo ? "VersionNo = " + std::to_string(*versionNo) : std::string("VersionNo IS NULL")) +
+           " AND " + keyCondition("UPPER(File_Path)", folderKey) + " AND " +
+           keyCondition("UPPER(File_Names)", nameKey);
+}
+
 } // namespace quillan

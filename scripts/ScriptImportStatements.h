@@ -4,6 +4,8 @@
 // by format.
 #include "platform/DateTime.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,5 +36,20 @@ std::string csvBulkInsert(const std::string& dbName);
 std::string setupDetailsColumnsQuery(const std::string& dbPrefix);
 // Loads the sheet "Sheet1" of the Excel work file "C:\ExcelImport.xls" into the given columns.
 std::string excelImportInsert(const std::vector<std::string>& columns);
+
+// One script's load runs in a transaction of its own, so a script refused after its rows were
+// loaded leaves SETUPDETAILS as it was.
+std::string beginScriptLoadStatement();
+std::string commitScriptLoadStatement();
+std::string rollbackScriptLoadStatement();
+
+// The rows of one version whose names (and folders) are equal once upper-cased and that occur more
+// than once: VersionNo, FolderKey, NameKey. The spellings are compared by the caller, since a
+// case-insensitive collation would call them equal.
+std::string caseTwinCandidatesQuery(const std::string& dbPrefix);
+// The rows (File_Names, File_Path) of one such candidate; a null key matches null.
+std::string caseTwinSpellingsQuery(const std::string& dbPrefix, std::optional<std::int64_t> versionNo,
+                                   const std::optional<std::string>& folderKey,
+                                   const std::optional<std::string>& nameKey);
 
 } // namespace quillan

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace quillan {
@@ -147,6 +148,46 @@ TEST_F(ScriptImport, AScriptThatCannotBeImportedIsSetAsideWithItsReasonAndTheNex
         EXPECT_NE(s.log().find(">>Updating Deploy Script Process Failed"), std::string::npos);
         EXPECT_FALSE(s.op.informed.empty()); // the failure was shown
         EXPECT_TRUE(UpdateDeployScript(s.c)) << "the next run is not held up: " << s.log();
+    }
+}
+
+// Two rows of one release naming one file in two letter cases are one file on Windows: the XML
+// load kept whichever came last, a CSV load kept both. The script is refused with both spellings
+// and loads nothing; twins already in the table refuse no later script.
+TEST_F(ScriptImport, RowsOfOneReleaseDifferingOnlyInLetterCaseRefuseTheScript) {
+    ReleaseRow twin = kRelease[0];
+    twin[0] = "TERVIK.EXE";
+    twin[8] = "5100";
+    ReleaseRow nextRelease = twin;
+    nextRelease[7] = "9"; // another version: no twin
+    for (const std::string format : {"Xml", "Csv"}) {
+        SCOPED_TRACE(format);
+        ScriptConsole s;
+        s.format(format);
+        s.addFile("Old.rpt", 7, 0, "RPT");
+        s.addFile("OLD.RPT", 7, 0, "RPT");
+        const auto script = [&](const std::string& name, const std::vector<ReleaseRow>& rows) {
+            writeFile(s.deployIn() / (name + "." + format),
+                      format == "Xml" ? xmlScript(rows) : csvScript(rows));
+        };
+        script("SETUPDETAILS_1", {kRelease[0], nextRelease});
+        ASSERT_TRUE(UpdateDeployScript(s.c)) << s.log();
+        auto expected = s.setupRows();
+        ASSERT_EQ(expected.size(), 4u);
+
+        script("SETUPDETAILS_2", {kRelease[2], kRelease[0], twin});
+        script("SETUPDETAILS_3", {kRelease[1]});
+        EXPECT_FALSE(UpdateDeployScript(s.c));
+        const auto rows = s.setupRows();
+        EXPECT_EQ(rows.size(), 5u) << "only the script after the refused one loaded";
+        for (const auto& row : expected)
+            EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end()) << row;
+        const std::string reason =
+            readFile(s.program / "DEPLOY REFUSED" / ("SETUPDETAILS_2." + format + ".reason.txt"));
+        EXPECT_NE(
+            reason.find("TERVIK.EXE and Tervik.exe of version 8 in App.Path differ only in letter case"),
+            std::string::npos)
+            << reason;
     }
 }
 
