@@ -167,14 +167,6 @@ TEST_F(PendingCheckTest, EmptyTableMeansNothingRecorded) {
     EXPECT_EQ(t.db->transcript, (std::vector<std::string>{kAllRows, kAllRows}));
 }
 
-TEST_F(PendingCheckTest, MissingExeIsPending) {
-    someRows();
-    exeRow();
-    EXPECT_TRUE(DeployProcessStatus(t.c));
-    EXPECT_TRUE(t.c.state.setupDetailsFound);
-    EXPECT_EQ(t.db->transcript, (std::vector<std::string>{kAllRows, kExes, kFixes}));
-}
-
 TEST_F(PendingCheckTest, ExeWithin100SecondsOfTheUnpackedTimeIsAppliedFurtherOffIsPending) {
     someRows();
     const auto exe = exeRow();
@@ -222,13 +214,6 @@ TEST_F(PendingCheckTest, RowsStillInProgressAreAskedForLastAndMakeAnAppliedRelea
     t.db->answer(kUnfinished, {"File_Names"}, {{V("Sales.rpt")}});
     EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Pending);
     EXPECT_EQ(t.db->transcript, (std::vector<std::string>{kAllRows, kExes, kFixes, fixLog(7), kUnfinished}));
-}
-
-TEST_F(PendingCheckTest, AppliedExeDoesNotHideAPendingHotfix) {
-    someRows();
-    writeFile(exeRow(), "2024-01-01 12:00:00");
-    t.db->answer(kFixes, {"HotfixNo"}, {{V(3)}});
-    EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Pending);
 }
 
 TEST_F(PendingCheckTest, DatabaseErrorIsAFailedCheckNotAnAppliedRelease) {
