@@ -8,14 +8,11 @@
 namespace quillan::archive {
 namespace {
 
+// The climbing, rooted and drive-qualified names an archive may carry are unpacked in both modes by
+// the unpacking tests; here the forms they leave out.
 TEST(MemberName, FlatModeKeepsOnlyTheBareName) {
     EXPECT_EQ(safeRelativeName("Bin/Tervik.exe", false), "Tervik.exe");
-    EXPECT_EQ(safeRelativeName("../x", false), "x");
-    EXPECT_EQ(safeRelativeName("..\\x", false), "x");
-    EXPECT_EQ(safeRelativeName("/etc/x", false), "x");
-    EXPECT_EQ(safeRelativeName("C:\\x", false), "x");
     EXPECT_EQ(safeRelativeName("c:x", false), "x");
-    EXPECT_EQ(safeRelativeName("a/../../x", false), "x");
     EXPECT_EQ(safeRelativeName("a\\b/c.rpt", false), "c.rpt");
 }
 
@@ -27,10 +24,8 @@ TEST(MemberName, UnusableNamesAreRefused) {
 
 TEST(MemberName, FolderModeRefusesClimbingAndDropsRoots) {
     EXPECT_EQ(safeRelativeName("Bin/Sub/a.dll", true), "Bin/Sub/a.dll");
-    EXPECT_EQ(safeRelativeName("/etc/x", true), "etc/x");
-    EXPECT_EQ(safeRelativeName("C:\\Tervik\\x", true), "Tervik/x");
     EXPECT_EQ(safeRelativeName("./a//b", true), "a/b");
-    for (const char* name : {"../x", "..\\x", "a/../../x", "a/..", "/"})
+    for (const char* name : {"a/..", "/"})
         EXPECT_FALSE(safeRelativeName(name, true).has_value()) << name;
 }
 

@@ -191,13 +191,6 @@ TEST_F(Startup, MissingSettingStopsWithoutRunAndLogsItsLine) {
     EXPECT_FALSE(inst.db.ran("CREATE TABLE")); // start-up ended at the settings check
 }
 
-TEST_F(Startup, MissingLogFolderEndsTheProgram) {
-    inst.db.answer("seqno=37 and", {"Condition"});
-    EXPECT_EQ(load(), StartupOutcome::ProgramEnded);
-    EXPECT_EQ(c->ending(), Ending::Failure);
-    EXPECT_EQ(inst.op.informed, std::vector<std::string>{"Error Log Folder not Configured"});
-}
-
 TEST(StartupSpace, EachShortageEndsTheProgramWithItsMessageAndTheLimitsPass) {
     const std::string installShort = "To Run Quillan Process Application need minimum of 5 GB space in core "
                                      "tervik installed from Drive ";

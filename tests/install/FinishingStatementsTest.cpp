@@ -49,19 +49,5 @@ TEST_F(FinishingStatements, MandatoryMarksFollowTheHighestHotfix) {
         std::vector<std::string>{"7"});
 }
 
-TEST_F(FinishingStatements, VersionRowNamesTheLastMachineOnly) {
-    conn->execute("INSERT INTO [Tervik].dbo.DeploymentVesrion VALUES ('Old.exe', 'X', 'PC1')");
-    conn->execute(versionRowBatch(P, "PC8"));
-    conn->execute(versionRowBatch(P, "PC9"));
-    auto v = conn->query("SELECT * FROM [Tervik].dbo.DeploymentVesrion");
-    ASSERT_EQ(v.recordCount(), 1u);
-    EXPECT_EQ(v.field("ProcessexeName").asText() + "|" + v.field("VersionId").asText() + "|" +
-                  v.field("HostName").asText(),
-              "Quillan.exe|QL.0.0.1|PC9");
-    // Without the table the batch does nothing.
-    conn->execute("DROP TABLE [Tervik].dbo.DeploymentVesrion");
-    EXPECT_NO_THROW(conn->execute(versionRowBatch(P, "PC9")));
-}
-
 } // namespace
 } // namespace quillan

@@ -160,8 +160,8 @@ TEST_F(Finishing, CompletionRecordsOfTwoHostsKeepTheLastOne) {
     }
     EXPECT_EQ(column("SELECT HostName FROM [Tervik].dbo.DeploymentVesrion", "HostName"),
               std::vector<std::string>{"HOST2"});
-    EXPECT_EQ(column("SELECT VersionId FROM [Tervik].dbo.DeploymentVesrion", "VersionId"),
-              std::vector<std::string>{"QL.0.0.1"});
+    EXPECT_EQ(column("SELECT ProcessexeName + '|' + VersionId AS v FROM [Tervik].dbo.DeploymentVesrion", "v"),
+              std::vector<std::string>{"Quillan.exe|QL.0.0.1"});
     EXPECT_EQ(
         column(
             "SELECT DeploymentSatus FROM [Tervik].dbo.MandatoryDeployment ORDER BY HFixID, MantatoryStatus",

@@ -9,15 +9,6 @@ namespace {
 using HotfixStatements = test::EngineCatalog;
 using RegistrationStatements = test::EngineCatalog;
 
-TEST_F(HotfixStatements, PendingHotfixesSkipTheLoggedOnesInReleaseThenNumberOrder) {
-    addFile("HF3.sql", 2, 3, 0, 1, 1, "sql");
-    addFile("HF2.sql", 1, 2, 0, 1, 1, "sql");
-    addFile("HF1.sql", 1, 1, 0, 1, 1, "sql");
-    addFile("Tervik.exe", 1);
-    conn->execute("INSERT INTO [Tervik].dbo.HotFixLog VALUES (2)");
-    EXPECT_EQ(names(pendingHotfixesQuery(P)), (std::vector<std::string>{"HF1.sql", "HF3.sql"}));
-}
-
 TEST_F(HotfixStatements, LogLookupRunsOnTheDatabaseItself) {
     db::EmbeddedOptions o;
     o.dataFolder = dir / "Data";

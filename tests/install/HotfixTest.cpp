@@ -43,6 +43,7 @@ TEST_F(Hotfix, PendingScriptsRunInReleaseAndNumberOrderDespiteANullInHotFixLog) 
     publish("9 b.sql", 9, 2, script(9, "INSERT INTO Applied VALUES ('nine')"));
     publish("4 a.sql", 4, 2, script(4, "INSERT INTO Applied VALUES ('four')"));
     publish("8 first.sql", 8, 1, script(8, "INSERT INTO Applied VALUES ('eight')"));
+    addFile("Tervik.exe", 1); // no hotfix: never run as a script
     ASSERT_TRUE(HotfixPhase(*c)) << log();
     EXPECT_EQ(applied(), (std::vector<std::string>{"eight", "four", "nine"}));
     EXPECT_EQ(fixes(), (std::vector<std::string>{"3", "4", "8", "9"}));

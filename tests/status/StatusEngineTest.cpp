@@ -35,8 +35,10 @@ TEST_F(StatusOnEngine, PanelsShowTheNewestVersionAndTheOneBelowIt) {
     addFile("Sales.rpt", 2, 0, "RPT");
     addFile("Old.exe", 1, 0, "EXE");
     addFile("Old.rtm", 1, 0, "RTM");
+    c.state.serverDate = *DateTime::parse("2024-03-05");
     CurrentDeployStatus(c);
     EXPECT_TRUE(op.informed.empty()) << op.informed.front();
+    EXPECT_EQ(c.model.panel(true, 0), "05/03/2024");
     EXPECT_EQ(c.model.panel(true, 1), "2");
     EXPECT_EQ(c.model.panel(true, 4), "2");
     EXPECT_EQ(c.model.panel(true, 5), "1");

@@ -17,34 +17,12 @@ using V = db::Value;
 
 const std::string kServerDate = "Select convert(varchar(20),getDate(),111) as cdt";
 const std::string kVersion = "Select ISNULL(Max(VersionNo),0) as Version from   [TervikDb].dbo.SetupDetails";
-const std::string kExeCount = "select Count(File_Names) as ExeCount from [TervikDb].dbo.SetupDetails where "
-                              "File_Names like '%.Exe' and VersionNo in(Select Max(VersionNo) from   "
-                              "[TervikDb].dbo.SetupDetails)";
 const std::string kRptCount = "select Count(File_Names) as RtpCount from [TervikDb].dbo.SetupDetails where "
                               "File_Names like '%.Rpt'  and VersionNo in(Select Max(VersionNo) from   "
                               "[TervikDb].dbo.SetupDetails)";
 const std::string kRtmCount = "select Count(File_Names) as RtmCount from [TervikDb].dbo.SetupDetails where "
                               "File_Names like '%.Rtm'  and VersionNo in(Select Max(VersionNo) from   "
                               "[TervikDb].dbo.SetupDetails)";
-const std::string kLastVersion =
-    "Select ISNULL(Max(VersionNo),0) as Version from   [TervikDb].dbo.SetupDetails "
-    "where VersionNo Not in (Select Max(VersionNo) from   "
-    "[TervikDb].dbo.SetupDetails)";
-const std::string kBelowNewest = "[TervikDb].dbo.SetupDetails where VersionNo Not in (Select Max(VersionNo) "
-                                 "from   [TervikDb].dbo.SetupDetails))";
-const std::string kLastExeCount =
-    "select Count(File_Names) as ExeCount from [TervikDb].dbo.SetupDetails where "
-    "File_Names like '%.Exe' and VersionNo in(Select Max(VersionNo) from   " +
-    kBelowNewest;
-const std::string kLastRptCount =
-    "select Count(File_Names) as RtpCount from [TervikDb].dbo.SetupDetails where "
-    "File_Names like '%.Rpt'  and VersionNo in(Select Max(VersionNo) from   " +
-    kBelowNewest;
-const std::string kLastRtmCount =
-    "select Count(File_Names) as RtmCount from [TervikDb].dbo.SetupDetails where "
-    "File_Names like '%.Rtm'  and VersionNo in(Select Max(VersionNo) from   " +
-    kBelowNewest;
-
 const std::string kAllRows = "select * from [TervikDb].dbo.SetupDetails";
 const std::string kExes = "Select File_Path,File_Names,File_CrDate, isnull(File_UnZipDate,File_CrDate) as "
                           "File_UnZipDate  from [TervikDb].dbo.SetupDetails (nolock) where HotfixNo =0 and "
@@ -87,35 +65,6 @@ TEST(GetServerDate, FailureKeepsThePreviousDateAndSaysWhere) {
 }
 
 // ---- CurrentDeployStatus -------------------------------------------------------------------
-
-TEST(CurrentDeployStatus, FillsBothPanelsWithTheExactStatements) {
-    TestConsole t;
-    t.c.state.serverDate = *DateTime::parse("2024-03-05");
-    t.db->answer(kVersion, {"Version"}, {{V(12)}});
-    t.db->answer(kExeCount, {"ExeCount"}, {{V(3)}});
-    t.db->answer(kRptCount, {"RtpCount"}, {{V(2)}});
-    t.db->answer(kRtmCount, {"RtmCount"}, {{V(1)}});
-    t.db->answer(kLastVersion, {"Version"}, {{V(11)}});
-    t.db->answer(kLastExeCount, {"ExeCount"}, {{V(4)}});
-    t.db->answer(kLastRptCount, {"RtpCount"}, {{V(5)}});
-    t.db->answer(kLastRtmCount, {"RtmCount"}, {{V()}});
-
-    CurrentDeployStatus(t.c);
-
-    EXPECT_EQ(t.db->transcript,
-              (std::vector<std::string>{kVersion, kExeCount, kRptCount, kRtmCount, kLastVersion,
-                                        kLastExeCount, kLastRptCount, kLastRtmCount}));
-    EXPECT_EQ(t.c.model.panel(true, 0), "05/03/2024");
-    EXPECT_EQ(t.c.model.panel(true, 1), "12");
-    EXPECT_EQ(t.c.model.panel(true, 4), "3");
-    EXPECT_EQ(t.c.model.panel(true, 5), "2");
-    EXPECT_EQ(t.c.model.panel(true, 6), "1");
-    EXPECT_EQ(t.c.model.panel(false, 1), "11");
-    EXPECT_EQ(t.c.model.panel(false, 3), "4");
-    EXPECT_EQ(t.c.model.panel(false, 4), "5");
-    EXPECT_EQ(t.c.model.panel(false, 5), "") << "NULL shows as an empty caption";
-    EXPECT_TRUE(t.op.informed.empty());
-}
 
 TEST(CurrentDeployStatus, QueryWithoutRowLeavesItsLabel) {
     TestConsole t;
@@ -167,14 +116,6 @@ TEST_F(PendingCheckTest, EmptyTableMeansNothingRecorded) {
     EXPECT_EQ(t.db->transcript, (std::vector<std::string>{kAllRows, kAllRows}));
 }
 
-TEST_F(PendingCheckTest, MissingExeIsPending) {
-    someRows();
-    exeRow();
-    EXPECT_TRUE(DeployProcessStatus(t.c));
-    EXPECT_TRUE(t.c.state.setupDetailsFound);
-    EXPECT_EQ(t.db->transcript, (std::vector<std::string>{kAllRows, kExes, kFixes}));
-}
-
 TEST_F(PendingCheckTest, ExeWithin100SecondsOfTheUnpackedTimeIsAppliedFurtherOffIsPending) {
     someRows();
     const auto exe = exeRow();
@@ -222,13 +163,6 @@ TEST_F(PendingCheckTest, RowsStillInProgressAreAskedForLastAndMakeAnAppliedRelea
     t.db->answer(kUnfinished, {"File_Names"}, {{V("Sales.rpt")}});
     EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Pending);
     EXPECT_EQ(t.db->transcript, (std::vector<std::string>{kAllRows, kExes, kFixes, fixLog(7), kUnfinished}));
-}
-
-TEST_F(PendingCheckTest, AppliedExeDoesNotHideAPendingHotfix) {
-    someRows();
-    writeFile(exeRow(), "2024-01-01 12:00:00");
-    t.db->answer(kFixes, {"HotfixNo"}, {{V(3)}});
-    EXPECT_EQ(DeployProcessCheck(t.c), PendingCheck::Pending);
 }
 
 TEST_F(PendingCheckTest, DatabaseErrorIsAFailedCheckNotAnAppliedRelease) {

@@ -47,13 +47,12 @@ TEST(RemoteNameTest, NamesThatCouldLeaveTheirFolderAreRefused) {
         EXPECT_FALSE(isSafeRemoteName(bad)) << bad;
 }
 
-TEST(RemoteNameTest, WildcardsMatchWithoutRegardToCase) {
-    EXPECT_TRUE(wildcardMatch("*.zip", "PKG.ZIP"));
+// Beyond the shared wildcard rules (tested with the archive's patterns): "*.*" takes names
+// without a dot, as on Windows.
+TEST(RemoteNameTest, StarDotStarMatchesNamesWithoutADot) {
+    EXPECT_TRUE(wildcardMatch("*.*", "README"));
     EXPECT_TRUE(wildcardMatch("*.Xml", "SETUPDETAILS_1.xml"));
     EXPECT_FALSE(wildcardMatch("*.zip", "pkg.zip.part"));
-    EXPECT_TRUE(wildcardMatch("*.*", "README"));
-    EXPECT_TRUE(wildcardMatch("a?c*", "ABCdef"));
-    EXPECT_FALSE(wildcardMatch("a?c", "ac"));
 }
 
 TEST(ByteSizeTextTest, ThreeSignificantDigits) {
@@ -150,23 +149,6 @@ TEST(InternetErrorTextTest, TheSummaryOfAFailureIsNeverEmptyOfReason) {
         e.detail = k.detail;
         EXPECT_EQ(e.summary(), k.summary) << k.code << " " << k.detail;
     }
-}
-
-TEST(PartialFileTest, CommitRenamesAndResumeAppends) {
-    ScratchDir d;
-    {
-        PartialFile p(d / "f.bin");
-        ASSERT_TRUE(p.open(0));
-        ASSERT_TRUE(p.write("abc", 3));
-    } // closed, not committed: the partial file stays, the final name does not exist
-    EXPECT_FALSE(fs::exists(d / "f.bin"));
-    PartialFile p(d / "f.bin");
-    EXPECT_EQ(p.existingBytes(), 3u);
-    ASSERT_TRUE(p.open(3));
-    ASSERT_TRUE(p.write("def", 3));
-    ASSERT_TRUE(p.commit());
-    EXPECT_EQ(readFile(d / "f.bin"), "abcdef");
-    EXPECT_FALSE(fs::exists(d / "f.bin.part"));
 }
 
 TEST(CurlHttpClientTest, ARangeTheServerIgnoresStartsTheFileAfresh) {
