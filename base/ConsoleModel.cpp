@@ -47,6 +47,19 @@ std::string gridPercentText(const std::string& labelText) {
         ++end;
     if (end == i)
         return labelText; // empty, or no number to show as a percent
+    // Only a number, a decimal part and a percent sign make a percent: "12 MB" is not "12 %".
+    std::size_t rest = end;
+    if (rest < labelText.size() && labelText[rest] == '.') {
+        ++rest;
+        while (rest < labelText.size() && std::isdigit(static_cast<unsigned char>(labelText[rest])))
+            ++rest;
+    }
+    while (rest < labelText.size() && std::isspace(static_cast<unsigned char>(labelText[rest])))
+        ++rest;
+    if (rest < labelText.size() && labelText[rest] == '%')
+        ++rest;
+    if (rest != labelText.size())
+        return labelText;
     // The whole part only: digits after a decimal point are dropped, not rounded, as the
     // percent labels themselves do. More than three digits cannot be a percent of a bar.
     const std::string whole = labelText.substr(i, std::min<std::size_t>(end - i, 4));

@@ -50,7 +50,8 @@ TEST(LoadToGrid, PercentColumnHasOneFormWhateverTheLabelSays) {
                                                                     {"75 %", "75 %"},
                                                                     {"", ""},
                                                                     {"n/a", "n/a"},
-                                                                    {"33.3333333333333", "33 %"}};
+                                                                    {"33.3333333333333", "33 %"},
+                                                                    {"12 MB", "12 MB"}};
     for (const auto& [label, shown] : cases) {
         TestConsole t;
         LoadToGrid(t.c, 4, "Downloading new program", "a.zip", 2, label);
