@@ -1,8 +1,8 @@
 #pragma once
 // The batch translator's working state, shared by its parts: Translator.cpp (token walking, names,
 // expressions), TranslateCalls.cpp (function calls and conversions), TranslateStatements.cpp
-// (statement boundaries and the statements) and TranslateDefinitions.cpp (CREATE and column
-// definitions).
+// (statement boundaries and the statements), TranslateDefinitions.cpp (CREATE and column
+// definitions) and SystemObjects.cpp (the catalog views and OBJECT_ID / COL_LENGTH).
 #include "platform/db/embedded/Lexer.h"
 #include "platform/db/embedded/Program.h"
 
