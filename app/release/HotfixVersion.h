@@ -15,8 +15,9 @@ constexpr std::string_view kHotfixMarker = "--[TERVIK HOTFIX VERSION]=";
 // line, no whole number greater than 0 after it).
 int hotfixNumber(const std::string& name, const std::string& text);
 
-// True when the script writes its own HotFixLog row: the runner does not, so a script that does
-// not is offered again by every run.
+// True when the script writes its own HotFixLog row (an INSERT into HotFixLog outside comments and
+// text literals; reading the table to guard the insert does not count): the runner does not, so a
+// script that does not is offered again by every run.
 bool recordsItself(const std::string& text);
 
 } // namespace quillan::release

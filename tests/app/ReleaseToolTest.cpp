@@ -244,6 +244,33 @@ TEST_F(ReleaseTool, BadInputIsRefusedNamingTheProblemAndWritesNothing) {
     }
 }
 
+// The console never writes HotFixLog, so a script that does not insert its own row gets a note
+// (it is still published); reading the table to guard the insert, or naming it in a comment or a
+// text, is not writing it.
+TEST_F(ReleaseTool, AHotfixThatDoesNotInsertItsOwnLogRowGetsANote) {
+    const std::pair<const char*, bool> scripts[] = {
+        {"IF NOT EXISTS (SELECT * FROM HotFixLog WHERE FixId = 13) UPDATE T SET x = 2", true},
+        {"UPDATE T SET x = 2 -- INSERT INTO HotFixLog VALUES (13)\r\n/* insert hotfixlog */", true},
+        {"PRINT 'INSERT INTO HotFixLog (FixId) VALUES (13)'", true},
+        {"UPDATE T SET x = 2\r\nGO\r\nIF NOT EXISTS (SELECT * FROM HotFixLog WHERE FixId = 13)\r\n"
+         "    insert [Tervik].dbo.[HotFixLog] VALUES (13)",
+         false},
+    };
+    for (const auto& [body, noted] : scripts) {
+        SCOPED_TRACE(body);
+        ReleaseSource t;
+        t.add("HF13.sql", std::string("--[TERVIK HOTFIX VERSION]=13\r\n") + body);
+        std::vector<std::string> notes;
+        buildRelease(t.options(), [&](const std::string& n) { notes.push_back(n); });
+        ASSERT_EQ(notes.size(), noted ? 1U : 0U);
+        if (noted) {
+            EXPECT_NE(notes[0].find("HF13.sql does not write its row into HotFixLog"), std::string::npos)
+                << notes[0];
+        }
+        EXPECT_TRUE(fs::exists(t.options().out));
+    }
+}
+
 TEST_F(ReleaseTool, SignedReleaseListsEveryPublishedFileAndIsSignedAgainWithoutChangingThem) {
     const auto keys = generateOfficeKeys(dir / "keys");
     EXPECT_EQ(fs::status(keys.secretFile).permissions() & fs::perms::all,

@@ -1,8 +1,8 @@
 #pragma once
 // The batch translator's working state, shared by its parts: Translator.cpp (token walking, names,
 // expressions), TranslateCalls.cpp (function calls and conversions), TranslateStatements.cpp
-// (statement boundaries and the statements) and TranslateDefinitions.cpp (CREATE and column
-// definitions).
+// (statement boundaries and the statements), TranslateDefinitions.cpp (CREATE and column
+// definitions) and SystemObjects.cpp (the catalog views and OBJECT_ID / COL_LENGTH).
 #include "platform/db/embedded/Lexer.h"
 #include "platform/db/embedded/Program.h"
 
@@ -97,6 +97,19 @@ private:
     std::string stepCatalog(const NameParts& n) const;
     // The catalog views SQL Server offers, built from SQLite's own catalog.
     std::string catalogView(const NameParts& n, bool& handled);
+    // SQL Server's catalog views and object functions over SQLite's catalog (SystemObjects.cpp).
+    // The schema name a catalog has in SQLite, as a literal for pragma_table_info.
+    std::string schemaLiteral(const std::string& catalog);
+    std::string sysObjectsView(const std::string& catalog);
+    // The view for sysobjects, sys.objects, sys.tables, INFORMATION_SCHEMA.TABLES / COLUMNS; empty
+    // when `n` names none of them.
+    std::string systemView(const NameParts& n);
+    // The object a text literal argument names: {catalog, name} ({"#", name} for a temporary table),
+    // empty when it cannot name an object of the installation (SQL Server answers NULL then).
+    std::vector<std::string> literalName(const std::pair<std::size_t, std::size_t>& arg,
+                                         const char* function) const;
+    std::string objectId(const std::vector<std::pair<std::size_t, std::size_t>>& args);
+    std::string columnLength(const std::vector<std::pair<std::size_t, std::size_t>>& args);
     std::vector<std::pair<std::size_t, std::size_t>> splitArgs(std::size_t b, std::size_t e) const;
     // Translates the tokens [b, e) of one nesting level (an expression list, a clause, a statement).
     std::string range(std::size_t b, std::size_t e);

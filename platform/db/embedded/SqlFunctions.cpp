@@ -3,6 +3,7 @@
 #include "platform/DateTime.h"
 #include "platform/Text.h"
 #include "platform/db/Connection.h"
+#include "platform/db/embedded/DeclaredTypes.h"
 #include "platform/db/embedded/Lexer.h"
 
 #include <cctype>
@@ -502,6 +503,19 @@ void fnFilename(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_result_text(ctx, file ? file : "", -1, SQLITE_TRANSIENT);
 }
 
+void fnTypeName(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
+        return sqlite3_result_null(ctx);
+    resultText(ctx, typeName(text(argv[0])));
+}
+
+void fnColumnLength(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    auto length = sqlite3_value_type(argv[0]) == SQLITE_NULL ? std::nullopt : columnLength(text(argv[0]));
+    if (!length)
+        return sqlite3_result_null(ctx);
+    sqlite3_result_int64(ctx, *length);
+}
+
 } // namespace
 
 void registerFunctions(sqlite3* db) {
@@ -528,6 +542,8 @@ void registerFunctions(sqlite3* db) {
         {"quillan_to_datetime", 3, fnToDatetime, true},
         {"quillan_pages", 2, fnPages, false},
         {"quillan_filename", 1, fnFilename, false},
+        {"quillan_type_name", 1, fnTypeName, true},
+        {"quillan_col_length", 1, fnColumnLength, true},
     };
     for (const Fn& f : fns) {
         int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);

@@ -148,6 +148,14 @@ std::string BatchTranslator::call(const NameParts& n, std::size_t lp, std::size_
         }
         syntax(lp);
     }
+    if (f == "OBJECT_ID") {
+        need(1, 2);
+        return objectId(args);
+    }
+    if (f == "COL_LENGTH") {
+        need(2, 2);
+        return columnLength(args);
+    }
     if (f == "OPENROWSET")
         return openRowset(args);
     throw DbError("'" + n.parts[0] + "' is not a recognized built-in function name.");

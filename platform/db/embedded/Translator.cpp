@@ -275,20 +275,8 @@ std::string BatchTranslator::catalogView(const NameParts& n, bool& handled) {
             sink_->needsSysProcesses = true;
         return "temp.quillan_sysprocesses";
     }
-    if (name == "SYSOBJECTS") {
-        std::string s = schema(catalog);
-        std::string quoted = quoteLiteral(s == "main." || s.empty() ? "main" : lower(catalog));
-        return "(SELECT m.name COLLATE NOCASE AS name, m.rowid AS id, 'dbo' AS uid, "
-               "(CASE WHEN m.name LIKE 'FN\\_%' ESCAPE '\\' THEN (CASE WHEN EXISTS (SELECT 1 FROM "
-               "pragma_table_info(m.name, " +
-               quoted +
-               ") WHERE name = 'Answer' COLLATE NOCASE) THEN 'FN' ELSE 'TF' END) "
-               "WHEN m.type = 'view' THEN 'V' ELSE 'U' END) COLLATE NOCASE AS xtype, "
-               "(CASE WHEN m.type = 'view' THEN 'V' ELSE 'U' END) COLLATE NOCASE AS type FROM " +
-               s +
-               "sqlite_master m WHERE m.type IN ('table', 'view') AND m.name NOT LIKE 'sqlite\\_%' "
-               "ESCAPE '\\')";
-    }
+    if (name == "SYSOBJECTS")
+        return sysObjectsView(catalog);
     if (name == "SYSFILES") {
         std::string s = schema(catalog);
         std::string sch = quoteLiteral(s == "main." || s.empty() ? "main" : lower(catalog));
@@ -453,16 +441,17 @@ std::string BatchTranslator::range(std::size_t b, std::size_t e) {
             i = rp + 1;
             continue;
         }
-        if (n.parts.size() > 1 && isObjectChain(n)) {
-            bool handled = false;
-            std::string view = catalogView(n, handled);
-            if (handled) {
-                std::size_t k = skipHints(next, e);
-                bool alias = k < e && (at(k).is("AS") || isName(at(k)));
-                items.push_back({Item::Operand, alias ? view : view + " AS " + quoteIdent(n.parts.back())});
-            } else {
-                items.push_back({Item::Operand, object(n.parts)});
-            }
+        bool handled = false;
+        std::string view = systemView(n);
+        if (view.empty() && n.parts.size() > 1 && isObjectChain(n))
+            view = catalogView(n, handled);
+        if (!view.empty()) {
+            // A view without alias keeps its own name for the columns that name it.
+            std::size_t k = skipHints(next, e);
+            bool alias = k < e && (at(k).is("AS") || isName(at(k)));
+            items.push_back({Item::Operand, alias ? view : view + " AS " + quoteIdent(n.parts.back())});
+        } else if (n.parts.size() > 1 && isObjectChain(n)) {
+            items.push_back({Item::Operand, object(n.parts)});
         } else if (n.parts.size() == 1 && !n.parts[0].empty() && n.parts[0][0] == '#') {
             items.push_back({Item::Operand, "temp." + quoteIdent(n.parts[0])});
         } else {
