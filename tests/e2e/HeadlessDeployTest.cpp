@@ -198,7 +198,7 @@ TEST(OneRunAtATime, ASecondProcessSaysSoChangesNothingAndEndsWithItsOwnCode) {
     const CommandResult second = inst.run();
     EXPECT_EQ(second.code, 6) << second.out;
     EXPECT_THAT(second.out, HasSubstr("Another Quillan run holds this installation"));
-    EXPECT_THAT(second.out, HasSubstr("Exit code 6: another run holds the installation"));
+    EXPECT_THAT(second.out, HasSubstr("Exit code 6: refused: another run holds the installation"));
     EXPECT_EQ(fingerprint(snapshot(inst.dir)), before);
 
     firstRun.reset();

@@ -20,10 +20,11 @@ namespace {
 
 using ::testing::HasSubstr;
 
-// A run leaves these below the program folder: the database, the run log, the work folders and
-// the HTTP connection check's probe.
+// A run leaves these below the program folder: the database, the run log, the work folders, the
+// HTTP connection check's probe and the run lock's file.
 bool isWorkArea(const std::string& relative) {
-    for (const char* top : {"Data/", "Tervik/", "DEPLOY", "TEMPEXTRACT", "UploadBackup/", "Test.log"})
+    for (const char* top :
+         {"Data/", "Tervik/", "DEPLOY", "TEMPEXTRACT", "UploadBackup/", "Test.log", "Quillan.lock"})
         if (relative.rfind(top, 0) == 0)
             return true;
     return false;
@@ -181,9 +182,8 @@ INSTANTIATE_TEST_SUITE_P(
                [](SignedOffice& o) {
                    ASSERT_EQ(o.publish(8, "--distributor D0002").code, 0);
                    for (const char* suffix : {"", ".manifest"})
-                       fs::rename(
-                           o.office_(std::string("Trans/D0002_SETUPDETAILS_000008.xml") + suffix),
-                           o.office_(std::string("Trans/D0001_SETUPDETAILS_000008.xml") + suffix));
+                       fs::rename(o.office_(std::string("Trans/D0002_SETUPDETAILS_000008.xml") + suffix),
+                                  o.office_(std::string("Trans/D0001_SETUPDETAILS_000008.xml") + suffix));
                }},
         Attack{"ExpiredManifest", "SETUPDETAILS_000008.xml", "its manifest expired on 2020-01-02T00:00:00Z",
                true,
@@ -251,10 +251,10 @@ TEST(SignedRelease, FromTheLanShareChecksThePackagesAgainstTheManifestsThere) {
     o.serve("lan");
     const fs::path share = o.inst->dir / "LanShare";
     fs::copy_file(o.office_("Deploy/Release8.zip"), share / "Release8.zip");
-    fs::copy_file(o.office_("DeployMaster/SETUPDETAILS_000008.xml.manifest"),
+    fs::copy_file(o.office_("Master/SETUPDETAILS_000008.xml.manifest"),
                   share / "SETUPDETAILS_000008.xml.manifest");
     o.inst->sql("EXEC [Tervik].dbo.Proc_ImpSetupDetails " +
-                db::sqlQuote(readFile(o.office_("DeployMaster/SETUPDETAILS_000008.xml"))));
+                db::sqlQuote(readFile(o.office_("Master/SETUPDETAILS_000008.xml"))));
     o.inst->sql("UPDATE [Tervik].dbo.SetupDetails SET DownloadFileSize = UploadFileSize");
     o.inst->sql("INSERT INTO [Tervik].dbo.HotFixLog VALUES (801)"); // the server machine's run
     rewriteKeepingSize(share / "Release8.zip");

@@ -187,10 +187,10 @@ TEST_F(WineDeploy, FtpCsvTheLanShareAndAnExcelScriptInstallTheRelease) {
         if (mode == "lan") {
             for (const auto& e : fs::directory_iterator(release.root / "Deploy"))
                 fs::copy_file(e.path(), inst.dir / "LanShare" / e.path().filename());
-            const auto scripts = fileNamesIn(release.root / "DeployMaster");
+            const auto scripts = fileNamesIn(release.root / "Master");
             ASSERT_EQ(scripts.size(), 1u);
             inst.sql("EXEC [Tervik].dbo.Proc_ImpSetupDetails " +
-                     db::sqlQuote(readFile(release.root / "DeployMaster" / scripts.front())));
+                     db::sqlQuote(readFile(release.root / "Master" / scripts.front())));
             inst.sql("UPDATE [Tervik].dbo.SetupDetails SET DownloadFileSize = UploadFileSize");
             inst.sql("INSERT INTO [Tervik].dbo.HotFixLog VALUES (801)");
             answers = "--answer server=yes";
