@@ -56,15 +56,7 @@ std::string whyRefusePackage(const std::vector<trust::Manifest>& manifests, cons
         return otherRelease ? "it belongs to release " + std::to_string(otherRelease) + ", not to release " +
                                   std::to_string(version) + " (files of two releases mixed)"
                             : "no signed manifest of release " + std::to_string(version) + " lists it";
-    const auto digest = trust::digestOfFile(file);
-    if (!digest)
-        return "it cannot be read to check it";
-    if (digest->size != listed->digest.size)
-        return "it has " + std::to_string(digest->size) + " bytes, the signed manifest " +
-               std::to_string(listed->digest.size);
-    if (digest->sha256 != listed->digest.sha256)
-        return "its SHA-256 does not match the signed manifest";
-    return {};
+    return trust::whyFileDiffers(file, listed->digest);
 }
 
 void refusePackage(Console& c, const std::string& name, const std::string& why) {

@@ -1,6 +1,7 @@
 #include "console/RunSummary.h"
 
 #include "base/WindowsPath.h"
+#include "console/HeadlessView.h"
 
 #include <nlohmann/json.hpp>
 
@@ -18,20 +19,6 @@ json textOrNull(const std::optional<std::string>& text) {
     return text ? json(*text) : json(nullptr);
 }
 
-const char* stateName(RowStatus s) {
-    switch (s) {
-    case RowStatus::New:
-        return "new";
-    case RowStatus::InProgress:
-        return "in progress";
-    case RowStatus::Completed:
-        return "completed";
-    case RowStatus::Failed:
-        return "failed";
-    }
-    return "?";
-}
-
 json phases(const PhaseTimes* times) {
     json out = json::array();
     if (!times)
@@ -45,7 +32,7 @@ json phases(const PhaseTimes* times) {
             caption.erase(at, 1);
         out.push_back({{"row", i},
                        {"step", caption},
-                       {"state", stateName(steps[i].status)},
+                       {"state", rowStatusName(steps[i].status)},
                        {"seconds", std::round(steps[i].seconds() * 1000) / 1000}});
     }
     return out;

@@ -33,15 +33,7 @@ std::string whyFileDiffers(const trust::Manifest& m, const std::string& name, co
     const trust::ManifestFile* listed = m.find(name);
     if (!listed)
         return "the signed manifest of release " + std::to_string(m.version) + " does not list it";
-    const auto digest = trust::digestOfFile(file);
-    if (!digest)
-        return "it cannot be read to check it";
-    if (digest->size != listed->digest.size)
-        return "it has " + std::to_string(digest->size) + " bytes, the signed manifest " +
-               std::to_string(listed->digest.size);
-    if (digest->sha256 != listed->digest.sha256)
-        return "its SHA-256 does not match the signed manifest";
-    return {};
+    return trust::whyFileDiffers(file, listed->digest);
 }
 
 // The verified manifest, or the reason it is refused.

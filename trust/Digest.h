@@ -35,4 +35,8 @@ private:
 // Nothing when the file cannot be read to its end.
 std::optional<FileDigest> digestOfFile(const std::filesystem::path& file);
 
+// Why `file` is not the file a signed manifest lists as `listed` ("it has 10 bytes, the signed
+// manifest 12"), or empty when its size and SHA-256 are the listed ones.
+std::string whyFileDiffers(const std::filesystem::path& file, const FileDigest& listed);
+
 } // namespace quillan::trust
