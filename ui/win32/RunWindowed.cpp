@@ -49,7 +49,15 @@ void leaveOwnConsole() {
 
 } // namespace
 
-int runWindowed(int& argc, char** argv, const std::filesystem::path& programFolder, const Answers& answers) {
+// Windows always has a desktop to open the window on; a service without one gets no window from
+// the system either way, and the scheduler runs --headless.
+bool windowCanOpen(int argc, char** argv, std::string& why) {
+    (void)argc, (void)argv, (void)why;
+    return true;
+}
+
+int runWindowed(int& argc, char** argv, const std::filesystem::path& programFolder,
+                const WindowedOptions& options) {
     (void)argc, (void)argv;
     leaveOwnConsole();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS |
@@ -59,8 +67,9 @@ int runWindowed(int& argc, char** argv, const std::filesystem::path& programFold
     GdiplusSession gdiplus;
 
     win32::MessageBoxOperator op;
-    AnsweringOperator answering(answers, op); // command-line answers first, message boxes for the rest
+    AnsweringOperator answering(options.answers, op); // command-line answers first, boxes for the rest
     Session session(programFolder, answering);
+    session.console().state.keptRunLogs = options.keptRunLogs;
     answering.setLog(&session.console().log);
     session.refreshPanelsAtRunEnd();
     win32::FrmQuillan window(session.console(), programFolder);
@@ -97,6 +106,7 @@ int runWindowed(int& argc, char** argv, const std::filesystem::path& programFold
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0)
         window.dispatch(msg);
+    session.finish(); // the run summary in the runs file
     return static_cast<int>(session.exitCode());
 }
 
