@@ -164,7 +164,7 @@ TEST_F(WineDeploy, HttpXmlClosesTheRunningProgramRegistersAndThenFindsTheRelease
     EXPECT_THAT(inst.runLog(), HasSubstr(">>-Registered TervikCtl.ocx"));
 
     const CommandResult second = inst.run();
-    EXPECT_EQ(second.code, 0) << second.out;
+    EXPECT_EQ(second.code, 8) << second.out;
     EXPECT_THAT(second.out, HasSubstr("Updates Completed successfully"));
     expectInstalled(release, inst);
     expectRecorded(inst);
@@ -201,7 +201,7 @@ TEST_F(WineDeploy, FtpCsvTheLanShareAndAnExcelScriptInstallTheRelease) {
         EXPECT_EQ(inst.rows("SELECT COUNT(*) FROM [Tervik].dbo.SetupDetails WHERE Status <> 3"),
                   std::vector<std::string>{"0"});
         const CommandResult second = inst.run(answers);
-        EXPECT_EQ(second.code, 0) << second.out;
+        EXPECT_EQ(second.code, 8) << second.out;
         EXPECT_THAT(second.out, HasSubstr("Updates Completed successfully"));
     }
 }
@@ -223,9 +223,8 @@ TEST_F(WineDeploy, AFileHeldOpenFailsTheRunWhichPutsEverythingBack) {
         std::this_thread::sleep_for(std::chrono::seconds(2));
 
         const CommandResult failed = inst.run("--answer close=yes");
-        // A failed run the finishing operation closed: 1 in today's exit codes, 3 ("failed and put
-        // back") once the operator's table lands; never 0.
-        EXPECT_THAT(failed.code, AnyOf(1, 3)) << failed.out << inst.runLog();
+        // A failed run the finishing operation closed and put back: "failed and put back".
+        EXPECT_EQ(failed.code, 3) << failed.out << inst.runLog();
         EXPECT_THAT(inst.runLog(), HasSubstr("Reports\\Sales.rpt: ")); // the system's reason follows
         EXPECT_THAT(inst.runLog(), HasSubstr(">>-Roll Back for Error completed"));
         expectAsBefore(release, inst);
