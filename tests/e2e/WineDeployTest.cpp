@@ -17,7 +17,6 @@
 namespace quillan::test {
 namespace {
 
-using ::testing::AnyOf;
 using ::testing::HasSubstr;
 
 fs::path windowsTests() {
