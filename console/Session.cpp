@@ -2,9 +2,9 @@
 
 #include "console/RunDriver.h"
 #include "console/RunPhases.h"
-#include "status/StatusPanel.h"
 #include "console/RunSummary.h"
 #include "status/RecordedRelease.h"
+#include "status/StatusPanel.h"
 
 namespace quillan {
 

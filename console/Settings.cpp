@@ -2,8 +2,8 @@
 
 #include "base/Progress.h"
 #include "console/CreateFolder.h"
-#include "console/TimeLimitSetting.h"
 #include "console/RunDriver.h"
+#include "console/TimeLimitSetting.h"
 
 #include <filesystem>
 #include <stdexcept>

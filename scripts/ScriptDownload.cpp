@@ -7,8 +7,8 @@
 #include "scripts/FetchedScripts.h"
 #include "scripts/ReleaseTrust.h"
 #include "scripts/ScriptNames.h"
-#include "scripts/ServiceAnswer.h"
 #include "scripts/ScriptVerification.h"
+#include "scripts/ServiceAnswer.h"
 #include "scripts/clsCallWebService.h"
 #include "trust/Manifest.h"
 

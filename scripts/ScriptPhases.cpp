@@ -1,8 +1,8 @@
 #include "scripts/ScriptPhases.h"
 
 #include "base/Progress.h"
-#include "scripts/ReleaseTrust.h"
 #include "base/StatusLine.h"
+#include "scripts/ReleaseTrust.h"
 #include "scripts/ScriptDownload.h"
 #include "scripts/ScriptImport.h"
 #include "trust/TrustedKeys.h"
