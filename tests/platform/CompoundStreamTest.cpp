@@ -55,3 +55,28 @@ TEST(CompoundStreamWriter, AbandonedWriterLeavesNothingBehind) {
     EXPECT_FALSE(fs::exists(compoundStreamPartName(file)));
     EXPECT_EQ(createCompoundStream(dir / "missing" / "copy.xls", "Workbook"), nullptr);
 }
+
+#ifndef _WIN32
+// A container whose root entry has a sibling (no sound file has one) is refused before libgsf,
+// which would read the sibling and lose it, sees it.
+TEST(CompoundStream, AContainerWhoseRootHasASiblingIsRefused) {
+    TempDir dir;
+    const auto file = dir / "copy.xls";
+    {
+        const auto writer = createCompoundStream(file, "Workbook");
+        ASSERT_NE(writer, nullptr);
+        ASSERT_TRUE(writer->write(std::string(5000, 'x')));
+        ASSERT_TRUE(writer->commit());
+    }
+    ASSERT_NE(openCompoundStream(file, "Workbook"), nullptr);
+    std::string bytes = readFile(file);
+    const auto byte = [&](std::size_t at) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[at])); };
+    const std::size_t directory = byte(0x30) | byte(0x31) << 8 | byte(0x32) << 16;
+    // The third entry becomes a copy of the stream's entry and the root's right sibling.
+    const std::size_t root = (directory + 1) * 512;
+    bytes.replace(root + 256, 128, bytes.substr(root + 128, 128));
+    bytes.replace(root + 0x48, 4, std::string("\x02\0\0\0", 4));
+    writeFile(file, bytes);
+    EXPECT_EQ(openCompoundStream(file, "Workbook"), nullptr);
+}
+#endif

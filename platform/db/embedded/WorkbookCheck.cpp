@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace quillan::db::embedded {
@@ -75,6 +76,7 @@ std::optional<std::string> checkRecords(const ReadBytes& read, const TakeRecord&
     std::vector<std::string> sharedStrings; // the SST record's body and its CONTINUE records
     bool inSharedStrings = false;
     std::uint64_t cells = 0, sheets = 0;
+    bool sized = false; // a DIMENSION record since the last EOF: freexl would size the sheet again
     std::string header, body;
     for (std::size_t number = 1; read(4, header); ++number) {
         const unsigned type = le(header, 0, 2);
@@ -123,9 +125,16 @@ std::optional<std::string> checkRecords(const ReadBytes& read, const TakeRecord&
             if (!atLeast(9) || le(body, 6, 2) == 0 || !textFits(body, 8, le(body, 6, 2)))
                 fault = record + " ends before its text";
             break;
+        case kEof:
+            sized = false;
+            break;
         case kDimension: {
             if (!atLeast(12)) {
                 fault = record + " is too short";
+                break;
+            }
+            if (std::exchange(sized, true)) {
+                fault = record + " declares the size of its sheet a second time";
                 break;
             }
             const std::uint64_t rows = le(body, 4, 4), columns = le(body, 10, 2);

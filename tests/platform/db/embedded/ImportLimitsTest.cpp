@@ -2,6 +2,8 @@
 // content that must not reach an error text, and documents large enough to show the import's order.
 #include "EngineFixture.h"
 
+#include "platform/db/embedded/WorkbookCheck.h"
+
 #include <malloc.h>
 #include <sys/stat.h>
 
@@ -182,6 +184,21 @@ TEST_F(ImportLimits, AWorkbookThatOverstatesItselfIsRefusedBeforeTheReaderSeesIt
         EXPECT_NE(error.find(why), std::string::npos) << error;
     }
     EXPECT_EQ(count("[Tervik].dbo.Names"), 1);
+
+    // A sheet sized twice: the reader would size it again and lose the first cells it made.
+    const auto record = [](unsigned type, std::string body) {
+        return std::string{static_cast<char>(type & 0xFF), static_cast<char>(type >> 8),
+                           static_cast<char>(body.size()), 0} +
+               body;
+    };
+    const std::string bof = record(0x0809, std::string("\x00\x06\x10\x00", 4) + std::string(12, '\0'));
+    const std::string dimension = record(0x0200, std::string("\0\0\0\0\x02\0\0\0\0\0\x02\0\0\0", 14));
+    const std::string eof = record(0x000A, "");
+    EXPECT_EQ(embedded::unreadableWorkbookStream(bof + dimension + eof + bof + dimension + eof), std::nullopt);
+    const auto twice = embedded::unreadableWorkbookStream(bof + dimension + dimension + eof);
+    ASSERT_TRUE(twice.has_value());
+    EXPECT_NE(twice->find("record 3 (type 0x0200) declares the size of its sheet a second time"), std::string::npos)
+        << *twice;
 }
 
 TEST_F(ImportLimits, ConversionErrorsNameRowAndColumnButNotTheContent) {
