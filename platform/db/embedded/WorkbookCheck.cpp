@@ -6,10 +6,12 @@
 #include "platform/CompoundStreamWriter.h"
 #include "platform/OpenFile.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <utility>
+#include <set>
 #include <vector>
 
 namespace quillan::db::embedded {
@@ -64,6 +66,36 @@ bool textFits(std::string_view body, std::size_t at, std::size_t chars) {
     return at + start + chars * ((flags & 0x01) ? 2 : 1) <= body.size();
 }
 
+// Which sheet each DIMENSION record sizes. freexl sizes the sheet whose SHEET record names the
+// substream the record is in (a substream starts at the first BOF after an EOF), and afterwards
+// sizes every sheet left without one by re-sizing whichever sheet it read last: the first sheet's
+// cells are then lost and another's never made. So every listed sheet must have its own
+// substream, sized once.
+class SheetSizes {
+public:
+    void record(unsigned type, std::uint64_t offset, std::string_view body) {
+        if (type == kBof && afterEof_)
+            substream_ = offset;
+        afterEof_ = type == kEof;
+        if (type == kSheet)
+            listed_.push_back(le(body, 0, 4));
+    }
+    // False when the current substream was sized before.
+    bool size() { return sized_.insert(substream_).second; }
+    std::optional<std::string> unsized() const {
+        for (std::size_t i = 0; i < listed_.size(); ++i)
+            if (!sized_.count(listed_[i]) || std::count(listed_.begin(), listed_.begin() + i, listed_[i]))
+                return "sheet " + std::to_string(i + 1) + " has no size of its own";
+        return std::nullopt;
+    }
+
+private:
+    bool afterEof_ = false;                // the first BOF opens the workbook's globals, no sheet
+    std::uint64_t substream_ = UINT64_MAX; // no SHEET record names this offset
+    std::vector<std::uint64_t> listed_;    // the stream offset each SHEET record names
+    std::set<std::uint64_t> sized_;        // the substreams that hold a DIMENSION record
+};
+
 // Reads the next `n` bytes of the stream into `out`; false when fewer are left.
 using ReadBytes = std::function<bool(std::size_t n, std::string& out)>;
 // Takes one checked record, its four header bytes and its body.
@@ -76,9 +108,10 @@ std::optional<std::string> checkRecords(const ReadBytes& read, const TakeRecord&
     std::vector<std::string> sharedStrings; // the SST record's body and its CONTINUE records
     bool inSharedStrings = false;
     std::uint64_t cells = 0, sheets = 0;
-    bool sized = false; // a DIMENSION record since the last EOF: freexl would size the sheet again
+    SheetSizes sheetSizes;
+    std::uint64_t offset = 0;
     std::string header, body;
-    for (std::size_t number = 1; read(4, header); ++number) {
+    for (std::size_t number = 1; read(4, header); ++number, offset += 4 + body.size()) {
         const unsigned type = le(header, 0, 2);
         const std::size_t size = le(header, 2, 2);
         if (type == 0 && size == 0)
@@ -125,15 +158,12 @@ std::optional<std::string> checkRecords(const ReadBytes& read, const TakeRecord&
             if (!atLeast(9) || le(body, 6, 2) == 0 || !textFits(body, 8, le(body, 6, 2)))
                 fault = record + " ends before its text";
             break;
-        case kEof:
-            sized = false;
-            break;
         case kDimension: {
             if (!atLeast(12)) {
                 fault = record + " is too short";
                 break;
             }
-            if (std::exchange(sized, true)) {
+            if (!sheetSizes.size()) {
                 fault = record + " declares the size of its sheet a second time";
                 break;
             }
@@ -150,6 +180,7 @@ std::optional<std::string> checkRecords(const ReadBytes& read, const TakeRecord&
         }
         if (fault)
             return fault;
+        sheetSizes.record(type, offset, body);
         if (type == kSst && sharedStrings.empty()) {
             if (!atLeast(8))
                 return record + " is too short";
@@ -169,9 +200,10 @@ std::optional<std::string> checkRecords(const ReadBytes& read, const TakeRecord&
             bytes += r.size();
         if (static_cast<std::uint64_t>(le(sharedStrings[0], 4, 4)) * 3 > bytes - 8)
             return std::string("its shared string table claims more strings than it holds");
-        return unreadableSharedStringRecords(sharedStrings);
+        if (auto why = unreadableSharedStringRecords(sharedStrings))
+            return why;
     }
-    return std::nullopt;
+    return sheetSizes.unsized();
 }
 
 // Whether `file` can be opened for reading at all (as opposed to holding no workbook).

@@ -194,11 +194,22 @@ TEST_F(ImportLimits, AWorkbookThatOverstatesItselfIsRefusedBeforeTheReaderSeesIt
     const std::string bof = record(0x0809, std::string("\x00\x06\x10\x00", 4) + std::string(12, '\0'));
     const std::string dimension = record(0x0200, std::string("\0\0\0\0\x02\0\0\0\0\0\x02\0\0\0", 14));
     const std::string eof = record(0x000A, "");
-    EXPECT_EQ(embedded::unreadableWorkbookStream(bof + dimension + eof + bof + dimension + eof), std::nullopt);
+    EXPECT_EQ(embedded::unreadableWorkbookStream(bof + dimension + eof + bof + dimension + eof),
+              std::nullopt);
     const auto twice = embedded::unreadableWorkbookStream(bof + dimension + dimension + eof);
     ASSERT_TRUE(twice.has_value());
-    EXPECT_NE(twice->find("record 3 (type 0x0200) declares the size of its sheet a second time"), std::string::npos)
+    EXPECT_NE(twice->find("record 3 (type 0x0200) declares the size of its sheet a second time"),
+              std::string::npos)
         << *twice;
+    // A listed sheet without a size of its own: the reader would re-size another sheet instead.
+    const auto sheet = [&](std::size_t at) {
+        return record(0x0085, std::string{static_cast<char>(at), 0, 0, 0, 0, 0, 2, 0} + "S1");
+    };
+    const std::size_t second = bof.size() + sheet(0).size() + eof.size();
+    EXPECT_EQ(embedded::unreadableWorkbookStream(bof + sheet(second) + eof + bof + dimension + eof),
+              std::nullopt);
+    EXPECT_EQ(embedded::unreadableWorkbookStream(bof + sheet(second) + eof + bof + eof),
+              "sheet 1 has no size of its own");
 }
 
 TEST_F(ImportLimits, ConversionErrorsNameRowAndColumnButNotTheContent) {
