@@ -5,6 +5,8 @@
 # Exits non-zero when any target crashes, leaks, exceeds 10 s on one input or 1 GiB of memory.
 # New interesting inputs go to build-fuzz/corpus/<target>/ (the checked-in seeds are never
 # rewritten); the input that broke a target is kept as build-fuzz/artifacts/<target>-crash-....
+# QUILLAN_FUZZ_SEED fixes the mutations' seed (the test command sets 1, so that its short pass is
+# the same walk on every machine and a failure there is one anyone can repeat).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -25,13 +27,15 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_CO
 cmake --build "$build" --target quillan_fuzzers -j 2
 
 mkdir -p "$build/artifacts"
+seed=()
+[ -n "${QUILLAN_FUZZ_SEED:-}" ] && seed=(-seed="$QUILLAN_FUZZ_SEED")
 failed=()
 for t in "${targets[@]}"; do
   mkdir -p "$build/corpus/$t"
   log="$build/fuzz-$t.log"
   echo "fuzz: $t for ${seconds}s"
   if ! "$build/tests/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
-         -artifact_prefix="$build/artifacts/$t-" -print_final_stats=1 \
+         -artifact_prefix="$build/artifacts/$t-" -print_final_stats=1 "${seed[@]}" \
          "$build/corpus/$t" "tests/fuzz/corpus/$t" >"$log" 2>&1; then
     echo "fuzz: $t FAILED (log: $log)"
     grep -aE "ERROR|SUMMARY|property broken|uncaught|Test unit written" "$log" | head -10 || true

@@ -44,7 +44,7 @@ QUILLAN_BUILD_DIR="$build" bash tools/windows-tests.sh
 if [ "${QUILLAN_FUZZ_SECONDS:-5}" = 0 ]; then
   echo "fuzz: skipped, QUILLAN_FUZZ_SECONDS=0"
 elif command -v clang++ >/dev/null; then
-  bash tools/fuzz.sh "${QUILLAN_FUZZ_SECONDS:-5}"
+  QUILLAN_FUZZ_SEED=${QUILLAN_FUZZ_SEED:-1} bash tools/fuzz.sh "${QUILLAN_FUZZ_SECONDS:-5}"
 else
   echo "fuzz: skipped, clang++ is not installed (libFuzzer needs it)"
 fi
