@@ -12,13 +12,12 @@
 #include "scripts/ScriptImport.h"
 #include "scripts/TplTemplate.h"
 #include "tests/scripts/ScriptTestSupport.h"
+#include "tests/support/Command.h"
 #include "tests/support/TempDir.h"
 #include "trust/SignedManifest.h"
 #include "trust/UtcTime.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/wait.h>
 
 namespace quillan::release {
 namespace {
@@ -322,13 +321,9 @@ TEST_F(ReleaseTool, SignedReleaseListsEveryPublishedFileAndIsSignedAgainWithoutC
 TEST_F(ReleaseTool, ExecutableHelpDryRunPublishAndEveryProblemAtOnce) {
     const std::string exe = (fs::path(QUILLAN_BINARY_DIR) / "app" / "quillan-release").string();
     const auto run = [](const std::string& command, std::string& out) {
-        out.clear();
-        FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-        char buf[512];
-        while (p != nullptr && std::fgets(buf, sizeof buf, p) != nullptr)
-            out += buf;
-        const int status = p != nullptr ? ::pclose(p) : -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        auto r = test::runCommand(command);
+        out = std::move(r.out);
+        return r.code;
     };
     std::string out;
     EXPECT_EQ(run(exe + " --help", out), 0);

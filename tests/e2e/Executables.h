@@ -3,6 +3,7 @@
 // quillan-sample, its database read and written through quillan-sql, a headless run of quillan,
 // and the central office served by quillan-office in a process of its own.
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Command.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestCertificates.h"
@@ -15,9 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -36,13 +35,6 @@ namespace fs = std::filesystem;
 inline const fs::path& binaryFolder() {
     static const fs::path bin = fs::path(QUILLAN_BINARY_DIR) / "app";
     return bin;
-}
-
-inline std::string shellQuote(const std::string& text) {
-    std::string out = "'";
-    for (char ch : text)
-        out += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-    return out + "'";
 }
 
 // The console's own executables (quillan, quillan-sample) of this build, or those of the Windows
@@ -65,25 +57,6 @@ inline std::string consolePath(const fs::path& path) {
     for (char& ch : text)
         ch = ch == '/' ? '\\' : ch;
     return shellQuote(text);
-}
-
-struct CommandResult {
-    int code = -1;
-    std::string out; // standard output and standard error together
-};
-
-// Runs a shell command without input; its output and exit code.
-inline CommandResult runCommand(const std::string& command) {
-    CommandResult r;
-    FILE* p = ::popen((command + " 2>&1 </dev/null").c_str(), "r");
-    if (!p)
-        return r;
-    std::array<char, 4096> buf{};
-    while (std::fgets(buf.data(), static_cast<int>(buf.size()), p))
-        r.out += buf.data();
-    const int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
 }
 
 // quillan-office serving `root` on a port the system picks (read from its --port-file), with

@@ -192,6 +192,4 @@ struct FaultRelease {
     }
 };
 
-// By names only: the watch must be quick to catch a file that lives for milliseconds.
-
 } // namespace quillan::test

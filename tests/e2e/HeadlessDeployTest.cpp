@@ -1,9 +1,9 @@
 // Headless runs of the built quillan on a sample installation made by quillan-sample, with the
 // central office served by quillan-office (HTTP and the web service), by the loopback FTP server,
-// or by the LAN share, of a release with a split package. Each run must fetch and import the
-// deploy scripts (checklist rows 2 and 3 completed), download every package, rebuild the split
-// package and unpack everything into the update folder with the packed files' times, and end
-// completed (exit code 0); the next run finds the release applied. The later phases' work is
+// or by the LAN share (the Excel scripts' way is in WholeDeployTest.cpp), of a release with a split package.
+// Each run must fetch and import the deploy scripts (checklist rows 2 and 3 completed), download every
+// package, rebuild the split package and unpack everything into the update folder with the packed files'
+// times, and end completed (exit code 0); the next run finds the release applied. The later phases' work is
 // checked file by file in WholeDeployTest.cpp.
 #include "platform/RunLock.h"
 #include "platform/db/Connection.h"
@@ -122,18 +122,6 @@ TEST_F(HeadlessDeploy, OverTheWebServiceAndHttp) {
     expectCompletedThenApplied(inst, r);
     EXPECT_THAT(inst.runLog(), Not(HasSubstr("Importing Transcation file")));
     EXPECT_THAT(inst.runLog(), Not(HasSubstr(">>Downloaded File")));
-}
-
-TEST_F(HeadlessDeploy, OverTheWebServiceWithZippedExcelScripts) {
-    release.publishScripts("xls", true);
-    OfficeProcess office(root, scratch / "port");
-    SampleInstall inst("--mode http --format xls --zipped --server-path " + office.serverPath());
-
-    const CommandResult r = inst.run();
-    expectScriptPhasesCompleted(r);
-    expectScriptsImported(inst, "SETUPDETAILS_1.zip", "D0001_SETUPDETAILS_1.zip");
-    expectDownloadedAndUnpacked(inst, true, inst.runLog());
-    expectCompletedThenApplied(inst, r);
 }
 
 TEST_F(HeadlessDeploy, OverFtpWithZippedCsvScripts) {

@@ -26,8 +26,7 @@ public:
     std::function<std::unique_ptr<db::Connection>(const std::string&, const std::filesystem::path&)>
         onOpenConnection; // none: throws DbError
     std::function<std::unique_ptr<db::DbAdmin>(const std::string&, const std::filesystem::path&)>
-        onOpenAdmin;                            // none: throws DbError
-    std::vector<std::string> connectionsOpened; // the connection strings asked for, in order
+        onOpenAdmin; // none: throws DbError
 
     // --- Programs ---
     struct Program {
@@ -72,7 +71,6 @@ public:
     std::string systemDrive() override { return onSystemDrive ? onSystemDrive() : systemDriveText; }
     std::unique_ptr<db::Connection> openConnection(const std::string& cs,
                                                    const std::filesystem::path& dir) override {
-        connectionsOpened.push_back(cs);
         if (!onOpenConnection)
             throw db::DbError("no connection in this test");
         return onOpenConnection(cs, dir);

@@ -31,11 +31,6 @@ public:
     }
     // Every value the row was given, in order.
     const std::vector<ChecklistRow>& changes(Row row) { return rowChanges[rowIndex(row)]; }
-    // How often the row was written.
-    std::size_t updates(Row row) const {
-        auto it = rowChanges.find(rowIndex(row));
-        return it == rowChanges.end() ? 0 : it->second.size();
-    }
     // The row's percent texts as they followed one another, repeats folded.
     std::vector<std::string> percents(Row row) const {
         std::vector<std::string> out;
