@@ -13,11 +13,13 @@ namespace {
 
 class HostileInput : public EngineTest {
 protected:
-    // The failure text of a statement, which must come as DbError within a second.
+    // The failure text of a statement, which must come as DbError at once. The bound is generous
+    // (a loaded machine under the sanitizers takes a good part of a second): what it catches is
+    // work that grows with the square of the input, which takes minutes here.
     std::string quickFailure(const std::string& sql) {
         const auto start = std::chrono::steady_clock::now();
         std::string what = failure(sql);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << sql.substr(0, 40);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << sql.substr(0, 40);
         return what;
     }
     std::string repeat(const std::string& s, int n) {
