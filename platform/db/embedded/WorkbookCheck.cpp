@@ -66,22 +66,51 @@ bool textFits(std::string_view body, std::size_t at, std::size_t chars) {
     return at + start + chars * ((flags & 0x01) ? 2 : 1) <= body.size();
 }
 
-// Which sheet each DIMENSION record sizes. freexl sizes the sheet whose SHEET record names the
-// substream the record is in (a substream starts at the first BOF after an EOF), and afterwards
-// sizes every sheet left without one by re-sizing whichever sheet it read last: the first sheet's
-// cells are then lost and another's never made. So every listed sheet must have its own
-// substream, sized once.
-class SheetSizes {
+// What freexl keeps per sheet, and where a file can make it lose what it made. It sizes the sheet
+// whose SHEET record names the substream a DIMENSION record is in (a substream starts at the first
+// BOF after an EOF), and afterwards sizes every sheet left without one by re-sizing whichever sheet
+// it read last: that sheet's cells are lost and the other's never made. And a cell written twice
+// loses the text its first record made. So every listed sheet must have its own substream, sized
+// once, and each cell of a sheet comes from one record.
+class SheetLayout {
 public:
     void record(unsigned type, std::uint64_t offset, std::string_view body) {
-        if (type == kBof && afterEof_)
+        if (type == kBof && afterEof_) {
             substream_ = offset;
+            rows_ = columns_ = 0;
+            written_.clear();
+        }
         afterEof_ = type == kEof;
         if (type == kSheet)
             listed_.push_back(le(body, 0, 4));
     }
-    // False when the current substream was sized before.
-    bool size() { return sized_.insert(substream_).second; }
+    // False when the current substream was sized before. The sum of all sizes is bounded before
+    // (WorkbookLimits::cells), and with it the memory of the cells' marks.
+    bool size(std::uint32_t rows, std::uint32_t columns) {
+        rows_ = rows;
+        columns_ = columns;
+        written_.assign(std::size_t{rows} * columns, false);
+        return sized_.insert(substream_).second;
+    }
+    // False when a cell of this record (of a type freexl reads, checked long enough) was written
+    // before in this substream: MULRK writes one cell per six bytes after its first four, as freexl
+    // counts them. A cell outside the sheet's size is refused by freexl itself.
+    bool cellsOnce(unsigned type, std::string_view body) {
+        if (type != kNumber && type != kBoolErr && type != kRk && type != kLabel && type != kLabelSst &&
+            type != kMulRk)
+            return true;
+        const std::uint32_t row = le(body, 0, 2), column = le(body, 2, 2);
+        std::size_t count = 1;
+        if (type == kMulRk)
+            count = body.size() > 10 ? (body.size() - 5) / 6 : 0;
+        for (std::size_t c = column; c < column + count && row < rows_ && c < columns_; ++c) {
+            const std::size_t at = std::size_t{row} * columns_ + c;
+            if (written_[at])
+                return false;
+            written_[at] = true;
+        }
+        return true;
+    }
     std::optional<std::string> unsized() const {
         for (std::size_t i = 0; i < listed_.size(); ++i)
             if (!sized_.count(listed_[i]) || std::count(listed_.begin(), listed_.begin() + i, listed_[i]))
@@ -94,6 +123,8 @@ private:
     std::uint64_t substream_ = UINT64_MAX; // no SHEET record names this offset
     std::vector<std::uint64_t> listed_;    // the stream offset each SHEET record names
     std::set<std::uint64_t> sized_;        // the substreams that hold a DIMENSION record
+    std::uint32_t rows_ = 0, columns_ = 0; // the size of this substream's sheet
+    std::vector<bool> written_;            // by row, then column: the cells written so far
 };
 
 // Reads the next `n` bytes of the stream into `out`; false when fewer are left.
@@ -108,7 +139,7 @@ std::optional<std::string> checkRecords(const ReadBytes& read, const TakeRecord&
     std::vector<std::string> sharedStrings; // the SST record's body and its CONTINUE records
     bool inSharedStrings = false;
     std::uint64_t cells = 0, sheets = 0;
-    SheetSizes sheetSizes;
+    SheetLayout layout;
     std::uint64_t offset = 0;
     std::string header, body;
     for (std::size_t number = 1; read(4, header); ++number, offset += 4 + body.size()) {
@@ -163,24 +194,24 @@ std::optional<std::string> checkRecords(const ReadBytes& read, const TakeRecord&
                 fault = record + " is too short";
                 break;
             }
-            if (!sheetSizes.size()) {
-                fault = record + " declares the size of its sheet a second time";
-                break;
-            }
             const std::uint64_t rows = le(body, 4, 4), columns = le(body, 10, 2);
             if (rows > kMostRows || columns > kMostColumns)
                 fault = "a sheet declares " + std::to_string(rows) + " rows and " + std::to_string(columns) +
                         " columns, more than an Excel 97 sheet holds";
             else if ((cells += rows * columns) > limits.cells)
                 fault = "its sheets declare more than " + std::to_string(limits.cells) + " cells";
+            else if (!layout.size(static_cast<std::uint32_t>(rows), static_cast<std::uint32_t>(columns)))
+                fault = record + " declares the size of its sheet a second time";
             break;
         }
         default:
             break;
         }
+        if (!fault && !layout.cellsOnce(type, body))
+            fault = record + " writes a cell written before";
         if (fault)
             return fault;
-        sheetSizes.record(type, offset, body);
+        layout.record(type, offset, body);
         if (type == kSst && sharedStrings.empty()) {
             if (!atLeast(8))
                 return record + " is too short";
@@ -203,7 +234,7 @@ std::optional<std::string> checkRecords(const ReadBytes& read, const TakeRecord&
         if (auto why = unreadableSharedStringRecords(sharedStrings))
             return why;
     }
-    return sheetSizes.unsized();
+    return layout.unsized();
 }
 
 // Whether `file` can be opened for reading at all (as opposed to holding no workbook).
