@@ -206,7 +206,8 @@ private:
 void loadSheet(sqlite3* db, const RowsetSource& src, const fs::path& file) {
     requireRegularFile(file, src.file);
     const CheckedCopy checked;
-    if (const auto why = writeCheckedWorkbook(file, checked.path()))
+    WorkbookDateCells dates;
+    if (const auto why = writeCheckedWorkbook(file, checked.path(), dates))
         throw DbError("OPENROWSET: the workbook '" + src.file + "' cannot be read: " + *why + ".");
     // freexl allocates its reader before it knows whether the file is a workbook, and leaves it to
     // the caller to free even when the open fails.
@@ -234,9 +235,18 @@ void loadSheet(sqlite3* db, const RowsetSource& src, const fs::path& file) {
     unsigned int rows = 0;
     unsigned short cols = 0;
     freexl_worksheet_dimensions(handle, &rows, &cols);
+    // A date cell freexl was given as a plain number reads as the date text freexl would have made.
+    std::string dateText;
     auto cell = [&](unsigned int r, unsigned short c, FreeXL_CellValue& v) {
         if (freexl_get_cell_value(handle, r, c, &v) != FREEXL_OK)
             throw DbError("OPENROWSET: cannot read a cell of '" + src.file + "'.");
+        if (const DateCell* date = dates.find(static_cast<unsigned>(found), r, c)) {
+            dateText = serialDateText(date->serial, date->kind);
+            v.type = date->kind == DateKind::Date       ? FREEXL_CELL_DATE
+                     : date->kind == DateKind::DateTime ? FREEXL_CELL_DATETIME
+                                                        : FREEXL_CELL_TIME;
+            v.value.text_value = dateText.c_str();
+        }
     };
     std::vector<std::string> names;
     for (unsigned short c = 0; c < cols; ++c) {

@@ -6,6 +6,8 @@
 // through the platform's compound-file reader, which checks it, every record of the workbook
 // stream that freexl reads is checked against its own length and the engine's limits, and the
 // stream is written into a fresh container of its own that freexl then opens.
+#include "platform/db/embedded/WorkbookDateCells.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -27,10 +29,11 @@ std::optional<std::string> unreadableWorkbookStream(std::string_view stream,
                                                     const WorkbookLimits& limits = {});
 
 // Checks `workbook` and writes its checked stream into a fresh container at `copy` (replaced if
-// there; left as it was when the workbook is refused). Returns why the workbook cannot be read, or
-// nullopt when `copy` was written.
+// there; left as it was when the workbook is refused), its date cells as plain numbers that `dates`
+// remembers (WorkbookDateCells.h). Returns why the workbook cannot be read, or nullopt when `copy`
+// was written.
 std::optional<std::string> writeCheckedWorkbook(const std::filesystem::path& workbook,
-                                                const std::filesystem::path& copy,
+                                                const std::filesystem::path& copy, WorkbookDateCells& dates,
                                                 const WorkbookLimits& limits = {});
 
 } // namespace quillan::db::embedded

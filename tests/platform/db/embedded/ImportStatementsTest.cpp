@@ -3,6 +3,14 @@
 // in tests/scripts.)
 #include "EngineFixture.h"
 
+#ifndef _WIN32
+#include "platform/db/embedded/Importers.h"
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#endif
+
 #ifdef _WIN32
 #include "platform/CompoundStreamWriter.h"
 
@@ -158,6 +166,50 @@ TEST_F(ImportStatements, OpenRowsetReadsTheExcelSheet) {
         EXPECT_NE(std::string(e.what()).find("Sheet2"), std::string::npos) << e.what();
     }
 }
+
+#ifndef _WIN32
+// Date cells read as the workbook reader writes them: a date, a date and time, a time, each by its
+// format; the second sheet's own dates; a number formatted as a number stays a number. Two dates
+// the reader gets wrong read right: a time within half a second of midnight is the next day's
+// 00:00:00 (not "24:00:00"), and a date after February 2100 is not a day off.
+TEST_F(ImportStatements, ExcelDateCellsReadAsDateTexts) {
+    writeFile(dir / "make.py",
+              "import sys, xlwt\n"
+              "wb = xlwt.Workbook()\n"
+              "first = wb.add_sheet('First'); first.write(0, 0, 'x'); first.write(1, 0, 45000.5, "
+              "xlwt.easyxf(num_format_str='yyyy-mm-dd hh:mm:ss'))\n"
+              "ws = wb.add_sheet('Sheet1')\n"
+              "formats = ['yyyy-mm-dd', 'dd/mm/yyyy hh:mm:ss', 'hh:mm:ss', '0.00', 'yyyy-mm-dd hh:mm:ss', "
+              "'yyyy-mm-dd']\n"
+              "values = [45352.75, 45352.4321, 0.75, 45352.25, 45352.999995, 73110]\n"
+              "for c, (f, v) in enumerate(zip(formats, values)):\n"
+              "    ws.write(0, c, 'c%d' % c); ws.write(1, c, v, xlwt.easyxf(num_format_str=f))\n"
+              "wb.save(sys.argv[1])\n");
+    ASSERT_EQ(
+        std::system(
+            ("/usr/bin/python3 " + (dir / "make.py").string() + " " + (dir / "dates.xls").string()).c_str()),
+        0);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+    const auto row = [&](const char* sheet) {
+        embedded::loadSheet(db, {"dates", "dates.xls", sheet}, dir / "dates.xls");
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(db, "SELECT * FROM temp.dates", -1, &s, nullptr);
+        std::vector<std::string> cells;
+        if (sqlite3_step(s) == SQLITE_ROW)
+            for (int c = 0; c < sqlite3_column_count(s); ++c)
+                cells.push_back(std::string(sqlite3_column_type(s, c) == SQLITE_TEXT ? "" : "number ") +
+                                reinterpret_cast<const char*>(sqlite3_column_text(s, c)));
+        sqlite3_finalize(s);
+        return cells;
+    };
+    EXPECT_EQ(row("Sheet1"),
+              (std::vector<std::string>{"2024-03-01", "2024-03-01 10:22:13", "18:00:00", "number 45352.25",
+                                        "2024-03-02 00:00:00", "2100-03-01"}));
+    EXPECT_EQ(row("First"), (std::vector<std::string>{"2023-03-15 12:00:00"}));
+    sqlite3_close(db);
+}
+#endif
 
 TEST_F(ImportStatements, XmlProcedureLoadsADataSetDocument) {
     const std::string xml =
