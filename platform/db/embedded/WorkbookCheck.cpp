@@ -69,14 +69,16 @@ bool textFits(std::string_view body, std::size_t at, std::size_t chars) {
 // What freexl keeps per sheet, and where a file can make it lose what it made. It sizes the sheet
 // whose SHEET record names the substream a DIMENSION record is in (a substream starts at the first
 // BOF after an EOF), and afterwards sizes every sheet left without one by re-sizing whichever sheet
-// it read last: that sheet's cells are lost and the other's never made. And a cell written twice
-// loses the text its first record made. So every listed sheet must have its own substream, sized
-// once, and each cell of a sheet comes from one record.
+// it read last: that sheet's cells are lost and the other's never made. A cell written twice loses
+// the text its first record made, and a text cell it cannot place (outside any listed sheet, or
+// outside its sheet's size) loses its text as freexl gives up. So every listed sheet must have its
+// own substream, sized once, and each cell of a sheet comes from one record inside that size.
 class SheetLayout {
 public:
     void record(unsigned type, std::uint64_t offset, std::string_view body) {
         if (type == kBof && afterEof_) {
             substream_ = offset;
+            listedHere_ = std::count(listed_.begin(), listed_.end(), offset) > 0;
             rows_ = columns_ = 0;
             written_.clear();
         }
@@ -87,29 +89,32 @@ public:
     // False when the current substream was sized before. The sum of all sizes is bounded before
     // (WorkbookLimits::cells), and with it the memory of the cells' marks.
     bool size(std::uint32_t rows, std::uint32_t columns) {
-        rows_ = rows;
-        columns_ = columns;
-        written_.assign(std::size_t{rows} * columns, false);
+        if (listedHere_) {
+            rows_ = rows;
+            columns_ = columns;
+            written_.assign(std::size_t{rows} * columns, false);
+        }
         return sized_.insert(substream_).second;
     }
-    // False when a cell of this record (of a type freexl reads, checked long enough) was written
-    // before in this substream: MULRK writes one cell per six bytes after its first four, as freexl
-    // counts them. A cell outside the sheet's size is refused by freexl itself.
-    bool cellsOnce(unsigned type, std::string_view body) {
+    // Why the cells of this record (of a type freexl reads, checked long enough) cannot be placed;
+    // MULRK writes one cell per six bytes after its first four, as freexl counts them.
+    std::optional<std::string> misplacedCell(unsigned type, std::string_view body) {
         if (type != kNumber && type != kBoolErr && type != kRk && type != kLabel && type != kLabelSst &&
             type != kMulRk)
-            return true;
+            return std::nullopt;
         const std::uint32_t row = le(body, 0, 2), column = le(body, 2, 2);
         std::size_t count = 1;
         if (type == kMulRk)
             count = body.size() > 10 ? (body.size() - 5) / 6 : 0;
-        for (std::size_t c = column; c < column + count && row < rows_ && c < columns_; ++c) {
+        for (std::size_t c = column; c < column + count; ++c) {
+            if (row >= rows_ || c >= columns_)
+                return std::string(" writes a cell outside the size of a listed sheet");
             const std::size_t at = std::size_t{row} * columns_ + c;
             if (written_[at])
-                return false;
+                return std::string(" writes a cell written before");
             written_[at] = true;
         }
-        return true;
+        return std::nullopt;
     }
     std::optional<std::string> unsized() const {
         for (std::size_t i = 0; i < listed_.size(); ++i)
@@ -123,6 +128,7 @@ private:
     std::uint64_t substream_ = UINT64_MAX; // no SHEET record names this offset
     std::vector<std::uint64_t> listed_;    // the stream offset each SHEET record names
     std::set<std::uint64_t> sized_;        // the substreams that hold a DIMENSION record
+    bool listedHere_ = false;              // a SHEET record names this substream
     std::uint32_t rows_ = 0, columns_ = 0; // the size of this substream's sheet
     std::vector<bool> written_;            // by row, then column: the cells written so far
 };
@@ -211,8 +217,9 @@ std::optional<std::string> checkRecords(const ReadBytes& read, const TakeRecord&
         default:
             break;
         }
-        if (!fault && !layout.cellsOnce(type, body))
-            fault = record() + " writes a cell written before";
+        if (!fault)
+            if (const auto why = layout.misplacedCell(type, body))
+                fault = record() + *why;
         if (fault)
             return fault;
         layout.record(type, offset, body);

@@ -201,20 +201,20 @@ TEST_F(ImportLimits, AWorkbookThatOverstatesItselfIsRefusedBeforeTheReaderSeesIt
     EXPECT_NE(twice->find("record 3 (type 0x0200) declares the size of its sheet a second time"),
               std::string::npos)
         << *twice;
-    // A cell written twice: the reader would lose the text the first record made.
-    const std::string number = record(0x0203, std::string(14, '\0'));
-    EXPECT_EQ(embedded::unreadableWorkbookStream(bof + dimension + number + eof), std::nullopt);
-    EXPECT_EQ(embedded::unreadableWorkbookStream(bof + dimension + number + number + eof),
-              "record 4 (type 0x0203) writes a cell written before");
     // A listed sheet without a size of its own: the reader would re-size another sheet instead.
     const auto sheet = [&](std::size_t at) {
         return record(0x0085, std::string{static_cast<char>(at), 0, 0, 0, 0, 0, 2, 0} + "S1");
     };
-    const std::size_t second = bof.size() + sheet(0).size() + eof.size();
-    EXPECT_EQ(embedded::unreadableWorkbookStream(bof + sheet(second) + eof + bof + dimension + eof),
-              std::nullopt);
-    EXPECT_EQ(embedded::unreadableWorkbookStream(bof + sheet(second) + eof + bof + eof),
-              "sheet 1 has no size of its own");
+    const std::string globals = bof + sheet(bof.size() + sheet(0).size() + eof.size()) + eof;
+    EXPECT_EQ(embedded::unreadableWorkbookStream(globals + bof + dimension + eof), std::nullopt);
+    EXPECT_EQ(embedded::unreadableWorkbookStream(globals + bof + eof), "sheet 1 has no size of its own");
+    // Cells the reader cannot place or places twice: it would lose the text they made.
+    const std::string number = record(0x0203, std::string(14, '\0'));
+    EXPECT_EQ(embedded::unreadableWorkbookStream(globals + bof + dimension + number + eof), std::nullopt);
+    EXPECT_EQ(embedded::unreadableWorkbookStream(globals + bof + dimension + number + number + eof),
+              "record 7 (type 0x0203) writes a cell written before");
+    EXPECT_EQ(embedded::unreadableWorkbookStream(bof + number + sheet(0) + eof),
+              "record 2 (type 0x0203) writes a cell outside the size of a listed sheet");
 }
 
 TEST_F(ImportLimits, ConversionErrorsNameRowAndColumnButNotTheContent) {
