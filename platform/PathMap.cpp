@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 
 #include "platform/OsHooks.h"
+#include "platform/SpellingOnDisk.h"
 
 #include <algorithm>
 #include <cctype>
@@ -297,18 +298,10 @@ fs::path resolveCase(const fs::path& path) {
             current = exact;
             continue;
         }
-        std::vector<std::string> matches;
-        const fs::path folder = current.empty() ? fs::path(".") : current;
-        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-            const std::string name = it->path().filename().string();
-            if (equalsNoCase(name, part.string())) {
-                matches.push_back(name);
-            }
-        }
+        const auto matches = spellingsOnDisk(current.empty() ? fs::path(".") : current, part.string());
         if (matches.empty()) {
             return path;
         }
-        std::sort(matches.begin(), matches.end());
         const bool asWritten = std::find(matches.begin(), matches.end(), part.string()) != matches.end();
         current /= asWritten ? part.string() : matches.front();
     }

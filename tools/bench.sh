@@ -3,7 +3,8 @@
 # the embedded engine (translation overhead, backup vs file copy), archives and the LAN copy
 # (unzip, zip, cp), the transfers (curl), the deploy-script import (the sqlite3 shell's .import),
 # a whole download-verify-unpack run (curl + unzip) and a whole deployment (curl, unzip, cp -p,
-# sqlite3 .backup + zip). Release build in build-bench/.
+# sqlite3 .backup + zip), and the same whole deployment by the Windows build under Wine (when
+# build-windows/ is there). Release build in build-bench/.
 # Needs about 3 GB free under /tmp while it runs; everything it writes there is removed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -44,3 +45,10 @@ bench/whole/run.sh "$build" "${QUILLAN_BENCH_RELEASE_MB:-500}" "${QUILLAN_BENCH_
 echo
 echo "== A whole deployment, verified against the same not verified"
 bench/whole/signed.sh "$build" "${QUILLAN_BENCH_RELEASE_MB:-500}" "${QUILLAN_BENCH_RELEASE_FILES:-2000}"
+echo
+echo "== A whole deployment by the Windows build under Wine against the native build"
+if [ -f build-windows/app/quillan.exe ] && command -v wine >/dev/null; then
+  bench/whole/wine.sh "$build" build-windows "${QUILLAN_BENCH_RELEASE_MB:-500}" "${QUILLAN_BENCH_RELEASE_FILES:-2000}"
+else
+  echo "skipped: no Windows build (tools/windows-tests.sh makes build-windows/) or no Wine"
+fi

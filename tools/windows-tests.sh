@@ -33,41 +33,19 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]
 cmake --build "$build" -j "$(nproc)"
 built=$SECONDS
 
-# A prefix of its own, 64-bit only, made once; no desktop entries, no browser or .NET installers,
-# no crash dialog and no window of any kind (nothing here needs a display).
-export WINEPREFIX="$PWD/$build/wineprefix" WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d;winedbg.exe=d"
 # The zone tests need Central European time with its summer rule: Wine takes the system zone
 # from the TZ it is started with (tzdata).
 export TZ=Europe/Berlin
-unset DISPLAY WAYLAND_DISPLAY
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "windows tests: creating the Wine prefix (once)"
-  wineboot --init >/dev/null 2>&1 || wine wineboot --init >/dev/null 2>&1
-  wineserver --wait 2>/dev/null || true
-fi
-# One wineserver for the whole run, so each program starts in a fraction of a second, with Wine's
-# services started here on /dev/null: started by a test program, they would inherit its output and
-# keep open the pipe CTest reads to its end.
-wineserver --persistent=60 2>/dev/null || true
-wineboot >/dev/null 2>&1 </dev/null || true
+. tools/wine-session.sh
+wine_session "$build"
 
 passed=0 # test cases, as GoogleTest counts them
 failed=0
 status=0
 # The unit tests: CTest runs each test program under Wine (the build's emulator).
 ctest --test-dir "$build" -V --timeout 300 >"$build/ctest.log" 2>&1 || status=1
-# The whole deployments under Wine, by the native build's driver (needs its office and tools).
-wineCases="$native/tests/e2e/test_wine_deploy"
-if [ -x "$wineCases" ]; then
-  QUILLAN_WINDOWS_BIN="$PWD/$build/app" QUILLAN_WINDOWS_TESTS="$PWD/$build/tests/platform" \
-    timeout 900 "$wineCases" --gtest_brief=1 >"$build/wine-deploy.log" 2>&1 || status=1
-else
-  echo "windows tests: $wineCases is not built (build the native side first); the Wine deployments did not run"
-  : >"$build/wine-deploy.log"
-  status=1
-fi
-# The distributable: made twice, the same bytes; unpacked, quillan.exe answers --help under Wine.
+# The distributable: made twice, the same bytes; unpacked, quillan.exe answers --help under Wine
+# (and deploys a release among the whole deployments below).
 packageChecks=0
 packageFailed=0
 packageCheck() { # NAME COMMAND...
@@ -87,6 +65,18 @@ packageCheck "unpacks with its files" sh -c "unzip -q '$first' -d '$build/unpack
   test -f '$build/unpacked/Dll/Sd.ini' && test -f '$build/unpacked/Images/Quillan.bmp' &&
   test -f '$build/unpacked/README-windows.txt'"
 packageCheck "quillan.exe --help" sh -c "wine '$build/unpacked/quillan.exe' --help | grep -q -- --app-dir"
+# The whole deployments under Wine, by the native build's driver (needs its office and tools),
+# the last one by the unpacked distributable's quillan.exe.
+wineCases="$native/tests/e2e/test_wine_deploy"
+if [ -x "$wineCases" ]; then
+  QUILLAN_WINDOWS_BIN="$PWD/$build/app" QUILLAN_WINDOWS_TESTS="$PWD/$build/tests/platform" \
+    QUILLAN_WINDOWS_PACKAGE="$PWD/$build/unpacked" \
+    timeout 900 "$wineCases" --gtest_brief=1 >"$build/wine-deploy.log" 2>&1 || status=1
+else
+  echo "windows tests: $wineCases is not built (build the native side first); the Wine deployments did not run"
+  : >"$build/wine-deploy.log"
+  status=1
+fi
 passed=$((passed + packageChecks - packageFailed))
 failed=$((failed + packageFailed))
 
@@ -101,7 +91,7 @@ if [ "$status" -ne 0 ]; then
   grep -v '^[0-9]*: \[       OK \]' "$build/ctest.log" | tail -n 200
   cat "$build/wine-deploy.log"
 fi
-wineserver --kill 2>/dev/null || true
+wine_session_end
 echo "windows tests: built in $((built - started)) s, ran in $((SECONDS - built)) s"
 echo "windows: $passed passed, $failed failed"
 [ "$status" -eq 0 ]

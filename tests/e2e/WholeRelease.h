@@ -51,12 +51,13 @@ struct WholeRelease {
     }
 
     // quillan-release SOURCE OFFICE in the deploy-script format, into the folders the sample's
-    // settings name; the message of a refusal when it fails.
-    CommandResult publish(const std::string& format, bool zipped) const {
+    // settings name, with further quillan-release options (a signing key); the message of a
+    // refusal when it fails.
+    CommandResult publish(const std::string& format, bool zipped, const std::string& options = "") const {
         return runCommand(shellQuote((binaryFolder() / "quillan-release").string()) + " " +
                           shellQuote(source.string()) + " " + shellQuote(root.string()) +
                           " --version 8 --format " + format + (zipped ? " --zip-scripts" : "") +
-                          " --report-path 'App.Path\\Reports' --register TervikCtl.ocx");
+                          " --report-path 'App.Path\\Reports' --register TervikCtl.ocx " + options);
     }
 
     // Release 7's files in the installation, dated before the release.

@@ -4,7 +4,8 @@
 // server and the LAN share. The release's program and component are real Windows files: the test
 // helper program, which runs under Wine while the release replaces it, and the test component,
 // registered through Wine's own regsvr32. A file held open without sharing fails a run, which puts
-// everything back; the next run installs the release and the one after finds it applied.
+// everything back; the next run installs the release and the one after finds it applied. The
+// distributable's own quillan.exe, unpacked from the zip, deploys a signed release.
 #include "platform/db/Connection.h"
 #include "tests/e2e/WholeRelease.h"
 #include "tests/transfer/TransferTestSupport.h"
@@ -230,6 +231,35 @@ TEST_F(WineDeploy, AFileHeldOpenFailsTheRunWhichPutsEverythingBack) {
     }
     const CommandResult next = inst.run("--answer close=yes");
     ASSERT_EQ(next.code, 0) << next.out << inst.runLog();
+    expectInstalled(release, inst);
+    expectRecorded(inst);
+}
+
+// The distributable as a distributor unpacks it (QUILLAN_WINDOWS_PACKAGE names the unpacked zip):
+// its quillan.exe deploys the demo's release, signed by the office and trusted by the
+// installation, headless; every package is checked against the signed manifest and the release
+// is installed and recorded.
+TEST_F(WineDeploy, TheUnpackedDistributableDeploysTheSignedDemoRelease) {
+    const char* unpacked = std::getenv("QUILLAN_WINDOWS_PACKAGE");
+    if (unpacked == nullptr || *unpacked == '\0')
+        GTEST_SKIP() << "QUILLAN_WINDOWS_PACKAGE names no unpacked distributable";
+    const fs::path program = fs::path(unpacked) / "quillan.exe";
+    ASSERT_TRUE(fs::exists(program)) << program;
+    WindowsRelease release;
+    const fs::path keys = release.scratch / "keys";
+    const std::string tool = shellQuote((binaryFolder() / "quillan-release").string());
+    ASSERT_EQ(runCommand(tool + " keygen " + shellQuote(keys.string())).code, 0);
+    const CommandResult published =
+        release.publish("xml", false, "--sign " + shellQuote((keys / "office.key").string()));
+    ASSERT_EQ(published.code, 0) << published.out;
+    Served served("http", "xml", release);
+    SampleInstall inst(served.options + " --trust " + consolePath(keys / "office.pub"));
+    release.putOldFiles(inst);
+
+    const CommandResult run = runCommand("wine " + shellQuote(program.string()) + " --app-dir " +
+                                         consolePath(inst.dir) + " --headless --answer close=yes");
+    ASSERT_EQ(run.code, 0) << run.out << inst.runLog();
+    EXPECT_THAT(inst.runLog(), HasSubstr(">>-Every package matches the signed manifest of its release"));
     expectInstalled(release, inst);
     expectRecorded(inst);
 }
