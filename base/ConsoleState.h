@@ -102,6 +102,9 @@ struct ConsoleState {
     int keptRunLogs = 30; // earlier run logs kept beside the current one (quillan --keep-logs)
     std::string serverPath, deployServerPath, ftpUser, ftpPassword, lanServerPath, updateFolder;
     std::string deployMasterPath, deployTransPath, webServiceUrl;
+    // A private office's certificate authorities (PEM), the optional TransportCaFile row; the
+    // environment's QUILLAN_CA_FILE wins over it (transfer/TransportSecurity.h).
+    std::string transportCaFile;
     std::string filePattern, fileFormat;
 
     // --- status panel
