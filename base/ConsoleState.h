@@ -2,6 +2,7 @@
 // The named fields of the main window that the phases share: connection settings, this system's
 // settings, folders, drives and the run state. Path fields hold Windows-style texts, as the data
 // does; Console::native() turns them into native paths at the moment of use.
+#include "base/DownloadDigests.h"
 #include "platform/DateTime.h"
 
 #include <chrono>
@@ -38,6 +39,8 @@ struct RunState {
     // The newest release whose packages matched its signed manifest in this run; recorded as
     // applied once the run completes, so that an older release is refused afterwards.
     int verifiedRelease = 0;
+    // The packages hashed as they arrived in this run, for the packages' check.
+    DownloadDigests downloadDigests;
 
     // What the run has changed so far. Each phase sets its flag the moment it starts to change
     // something (before the first file is written, before the first batch is run), so that a
