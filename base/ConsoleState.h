@@ -2,6 +2,7 @@
 // The named fields of the main window that the phases share: connection settings, this system's
 // settings, folders, drives and the run state. Path fields hold Windows-style texts, as the data
 // does; Console::native() turns them into native paths at the moment of use.
+#include "base/DownloadDigests.h"
 #include "platform/DateTime.h"
 
 #include <chrono>
@@ -38,6 +39,8 @@ struct RunState {
     // The newest release whose packages matched its signed manifest in this run; recorded as
     // applied once the run completes, so that an older release is refused afterwards.
     int verifiedRelease = 0;
+    // The packages hashed as they arrived in this run, for the packages' check.
+    DownloadDigests downloadDigests;
 
     // What the run has changed so far. Each phase sets its flag the moment it starts to change
     // something (before the first file is written, before the first batch is run), so that a
@@ -102,6 +105,9 @@ struct ConsoleState {
     int keptRunLogs = 30; // earlier run logs kept beside the current one (quillan --keep-logs)
     std::string serverPath, deployServerPath, ftpUser, ftpPassword, lanServerPath, updateFolder;
     std::string deployMasterPath, deployTransPath, webServiceUrl;
+    // A private office's certificate authorities (PEM), the optional TransportCaFile row; the
+    // environment's QUILLAN_CA_FILE wins over it (transfer/TransportSecurity.h).
+    std::string transportCaFile;
     std::string filePattern, fileFormat;
 
     // --- status panel

@@ -4,6 +4,7 @@
 #include "base/Progress.h"
 #include "console/DownloadStatements.h"
 #include "platform/PlainFileName.h"
+#include "scripts/ManifestRules.h"
 #include "scripts/ReleaseTrust.h"
 #include "trust/SignedManifest.h"
 #include "trust/TrustedKeys.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <vector>
 
 namespace quillan {
@@ -19,10 +21,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A manifest a trusted key signed, and why it may not vouch for a release here ("" when it may).
+struct SignedRelease {
+    trust::Manifest manifest;
+    std::string refusal;
+};
+
 // Every manifest in `folder` that a trusted key signed (a manifest nobody trusted vouches for
-// nothing and is passed over).
+// nothing and is passed over), each judged by `rules` when given.
 void collectManifests(const fs::path& folder, const std::vector<std::string>& keys,
-                      std::vector<trust::Manifest>& out) {
+                      const std::optional<ManifestRules>& rules, std::vector<SignedRelease>& out) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec))
         return;
@@ -34,29 +42,45 @@ void collectManifests(const fs::path& folder, const std::vector<std::string>& ke
         std::ifstream in(entry.path(), std::ios::binary);
         const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
         try {
-            out.push_back(trust::verifySignedManifest(text, keys).manifest);
+            SignedRelease r{trust::verifySignedManifest(text, keys).manifest, {}};
+            if (rules)
+                r.refusal = whyRefuseManifest(r.manifest, *rules);
+            out.push_back(std::move(r));
         } catch (const trust::ManifestError&) {
         }
     }
 }
 
+// The package's size and SHA-256 as they are now: hashed while it arrived in this run when the
+// file is still as the download left it, read again otherwise.
+std::string whyPackageDiffers(const Console& c, const fs::path& file, const trust::FileDigest& listed) {
+    if (const auto known = c.state.run.downloadDigests.of(file))
+        return trust::whyDigestDiffers({known->size, known->sha256}, listed);
+    return trust::whyFileDiffers(file, listed);
+}
+
 // Empty when the package in the update folder is the one release `version` lists.
-std::string whyRefusePackage(const std::vector<trust::Manifest>& manifests, const std::string& name,
-                             int version, const fs::path& file) {
+std::string whyRefusePackage(const Console& c, const std::vector<SignedRelease>& manifests,
+                             const std::string& name, int version, const fs::path& file) {
     const trust::ManifestFile* listed = nullptr;
+    std::string refusal;
     int otherRelease = 0;
-    for (const auto& m : manifests)
+    for (const auto& [m, why] : manifests)
         if (const auto* f = m.find(name)) {
-            if (m.version == version)
+            if (m.version != version)
+                otherRelease = m.version;
+            else if (why.empty())
                 listed = f;
             else
-                otherRelease = m.version;
+                refusal = why;
         }
-    if (!listed)
-        return otherRelease ? "it belongs to release " + std::to_string(otherRelease) + ", not to release " +
-                                  std::to_string(version) + " (files of two releases mixed)"
-                            : "no signed manifest of release " + std::to_string(version) + " lists it";
-    return trust::whyFileDiffers(file, listed->digest);
+    if (listed)
+        return whyPackageDiffers(c, file, listed->digest);
+    if (!refusal.empty())
+        return refusal;
+    return otherRelease ? "it belongs to release " + std::to_string(otherRelease) + ", not to release " +
+                              std::to_string(version) + " (files of two releases mixed)"
+                        : "no signed manifest of release " + std::to_string(version) + " lists it";
 }
 
 void refusePackage(Console& c, const std::string& name, const std::string& why) {
@@ -91,12 +115,19 @@ bool PackagesVerified(Console& c) {
         return true;
     // The manifests arrive with the scripts and are archived after the import (one whose import
     // broke off is still where it arrived); a client of another machine's database finds them on
-    // the share beside the packages.
-    std::vector<trust::Manifest> manifests;
-    collectManifests(c.native(c.state.archiveInFolder), keys, manifests);
-    collectManifests(c.native(c.state.deployInFolder), keys, manifests);
-    if (!c.state.isLocalServer)
-        collectManifests(c.native(c.state.lanServerPath), keys, manifests);
+    // the share beside the packages. Those of the work folders passed the script download's checks;
+    // the share's must pass the same now (the release applied on the server machine first included).
+    std::vector<SignedRelease> manifests;
+    collectManifests(c.native(c.state.archiveInFolder), keys, std::nullopt, manifests);
+    collectManifests(c.native(c.state.deployInFolder), keys, std::nullopt, manifests);
+    if (!c.state.isLocalServer) {
+        ManifestRules shared;
+        shared.audience = ManifestAudience::EitherOne;
+        shared.distributorCode = c.state.distributorCode;
+        shared.newestApplied = newestAppliedRelease(c);
+        shared.appliedReleaseAgain = true;
+        collectManifests(c.native(c.state.lanServerPath), keys, shared, manifests);
+    }
     // Every package on disk, whatever its download record says: one of another size than published
     // is refused here too rather than taken for an incomplete download. A joined archive
     // (RegRequired 2) is rebuilt here from verified pieces and never downloaded.
@@ -109,7 +140,7 @@ bool PackagesVerified(Console& c) {
         std::error_code ec;
         if (!fs::is_regular_file(file, ec))
             continue;
-        const std::string why = whyRefusePackage(manifests, name, version, file);
+        const std::string why = whyRefusePackage(c, manifests, name, version, file);
         if (!why.empty()) {
             refusePackage(c, name, why);
             return false;

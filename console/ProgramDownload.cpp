@@ -5,6 +5,7 @@
 #include "base/StatusLine.h"
 #include "console/DownloadStatements.h"
 #include "platform/PlainFileName.h"
+#include "scripts/ReleaseTrust.h"
 #include "transfer/Ftp.h"
 #include "transfer/Http.h"
 #include "transfer/Lan.h"
@@ -212,6 +213,15 @@ PhaseOutcome secondLanPass(Console& c) {
     return PhaseOutcome::Continue;
 }
 
+// Whether the packages' check will want their digests (a damaged list of keys is refused there).
+bool verifiesReleases(const Console& c) {
+    try {
+        return !trustedKeys(c).empty();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 } // namespace
 
 std::string megabytesText(double megabytes) {
@@ -226,6 +236,7 @@ std::string megabytesText(double megabytes) {
 }
 
 PhaseOutcome ProgramDownload(Console& c, TransferSession& s) {
+    c.state.run.downloadDigests.wanted = verifiesReleases(c);
     auto rs = c.conn->query(incompletePackagesQuery(c.state.dbPrefix));
     if (!rs.eof())
         hideBar(c, c.model.checklist(kRow).percentText);

@@ -4,6 +4,7 @@
 #include "console/CreateFolder.h"
 #include "console/RunDriver.h"
 #include "console/TimeLimitSetting.h"
+#include "platform/Text.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -178,6 +179,14 @@ bool ValidateData(Console& c) {
 
         // 11. The statements' time limit (optional; console/TimeLimitSetting.h).
         ReadTimeLimit(c);
+        // 12. A private office's CA file (optional; the system's store without it).
+        s.transportCaFile =
+            std::string(trimmed(firstText(c,
+                                          "select Condition From " + s.dbPrefix +
+                                              ".dbo.configuration Where ModuleName='datatransfer' and "
+                                              "DesCription='TransportCaFile' and len(ltrim(Condition))>0",
+                                          "Condition")
+                                    .value_or("")));
         return true;
     } catch (const std::exception& e) {
         c.op.inform(std::string(e.what()) + " In ValidateData");

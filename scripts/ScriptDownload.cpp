@@ -41,7 +41,7 @@ void DOWNLOADFILES(Console& c, const std::string& methodName, const std::string&
     const bool transaction = kind == "TRN";
     const auto& st = c.state;
     try {
-        clsCallWebService service;
+        clsCallWebService service(st.transportCaFile);
         const auto keys = trustedKeys(c);
         const FileNameListAnswer answer =
             service.GetFileNameList(st.serverPath, st.webServiceUrl, methodName, st.distributorCode);

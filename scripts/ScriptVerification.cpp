@@ -1,10 +1,10 @@
 #include "scripts/ScriptVerification.h"
 
 #include "base/Machine.h"
+#include "scripts/ManifestRules.h"
 #include "scripts/ReleaseTrust.h"
 #include "scripts/ReleaseTrustStatements.h"
 #include "trust/SignedManifest.h"
-#include "trust/UtcTime.h"
 
 #include <fstream>
 #include <optional>
@@ -60,21 +60,12 @@ std::string whyRefuseArrivedScript(Console& c, const std::vector<std::string>& k
     const auto m = openManifest(keys, s.manifest, why);
     if (!m)
         return why;
-    if (s.master && m->distributor != trust::kEveryDistributor)
-        return "its manifest is for distributor " + m->distributor + ", not for every distributor";
-    if (!s.master && m->distributor != c.state.distributorCode)
-        return "its manifest is for " +
-               (m->distributor == trust::kEveryDistributor ? std::string("every distributor")
-                                                           : "distributor " + m->distributor) +
-               ", not for " + c.state.distributorCode;
-    if (trust::nowUtc() >= m->expires)
-        return "its manifest expired on " + trust::formatUtc(m->expires) +
-               " (the office signs a release again before then)";
-    const int applied = newestAppliedRelease(c);
-    if (m->version <= applied)
-        return "it is release " + std::to_string(m->version) + ", not newer than release " +
-               std::to_string(applied) + " already applied";
-    return whyFileDiffers(*m, s.name, s.file);
+    ManifestRules rules;
+    rules.audience = s.master ? ManifestAudience::EveryDistributor : ManifestAudience::ThisDistributor;
+    rules.distributorCode = c.state.distributorCode;
+    rules.newestApplied = newestAppliedRelease(c);
+    why = whyRefuseManifest(*m, rules);
+    return why.empty() ? whyFileDiffers(*m, s.name, s.file) : why;
 }
 
 std::string whyRefuseKeptScript(const std::vector<std::string>& keys, const std::string& name,

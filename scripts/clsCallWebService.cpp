@@ -40,7 +40,8 @@ FileNameListAnswer clsCallWebService::GetFileNameList(const std::string& serverU
         "Content-Type: text/xml",
         "Expect:", // no "100-continue" round trip before the body
     };
-    transfer::CurlHttpClient http;
+    transfer::CurlHttpClient http(transfer::TransferLimits::current(),
+                                  transfer::TransportSecurity::current(caFile_));
     FileNameListAnswer answer;
     if (!http.request("POST", url, envelope, headers, answer.text))
         throw std::runtime_error(http.lastError().summary());
@@ -50,7 +51,8 @@ FileNameListAnswer clsCallWebService::GetFileNameList(const std::string& serverU
 }
 
 void clsCallWebService::importFiles(const std::string& url, const std::string& localPath) const {
-    transfer::CurlHttpClient http;
+    transfer::CurlHttpClient http(transfer::TransferLimits::current(),
+                                  transfer::TransportSecurity::current(caFile_));
     transfer::HttpDownloadOptions options;
     options.requireDelimitedBody = true;
     if (!http.download(transfer::withEncodedFileName(url), localPath, {}, options))

@@ -1,9 +1,10 @@
 #pragma once
 // The client of the central office's deploy web service: a SOAP 1.1 call that lists the deploy
-// scripts waiting for this distributor, and a plain GET that fetches one of them. It holds no
-// state between calls and catches nothing: a failed request reaches the caller as an exception
+// scripts waiting for this distributor, and a plain GET that fetches one of them. It keeps only
+// the CA file setting between calls and catches nothing: a failed request reaches the caller as an exception
 // (std::runtime_error with the failure's description).
 #include <string>
+#include <utility>
 
 namespace quillan {
 
@@ -20,6 +21,9 @@ struct FileNameListAnswer {
 
 class clsCallWebService {
 public:
+    // `configuredCaFile`: the installation's CA file setting (TransportSecurity::current).
+    explicit clsCallWebService(std::string configuredCaFile = {}) : caFile_(std::move(configuredCaFile)) {}
+
     // The service namespace: an absolute URI ending in "/".
     static constexpr const char* kServiceNamespace = "http://tempuri.org/";
 
@@ -38,6 +42,9 @@ public:
     void importFiles(const std::string& url, const std::string& localPath) const;
     // The request document, on one line, with an empty operation element.
     static std::string BuildSOAPEnvelope(const std::string& serviceName, const std::string& methodName);
+
+private:
+    std::string caFile_;
 };
 
 } // namespace quillan

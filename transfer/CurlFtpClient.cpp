@@ -69,6 +69,8 @@ struct CurlFtpClient::Impl {
     std::string entry;
     TransferError error;
     std::uint64_t resumed = 0;
+    bool hashing = false;
+    std::optional<std::string> sha256;
 
     // Download state for the write callback.
     PartialFile* file = nullptr;
@@ -236,12 +238,15 @@ bool CurlFtpClient::download(const std::string& remoteFile, const std::filesyste
     Impl& m = *impl_;
     m.error = {};
     m.resumed = 0;
+    m.sha256.reset();
     std::error_code ec;
     if (failIfExists && std::filesystem::exists(localFile, ec)) {
         m.error.detail = "The file exists: " + localFile.string();
         return false;
     }
     PartialFile part(localFile);
+    if (m.hashing)
+        part.hashWhatIsWritten();
     const RemoteStamp stamp = m.stampOf(remoteFile);
     std::uint64_t offset = part.existingBytes();
     const auto saved = part.savedStamp();
@@ -312,7 +317,16 @@ bool CurlFtpClient::download(const std::string& remoteFile, const std::filesyste
         m.error.detail = "Cannot rename " + part.partPath().string();
         return false;
     }
+    m.sha256 = part.sha256();
     return true;
+}
+
+void CurlFtpClient::hashDownloads(bool on) {
+    impl_->hashing = on;
+}
+
+const std::optional<std::string>& CurlFtpClient::lastSha256() const {
+    return impl_->sha256;
 }
 
 } // namespace quillan::transfer

@@ -48,6 +48,10 @@ public:
                   std::optional<std::uint64_t> expectedSize, bool failIfExists);
     // Bytes the last download took over from an earlier partial file.
     std::uint64_t resumedFrom() const;
+    // Whether later downloads hash their bytes as they arrive; the SHA-256 of the last download
+    // when it was hashed and written in one pass (not when continued from a partial file).
+    void hashDownloads(bool on);
+    const std::optional<std::string>& lastSha256() const;
 
     const TransferError& lastError() const;
 

@@ -83,6 +83,7 @@ struct CurlHttpClient::Impl {
     TransferError error;
     std::string refusal;
     long status = 0;
+    std::optional<std::string> sha256;
 
     // Download state for the callbacks.
     const HttpHooks* hooks = nullptr;
@@ -209,7 +210,10 @@ bool CurlHttpClient::download(const std::string& url, const std::filesystem::pat
     m.error = {};
     m.refusal.clear();
     m.status = 0;
+    m.sha256.reset();
     PartialFile part(localFile);
+    if (options.hash)
+        part.hashWhatIsWritten();
     // A partial file is continued only when its record names a version the server can confirm
     // (If-Range); any other is begun afresh.
     std::uint64_t offset = 0;
@@ -286,7 +290,12 @@ bool CurlHttpClient::download(const std::string& url, const std::filesystem::pat
         m.fail(12004, "Cannot rename " + part.partPath().string());
         return false;
     }
+    m.sha256 = part.sha256();
     return true;
+}
+
+const std::optional<std::string>& CurlHttpClient::lastSha256() const {
+    return impl_->sha256;
 }
 
 bool CurlHttpClient::request(const std::string& method, const std::string& url, const std::string& body,

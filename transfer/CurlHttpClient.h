@@ -51,6 +51,8 @@ struct HttpDownloadOptions {
     // Refuses a body whose end only the closing connection marks (no length, not chunked): one
     // cut short would look complete.
     bool requireDelimitedBody = false;
+    // Hashes the bytes as they arrive (lastSha256() after a download written in one pass).
+    bool hash = false;
 };
 
 class CurlHttpClient {
@@ -70,6 +72,8 @@ public:
     long status() const;                // HTTP status of the last answer (0 when none)
     const std::string& refusal() const; // why the last download's body was refused
     const TransferError& lastError() const;
+    // The SHA-256 of the last download when it was asked for and the file written in one pass.
+    const std::optional<std::string>& lastSha256() const;
 
 private:
     struct Impl;

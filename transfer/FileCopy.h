@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
 
 namespace quillan::transfer {
 
@@ -18,9 +19,12 @@ using CopyProgress = std::function<void(std::uint64_t copied, std::uint64_t tota
 constexpr std::size_t kCopyChunk = 4u << 20;
 
 // Throws std::system_error (with the system's reason) when the copy cannot be completed; the
-// temporary file is removed then and the target is left as it was.
+// temporary file is removed then and the target is left as it was. With `sha256` the bytes pass
+// through a buffer of ours instead of the kernel's copy and are hashed on the way: it receives the
+// copy's SHA-256, so that nothing need read the copy again to check it.
 void copyFileAtomically(const std::filesystem::path& from, const std::filesystem::path& to,
-                        const CopyProgress& progress = {}, std::size_t chunk = kCopyChunk);
+                        const CopyProgress& progress = {}, std::size_t chunk = kCopyChunk,
+                        std::string* sha256 = nullptr);
 
 // The temporary name used for `to` while it is being copied.
 std::filesystem::path copyTemporaryFor(const std::filesystem::path& to);

@@ -4,6 +4,7 @@
 
 #include "base/Progress.h"
 #include "transfer/ByteSizeText.h"
+#include "transfer/InstallationSecurity.h"
 #include "transfer/RemoteName.h"
 #include "transfer/TransferRow.h"
 
@@ -83,7 +84,7 @@ bool downloadListItem(Console& c, FtpSession& s, const std::string& item, const 
         folderText += "\\";
     std::string localText = folderText + localName;
 
-    CurlFtpClient search(s.login->endpoint());
+    CurlFtpClient search(s.login->endpoint(), transfer::TransferLimits::current(), transportSecurityOf(c));
     auto entries = search.list(folder);
     if (!entries) {
         s.lastErrorText = search.lastError().summary();
@@ -161,7 +162,8 @@ bool FtpLogin(Console& c, FtpSession& s) {
         // Every check opens a new connection; the previous one is closed.
         s.login.reset();
         s.currentFolder.clear();
-        auto client = std::make_unique<CurlFtpClient>(endpointOf(c));
+        auto client = std::make_unique<CurlFtpClient>(endpointOf(c), transfer::TransferLimits::current(),
+                                                      transportSecurityOf(c));
         client->setHooks(connectHooks(c));
         if (client->login()) {
             s.currentFolder = client->entryFolder();
@@ -202,7 +204,8 @@ void FtpListFolder(Console& c, FtpSession& s, const std::string& server, const s
         s.LstFTPFiles.push_back("..");
     if (folder.empty())
         return; // no login connection: nothing to search
-    CurlFtpClient search(FtpEndpoint::parse(server, user, password));
+    CurlFtpClient search(FtpEndpoint::parse(server, user, password), transfer::TransferLimits::current(),
+                         transportSecurityOf(c));
     auto entries = search.list(folder);
     if (!entries) {
         s.lastErrorText = search.lastError().summary();
@@ -241,9 +244,13 @@ bool FtpGetFileToLocal(Console& c, FtpSession& s, const std::string& remote, con
     std::optional<std::uint64_t> expected;
     if (record.sizeKnown)
         expected = record.size;
+    auto& digests = c.state.run.downloadDigests;
+    s.login->hashDownloads(digests.wanted);
     bool ok = s.login->download(remote, target, expected, failIfExists);
     if (!ok)
         s.lastErrorText = s.login->lastError().summary();
+    else if (s.login->lastSha256())
+        digests.remember(target, *s.login->lastSha256());
     s.login->setHooks(connectHooks(c)); // the bar goes out of scope
     s.transferState = 0;
     return ok;

@@ -3,6 +3,7 @@
 #include "base/CreateLogFile.h"
 #include "base/Progress.h"
 #include "transfer/CurlHttpClient.h"
+#include "transfer/InstallationSecurity.h"
 #include "transfer/RemoteName.h"
 #include "transfer/TransferRow.h"
 #include "transfer/UrlEncoding.h"
@@ -79,7 +80,7 @@ bool HTTPLogin(Console& c, HttpSession& s) {
 
         // Any answer, error pages included, shows that the server is reachable.
         s.httpRequestOk = 1;
-        transfer::CurlHttpClient http;
+        transfer::CurlHttpClient http(transfer::TransferLimits::current(), transportSecurityOf(c));
         transfer::HttpDownloadOptions probe;
         probe.resume = false;
         probe.failOnHttpError = false;
@@ -165,9 +166,14 @@ bool DownloadFromHttp(Console& c, HttpSession& s, const std::string& fileName) {
         };
         hooks.cancel = [&c] { return c.programEnded(); };
 
-        transfer::CurlHttpClient http;
+        transfer::CurlHttpClient http(transfer::TransferLimits::current(), transportSecurityOf(c));
+        transfer::HttpDownloadOptions options;
+        auto& digests = c.state.run.downloadDigests;
+        options.hash = digests.wanted;
         result = true; // the request is issued
-        if (http.download(transfer::withEncodedFileName(s.httpCurrentUrl), target, hooks)) {
+        if (http.download(transfer::withEncodedFileName(s.httpCurrentUrl), target, hooks, options)) {
+            if (http.lastSha256())
+                digests.remember(target, *http.lastSha256());
             const std::uint64_t size = std::filesystem::file_size(target);
             if (bar)
                 bar->report((size + kChunk - 1) / kChunk * kChunk); // the last, shorter chunk

@@ -36,8 +36,13 @@ bool DownloadFromLan(Console& c, const std::string& name) {
         // The bar counts percent of the bytes.
         ByteProgress bar(c, Row::ProgramDownload, std::filesystem::file_size(shared), 100);
         bar.start();
-        transfer::copyFileAtomically(shared, local,
-                                     [&](std::uint64_t copied, std::uint64_t) { bar.report(copied); });
+        auto& digests = c.state.run.downloadDigests;
+        std::string sha256;
+        transfer::copyFileAtomically(
+            shared, local, [&](std::uint64_t copied, std::uint64_t) { bar.report(copied); },
+            transfer::kCopyChunk, digests.wanted ? &sha256 : nullptr);
+        if (!sha256.empty())
+            digests.remember(local, sha256);
         bar.finish();
         return true;
     } catch (const std::system_error& e) {

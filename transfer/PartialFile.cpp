@@ -1,6 +1,7 @@
 #include "transfer/PartialFile.h"
 
 #include "platform/OpenFile.h"
+#include "trust/Digest.h"
 
 #include <charconv>
 #include <fstream>
@@ -115,6 +116,9 @@ bool PartialFile::open(std::uint64_t offset) {
     }
     if (out_ != nullptr)
         std::setvbuf(out_, nullptr, _IOFBF, kWriteBuffer);
+    hash_.reset();
+    if (out_ != nullptr && hashing_ && size_ == 0)
+        hash_ = std::make_unique<trust::Sha256>();
     return out_ != nullptr;
 }
 
@@ -123,6 +127,8 @@ bool PartialFile::write(const char* data, std::size_t size) {
         return false;
     if (size > 0 && std::fwrite(data, 1, size, out_) != size)
         return false;
+    if (hash_)
+        hash_->update(std::string_view(data, size));
     size_ += size;
     return true;
 }
@@ -147,11 +153,15 @@ bool PartialFile::commit() {
     if (ec)
         return false;
     removeRecord();
+    if (hash_)
+        sha256_ = hash_->finishHex();
+    hash_.reset();
     return true;
 }
 
 void PartialFile::discard() {
     close();
+    hash_.reset();
     std::error_code ec;
     std::filesystem::remove(part_, ec);
     removeRecord();

@@ -8,8 +8,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+
+namespace quillan::trust {
+class Sha256;
+}
 
 namespace quillan::transfer {
 
@@ -43,6 +48,9 @@ public:
     // Writes the record through a temporary name, so it is either whole or absent. False when it
     // cannot be written (no record is left then).
     bool saveStamp(const RemoteStamp& stamp);
+    // Asks for the SHA-256 of a file written from its first byte, hashed as the bytes are written
+    // (no second read). Call before open(); a file continued from an earlier attempt gets none.
+    void hashWhatIsWritten() { hashing_ = true; }
     // Opens for appending after `offset` bytes (0 = start afresh). Returns false on failure.
     bool open(std::uint64_t offset);
     bool isOpen() const { return out_ != nullptr; }
@@ -53,6 +61,8 @@ public:
     bool commit();
     void discard(); // closes and removes the partial file and its record
     void close();
+    // After commit(): the SHA-256 of the whole file when it was asked for and written in one pass.
+    const std::optional<std::string>& sha256() const { return sha256_; }
 
 private:
     void removeRecord();
@@ -62,6 +72,9 @@ private:
     std::filesystem::path record_;
     std::FILE* out_ = nullptr;
     std::uint64_t size_ = 0;
+    bool hashing_ = false;
+    std::unique_ptr<trust::Sha256> hash_; // while a file begun afresh is written
+    std::optional<std::string> sha256_;
 };
 
 } // namespace quillan::transfer

@@ -5,10 +5,10 @@
 
 namespace quillan::transfer {
 
-TransportSecurity TransportSecurity::current() {
+TransportSecurity TransportSecurity::current(const std::string& configuredCaFile) {
     TransportSecurity s;
-    if (const char* file = std::getenv("QUILLAN_CA_FILE"); file != nullptr)
-        s.caFile = file;
+    const char* file = std::getenv("QUILLAN_CA_FILE");
+    s.caFile = file != nullptr && *file != '\0' ? std::string(file) : configuredCaFile;
     return s;
 }
 

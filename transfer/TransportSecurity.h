@@ -1,7 +1,8 @@
 #pragma once
 // How every transfer guards the line to the office. A TLS peer's certificate is always verified,
 // host name included, against the system's certificate store, or against the office's own CA
-// file when QUILLAN_CA_FILE names one (a private office with its own certificate authority).
+// file (a private office with its own certificate authority): the one QUILLAN_CA_FILE names, or
+// else the installation's setting (TransportCaFile).
 // Which line is encrypted follows the server setting's scheme ("https://", "ftps://"); a redirect
 // never leads to a weaker scheme. Proxies come from the environment (http_proxy, https_proxy,
 // ftp_proxy, all_proxy, no_proxy), as libcurl reads them. Documented in docs/transport-security.md.
@@ -15,8 +16,10 @@ namespace quillan::transfer {
 struct TransportSecurity {
     std::string caFile; // PEM certificates that replace the system's store; empty: the store
 
-    // From the environment (QUILLAN_CA_FILE).
-    static TransportSecurity current();
+    // QUILLAN_CA_FILE when the environment sets it, else `configuredCaFile` (the installation's
+    // setting; empty: the system's store). The variable wins so that one run can be pointed
+    // elsewhere without changing the database.
+    static TransportSecurity current(const std::string& configuredCaFile = {});
 };
 
 // True when `url` starts with "https://" (any letter case).

@@ -84,12 +84,14 @@ std::optional<FileDigest> digestOfFile(const std::filesystem::path& file) {
 
 std::string whyFileDiffers(const std::filesystem::path& file, const FileDigest& listed) {
     const auto digest = digestOfFile(file);
-    if (!digest)
-        return "it cannot be read to check it";
-    if (digest->size != listed.size)
-        return "it has " + std::to_string(digest->size) + " bytes, the signed manifest " +
+    return digest ? whyDigestDiffers(*digest, listed) : "it cannot be read to check it";
+}
+
+std::string whyDigestDiffers(const FileDigest& actual, const FileDigest& listed) {
+    if (actual.size != listed.size)
+        return "it has " + std::to_string(actual.size) + " bytes, the signed manifest " +
                std::to_string(listed.size);
-    if (digest->sha256 != listed.sha256)
+    if (actual.sha256 != listed.sha256)
         return "its SHA-256 does not match the signed manifest";
     return {};
 }

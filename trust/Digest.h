@@ -38,5 +38,7 @@ std::optional<FileDigest> digestOfFile(const std::filesystem::path& file);
 // Why `file` is not the file a signed manifest lists as `listed` ("it has 10 bytes, the signed
 // manifest 12"), or empty when its size and SHA-256 are the listed ones.
 std::string whyFileDiffers(const std::filesystem::path& file, const FileDigest& listed);
+// The same for a file whose digest is already known (hashed as it was written).
+std::string whyDigestDiffers(const FileDigest& actual, const FileDigest& listed);
 
 } // namespace quillan::trust

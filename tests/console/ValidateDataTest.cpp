@@ -73,6 +73,8 @@ TEST_F(Validate, HttpModeReadsEverySettingInOrder) {
         "select * from [Tervik].dbo.configuration Where ModuleName='DataTransfer' and   Seqno=16",
         "select Condition From [Tervik].dbo.configuration Where ModuleName='datatransfer' and "
         "DesCription='StatementTimeLimitMinutes' and len(ltrim(Condition))>0",
+        "select Condition From [Tervik].dbo.configuration Where ModuleName='datatransfer' and "
+        "DesCription='TransportCaFile' and len(ltrim(Condition))>0",
     };
     EXPECT_EQ(inst.db.transcript, expected);
     EXPECT_EQ(s.statementTimeLimit, std::chrono::minutes(30)) << "the default when the row is missing";

@@ -101,10 +101,11 @@ struct SignedOffice {
     }
 
     // A run that must be refused naming `file` and `reason`, with nothing changed.
-    void expectRefused(const std::string& file, const std::string& reason, bool scriptRefused) {
+    void expectRefused(const std::string& file, const std::string& reason, bool scriptRefused,
+                       const std::string& answers = "--answer continue=yes --answer close=yes") {
         const auto filesBefore = installation();
         const auto dataBefore = data(scriptRefused);
-        const CommandResult r = inst->run("--answer continue=yes --answer close=yes");
+        const CommandResult r = inst->run(answers);
         EXPECT_EQ(r.code, 7) << r.out << inst->runLog();
         EXPECT_THAT(inst->runLog(), HasSubstr(">>-Release refused: " + file + ": " + reason));
         EXPECT_THAT(r.out, HasSubstr("Exit code 7"));
@@ -243,23 +244,60 @@ TEST(SignedRelease, OverFtpInstallsWhatIsSignedAndRefusesAChangedPackage) {
     EXPECT_EQ(readFile(o.inst->dir / "Tervik.exe"), "Tervik 8\n");
 }
 
-// A client of another machine's database takes the packages and their manifests from the share;
-// the server machine imported the script. A package changed on the share is refused.
-TEST(SignedRelease, FromTheLanShareChecksThePackagesAgainstTheManifestsThere) {
-    SignedOffice o;
-    ASSERT_EQ(o.publish(8).code, 0);
+// A client of another machine's database: the server machine imported the script `script` (of
+// the office's folders) and ran the release (its hotfix and, in that database, the release it
+// applied); the package and the script's manifest lie on the share. Answers the share.
+constexpr const char* kLanAnswers = "--answer server=yes --answer continue=yes --answer close=yes";
+fs::path lanClient(SignedOffice& o, const std::string& script, int appliedOnTheServer) {
     o.serve("lan");
     const fs::path share = o.inst->dir / "LanShare";
     fs::copy_file(o.office_("Deploy/Release8.zip"), share / "Release8.zip");
-    fs::copy_file(o.office_("Master/SETUPDETAILS_000008.xml.manifest"),
-                  share / "SETUPDETAILS_000008.xml.manifest");
-    o.inst->sql("EXEC [Tervik].dbo.Proc_ImpSetupDetails " +
-                db::sqlQuote(readFile(o.office_("Master/SETUPDETAILS_000008.xml"))));
+    fs::copy_file(o.office_(script + ".manifest"),
+                  share / (fs::path(script).filename().string() + ".manifest"));
+    o.inst->sql("EXEC [Tervik].dbo.Proc_ImpSetupDetails " + db::sqlQuote(readFile(o.office_(script))));
     o.inst->sql("UPDATE [Tervik].dbo.SetupDetails SET DownloadFileSize = UploadFileSize");
-    o.inst->sql("INSERT INTO [Tervik].dbo.HotFixLog VALUES (801)"); // the server machine's run
+    o.inst->sql("INSERT INTO [Tervik].dbo.HotFixLog VALUES (801)");
+    o.inst->sql("CREATE TABLE [Tervik].dbo.AppliedRelease (VersionNo INT, AppliedOn DATETIME)");
+    o.inst->sql("INSERT INTO [Tervik].dbo.AppliedRelease VALUES (" + std::to_string(appliedOnTheServer) +
+                ", GETDATE())");
+    return share;
+}
+
+// The client takes the share's manifests only as the script download takes a script's: for its
+// distributor (or every one), not expired, not older than the release already applied.
+TEST(SignedRelease, FromTheLanShareAManifestTheScriptDownloadWouldRefuseVouchesForNothing) {
+    const struct {
+        const char* name;
+        std::string options, script;
+        int applied;
+        std::string reason;
+    } cases[] = {
+        {"expired", "--issued 2020-01-01T00:00:00Z --expires-days 1", "Master/SETUPDETAILS_000008.xml", 7,
+         "its manifest expired on 2020-01-02T00:00:00Z"},
+        {"another distributor", "--distributor D0002 --package Release8.zip",
+         "Trans/D0002_SETUPDETAILS_000008.xml", 7,
+         "its manifest is for distributor D0002, not for D0001 or every distributor"},
+        {"older release", "", "Master/SETUPDETAILS_000008.xml", 9,
+         "it is release 8, older than release 9 already applied"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        SignedOffice o;
+        ASSERT_EQ(o.publish(8, k.options).code, 0);
+        lanClient(o, k.script, k.applied);
+        o.expectRefused("Release8.zip", k.reason, false, kLanAnswers);
+    }
+}
+
+// The packages are checked against the manifests on the share: one changed there is refused. The
+// release the server machine applied first still installs on the client.
+TEST(SignedRelease, FromTheLanShareChecksThePackagesAgainstTheManifestsThere) {
+    SignedOffice o;
+    ASSERT_EQ(o.publish(8).code, 0);
+    const fs::path share = lanClient(o, "Master/SETUPDETAILS_000008.xml", 8);
     rewriteKeepingSize(share / "Release8.zip");
     const auto filesBefore = o.installation();
-    const CommandResult refused = o.inst->run("--answer server=yes --answer continue=yes --answer close=yes");
+    const CommandResult refused = o.inst->run(kLanAnswers);
     EXPECT_EQ(refused.code, 7) << refused.out << o.inst->runLog();
     EXPECT_THAT(
         o.inst->runLog(),
@@ -268,7 +306,7 @@ TEST(SignedRelease, FromTheLanShareChecksThePackagesAgainstTheManifestsThere) {
 
     fs::copy_file(o.office_("Deploy/Release8.zip"), share / "Release8.zip",
                   fs::copy_options::overwrite_existing);
-    const CommandResult r = o.inst->run("--answer server=yes --answer continue=yes --answer close=yes");
+    const CommandResult r = o.inst->run(kLanAnswers);
     EXPECT_EQ(r.code, 0) << r.out << o.inst->runLog();
     EXPECT_EQ(readFile(o.inst->dir / "Tervik.exe"), "Tervik 8\n");
 }

@@ -4,6 +4,7 @@
 
 #include "base/Progress.h"
 #include "transfer/Http.h"
+#include "trust/Digest.h"
 
 #include <atomic>
 #include <mutex>
@@ -132,6 +133,8 @@ TEST(HttpDownloadTest, AnErrorStatusOrAMissingLengthWritesNothingUnderTheTargetN
 
 TEST(HttpDownloadTest, AConnectionLostMidBodyIsResumedWithARangeOfTheSameVersion) {
     HttpFixture f;
+    auto& digests = f.c->state.run.downloadDigests;
+    digests.wanted = true; // a verifying installation: what arrives in one pass is hashed
     const std::string body = patternBytes(200000);
     std::atomic<bool> dropped{false};
     std::string ifRange;
@@ -167,6 +170,17 @@ TEST(HttpDownloadTest, AConnectionLostMidBodyIsResumedWithARangeOfTheSameVersion
     EXPECT_FALSE(fs::exists(f.update("Big.zip.part")));
     EXPECT_FALSE(fs::exists(transfer::PartialFile::recordPathFor(f.update("Big.zip"))));
     EXPECT_EQ(f.c->model.checklist(Row::ProgramDownload).barValue, 100);
+    EXPECT_FALSE(digests.of(f.update("Big.zip"))) << "a resumed file is read again to check it";
+
+    // Fetched whole, its digest is kept, until the file is no longer as the download left it.
+    fs::remove(f.update("Big.zip"));
+    EXPECT_TRUE(DownloadFromHttp(*f.c, f.session.http, "Big.zip"));
+    const auto kept = digests.of(f.update("Big.zip"));
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->sha256, trust::digestOfFile(f.update("Big.zip"))->sha256);
+    fs::last_write_time(f.update("Big.zip"),
+                        fs::last_write_time(f.update("Big.zip")) - std::chrono::hours(1));
+    EXPECT_FALSE(digests.of(f.update("Big.zip")));
 }
 
 TEST(HttpDownloadTest, ANameThatWouldLeaveTheUpdateFolderIsRefused) {

@@ -8,6 +8,7 @@
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/RecordingView.h"
 #include "transfer/FileCopy.h"
+#include "trust/Digest.h"
 
 #include <gtest/gtest.h>
 
@@ -75,7 +76,13 @@ TEST_F(Lan, PackageMissingOnTheShare) {
     EXPECT_TRUE(fileNamesIn(root / "update").empty());
 }
 
-TEST_F(Lan, CopyKeepsDataAndTimeAndCountsToHundred) {
+// On a verifying installation the copy is hashed on the way (a buffer of ours instead of the
+// kernel's copy): the same bytes, time and progress, and the digest kept for the packages' check.
+class LanCopy : public Lan, public ::testing::WithParamInterface<bool> {};
+INSTANTIATE_TEST_SUITE_P(KernelOrHashing, LanCopy, ::testing::Bool());
+
+TEST_P(LanCopy, CopyKeepsDataAndTimeAndCountsToHundred) {
+    console->state.run.downloadDigests.wanted = GetParam();
     std::string data(9'000'000, '\0');
     std::mt19937 gen(1);
     for (char& ch : data)
@@ -95,6 +102,11 @@ TEST_F(Lan, CopyKeepsDataAndTimeAndCountsToHundred) {
               (std::vector<std::string>{"0 %", "46 %", "93 %", "100 %"}));
     EXPECT_GE(view->repaints, 3);
     EXPECT_EQ(rowPercent(*console, Row::ProgramDownload), "100 %");
+    const auto kept = console->state.run.downloadDigests.of(root / "update/Pkg_103.zip");
+    EXPECT_EQ(kept.has_value(), GetParam());
+    if (kept) {
+        EXPECT_EQ(kept->sha256, trust::digestOfFile(root / "share/Pkg_103.zip")->sha256);
+    }
 }
 
 TEST_F(Lan, EmptyPackageIsCopiedToo) {
