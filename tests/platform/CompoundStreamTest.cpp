@@ -70,7 +70,9 @@ TEST(CompoundStream, AContainerWhoseRootHasASiblingIsRefused) {
     }
     ASSERT_NE(openCompoundStream(file, "Workbook"), nullptr);
     std::string bytes = readFile(file);
-    const auto byte = [&](std::size_t at) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[at])); };
+    const auto byte = [&](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(bytes[at]));
+    };
     const std::size_t directory = byte(0x30) | byte(0x31) << 8 | byte(0x32) << 16;
     // The third entry becomes a copy of the stream's entry and the root's right sibling.
     const std::size_t root = (directory + 1) * 512;
