@@ -1,4 +1,5 @@
 #include "platform/db/embedded/WorkbookCheck.h"
+#include "platform/db/embedded/WorkbookRecords.h"
 
 #include "platform/db/embedded/WorkbookStrings.h"
 
@@ -18,37 +19,10 @@ namespace quillan::db::embedded {
 
 namespace {
 
-// The record types freexl reads in an Excel 97 workbook stream.
-enum : unsigned {
-    kBof = 0x0809,
-    kEof = 0x000A,
-    kDateMode = 0x0022,
-    kCodePage = 0x0042,
-    kSheet = 0x0085,
-    kMulRk = 0x00BD,
-    kXf = 0x00E0,
-    kSst = 0x00FC,
-    kContinue = 0x003C,
-    kLabelSst = 0x00FD,
-    kDimension = 0x0200,
-    kNumber = 0x0203,
-    kLabel = 0x0204,
-    kBoolErr = 0x0205,
-    kRk = 0x027E,
-    kFormat = 0x041E,
-};
+using namespace records;
+
 constexpr std::size_t kLongestRecord = 8224; // the format's largest record body
 constexpr std::uint64_t kMostRows = 65536, kMostColumns = 256;
-
-unsigned byteAt(std::string_view s, std::size_t at) {
-    return static_cast<unsigned char>(s[at]);
-}
-std::uint32_t le(std::string_view s, std::size_t at, int bytes) {
-    std::uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = (v << 8) | byteAt(s, at + static_cast<std::size_t>(i));
-    return v;
-}
 
 std::string hex4(unsigned type) {
     char text[8];

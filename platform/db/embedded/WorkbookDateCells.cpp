@@ -1,4 +1,5 @@
 #include "platform/db/embedded/WorkbookDateCells.h"
+#include "platform/db/embedded/WorkbookRecords.h"
 
 #include <algorithm>
 #include <bit>
@@ -7,33 +8,12 @@ namespace quillan::db::embedded {
 
 namespace {
 
-enum : unsigned {
-    kBof = 0x0809,
-    kEof = 0x000A,
-    kDateMode = 0x0022,
-    kSheet = 0x0085,
-    kMulRk = 0x00BD,
-    kXf = 0x00E0,
-    kLabelSst = 0x00FD,
-    kNumber = 0x0203,
-    kLabel = 0x0204,
-    kBoolErr = 0x0205,
-    kRk = 0x027E,
-    kFormat = 0x041E,
-};
+using namespace records;
+
 constexpr unsigned kWorksheet = 0x0010;      // the kind a worksheet's BOF names
 constexpr unsigned kFirstCustomFormat = 164; // the number formats below are built in
 constexpr unsigned kMostSheets = 256, kMostColumns = 256;
 
-unsigned byteAt(const std::string& s, std::size_t at) {
-    return static_cast<unsigned char>(s[at]);
-}
-std::uint64_t le(const std::string& s, std::size_t at, int bytes) {
-    std::uint64_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = (v << 8) | byteAt(s, at + static_cast<std::size_t>(i));
-    return v;
-}
 void putLe16(std::string& s, std::size_t at, unsigned v) {
     s[at] = static_cast<char>(v & 0xFF);
     s[at + 1] = static_cast<char>((v >> 8) & 0xFF);

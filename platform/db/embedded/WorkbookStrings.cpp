@@ -1,4 +1,5 @@
 #include "platform/db/embedded/WorkbookStrings.h"
+#include "platform/db/embedded/WorkbookRecords.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -9,17 +10,7 @@ namespace quillan::db::embedded {
 
 namespace {
 
-constexpr std::uint16_t kSst = 0x00FC, kContinue = 0x003C, kEof = 0x000A;
-
-unsigned byteAt(const std::string& s, std::size_t at) {
-    return static_cast<unsigned char>(s[at]);
-}
-std::uint32_t le(const std::string& s, std::size_t at, int bytes) {
-    std::uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = (v << 8) | byteAt(s, at + static_cast<std::size_t>(i));
-    return v;
-}
+using namespace records;
 
 // Reads the next `n` bytes of the workbook stream into `out`; false at its end.
 using ReadBytes = std::function<bool(std::size_t n, std::string& out)>;
