@@ -1,6 +1,7 @@
 // The compound file read through the system's structured storage (StgOpenStorageEx), opened for
 // reading and shared with other readers.
 #include "platform/CompoundStream.h"
+#include "platform/win32/WideText.h"
 
 #include <objbase.h>
 #include <windows.h>
@@ -15,14 +16,6 @@ namespace {
 template <class T> struct Release {
     void operator()(T* object) const { object->Release(); }
 };
-
-std::wstring wide(const std::string& utf8) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-    return out;
-}
 
 class StorageStream : public CompoundStream {
 public:

@@ -1,6 +1,7 @@
 // The compound file written through the system's structured storage (StgCreateStorageEx), created
 // for writing and held exclusively until it is complete.
 #include "platform/CompoundStreamWriter.h"
+#include "platform/win32/WideText.h"
 
 #include "platform/OsHooks.h"
 
@@ -17,14 +18,6 @@ namespace {
 template <class T> struct Release {
     void operator()(T* object) const { object->Release(); }
 };
-
-std::wstring wide(const std::string& utf8) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-    return out;
-}
 
 void removeFile(const std::filesystem::path& file) {
     std::error_code ec;

@@ -1,21 +1,13 @@
 // Running a program on Windows: CreateProcessW with a quoted command line, no handles inherited,
 // and the process handle polled with a short wait so that the caller can repaint between polls.
 #include "platform/ProgramRunner.h"
+#include "platform/win32/WideText.h"
 
 #include <string>
 #include <windows.h>
 
 namespace quillan {
 namespace {
-
-std::wstring wide(const std::string& utf8) {
-    if (utf8.empty())
-        return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-    return out;
-}
 
 std::string systemMessage(DWORD code) {
     char* text = nullptr;

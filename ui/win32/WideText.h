@@ -1,10 +1,10 @@
 #pragma once
 // The console model's UTF-8 texts as the UTF-16 texts the Win32 controls take, and back.
-#include <string>
+#include "platform/win32/WideText.h"
 
 namespace quillan::ui::win32 {
 
-std::wstring wide(const std::string& utf8);
-std::string narrow(const std::wstring& text);
+using quillan::narrow;
+using quillan::wide;
 
 } // namespace quillan::ui::win32

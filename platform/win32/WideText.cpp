@@ -1,8 +1,8 @@
-#include "ui/win32/WideText.h"
+#include "platform/win32/WideText.h"
 
 #include <windows.h>
 
-namespace quillan::ui::win32 {
+namespace quillan {
 
 std::wstring wide(const std::string& utf8) {
     if (utf8.empty())
@@ -26,4 +26,4 @@ std::string narrow(const std::wstring& text) {
     return out;
 }
 
-} // namespace quillan::ui::win32
+} // namespace quillan
