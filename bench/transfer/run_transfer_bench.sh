@@ -43,7 +43,12 @@ best_of_5() {
   done
   echo "$best"
 }
-peak() { rm -f "$WORK/out/"*; "$BENCH" "$1" "$2" "$3" "$4" "$WORK/out" | sed -n 's/.*peak_kb=\([0-9]*\).*/\1/p'; }
+# Peak memory in KiB (maximum resident set) of one download.
+peak() {
+  rm -f "$WORK/out/"*
+  /usr/bin/time -f %M -o "$WORK/rss" "$BENCH" "$1" "$2" "$3" "$4" "$WORK/out" > /dev/null
+  tail -n 1 "$WORK/rss"
+}
 
 MB=200
 curl_ftp=$(best_of_5 curl -s --ftp-pasv --disable-epsv -o "$WORK/out/Bench200.zip" \
