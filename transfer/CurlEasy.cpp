@@ -10,6 +10,8 @@ namespace quillan::transfer {
 
 namespace {
 constexpr long kReceiveBuffer = 512 * 1024;
+// The longest a transfer waits without looking at its state again (see perform).
+constexpr int kWakeUpMilliseconds = 10;
 
 std::string trimLine(std::string_view s) {
     while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' '))
@@ -21,12 +23,17 @@ std::string trimLine(std::string_view s) {
 CurlEasy::CurlEasy() {
     ensureCurlInitialised();
     h_ = curl_easy_init();
-    if (h_ == nullptr)
+    multi_ = curl_multi_init();
+    if (h_ == nullptr || multi_ == nullptr) {
+        curl_easy_cleanup(h_);
+        curl_multi_cleanup(multi_);
         throw std::bad_alloc();
+    }
 }
 
 CurlEasy::~CurlEasy() {
     curl_easy_cleanup(h_);
+    curl_multi_cleanup(multi_); // closes the cached connections (an FTP one says QUIT)
 }
 
 void CurlEasy::prepare(const TransferLimits& limits, const TransportSecurity& security,
@@ -58,14 +65,39 @@ void CurlEasy::prepare(const TransferLimits& limits, const TransportSecurity& se
     }
 }
 
+// The transfer runs on this handle's own multi handle rather than through curl_easy_perform,
+// which waits up to a second whenever libcurl names nothing to wait for. libcurl 7.88 does so on a
+// reused FTP connection between the PASV reply and the data connection, so most downloads after
+// the first lost a second each. Here the wait is at most kWakeUpMilliseconds; socket activity ends
+// it at once. The loop ends with the transfer, which libcurl's time-outs and the stall abort bound.
+// The multi handle keeps the connections between transfers, as curl_easy_perform's own does.
 CURLcode CurlEasy::perform(TransferError& error) {
-    CURLcode rc = curl_easy_perform(h_);
+    CURLcode rc = CURLE_OK;
+    CURLMcode multiRc = curl_multi_add_handle(multi_, h_);
+    if (multiRc == CURLM_OK) {
+        int running = 1;
+        while (running > 0 && multiRc == CURLM_OK) {
+            multiRc = curl_multi_perform(multi_, &running);
+            if (running > 0 && multiRc == CURLM_OK)
+                multiRc = curl_multi_poll(multi_, nullptr, 0, kWakeUpMilliseconds, nullptr);
+        }
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == h_)
+                rc = message->data.result;
+        }
+        curl_multi_remove_handle(multi_, h_);
+    }
+    if (multiRc != CURLM_OK)
+        rc = multiRc == CURLM_OUT_OF_MEMORY ? CURLE_OUT_OF_MEMORY : CURLE_FAILED_INIT;
     if (rc != CURLE_OK) {
         error = TransferError{};
         error.curlCode = rc;
         error.internetCode = internetCodeForCurl(rc);
         error.serverResponse = lastReply_;
-        error.detail = errorBuffer_[0] != '\0' ? errorBuffer_ : curl_easy_strerror(rc);
+        error.detail = multiRc != CURLM_OK       ? curl_multi_strerror(multiRc)
+                       : errorBuffer_[0] != '\0' ? errorBuffer_
+                                                 : curl_easy_strerror(rc);
     }
     return rc;
 }

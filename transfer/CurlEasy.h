@@ -40,6 +40,7 @@ private:
     static int onXferInfo(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
     CURL* h_ = nullptr;
+    CURLM* multi_ = nullptr; // runs the transfers and keeps the connections between them
     const FtpHooks* hooks_ = nullptr;
     std::string lastReply_;
     std::string statusLine_;
