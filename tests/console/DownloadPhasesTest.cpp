@@ -71,20 +71,21 @@ TEST_F(Download, LanClientFetchesIncompleteThenCompletePackagesAndRecordsNoSize)
 }
 
 // With no complete package the second pass has no last package to show: no "File not found" box.
-TEST_F(Download, LanSecondPassWithoutRowsShowsNoBox) {
+// A package missing on the share ends the program.
+TEST_F(Download, LanSecondPassWithoutRowsShowsNoBoxAndAMissingPackageEndsTheProgram) {
     serve(0, {{"A.zip", std::string(1024, 'a')}});
     addPackage("A.zip", 1, 1024, 0);
     EXPECT_EQ(ProgramDownload(c, session), PhaseOutcome::Continue);
     EXPECT_TRUE(op.informed.empty());
     EXPECT_EQ(c.model.panel(true, 3), "0.001 MB");
-}
 
-TEST_F(Download, LanPackageMissingOnTheShareEndsTheProgram) {
-    serve(0, {});
-    addPackage("A.zip", 1, 5, 0);
-    EXPECT_EQ(ProgramDownload(c, session), PhaseOutcome::ProgramEnded);
-    EXPECT_EQ(c.ending(), Ending::Failure);
-    EXPECT_EQ(c.model.label(Label::LblStatus), "Error while importing ZIP file. Check Log for details");
+    Release missing;
+    missing.serve(0, {});
+    missing.addPackage("A.zip", 1, 5, 0);
+    EXPECT_EQ(ProgramDownload(missing.c, missing.session), PhaseOutcome::ProgramEnded);
+    EXPECT_EQ(missing.c.ending(), Ending::Failure);
+    EXPECT_EQ(missing.c.model.label(Label::LblStatus),
+              "Error while importing ZIP file. Check Log for details");
 }
 
 // Over FTP and HTTP: a package never recorded (NULL bytes) is fetched and recorded; a local copy

@@ -67,15 +67,6 @@ TEST_F(DatabaseBackup, BackupThenRestoreGivesTheDataBackFromTheTestedArchive) {
     EXPECT_FALSE(fs::exists(backup / bak)) << "the unpacked .bak goes again";
 }
 
-TEST_F(DatabaseBackup, RemoteServerSkipsThePhaseButCountsIt) {
-    c->state.isLocalServer = false;
-    ASSERT_TRUE(DatabaseBackupPhase(*c));
-    EXPECT_TRUE(archives().empty());
-    EXPECT_EQ(c->state.run.completedPhase, 6);
-    EXPECT_EQ(c->model.checklist(Row::DatabaseBackup).status, RowStatus::New);
-    EXPECT_FALSE(c->state.run.databaseBackedUp);
-}
-
 TEST_F(DatabaseBackup, PruneKeepsTheTwoNewestPlainFilesAndSparesFolders) {
     for (int i = 1; i <= 5; ++i)
         oldFile("D01_" + std::to_string(i) + ".zip", 10 * i); // D01_1.zip is the newest
