@@ -296,18 +296,6 @@ TEST_F(Startup, FailedSystemRootIsReportedAndStartupGoesOn) {
     EXPECT_EQ(inst.op.informed, std::vector<std::string>{"no system folder In GetsystemRoot"});
 }
 
-TEST(DriveRootStartup, ProgramFolderAtADriveRoot) {
-    FakeInstall inst{true};
-    auto c = inst.console();
-    ASSERT_EQ(Form_Load(*c, inst.machine()), StartupOutcome::Armed);
-    EXPECT_EQ(c->state.appPath, "C:\\");
-    EXPECT_EQ(c->state.iniPath, "C:\\Dll\\Sd.ini");
-    EXPECT_EQ(c->state.deployInFolder, "C:\\DEPLOY IN");
-    EXPECT_TRUE(fs::is_directory(inst.drive / "DEPLOY IN"));
-}
-
-// A logo named in other letter case, a settings file with a byte-order mark, and work folders and
-// files left by an earlier run: start-up reads past them and keeps what was there.
 TEST_F(Startup, ToleratesLogoCaseByteOrderMarkAndEarlierWorkFiles) {
     fs::rename(inst.program / "Images" / "Quillan.bmp", inst.program / "Images" / "QUILLAN.BMP");
     inst.setConnLine(
