@@ -1,12 +1,10 @@
 // The download phases on the embedded engine against the real loopback servers and a LAN share:
-// the two LAN passes, the size bookkeeping, the verification's sweep and question, the path
-// corrections, and whole runs from the timer to the unpacked update folder over each transport.
+// the two LAN passes, the size bookkeeping, the verification's sweep and question and the path
+// corrections. Whole runs over each transport are the headless deploy tests' (tests/e2e).
 #include "base/Progress.h"
-#include "console/DeploymentPhases.h"
 #include "console/DownloadVerification.h"
 #include "console/PathCorrections.h"
 #include "console/ProgramDownload.h"
-#include "console/RunDriver.h"
 #include "scripts/TplTemplate.h"
 #include "tests/support/RecordingView.h"
 #include "tests/support/ReleaseFolders.h"
@@ -71,20 +69,21 @@ TEST_F(Download, LanClientFetchesIncompleteThenCompletePackagesAndRecordsNoSize)
 }
 
 // With no complete package the second pass has no last package to show: no "File not found" box.
-TEST_F(Download, LanSecondPassWithoutRowsShowsNoBox) {
+// A package missing on the share ends the program.
+TEST_F(Download, LanSecondPassWithoutRowsShowsNoBoxAndAMissingPackageEndsTheProgram) {
     serve(0, {{"A.zip", std::string(1024, 'a')}});
     addPackage("A.zip", 1, 1024, 0);
     EXPECT_EQ(ProgramDownload(c, session), PhaseOutcome::Continue);
     EXPECT_TRUE(op.informed.empty());
     EXPECT_EQ(c.model.panel(true, 3), "0.001 MB");
-}
 
-TEST_F(Download, LanPackageMissingOnTheShareEndsTheProgram) {
-    serve(0, {});
-    addPackage("A.zip", 1, 5, 0);
-    EXPECT_EQ(ProgramDownload(c, session), PhaseOutcome::ProgramEnded);
-    EXPECT_EQ(c.ending(), Ending::Failure);
-    EXPECT_EQ(c.model.label(Label::LblStatus), "Error while importing ZIP file. Check Log for details");
+    Release missing;
+    missing.serve(0, {});
+    missing.addPackage("A.zip", 1, 5, 0);
+    EXPECT_EQ(ProgramDownload(missing.c, missing.session), PhaseOutcome::ProgramEnded);
+    EXPECT_EQ(missing.c.ending(), Ending::Failure);
+    EXPECT_EQ(missing.c.model.label(Label::LblStatus),
+              "Error while importing ZIP file. Check Log for details");
 }
 
 // Over FTP and HTTP: a package never recorded (NULL bytes) is fetched and recorded; a local copy
@@ -261,57 +260,6 @@ TEST_F(Download, ReportRuntimeFolderIsCheckedThroughTheTargetRule) {
         f.c.state.systemDrive = k.drive;
         PathCorrections(f.c);
         EXPECT_EQ(f.value("File_Path", "craxdrt9.dll"), k.expected);
-    }
-}
-
-// The run's phases with the release's rows already imported, as the deploy-script phases leave them.
-class ImportedRelease : public DeploymentPhases {
-public:
-    PhaseOutcome scriptDownload(Console&) override { return PhaseOutcome::Continue; }
-    PhaseOutcome scriptImport(Console&) override { return PhaseOutcome::Continue; }
-};
-
-// Whole runs: the timer starts the run, which downloads a plain package and the pieces of a split
-// one, joins and unpacks them, dates the plain file, then installs the program and closes as
-// completed.
-TEST_F(Download, RunDownloadsJoinsAndUnpacksOverEachTransport) {
-    for (int transport : {0, 1, 2}) {
-        SCOPED_TRACE(transport);
-        Release f;
-        f.makeZip(f.staging.parent_path() / "Plain.zip", {{"Tervik.exe", {"exe", "2024-03-05 14:07:09"}}});
-        f.makeZip(f.staging.parent_path() / "Big.zip",
-                  {{"big.rpt", {test::patternBytes(5000), "2024-02-01 09:00:00"}}});
-        const fs::path pieces = f.dir.path() / "Pieces";
-        fs::create_directories(pieces);
-        const auto t =
-            tpl::splitPackage(f.dir.path() / "Big.zip", pieces, "Big.tpl", "D:\\Rel\\Big.zip", 1000);
-        std::map<std::string, std::string> files{{"Plain.zip", test::readFile(f.dir.path() / "Plain.zip")}};
-        for (const auto& e : fs::directory_iterator(pieces))
-            files[e.path().filename().string()] = test::readFile(e.path());
-        f.serve(transport, files);
-        const long long recorded = transport == 0 ? 0 : -1; // a client sees what the server recorded
-        for (const auto& [name, bytes] : files) {
-            const bool split = name != "Plain.zip";
-            const long long size = static_cast<long long>(bytes.size());
-            f.addPackage(name, 1, size, transport == 0 ? size : recorded,
-                         name.ends_with(".tpl") ? "TPL" : "ZIP", split ? 1 : 0);
-        }
-        f.addFile("Tervik.exe", 1, 0, "exe");
-        test::createInstallationTables(*f.db);
-        f.c.state.timerEnabled = true;
-        ImportedRelease phases;
-        Timer1_Timer(f.c, phases);
-
-        EXPECT_EQ(f.c.state.run.completedPhase, 12);
-        EXPECT_EQ(f.c.state.run.outcome, RunOutcome::Completed) << f.c.log.readAll();
-        EXPECT_EQ(test::readFile(f.update / "big.rpt"), test::patternBytes(5000));
-        EXPECT_EQ(f.value("File_UnZipDate", "Tervik.exe"), "2024-03-05 14:07:09");
-        EXPECT_EQ(f.value("RegRequired", "Big.zip"), "2");
-        EXPECT_TRUE(f.logged(">>-Unzipped Plain.zip"));
-        EXPECT_TRUE(f.logged(">>-Unzipped Big.zip"));
-        EXPECT_EQ(test::readFile(f.c.programFolder() / "Tervik.exe"), "exe");
-        EXPECT_FALSE(f.c.programEnded());
-        EXPECT_GE(t.pieceCount, 5);
     }
 }
 

@@ -22,24 +22,22 @@ TEST(Answers, ParsesKnownKeysAndValuesRejectsTheRest) {
     EXPECT_FALSE(parseAnswer("other=yes"));
 }
 
-TEST(ScriptedOperator, GivenAnswersAreUsedForTheirQuestionOnlyInformationIsPrinted) {
+// Given answers are used for their question only; an unanswered one takes the safe answer and
+// says so in the run log.
+TEST(ScriptedOperator, GivenAnswersForTheirQuestionTheSafeAnswerForTheRest) {
+    FakeInstall inst;
+    auto c = inst.console();
+    c->log.open(inst.tmp.path() / "run.log");
     std::ostringstream out;
     ScriptedOperator op({{Question::Continue, true}, {Question::Close, false}}, out);
+    op.setLog(&c->log);
     EXPECT_TRUE(op.askYesNo(Question::Continue, "Continue?"));
     EXPECT_FALSE(op.askYesNo(Question::Close, "Close Tervik.exe?"));
     EXPECT_THAT(out.str(), HasSubstr("Continue? -> Yes (--answer continue)"));
     EXPECT_THAT(out.str(), HasSubstr("Close Tervik.exe? -> No (--answer close)"));
     op.inform("Required more than 5 GB Free Space");
     EXPECT_THAT(out.str(), testing::EndsWith("\n[Quillan] Required more than 5 GB Free Space\n"));
-}
 
-TEST(ScriptedOperator, UnansweredQuestionTakesTheSafeAnswerAndSaysSoInTheLog) {
-    FakeInstall inst;
-    auto c = inst.console();
-    c->log.open(inst.tmp.path() / "run.log");
-    std::ostringstream out;
-    ScriptedOperator op({{Question::Continue, true}}, out);
-    op.setLog(&c->log);
     EXPECT_FALSE(op.askOkCancel(Question::Notice, "Read this"));
     EXPECT_FALSE(op.askYesNo(Question::Server, "Go on without the server?"));
     EXPECT_THAT(out.str(), HasSubstr("Read this -> Cancel (no answer given for \"notice\""));
@@ -62,11 +60,19 @@ TEST(TerminalOperator, PromptsForOpenQuestionsScriptedAnswersFirst) {
     EXPECT_THAT(out.str(), HasSubstr("Notice -> Cancel (no answer given"));
 }
 
-TEST(HeadlessView, PrintsStatusGridAndReadableLabels) {
+namespace {
+// A model whose changes a headless view prints to `out`.
+struct Viewed {
     std::ostringstream out;
-    HeadlessView view(out);
+    HeadlessView view{out};
     ConsoleModel model;
-    model.addObserver(&view);
+    Viewed() { model.addObserver(&view); }
+};
+} // namespace
+
+TEST(HeadlessView, PrintsStatusGridAndReadableLabels) {
+    Viewed v;
+    ConsoleModel& model = v.model;
     model.setStatusBox(">>-Downloading script File");
     model.setStatusBox(">>-Downloading script File"); // unchanged: not repeated
     GridRow r;
@@ -79,16 +85,14 @@ TEST(HeadlessView, PrintsStatusGridAndReadableLabels) {
     model.setLabel(Label::LblStatus, "Completed Successfuly");
     model.setLabel(Label::lblDownLoad, "file.zip"); // per-item label: not printed
     model.setLabel(Label::lblPrs, "");              // empty: not printed
-    EXPECT_EQ(out.str(), "[status] >>-Downloading script File\n"
-                         "[grid 5] completed | Replace Exes  | Tervik.exe | 01/02/2024 10:11:12 | 100 %\n"
-                         "[LblStatus] Completed Successfuly\n");
+    EXPECT_EQ(v.out.str(), "[status] >>-Downloading script File\n"
+                           "[grid 5] completed | Replace Exes  | Tervik.exe | 01/02/2024 10:11:12 | 100 %\n"
+                           "[LblStatus] Completed Successfuly\n");
 }
 
-TEST(HeadlessView, PrintsEachChangeOfAChecklistPictureButNotTheBars) {
-    std::ostringstream out;
-    HeadlessView view(out);
-    ConsoleModel model;
-    model.addObserver(&view);
+TEST(HeadlessView, PrintsEachChangeOfAChecklistPictureButNotTheBarsAndOnlyNewLogLines) {
+    Viewed v;
+    ConsoleModel& model = v.model;
     ChecklistRow r = model.checklist(Row::ScriptDownload);
     r.barValue = 5; // the bar alone: not printed
     model.setChecklist(Row::ScriptDownload, r);
@@ -100,21 +104,16 @@ TEST(HeadlessView, PrintsEachChangeOfAChecklistPictureButNotTheBars) {
     ChecklistRow reports = model.checklist(Row::ReplaceReports);
     reports.status = RowStatus::Failed;
     model.setChecklist(Row::ReplaceReports, reports);
-    EXPECT_EQ(out.str(), "[row 2] in progress | Check new downloads info....\n"
-                         "[row 2] completed | Check new downloads info....\n"
-                         "[row 10] failed | Replace RPTs &  RTMs\n");
-}
+    EXPECT_EQ(v.out.str(), "[row 2] in progress | Check new downloads info....\n"
+                           "[row 2] completed | Check new downloads info....\n"
+                           "[row 10] failed | Replace RPTs &  RTMs\n");
 
-TEST(HeadlessView, RunLogShownTwicePrintsOnlyTheNewLines) {
-    std::ostringstream out;
-    HeadlessView view(out);
-    ConsoleModel model;
-    model.addObserver(&view);
-    model.setStatusBox("");
-    model.setStatusBox("a\r\nb\r\n");
-    model.setStatusBox("");
-    model.setStatusBox("a\r\nb\r\nc\r\n");
-    EXPECT_EQ(out.str(), "[log] a\n[log] b\n[log] c\n");
+    Viewed log; // the run log shown twice: only the new lines are printed
+    log.model.setStatusBox("");
+    log.model.setStatusBox("a\r\nb\r\n");
+    log.model.setStatusBox("");
+    log.model.setStatusBox("a\r\nb\r\nc\r\n");
+    EXPECT_EQ(log.out.str(), "[log] a\n[log] b\n[log] c\n");
 }
 
 TEST(AnsweringOperator, GivenAnswersFirstTheOperatorBehindForTheRest) {

@@ -18,42 +18,31 @@ namespace {
 
 using test::TestConsole;
 
-TEST(LoadToGrid, StatusOutsideOneToFourWritesNothing) {
-    TestConsole t;
-    LoadToGrid(t.c, 4, "Replace Exes ", "detail", 3, "50 %");
-    const GridRow before = t.c.model.grid().at(4);
-    LoadToGrid(t.c, 4, "other", "other", 0, "1 %");
-    LoadToGrid(t.c, 4, "other", "other", 5, "1 %");
-    LoadToGrid(t.c, 9, "other", "other", 5, "1 %");
-    ASSERT_EQ(t.c.model.grid().size(), 1u);
-    EXPECT_EQ(t.c.model.grid().at(4).event, before.event);
-    EXPECT_EQ(t.c.model.grid().at(4).status, RowStatus::Completed);
-}
-
-TEST(LoadToGrid, WritesEveryColumnAndOverwritesTheRow) {
+TEST(LoadToGrid, WritesEveryColumnOverwritesTheRowAndIgnoresAStatusOutsideOneToFour) {
     TestConsole t;
     LoadToGrid(t.c, 2, "Check new downloads info...", "Downloading files from server", 2, "0 %");
     LoadToGrid(t.c, 2, "Check new downloads info...", "Downloading files from server", 4, "0 %");
+    LoadToGrid(t.c, 2, "other", "other", 0, "1 %");
+    LoadToGrid(t.c, 2, "other", "other", 5, "1 %");
+    LoadToGrid(t.c, 9, "other", "other", 5, "1 %");
+    ASSERT_EQ(t.c.model.grid().size(), 1u);
     const GridRow& g = t.c.model.grid().at(2);
     EXPECT_EQ(g.status, RowStatus::Failed);
     EXPECT_EQ(g.event, "Check new downloads info...");
     EXPECT_EQ(g.processingName, "Downloading files from server");
     EXPECT_EQ(g.percent, "0 %");
     EXPECT_TRUE(std::regex_match(g.time, std::regex(R"(\d\d/\d\d/\d{4} \d\d:\d\d:\d\d)"))) << g.time;
-}
 
-// Transports write their percent labels in several forms; the grid shows one.
-TEST(LoadToGrid, PercentColumnHasOneFormWhateverTheLabelSays) {
-    const std::vector<std::pair<std::string, std::string>> cases = {{"100%", "100 %"},
-                                                                    {"0%", "0 %"},
-                                                                    {"25", "25 %"},
-                                                                    {"75 %", "75 %"},
-                                                                    {"", ""},
-                                                                    {"n/a", "n/a"},
-                                                                    {"33.3333333333333", "33 %"},
-                                                                    {"12 MB", "12 MB"}};
-    for (const auto& [label, shown] : cases) {
-        TestConsole t;
+    // Transports write their percent labels in several forms; the grid shows one.
+    const std::pair<const char*, const char*> percents[] = {{"100%", "100 %"},
+                                                            {"0%", "0 %"},
+                                                            {"25", "25 %"},
+                                                            {"75 %", "75 %"},
+                                                            {"", ""},
+                                                            {"n/a", "n/a"},
+                                                            {"33.3333333333333", "33 %"},
+                                                            {"12 MB", "12 MB"}};
+    for (const auto& [label, shown] : percents) {
         LoadToGrid(t.c, 4, "Downloading new program", "a.zip", 2, label);
         EXPECT_EQ(t.c.model.grid().at(4).percent, shown) << label;
     }
@@ -125,19 +114,9 @@ TEST(PhaseFrame, FailureRecordsTheRunFailureAndHowFarThePhaseGot) {
     EXPECT_EQ(t.c.model.grid().at(5).percent, "50 %");
     EXPECT_EQ(t.c.model.label(Label::LblStatus), "Error while Taking backup check the log file");
     EXPECT_EQ(t.c.model.labelColour(Label::LblStatus), kRed);
-}
 
-TEST(PhaseFrame, PhaseWithoutChecklistRowStillFailsTheRun) {
-    TestConsole t;
-    phaseFailure(t.c, PhaseRow{std::nullopt, 4, "Closing programs", ""}, "stopped");
-    EXPECT_TRUE(t.c.state.run.runFailed);
-    EXPECT_EQ(t.c.model.grid().at(4).status, RowStatus::Failed);
-}
-
-TEST(GridRows, CounterHandsOutRowsFromFour) {
-    TestConsole t;
-    EXPECT_EQ(nextGridRow(t.c), 4);
-    EXPECT_EQ(nextGridRow(t.c), 5);
+    phaseFailure(t.c, PhaseRow{std::nullopt, 6, "Closing programs", ""}, "stopped"); // no checklist row
+    EXPECT_EQ(t.c.model.grid().at(6).status, RowStatus::Failed);
 }
 
 TEST(ReturnFolder, AppPathMarkerNamesTheApplicationFolder) {
@@ -182,13 +161,9 @@ TEST(ByteProgress, ALargeTransferCostsTheWindowAboutAThousandUpdatesAndEndsAtIts
     }
 }
 
-TEST(ByteProgress, TheEndIsShownThoughTheLastStepIsSmallerThanTheGrain) {
+// The end after a last step smaller than the grain is the large transfer's test.
+TEST(ByteProgress, FinishShowsTheEndAndNothingToDoIsDoneAtOnce) {
     TestConsole t;
-    ByteProgress bar(t.c, Row::ScriptDownload, 1'000'000);
-    bar.start();
-    bar.report(999'999);
-    bar.report(1'000'000);
-    EXPECT_EQ(t.c.model.checklist(Row::ScriptDownload).barValue, 1'000'000);
     // finish() shows the end even when the reports stopped short of it.
     ByteProgress other(t.c, Row::ProgramDownload, 5000);
     other.start();

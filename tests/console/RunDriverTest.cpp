@@ -1,6 +1,6 @@
 // The run driver: phase order, overall-bar steps, the pending-check branches, phase outcomes and
-// the unexpected-error path, driven through a recording RunPhases double; then the phases as
-// wired, which must walk a whole run and end it visibly.
+// the unexpected-error path, driven through a recording RunPhases double (the phases as wired run
+// on the engine in RunOnEngineTest).
 #include "console/RunDriver.h"
 #include "console/RunPhases.h"
 #include "tests/console/RecordingPhases.h"
@@ -59,16 +59,11 @@ TEST_F(RunDriverTest, FullRunCallsEveryPhaseInOrderAndStepsTheOverallBar) {
     EXPECT_FALSE(t.c.state.run.operatorStopped) << "set-up clears it";
     EXPECT_TRUE(visibleAtFirstPhase);
     EXPECT_EQ(p.names(), kAllPhases);
-    EXPECT_EQ(p.overallAt("scriptDownload"), 10);
-    EXPECT_EQ(p.overallAt("scriptImport"), 20);
-    EXPECT_EQ(p.overallAt("programDownload"), 30);
-    EXPECT_EQ(p.overallAt("unpacking"), 40);
-    EXPECT_EQ(p.overallAt("databaseBackup"), 50);
-    EXPECT_EQ(p.overallAt("fileBackup"), 60);
-    EXPECT_EQ(p.overallAt("replaceExes"), 70);
-    EXPECT_EQ(p.overallAt("hotfixes"), 80);
-    EXPECT_EQ(p.overallAt("replaceReports"), 90);
-    EXPECT_EQ(p.overallAt("registration"), 100);
+    int step = 0;
+    for (const char* phase :
+         {"scriptDownload", "scriptImport", "programDownload", "unpacking", "databaseBackup", "fileBackup",
+          "replaceExes", "hotfixes", "replaceReports", "registration"})
+        EXPECT_EQ(p.overallAt(phase), step += 10) << phase;
     EXPECT_EQ(t.c.model.overallPercent(), "100 %");
 
     // The display is reset at the end; pictures keep telling how each step ended.
@@ -92,16 +87,6 @@ TEST_F(RunDriverTest, VerificationSetsFortyAndTheBarNeverPassesOneHundred) {
     EXPECT_EQ(p.overallAt("registration"), 100);
 }
 
-TEST_F(RunDriverTest, ReleaseAlreadyAppliedEndsTheProgram) {
-    p.pending = PendingCheck::Applied;
-    RunDeployment(t.c, p);
-    EXPECT_EQ(p.names(), (std::vector<std::string>{"scriptDownload", "scriptImport", "pendingCheck"}));
-    EXPECT_EQ(t.op.informed, std::vector<std::string>{"Updates Completed successfully"});
-    EXPECT_EQ(t.c.model.statusBox(), ">>-Deployment Process Completed");
-    EXPECT_TRUE(contains(t.log(), ">>-Deployment Process Completed\r\n"));
-    EXPECT_EQ(t.c.ending(), Ending::AlreadyUpToDate);
-}
-
 TEST_F(RunDriverTest, NothingRecordedIsLoggedAndTheRunGoesOn) {
     p.pending = PendingCheck::NothingRecorded;
     RunDeployment(t.c, p);
@@ -117,8 +102,10 @@ TEST_F(RunDriverTest, FailedScriptDownloadAndImportStillReachThePendingCheck) {
     p.effects["scriptImport"] = fail(Row::ScriptImport);
     p.pending = PendingCheck::Applied;
     RunDeployment(t.c, p);
-    EXPECT_EQ(p.names().back(), "pendingCheck");
+    EXPECT_EQ(p.names(), (std::vector<std::string>{"scriptDownload", "scriptImport", "pendingCheck"}));
     EXPECT_TRUE(t.c.state.run.runFailed);
+    EXPECT_EQ(t.c.model.statusBox(), ">>-Deployment Process Completed") << "an applied release ends there";
+    EXPECT_EQ(t.c.ending(), Ending::AlreadyUpToDate);
 }
 
 TEST_F(RunDriverTest, FailedPendingCheckIsNotTakenForAnAppliedRelease) {
@@ -263,51 +250,6 @@ TEST_F(RunDriverTest, ErrorInTheTimerEventIsReportedWithItsSuffixAndStartsNoRun)
     EXPECT_EQ(p.names(), std::vector<std::string>{"ftpLogin"});
     Timer1_Timer(t.c, p);
     EXPECT_EQ(p.calls.size(), 1u) << "the event does not come round again";
-}
-
-// ---- the phases as wired ------------------------------------------------------------------
-
-struct DefaultPhasesTest : ::testing::Test {
-    TestConsole t;
-    std::unique_ptr<RunPhases> phases = makeRunPhases();
-    DefaultPhasesTest() {
-        t.c.state.timerEnabled = true;
-        t.c.state.isLocalServer = false; // no connection check needs the transfer library
-        t.c.state.transferMode = 0;
-        t.c.model.setButton(Button::CmdExit, false);
-        t.c.model.setButton(Button::CmdViewLog, false);
-    }
-};
-
-// The phases as wired: on a LAN client whose database records nothing every phase runs, none is
-// a stand-in, a skipped step is never shown as failed, and the run closes visibly as completed.
-TEST_F(DefaultPhasesTest, EveryPhaseRunsAndTheRunEndsVisibly) {
-    Timer1_Timer(t.c, *phases);
-    const std::string log = t.log();
-    // A LAN client neither fetches nor imports deploy scripts: both steps count as done.
-    EXPECT_FALSE(contains(log, "Deploy-script"));
-    EXPECT_TRUE(contains(log, ">>-No Record found to continue the Deploy Process\r\n"));
-    EXPECT_FALSE(contains(log, "not built")) << log;
-
-    for (int i = 0; i < kChecklistRows; ++i)
-        EXPECT_NE(t.c.model.checklist(static_cast<Row>(i)).status, RowStatus::Failed) << "row " << i;
-    EXPECT_EQ(t.c.model.checklist(Row::DatabaseBackup).status, RowStatus::New) << "skipped on a LAN client";
-    // With nothing to fetch the steps up to the download are done.
-    for (Row r = Row::ScriptDownload; r < Row::Unpacking; r = static_cast<Row>(rowIndex(r) + 1))
-        EXPECT_EQ(t.c.model.checklist(r).status, RowStatus::Completed) << "row " << rowIndex(r);
-    EXPECT_EQ(t.c.model.checklist(Row::RemovingFiles).status, RowStatus::Completed);
-    EXPECT_NE(t.c.model.checklist(Row::RollBackForError).status, RowStatus::Completed) << "nothing to undo";
-    EXPECT_TRUE(t.db->ran("DeploymentVesrion")) << "the completion records are written";
-
-    EXPECT_FALSE(t.c.state.run.runFailed);
-    EXPECT_TRUE(t.c.state.run.closed());
-    EXPECT_TRUE(t.c.model.buttonEnabled(Button::CmdExit));
-    EXPECT_TRUE(t.c.model.buttonEnabled(Button::CmdViewLog));
-    EXPECT_EQ(t.c.model.label(Label::lblPrs), "Completed");
-    EXPECT_EQ(t.op.informed, std::vector<std::string>{"Completed Successfully"});
-    EXPECT_EQ(t.c.state.run.outcome, RunOutcome::Completed);
-    EXPECT_EQ(t.c.model.statusBox(), t.log()) << "the log is shown at the end";
-    EXPECT_FALSE(t.c.programEnded());
 }
 
 } // namespace

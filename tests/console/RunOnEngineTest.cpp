@@ -28,9 +28,10 @@ TEST_F(RunOnEngine, AppliedReleaseEndsTheProgramAfterThePendingCheck) {
     EXPECT_NE(log().find(">>-Deployment Process Completed\r\n"), std::string::npos);
 }
 
-// A LAN client with a pending release: nothing to download or unpack, no database backup and no
-// hotfix on this machine; every later phase runs and the run closes as completed. The hotfix
-// stays pending until the server machine records it.
+// The phases as wired, on a LAN client with a pending release: nothing to download or unpack, no
+// database backup and no hotfix on this machine; every later phase runs, none is a stand-in, a
+// skipped step is never shown as failed, and the run closes visibly as completed. The hotfix stays
+// pending until the server machine records it.
 TEST_F(RunOnEngine, PendingReleaseOnALanClientRunsEveryPhaseAndCompletes) {
     addHotfix(4);
     db->execute("CREATE TABLE [Tervik].dbo.FN_SetupDetails (Arg INT, Answer INT)");
@@ -47,6 +48,14 @@ TEST_F(RunOnEngine, PendingReleaseOnALanClientRunsEveryPhaseAndCompletes) {
     EXPECT_EQ(c.state.run.outcome, RunOutcome::Completed);
     EXPECT_EQ(op.informed, std::vector<std::string>{"Completed Successfully"});
     EXPECT_EQ(log().find("not built"), std::string::npos);
+    EXPECT_EQ(log().find("Deploy-script"), std::string::npos) << "a LAN client fetches no deploy script";
+    for (int i = 0; i < kChecklistRows; ++i)
+        EXPECT_NE(c.model.checklist(static_cast<Row>(i)).status, RowStatus::Failed) << "row " << i;
+    EXPECT_EQ(c.model.checklist(Row::DatabaseBackup).status, RowStatus::New) << "skipped on a LAN client";
+    EXPECT_EQ(c.model.checklist(Row::RemovingFiles).status, RowStatus::Completed);
+    EXPECT_NE(c.model.checklist(Row::RollBackForError).status, RowStatus::Completed) << "nothing to undo";
+    EXPECT_TRUE(c.model.buttonEnabled(Button::CmdExit));
+    EXPECT_EQ(c.model.statusBox(), log()) << "the log is shown at the end";
     EXPECT_EQ(db->query("SELECT Status FROM [Tervik].dbo.SetupDetails").field("Status").asInt(), 3);
     EXPECT_EQ(db->query("SELECT COUNT(*) AS N FROM [Tervik].dbo.DeploymentVesrion").field("N").asInt(), 1);
     // What the window shows at the end agrees with the outcome.

@@ -88,17 +88,16 @@ TEST(Session, StartReportsTheOutcomeAndItsExitCode) {
     s.runOnce(); // not armed: no run
     EXPECT_EQ(inst.db.transcript.size(), before);
     EXPECT_EQ(s.exitCode(), ExitCode::Refused);
+
+    FakeInstall ok; // an armed start is pending until the run
+    Session armed(ok.program, ok.op, ok.machine());
+    ASSERT_EQ(armed.start(), StartupOutcome::Armed);
+    EXPECT_EQ(armed.exitCode(), ExitCode::Stopped);
 }
 
-TEST(Session, ArmedStartIsPendingUntilTheRun) {
+TEST(ConsoleMachine, AConsoleUsesTheMachineItIsGivenOrElseThisMachine) {
     FakeInstall inst;
-    inst.drives = {{'C', 4 * kGB}};
-    Session ended(inst.program, inst.op, inst.machine());
-    EXPECT_EQ(ended.start(), StartupOutcome::ProgramEnded);
-    EXPECT_EQ(ended.exitCode(), ExitCode::Refused);
-
-    FakeInstall ok;
-    Session s(ok.program, ok.op, ok.machine());
-    ASSERT_EQ(s.start(), StartupOutcome::Armed);
-    EXPECT_EQ(s.exitCode(), ExitCode::Stopped);
+    EXPECT_EQ(&inst.console()->os, &inst.machine());
+    Console onReal(inst.program, inst.op);
+    EXPECT_NE(dynamic_cast<RealMachine*>(&onReal.os), nullptr);
 }

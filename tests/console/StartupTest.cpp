@@ -55,7 +55,8 @@ TEST_F(Startup, CompleteInstallationArmsTheTimer) {
     EXPECT_EQ(c->model.label(Label::lblStTime).size(), 19u); // DD/MM/YYYY HH:MM:SS
 }
 
-TEST_F(Startup, WorkTablesAreCreatedByTheirExactBatchesInOrder) {
+// The work tables' batches (no other test runs them) and the order of start-up's statements.
+TEST_F(Startup, WorkTablesAreCreatedByTheirExactBatchesInTheStartupOrder) {
     ASSERT_EQ(load(), StartupOutcome::Armed);
     const auto batches = workTableStatements("[Tervik]");
     EXPECT_EQ(batches[0],
@@ -75,10 +76,6 @@ TEST_F(Startup, WorkTablesAreCreatedByTheirExactBatchesInOrder) {
               "AND xtype = 'U')  BEGIN   CREATE TABLE [Tervik].dbo.DeploymentVesrion  (  ProcessexeName   "
               "Nvarchar(100),  VersionId        varchar(50),  HostName          varchar(100)   ) END ");
     EXPECT_EQ(inst.db.commands, std::vector<std::string>(batches.begin(), batches.end()));
-}
-
-TEST_F(Startup, StatementsRunInTheStartupOrder) {
-    ASSERT_EQ(load(), StartupOutcome::Armed);
     auto at = [&](const std::string& part) {
         for (std::size_t i = 0; i < inst.db.transcript.size(); ++i)
             if (inst.db.transcript[i].find(part) != std::string::npos)
@@ -90,11 +87,6 @@ TEST_F(Startup, StatementsRunInTheStartupOrder) {
     EXPECT_LT(at("seqno=30"), at("DeploymentMessage' AND xtype"));
     EXPECT_LT(at("DeploymentVesrion' AND xtype"), at("dbo.sysfiles"));
     EXPECT_LT(at("dbo.sysfiles"), at("FN_SetupDetails(3)"));
-    EXPECT_TRUE(inst.db.ran(
-        "select convert (dec (15,5), ((convert (dec (15,2),sum(convert(bigint,case when status & "
-        "64 = 0 then size else 0 end)))+ convert (dec (15,2),sum(convert(bigint,case when status & "
-        "64 <> 0 then size else 0 end))))* 8192)/1073741824 ) as DbSize FROM [Tervik].dbo.sysfiles"));
-    EXPECT_TRUE(inst.db.ran("Select [Tervik].dbo.FN_SetupDetails(3) AS EXISTS1"));
 }
 
 TEST_F(Startup, MissingLogoStopsBeforeConnecting) {
@@ -128,11 +120,6 @@ TEST_F(Startup, AnotherRunHoldingTheInstallationEndsTheProgramBeforeAnythingIsWr
 
     first.reset();
     c = inst.console();
-    EXPECT_EQ(load(), StartupOutcome::Armed);
-}
-
-TEST_F(Startup, LogoIsFoundWithoutRegardToCase) {
-    fs::rename(inst.program / "Images" / "Quillan.bmp", inst.program / "Images" / "QUILLAN.BMP");
     EXPECT_EQ(load(), StartupOutcome::Armed);
 }
 
@@ -255,38 +242,18 @@ TEST_F(Startup, BackupDriveIsTheRoomiestAndNeedsFiveGigabytes) {
     EXPECT_EQ(c->state.backupFolder, "E:\\UploadBackup");
 }
 
-TEST_F(Startup, NoticeIsShownWhenSetupDetailsThreeIsNotOneAndAMessageWaits) {
-    inst.db.answerOne("FN_SetupDetails(3)", "EXISTS1", 0);
-    inst.db.answer("DeploymentMessage (NOLOCK)", {"Captions"},
-                   {{"  Please close Tervik on every PC  "}, {"Second"}});
-    inst.op.answers = {true};
-    EXPECT_EQ(load(), StartupOutcome::Armed);
-    ASSERT_EQ(inst.op.asked.size(), 1u);
-    EXPECT_EQ(inst.op.asked[0].question, Question::Notice);
-    EXPECT_TRUE(inst.op.asked[0].okCancel);
-    EXPECT_EQ(inst.op.asked[0].text, "Please close Tervik on every PC");
-    EXPECT_TRUE(inst.db.ran(
-        "SELECT DISTINCT Captions FROM [Tervik].dbo.DeploymentMessage (NOLOCK) WHERE DStatus = 1"));
-}
-
-TEST_F(Startup, CancelOnTheNoticeEndsTheProgram) {
-    inst.db.answerOne("FN_SetupDetails(3)", "EXISTS1", 2);
-    inst.db.answerOne("DeploymentMessage (NOLOCK)", "Captions", "Stop?");
-    inst.op.answers = {false};
-    EXPECT_EQ(load(), StartupOutcome::ProgramEnded);
-    EXPECT_EQ(c->ending(), Ending::OperatorCancelled);
-    EXPECT_FALSE(c->state.timerEnabled);
-    EXPECT_FALSE(fs::exists(inst.drive / "UploadBackup")); // ended before the backup folder
-}
-
-TEST(StartupNotice, NoNoticeWhenSetupDetailsThreeIsOneOrAbsentOrNoMessage) {
+// The notice is asked when FN_SetupDetails(3) answers other than 1 and a message waits; Cancel
+// ends the program before the backup folder.
+TEST(StartupNotice, ShownOnlyWhenSetupDetailsThreeIsNotOneAndAMessageWaits) {
     struct Case {
         const char* what;
         std::optional<int> exists1; // no value: the function answers no row
-        bool messageWaits;
+        bool messageWaits, okPressed, asked;
     };
     for (const Case& k :
-         {Case{"answer 1", 1, true}, Case{"no row", std::nullopt, true}, Case{"no message", 0, false}}) {
+         {Case{"answer 0, OK", 0, true, true, true}, Case{"answer 2, Cancel", 2, true, false, true},
+          Case{"answer 1", 1, true, true, false}, Case{"no row", std::nullopt, true, true, false},
+          Case{"no message", 0, false, true, false}}) {
         SCOPED_TRACE(k.what);
         FakeInstall fresh;
         if (k.exists1)
@@ -294,10 +261,23 @@ TEST(StartupNotice, NoNoticeWhenSetupDetailsThreeIsOneOrAbsentOrNoMessage) {
         else
             fresh.db.answer("FN_SetupDetails(3)", {"EXISTS1"});
         if (k.messageWaits)
-            fresh.db.answerOne("DeploymentMessage (NOLOCK)", "Captions", "x");
+            fresh.db.answer("DeploymentMessage (NOLOCK)", {"Captions"},
+                            {{"  Please close Tervik on every PC  "}, {"Second"}});
+        fresh.op.answers = {k.okPressed};
         auto con = fresh.console();
-        EXPECT_EQ(Form_Load(*con, fresh.machine()), StartupOutcome::Armed);
-        EXPECT_TRUE(fresh.op.asked.empty());
+        const bool ended = k.asked && !k.okPressed;
+        EXPECT_EQ(Form_Load(*con, fresh.machine()),
+                  ended ? StartupOutcome::ProgramEnded : StartupOutcome::Armed);
+        ASSERT_EQ(fresh.op.asked.size(), k.asked ? 1u : 0u);
+        if (!k.asked)
+            continue;
+        EXPECT_EQ(fresh.op.asked[0].question, Question::Notice);
+        EXPECT_TRUE(fresh.op.asked[0].okCancel);
+        EXPECT_EQ(fresh.op.asked[0].text, "Please close Tervik on every PC");
+        EXPECT_EQ(fs::exists(fresh.drive / "UploadBackup"), !ended) << "Cancel ends before the backup folder";
+        if (ended) {
+            EXPECT_EQ(con->ending(), Ending::OperatorCancelled);
+        }
     }
 }
 
@@ -316,28 +296,15 @@ TEST_F(Startup, FailedSystemRootIsReportedAndStartupGoesOn) {
     EXPECT_EQ(inst.op.informed, std::vector<std::string>{"no system folder In GetsystemRoot"});
 }
 
-TEST_F(Startup, ExistingWorkFoldersAndFilesAreKept) {
+TEST_F(Startup, ToleratesLogoCaseByteOrderMarkAndEarlierWorkFiles) {
+    fs::rename(inst.program / "Images" / "Quillan.bmp", inst.program / "Images" / "QUILLAN.BMP");
+    inst.setConnLine(
+        "\xEF\xBB\xBFProvider=SQLOLEDB;Data Source=(local);Initial Catalog=Tervik;User ID=sa;Password=pw;");
     writeFile(inst.program / "DEPLOY IN" / "script.xml", "<x/>");
     writeFile(inst.drive / "UploadBackup" / "old.bak", "b");
     ASSERT_EQ(load(), StartupOutcome::Armed);
-    EXPECT_EQ(readFile(inst.program / "DEPLOY IN" / "script.xml"), "<x/>");
-    EXPECT_EQ(readFile(inst.drive / "UploadBackup" / "old.bak"), "b");
-}
-
-TEST(DriveRootStartup, ProgramFolderAtADriveRoot) {
-    FakeInstall inst{true};
-    auto c = inst.console();
-    ASSERT_EQ(Form_Load(*c, inst.machine()), StartupOutcome::Armed);
-    EXPECT_EQ(c->state.appPath, "C:\\");
-    EXPECT_EQ(c->state.iniPath, "C:\\Dll\\Sd.ini");
-    EXPECT_EQ(c->state.deployInFolder, "C:\\DEPLOY IN");
-    EXPECT_TRUE(fs::is_directory(inst.drive / "DEPLOY IN"));
-}
-
-TEST_F(Startup, SettingsFileWithByteOrderMarkAndCrLfIsRead) {
-    inst.setConnLine(
-        "\xEF\xBB\xBFProvider=SQLOLEDB;Data Source=(local);Initial Catalog=Tervik;User ID=sa;Password=pw;");
-    ASSERT_EQ(load(), StartupOutcome::Armed);
     EXPECT_EQ(inst.openedWith,
               "Provider=SQLOLEDB;Data Source=(local);Initial Catalog=MASTER;User ID=sa;Password=pw;");
+    EXPECT_EQ(readFile(inst.program / "DEPLOY IN" / "script.xml"), "<x/>");
+    EXPECT_EQ(readFile(inst.drive / "UploadBackup" / "old.bak"), "b");
 }

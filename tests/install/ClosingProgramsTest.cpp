@@ -148,15 +148,7 @@ protected:
     ActingOperator acting;
     void SetUp() override {
         ClosingPrograms::SetUp();
-        c = std::make_unique<Console>(app, acting, machine);
-        db::EmbeddedOptions o;
-        o.dataFolder = dir / "Data";
-        c->conn = db::openEmbeddedConnection(o);
-        c->state.dbPrefix = P;
-        c->state.appPath = c->paths.toWindows(app);
-        c->state.updateFolder = c->paths.toWindows(update);
-        c->state.backupFolder = c->paths.toWindows(backup);
-        c->log.open(dir / "DeployErrlog.log");
+        reopen(acting, machine);
     }
 };
 

@@ -1,5 +1,5 @@
-// The database backup's list of archives and the restore's ending of server processes, on the
-// embedded engine.
+// The database backup's list of archives on the embedded engine (the restore's ending of server
+// processes runs on the engine in DatabaseBackupTest).
 #include "install/DatabaseBackupStatements.h"
 #include "tests/support/EngineCatalog.h"
 
@@ -23,19 +23,6 @@ TEST_F(DatabaseBackupStatements, PruneListKeepsTheTwoNewest) {
     auto left = column(backupListQuery(P), "FileName");
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"a.zip", "c.zip", "d.zip"}));
-}
-
-TEST_F(DatabaseBackupStatements, RestoreFindsAndEndsTheOtherProcesses) {
-    db::EmbeddedOptions o;
-    o.dataFolder = dir / "Data";
-    o.currentDatabase = "Tervik";
-    auto other = db::openEmbeddedConnection(o);
-    auto procs = conn->query(serverProcessesQuery("Tervik"));
-    ASSERT_EQ(procs.recordCount(), 1u);
-    conn->execute(killStatement(procs.field("spid").asInt()));
-    EXPECT_THROW(other->query("SELECT 1 AS x"), db::DbError);
-    EXPECT_TRUE(conn->query(serverProcessesQuery("Tervik")).eof());
-    EXPECT_THROW(conn->execute(killStatement(9999)), db::DbError);
 }
 
 } // namespace

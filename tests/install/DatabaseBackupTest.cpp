@@ -21,23 +21,12 @@ using test::writeFile;
 using ::testing::HasSubstr;
 
 struct DatabaseBackup : test::FinishingFixture {
-    test::RecordingAdmin recording;
-    std::unique_ptr<db::DbAdmin> engine;
-
     void SetUp() override {
         FinishingFixture::SetUp();
         c->state.isLocalServer = true;
         c->state.distributorCode = "D01";
         c->state.backupDrive = "C";
         conn->execute("INSERT INTO [Tervik].dbo.HotFixLog VALUES (5)");
-    }
-    // The phase's administration calls recorded, and still run on the engine.
-    void recordAdmin() {
-        engine = db::openEmbeddedAdmin(dir / "Data");
-        recording.forward = engine.get();
-        machine.onOpenAdmin = [this](const std::string&, const fs::path&) {
-            return std::make_unique<test::LentAdmin>(recording);
-        };
     }
     // A file of the backup folder written `hoursAgo` hours before now.
     void oldFile(const std::string& name, int hoursAgo) {
@@ -76,15 +65,6 @@ TEST_F(DatabaseBackup, BackupThenRestoreGivesTheDataBackFromTheTestedArchive) {
     ASSERT_TRUE(RestoreDb(*c)) << log();
     EXPECT_EQ(column("SELECT FixId FROM [Tervik].dbo.HotFixLog", "FixId"), std::vector<std::string>{"5"});
     EXPECT_FALSE(fs::exists(backup / bak)) << "the unpacked .bak goes again";
-}
-
-TEST_F(DatabaseBackup, RemoteServerSkipsThePhaseButCountsIt) {
-    c->state.isLocalServer = false;
-    ASSERT_TRUE(DatabaseBackupPhase(*c));
-    EXPECT_TRUE(archives().empty());
-    EXPECT_EQ(c->state.run.completedPhase, 6);
-    EXPECT_EQ(c->model.checklist(Row::DatabaseBackup).status, RowStatus::New);
-    EXPECT_FALSE(c->state.run.databaseBackedUp);
 }
 
 TEST_F(DatabaseBackup, PruneKeepsTheTwoNewestPlainFilesAndSparesFolders) {

@@ -6,9 +6,11 @@
 #include "tests/support/EngineCatalog.h"
 #include "tests/support/FakeMachine.h"
 #include "tests/support/Files.h"
+#include "tests/support/RecordingAdmin.h"
 #include "tests/support/RecordingOperator.h"
 
 #include <memory>
+#include <optional>
 #include <set>
 
 namespace quillan::test {
@@ -38,6 +40,8 @@ protected:
     RecordingOperator op;
     std::unique_ptr<Console> c;
     std::filesystem::path app, update, backup;
+    RecordingAdmin recording; // see recordAdmin()
+    std::unique_ptr<db::DbAdmin> engine;
 
     void SetUp() override {
         EngineCatalog::SetUp();
@@ -46,12 +50,9 @@ protected:
         backup = dir / "UploadBackup";
         for (const auto& f : {app, update, backup})
             std::filesystem::create_directories(f);
-        c = std::make_unique<Console>(app, op, machine);
-        db::EmbeddedOptions o;
-        o.dataFolder = dir / "Data";
-        c->conn = db::openEmbeddedConnection(o);
+        reopen(op, machine);
         // The console opens its connection again after a restore.
-        machine.onOpenConnection = [o](const std::string&, const std::filesystem::path&) {
+        machine.onOpenConnection = [o = engineOptions()](const std::string&, const std::filesystem::path&) {
             return db::openEmbeddedConnection(o);
         };
         auto& s = c->state;
@@ -65,9 +66,32 @@ protected:
         };
         c->model.setButton(Button::CmdExit, false);
         c->model.setButton(Button::CmdViewLog, false);
-        c->log.open(dir / "DeployErrlog.log");
     }
     void TearDown() override { c.reset(); }
+
+    db::EmbeddedOptions engineOptions() const {
+        db::EmbeddedOptions o;
+        o.dataFolder = dir / "Data";
+        return o;
+    }
+    // A console (again) for this operator on this machine, with the state it had and the same log.
+    void reopen(Operator& who, Machine& on) {
+        auto kept = c ? std::make_optional(c->state) : std::nullopt;
+        c.reset();
+        c = std::make_unique<Console>(app, who, on);
+        if (kept)
+            c->state = *kept;
+        c->conn = db::openEmbeddedConnection(engineOptions());
+        c->log.open(dir / "DeployErrlog.log");
+    }
+    // The phases' administration calls recorded in `recording`, and still run on the engine.
+    void recordAdmin() {
+        engine = db::openEmbeddedAdmin(dir / "Data");
+        recording.forward = engine.get();
+        machine.onOpenAdmin = [this](const std::string&, const std::filesystem::path&) {
+            return std::make_unique<LentAdmin>(recording);
+        };
+    }
 
     void addExtension(const std::string& extension, int type) {
         conn->execute("INSERT INTO [Tervik].dbo.FileExtension VALUES (" + db::sqlQuote(extension) + "," +

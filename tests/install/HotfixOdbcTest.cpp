@@ -38,13 +38,18 @@ private:
     db::odbc::OdbcConnection conn_;
 };
 
-TEST(HotfixThroughOdbc, BatchesReachTheDriverUnchangedAndRunThere) {
+struct HotfixThroughOdbc : ::testing::Test {
     test::TempDir dir;
     test::FakeMachine machine;
     test::RecordingOperator op;
-    Console c(dir.path() / "Tervik", op, machine);
-    c.state.dbName = "Tervik";
-    c.log.open(dir.path() / "DeployErrlog.log");
+    Console c{dir.path() / "Tervik", op, machine};
+    HotfixThroughOdbc() {
+        c.state.dbName = "Tervik";
+        c.log.open(dir.path() / "DeployErrlog.log");
+    }
+};
+
+TEST_F(HotfixThroughOdbc, BatchesReachTheDriverUnchangedAndRunThere) {
     OdbcBatches odbc(dir.path() / "tervik.db");
     odbc.conn().execute("CREATE TABLE HotFixLog (FixId INT)");
     test::RecordingAdmin recording;
@@ -79,12 +84,7 @@ TEST(HotfixThroughOdbc, BatchesReachTheDriverUnchangedAndRunThere) {
     EXPECT_NE(c.log.readAll().find(" already updated in the Database"), std::string::npos);
 }
 
-TEST(HotfixThroughOdbc, TheDriversErrorNamesTheFailingBatch) {
-    test::TempDir dir;
-    test::FakeMachine machine;
-    test::RecordingOperator op;
-    Console c(dir.path() / "Tervik", op, machine);
-    c.log.open(dir.path() / "DeployErrlog.log");
+TEST_F(HotfixThroughOdbc, TheDriversErrorNamesTheFailingBatch) {
     OdbcBatches(dir.path() / "tervik.db").conn().execute("CREATE TABLE HotFixLog (FixId INT)");
     machine.onOpenAdmin = [file = dir.path() / "tervik.db"](const std::string&, const fs::path&) {
         return std::make_unique<OdbcBatches>(file);

@@ -29,6 +29,13 @@ struct Hotfix : test::FinishingFixture {
         addFile(name, version, hotfixNo, 0, 100, 100, "sql");
         writeFile(update / name, text);
     }
+    // The database backed up, as the run leaves it before its hotfixes, so that an undo can restore it.
+    void backUpBeforeTheHotfixes() {
+        c->state.distributorCode = "D01";
+        c->state.run.completedPhase = 5;
+        ASSERT_TRUE(DatabaseBackupPhase(*c)) << log();
+        c->state.run.completedPhase = 8;
+    }
     std::vector<std::string> applied() { return column("SELECT What FROM [Tervik].dbo.Applied", "What"); }
     std::vector<std::string> fixes() {
         return column("SELECT FixId FROM [Tervik].dbo.HotFixLog WHERE FixId IS NOT NULL ORDER BY FixId",
@@ -76,12 +83,7 @@ TEST_F(Hotfix, ByteOrderMarkAndGoVariants) {
                              "INSERT INTO HotFixLog VALUES (7)\r\n"
                              "GO\r\n";
     publish("7 fix.sql", 7, 1, body);
-    test::RecordingAdmin recording;
-    auto engine = db::openEmbeddedAdmin(dir / "Data");
-    recording.forward = engine.get();
-    machine.onOpenAdmin = [&recording](const std::string&, const fs::path&) {
-        return std::make_unique<test::LentAdmin>(recording);
-    };
+    recordAdmin();
     ASSERT_TRUE(HotfixPhase(*c)) << log();
     EXPECT_EQ(applied(), (std::vector<std::string>{"a", "b", "b", "c\r\nGO\r\nstill c"}));
     int batches = 0;
@@ -95,10 +97,7 @@ TEST_F(Hotfix, ByteOrderMarkAndGoVariants) {
 }
 
 TEST_F(Hotfix, FailingBatchNamesItselfStopsTheRunAndTheUndoRestoresTheDatabase) {
-    c->state.distributorCode = "D01";
-    c->state.run.completedPhase = 5;
-    ASSERT_TRUE(DatabaseBackupPhase(*c)) << log();
-    c->state.run.completedPhase = 8;
+    backUpBeforeTheHotfixes();
     publish("5 fix.sql", 5, 1,
             "--[TERVIK HOTFIX VERSION]=5\r\nINSERT INTO Applied VALUES ('one')\r\nGO\r\n"
             "INSERT INTO NoSuchTable VALUES (1)\r\nGO\r\nINSERT INTO Applied VALUES ('three')\r\n");
@@ -118,10 +117,7 @@ TEST_F(Hotfix, FailingBatchNamesItselfStopsTheRunAndTheUndoRestoresTheDatabase) 
 // A batch that would run for ever (the program file already replaced) is cancelled at the
 // statement time limit, logged as timed out with its number, and the run fails into the undo.
 TEST_F(Hotfix, ARunawayBatchIsCancelledAtTheTimeLimitAndTheUndoRestoresTheDatabase) {
-    c->state.distributorCode = "D01";
-    c->state.run.completedPhase = 5;
-    ASSERT_TRUE(DatabaseBackupPhase(*c)) << log();
-    c->state.run.completedPhase = 8;
+    backUpBeforeTheHotfixes();
     c->state.statementTimeLimit = std::chrono::milliseconds(300);
     std::string runaway = "SELECT COUNT(*) FROM Applied a0";
     for (int i = 1; i < 9; ++i)

@@ -18,16 +18,7 @@ protected:
     }
 
     // The same console on this machine: real processes, registration and file replacement.
-    void useRealMachine() {
-        const ConsoleState state = c->state;
-        c.reset();
-        c = std::make_unique<Console>(app, op, realMachine());
-        c->state = state;
-        db::EmbeddedOptions o;
-        o.dataFolder = dir / "Data";
-        c->conn = db::openEmbeddedConnection(o);
-        c->log.open(dir / "DeployErrlog.log");
-    }
+    void useRealMachine() { reopen(op, realMachine()); }
 
     // 'AutoConfig1' (registration) or 'AutoConfig2' (closing programs) with this Status.
     void setSwitch(const std::string& module, int seqno, int status) {

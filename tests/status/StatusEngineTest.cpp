@@ -49,17 +49,7 @@ TEST_F(StatusOnEngine, PanelsShowTheNewestVersionAndTheOneBelowIt) {
     EXPECT_EQ(c.model.panel(false, 5), "1");
 }
 
-TEST_F(StatusOnEngine, OnlyOneVersionLeavesTheLastPanelAtZero) {
-    addFile("A.exe", 3, 0, "EXE");
-    addFile("Sales.rpt", 3, 0, "RPT");
-    CurrentDeployStatus(c);
-    EXPECT_TRUE(op.informed.empty()) << op.informed.front();
-    EXPECT_EQ(c.model.panel(true, 1), "3");
-    for (int i : {1, 3, 4, 5})
-        EXPECT_EQ(c.model.panel(false, i), "0") << i;
-}
-
-TEST_F(StatusOnEngine, EmptyTableShowsZerosAndNothingRecorded) {
+TEST_F(StatusOnEngine, EmptyTableShowsZerosAndOneVersionLeavesTheLastPanelsAtZero) {
     CurrentDeployStatus(c);
     EXPECT_EQ(c.model.panel(true, 1), "0");
     EXPECT_EQ(c.model.panel(true, 4), "0");
@@ -67,6 +57,13 @@ TEST_F(StatusOnEngine, EmptyTableShowsZerosAndNothingRecorded) {
     EXPECT_EQ(c.model.panel(false, 3), "0");
     EXPECT_EQ(DeployProcessCheck(c), PendingCheck::NothingRecorded);
     EXPECT_FALSE(c.state.setupDetailsFound);
+
+    addFile("A.exe", 3, 0, "EXE"); // only one version: the last deployment's panels stay at zero
+    addFile("Sales.rpt", 3, 0, "RPT");
+    CurrentDeployStatus(c);
+    EXPECT_EQ(c.model.panel(true, 1), "3");
+    for (int i : {1, 3, 4, 5})
+        EXPECT_EQ(c.model.panel(false, i), "0") << i;
     EXPECT_TRUE(op.informed.empty()) << op.informed.front();
 }
 

@@ -32,17 +32,14 @@ const std::string kFixes =
 
 // ---- GetServerDate -------------------------------------------------------------------------
 
-TEST(GetServerDate, NoRowFallsBackToTheMachinesDate) {
+TEST(GetServerDate, NoRowFallsBackToTheMachinesDateAFailureKeepsThePreviousDateAndSaysWhere) {
     TestConsole t;
     const DateTime before = DateTime::now();
     const DateTime d = GetServerDate(t.c);
     EXPECT_EQ(d.isoDate(), before.isoDate()) << "run across midnight?";
     EXPECT_EQ(d.hour + d.minute + d.second, 0);
     EXPECT_EQ(t.c.state.serverDate, d);
-}
 
-TEST(GetServerDate, FailureKeepsThePreviousDateAndSaysWhere) {
-    TestConsole t;
     t.c.state.serverDate = *DateTime::parse("2020-01-02");
     t.db->fail(kServerDate, "Server gone");
     EXPECT_EQ(GetServerDate(t.c).isoDate(), "2020-01-02");
@@ -53,17 +50,15 @@ TEST(GetServerDate, FailureKeepsThePreviousDateAndSaysWhere) {
 
 // ---- CurrentDeployStatus -------------------------------------------------------------------
 
-TEST(CurrentDeployStatus, QueryWithoutRowLeavesItsLabel) {
+TEST(CurrentDeployStatus, AQueryWithoutRowLeavesItsLabelAFailureKeepsWhatWasFilledAndStops) {
     TestConsole t;
     t.c.model.setPanel(true, 4, "before");
     t.db->answer(kVersion, {"Version"}, {{V(1)}});
     CurrentDeployStatus(t.c);
     EXPECT_EQ(t.c.model.panel(true, 1), "1");
     EXPECT_EQ(t.c.model.panel(true, 4), "before");
-}
 
-TEST(CurrentDeployStatus, FailureKeepsWhatWasFilledAndStops) {
-    TestConsole t;
+    t.db->transcript.clear();
     t.db->answer(kVersion, {"Version"}, {{V(7)}});
     t.db->fail(kRptCount, "Invalid column");
     t.db->answer(kRtmCount, {"RtmCount"}, {{V(9)}});

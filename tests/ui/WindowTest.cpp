@@ -83,9 +83,6 @@ protected:
 };
 
 TEST_F(WindowTest, ChecklistRowsFollowTheModel) {
-    EXPECT_EQ(window->windowTitle(), "Quillan");
-    EXPECT_EQ(child<QLabel>("lblCaption(10)")->text(), "Replace RPTs &  RTMs");
-    EXPECT_EQ(child<QLabel>("lblCaption(12)")->text(), "UnRegister & Register Files");
     EXPECT_EQ(pictureStatus(child<QLabel>("Imgstatus(9)")), 1);
     EXPECT_FALSE(shown("Prgbar(9)"));
     EXPECT_FALSE(shown("lblPercent(9)"));
@@ -123,8 +120,6 @@ TEST_F(WindowTest, ChecklistRowsFollowTheModel) {
 TEST_F(WindowTest, GridStatusBoxLabelsAndPanelsFollowTheModel) {
     auto* grid = child<QTableWidget>("Fpdata");
     ASSERT_EQ(grid->columnCount(), 6);
-    EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), "Event");
-    EXPECT_EQ(grid->horizontalHeaderItem(5)->text(), "View Details");
 
     linkRow(4, "Show Exes");
     ASSERT_GE(grid->rowCount(), 4);
