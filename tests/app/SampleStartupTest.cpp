@@ -15,7 +15,6 @@ using namespace quillan::sample;
 namespace fs = std::filesystem;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
-using ::testing::Not;
 
 namespace {
 
@@ -210,16 +209,6 @@ TEST(SampleStartup, NoticeOkGoesOnCancelEnds) {
         EXPECT_EQ(r.start(), StartupOutcome::Armed);
         EXPECT_TRUE(r.op.asked.empty());
     }
-}
-
-TEST(SampleStartup, ASecondStartLeavesOnlyItsOwnLog) {
-    SampleRun r(opts());
-    ASSERT_EQ(r.start(), StartupOutcome::Armed);
-    r.c().log.line(">>-first start");
-    r.session.reset();
-    ASSERT_EQ(r.start(), StartupOutcome::Armed);
-    EXPECT_THAT(r.log(), Not(HasSubstr("first start")));
-    EXPECT_THAT(r.log(), HasSubstr("Deployment Process Started"));
 }
 
 TEST(SampleInstallation, RefusesAFolderInUseAndUnknownNames) {

@@ -65,6 +65,13 @@ private:
     int count_ = 0;
 };
 
+// The loss is in the run log or a box.
+bool reported(const std::string& log, const std::vector<std::string>& informed) {
+    return log.find(kLinkFailure) != std::string::npos ||
+           std::any_of(informed.begin(), informed.end(),
+                       [](const std::string& t) { return t.find(kLinkFailure) != std::string::npos; });
+}
+
 // After the loss the installation is as it was, or it holds the release and the run says so: the
 // box names what stays changed (nothing was put back), or every phase of this release had run and
 // the loss came while it was closed.
@@ -117,10 +124,7 @@ TEST_P(ConnectionLost, AtEveryStatementOfARunNothingIsLostAndTheNextRunCompletes
         const auto& r = f.run(&losing);
         const Console& k = *r.console;
 
-        bool reported = r.log.find(kLinkFailure) != std::string::npos;
-        for (const auto& text : r.op.informed)
-            reported = reported || text.find(kLinkFailure) != std::string::npos;
-        EXPECT_TRUE(reported) << r.log;
+        EXPECT_TRUE(reported(r.log, r.op.informed)) << r.log;
         EXPECT_TRUE(k.state.run.runFailed);
         EXPECT_NE(k.state.run.outcome, RunOutcome::Completed);
         EXPECT_THAT(r.op.informed, ::testing::Not(::testing::Contains("Completed Successfully")));
@@ -204,10 +208,7 @@ TEST_P(SessionConnectionLost, FromStartUpOnNothingIsLostAndTheNextRunCompletes) 
         SCOPED_TRACE("connection lost from statement " + std::to_string(n) + " of " + std::to_string(total));
         SessionRelease f;
         const auto lost = f.session(n);
-        bool reported = lost.log.find(kLinkFailure) != std::string::npos;
-        for (const auto& text : lost.informed)
-            reported = reported || text.find(kLinkFailure) != std::string::npos;
-        EXPECT_TRUE(reported) << lost.log;
+        EXPECT_TRUE(reported(lost.log, lost.informed)) << lost.log;
         EXPECT_NE(lost.code, ExitCode::Completed);
         expectAsItWasOrTold(f.installation(), f.installationBefore, f.installationAfter(), lost.informed,
                             lost.log);

@@ -3,7 +3,7 @@
 // the kill no file under a final name holds half its bytes (each is its old or its new content,
 // anything else is a temporary name); the next run completes what the phases built so far
 // complete, and leaves no temporary name behind and every release row once.
-#include "tests/e2e/ChildUnderWatch.h"
+#include "tests/e2e/Executables.h"
 #include "tests/e2e/FaultRelease.h"
 
 #include <gmock/gmock.h>
@@ -22,43 +22,24 @@ using ::testing::IsEmpty;
 // The release served by quillan-office, the installation made by quillan-sample, and headless
 // runs of quillan on it.
 struct SampleDeployment : test::FaultRelease {
-    std::unique_ptr<test::Child> officeProcess;
-    int port = 0;
+    std::optional<test::OfficeProcess> officeProcess;
     int runs = 0;
 
     SampleDeployment() {
         startOffice({});
-        const std::string server = "http://127.0.0.1:" + std::to_string(port) + "/";
-        test::Child sample({test::executable("quillan-sample").string(), app.string(), "--mode", "http",
-                            "--server-path", server, "--web-service", "DeployService"},
-                           base / "sample.out");
-        EXPECT_TRUE(test::waitFor([&] { return sample.exited().has_value(); }, std::chrono::seconds(20)));
-        EXPECT_EQ(sample.exited(), 0) << test::readFile(base / "sample.out");
+        const auto made = test::runCommand(
+            test::consoleProgram("quillan-sample") + " " + test::consolePath(app) +
+            " --mode http --web-service DeployService --server-path " + officeProcess->serverPath());
+        EXPECT_EQ(made.code, 0) << made.out;
         install();
-    }
-    ~SampleDeployment() {
-        if (officeProcess)
-            officeProcess->kill(SIGTERM);
     }
 
     // The office, on the port it had (the installation's settings name it), with these faults.
-    void startOffice(const std::vector<std::string>& faults) {
-        if (officeProcess)
-            officeProcess->kill(SIGTERM);
-        const fs::path portFile = base / "office.port";
-        fs::remove(portFile);
-        std::vector<std::string> args{test::executable("quillan-office").string(),
-                                      office.string(),
-                                      "--port",
-                                      std::to_string(port),
-                                      "--port-file",
-                                      portFile.string()};
-        args.insert(args.end(), faults.begin(), faults.end());
-        officeProcess = std::make_unique<test::Child>(args, base / "office.out");
-        ASSERT_TRUE(test::waitFor([&] { return test::readFile(portFile).find('\n') != std::string::npos; },
-                                  std::chrono::seconds(10)))
-            << test::readFile(base / "office.out");
-        port = std::stoi(test::readFile(portFile));
+    void startOffice(std::vector<std::string> faults) {
+        const int port = officeProcess ? officeProcess->port() : 0;
+        officeProcess.reset();
+        faults.insert(faults.end(), {"--port", std::to_string(port)});
+        officeProcess.emplace(office, base / "office.port", faults);
     }
 
     struct Outcome {
@@ -69,7 +50,7 @@ struct SampleDeployment : test::FaultRelease {
     // One headless run; killed the moment `killWhen` answers true (never, without one).
     Outcome runQuillan(const std::function<bool()>& killWhen = {}) {
         Outcome o;
-        test::Child q({test::executable("quillan").string(), "--app-dir", app.string(), "--headless",
+        test::Child q({(test::binaryFolder() / "quillan").string(), "--app-dir", app.string(), "--headless",
                        "--answer", "continue=yes", "--answer", "close=yes"},
                       base / ("quillan-" + std::to_string(++runs) + ".out"));
         test::waitFor(
@@ -77,7 +58,7 @@ struct SampleDeployment : test::FaultRelease {
                 if (q.exited())
                     return true;
                 if (killWhen && killWhen()) {
-                    q.kill(SIGKILL);
+                    q.kill();
                     o.killed = true;
                     return true;
                 }

@@ -1,7 +1,8 @@
 #pragma once
 // The built executables driven as an operator drives them: a sample installation made by
 // quillan-sample, its database read and written through quillan-sql, a headless run of quillan,
-// and the central office served by quillan-office in a process of its own.
+// the central office served by quillan-office in a process of its own, and any of them as a child
+// process to watch and kill.
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Command.h"
 #include "tests/support/Files.h"
@@ -19,7 +20,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -59,9 +62,65 @@ inline std::string consolePath(const fs::path& path) {
     return shellQuote(text);
 }
 
-// quillan-office serving `root` on a port the system picks (read from its --port-file), with
-// further options (faults), over HTTPS when given a certificate and its key; ended by
-// endChildProcess. Its output (a line per request) goes to a file beside the port file.
+// A child process (a path, or a program on the PATH) with its output and errors in a file; ended
+// (SIGTERM, then SIGKILL) and reaped when it goes.
+class Child {
+public:
+    Child(std::vector<std::string> args, const fs::path& output) {
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        ::posix_spawn_file_actions_init(&actions);
+        ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        ::posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        const int rc = ::posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+        ::posix_spawn_file_actions_destroy(&actions);
+        if (rc != 0)
+            throw std::runtime_error("cannot start " + args.front());
+    }
+    ~Child() { endChildProcess(pid_); }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    // Kills the child at once (a crash) and reaps it.
+    void kill() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, &status_, 0);
+            pid_ = 0;
+        }
+    }
+    // The exit code once it has ended by itself, polled; nullopt while it runs.
+    std::optional<int> exited() {
+        if (pid_ > 0 && ::waitpid(pid_, &status_, WNOHANG) == pid_)
+            pid_ = 0;
+        if (pid_ > 0)
+            return std::nullopt;
+        return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+    }
+
+private:
+    pid_t pid_ = 0;
+    int status_ = 0;
+};
+
+// Polls every few milliseconds until `done` answers true or the time runs out; false then.
+inline bool waitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+// quillan-office serving `root` on a port the system picks (read from its --port-file) or one
+// named by "--port" among the further options (faults), over HTTPS when given a certificate and
+// its key. Its output (a line per request) goes to a file beside the port file.
 class OfficeProcess {
 public:
     explicit OfficeProcess(const fs::path& root, const fs::path& portFile,
@@ -74,41 +133,20 @@ public:
         if (!tls.certificate.empty())
             args.insert(args.end(), {"--certificate", tls.certificate.string(), "--private-key",
                                      tls.privateKey.string()});
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t toFile;
-        ::posix_spawn_file_actions_init(&toFile);
-        ::posix_spawn_file_actions_addopen(&toFile, STDOUT_FILENO, output_.c_str(),
-                                           O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int spawned = ::posix_spawn(&pid_, argv[0], &toFile, nullptr, argv.data(), environ);
-        ::posix_spawn_file_actions_destroy(&toFile);
-        if (spawned != 0)
-            throw std::runtime_error("cannot start quillan-office");
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (port_ == 0 && std::chrono::steady_clock::now() < deadline) {
-            std::ifstream in(portFile);
-            if (!(in >> port_))
-                port_ = 0, std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        if (port_ == 0) {
-            stop();
-            throw std::runtime_error("quillan-office did not start");
-        }
+        child_ = std::make_unique<Child>(args, output_);
+        if (!waitFor([&] { return readFile(portFile).find('\n') != std::string::npos; },
+                     std::chrono::seconds(10)))
+            throw std::runtime_error("quillan-office did not start: " + output());
+        port_ = std::stoi(readFile(portFile));
     }
-    ~OfficeProcess() { stop(); }
-    OfficeProcess(const OfficeProcess&) = delete;
-    OfficeProcess& operator=(const OfficeProcess&) = delete;
     std::string serverPath() const { return scheme_ + "127.0.0.1:" + std::to_string(port_) + "/"; }
     std::string output() const { return readFile(output_); }
     int port() const { return port_; }
 
 private:
-    void stop() { endChildProcess(pid_); }
     std::string scheme_;
     fs::path output_;
-    pid_t pid_ = 0;
+    std::unique_ptr<Child> child_;
     int port_ = 0;
 };
 

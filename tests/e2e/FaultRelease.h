@@ -9,6 +9,7 @@
 #include "platform/db/Connection.h"
 #include "scripts/TplTemplate.h"
 #include "tests/e2e/FolderSnapshot.h"
+#include "tests/support/DeployScriptFiles.h"
 #include "tests/support/TempDir.h"
 #include "tests/transfer/TransferTestSupport.h"
 
@@ -50,10 +51,11 @@ struct FaultRelease {
         "--[TERVIK HOTFIX VERSION]=4\r\nDELETE FROM [Tervik].dbo.DeploymentMessage "
         "WHERE DStatus = 99\r\nGO\r\nINSERT INTO [Tervik].dbo.HotFixLog VALUES (4)\r\nGO\r\n";
 
+    std::vector<ReleaseRow> rows{row("Tervik.exe", "EXE"), row("4 fix.sql", "sql", 0, 0, 4)};
+
     // `bigBytes`: the size of the member of the split package.
     explicit FaultRelease(std::size_t bigBytes = 3 * 1024 * 1024) {
         fs::create_directories(office / "Deploy");
-        fs::create_directories(office / "Master");
         fs::create_directories(office / "Trans");
         publishZip(office / "Deploy" / "App.zip",
                    {{"Tervik.exe", patternBytes(300 * 1024, 3)}, {"4 fix.sql", hotfixScript}});
@@ -61,16 +63,13 @@ struct FaultRelease {
         unpacked["Big.zip"] = readFile(base / "Big.zip");
         tpl::splitPackage(base / "Big.zip", office / "Deploy", "Big.tpl", "D:\\Release\\Big.zip",
                           static_cast<std::uint32_t>(bigBytes / 6 + 1));
-
-        std::string rows = row("Tervik.exe", "EXE", 0, 0) + row("4 fix.sql", "sql", 0, 0, 4);
         for (const auto& e : fs::directory_iterator(office / "Deploy")) {
             const std::string name = e.path().filename().string();
             published[name] = readFile(e.path());
-            const bool split = name != "App.zip";
-            rows += row(name, name.ends_with(".tpl") ? "TPL" : "ZIP", published[name].size(), split ? 1 : 0);
+            rows.push_back(row(name, name.ends_with(".tpl") ? "TPL" : "ZIP", published[name].size(),
+                               name != "App.zip" ? 1 : 0));
         }
-        script = "<?xml version='1.0' standalone='yes'?>\r\n<NewDataSet>\r\n" + rows + "</NewDataSet>\r\n";
-        writeFile(office / "Master" / "SETUPDETAILS_1.xml", script);
+        publishScript();
     }
 
     // Once the installation is made: its folder settings name the office's folders, and the old
@@ -89,28 +88,20 @@ struct FaultRelease {
     // The report of the split package as a file of the release too, installed in App.Path\Reports:
     // the report replacement then has a file to replace after the hotfix.
     void publishReport() {
-        const std::string closing = "</NewDataSet>\r\n";
-        script.insert(script.size() - closing.size(), row("Big.rpt", "RPT", 0, 0, 0, "App.Path\\Reports"));
-        writeFile(office / "Master" / "SETUPDETAILS_1.xml", script);
+        rows.push_back(row("Big.rpt", "RPT", 0, 0, 0, "App.Path\\Reports"));
+        publishScript();
         reportPublished = true;
     }
-    static std::string row(const std::string& name, const std::string& ext, std::size_t size, int split,
-                           int hotfix = 0, const std::string& path = "App.Path") {
-        const std::string fields[][2] = {{"File_Names", name},
-                                         {"File_Path", path},
-                                         {"File_CrDate", "2024-03-01 10:00:00"},
-                                         {"Status", "1"},
-                                         {"RegRequired", "0"},
-                                         {"HotfixNo", std::to_string(hotfix)},
-                                         {"VersionNo", "1"},
-                                         {"UploadFileSize", std::to_string(size)},
-                                         {"DownloadFileSize", "0"},
-                                         {"FileExtension", ext},
-                                         {"FileSplitStatus", std::to_string(split)}};
-        std::string s = "  <SetupDetails>\r\n";
-        for (const auto& [column, value] : fields)
-            s += "    <" + column + ">" + value + "</" + column + ">\r\n";
-        return s + "  </SetupDetails>\r\n";
+    void publishScript() {
+        script = xmlScript(rows);
+        writeFile(office / "Master" / "SETUPDETAILS_1.xml", script);
+    }
+    static ReleaseRow row(const std::string& name, const std::string& ext, std::size_t size = 0,
+                          int split = 0, int hotfix = 0, const std::string& path = "App.Path") {
+        ReleaseRow r{name, path, "2024-03-01 10:00:00", "", "1", "0"}; // no unpacking date, Status 1
+        r.insert(r.end(),
+                 {std::to_string(hotfix), "1", std::to_string(size), "0", ext, std::to_string(split)});
+        return r;
     }
 
     void publishZip(const fs::path& archive, const std::map<std::string, std::string>& members) {
@@ -149,13 +140,7 @@ struct FaultRelease {
     std::vector<std::string> broken(bool temporariesAllowed) const {
         std::map<std::string, std::string> expected = published;
         expected.insert(unpacked.begin(), unpacked.end());
-        std::vector<std::string> out;
-        for (const auto& [name, bytes] : snapshot(update)) {
-            const auto it = expected.find(name);
-            if (it != expected.end() ? it->second != bytes : !(temporariesAllowed && isTemporaryName(name)))
-                out.push_back(name);
-        }
-        return out;
+        return strayFiles(snapshot(update), expected, temporariesAllowed ? isTemporaryName : nullptr);
     }
     // Temporary names anywhere in the installation.
     std::vector<std::string> temporaries() const {

@@ -37,15 +37,16 @@ inline bool isResumableDownload(const std::string& name) {
     return name.ends_with(".part") || name.ends_with(".part.info");
 }
 
-// The names in `files` that are neither `published` with exactly its bytes nor a resumable
-// download: a half file under a final name, or a temporary left behind.
+// The names in `files` that are neither `published` with exactly its bytes nor allowed to stay
+// (`mayStay`, when given: a resumable download, say): a half file under a final name, or a
+// temporary left behind.
 inline std::vector<std::string> strayFiles(const std::map<std::string, std::string>& files,
                                            const std::map<std::string, std::string>& published,
-                                           bool downloadsMayResume) {
+                                           bool (*mayStay)(const std::string&)) {
     std::vector<std::string> stray;
     for (const auto& [name, bytes] : files) {
         const auto it = published.find(name);
-        if (it != published.end() ? it->second != bytes : !(downloadsMayResume && isResumableDownload(name)))
+        if (it != published.end() ? it->second != bytes : !(mayStay != nullptr && mayStay(name)))
             stray.push_back(name);
     }
     return stray;

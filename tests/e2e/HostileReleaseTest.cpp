@@ -18,9 +18,7 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 struct Hostile : test::OfficeRelease {
-    explicit Hostile(
-        const std::vector<std::string>& hotfixBatches = {"CREATE TABLE [Tervik].dbo.Fixed (What INT)"})
-        : OfficeRelease(hotfixBatches) {}
+    using OfficeRelease::OfficeRelease;
     void setColumn(const std::string& name, const std::string& column, const std::string& value) {
         db->execute("UPDATE [Tervik].dbo.SetupDetails SET " + column + " = " + db::sqlQuote(value) +
                     " WHERE File_Names = " + db::sqlQuote(name));

@@ -52,9 +52,7 @@ struct WrappedPhases : test::ImportedReleasePhases {
 };
 
 struct Release : test::OfficeRelease {
-    explicit Release(
-        const std::vector<std::string>& hotfixBatches = {"CREATE TABLE [Tervik].dbo.Fixed (What INT)"})
-        : OfficeRelease(hotfixBatches) {}
+    using OfficeRelease::OfficeRelease;
     std::vector<std::string> fileExtensions() {
         return tableRows(*db, "FileExtension", "Extension, Type, Status");
     }

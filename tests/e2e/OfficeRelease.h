@@ -84,27 +84,27 @@ struct OfficeRelease : ReleaseFolders {
         return s + "INSERT INTO [Tervik].dbo.HotFixLog VALUES (" + std::to_string(number) + ")\r\nGO\r\n";
     }
 
-    // A ZIP package of the members, published and listed with its size.
-    void publishZip(const std::string& name, int version, const std::map<std::string, std::string>& members) {
-        std::map<std::string, std::pair<std::string, std::string>> timed;
+    // The members as the unpacking puts them in the update folder, each with the packed time.
+    std::map<std::string, std::pair<std::string, std::string>>
+    timed(const std::map<std::string, std::string>& members) {
+        std::map<std::string, std::pair<std::string, std::string>> out;
         for (const auto& [member, bytes] : members) {
-            timed[member] = {bytes, "2024-03-05 14:07:09"};
+            out[member] = {bytes, "2024-03-05 14:07:09"};
             unpacked[member] = bytes;
         }
-        makeZip(packages / name, timed);
+        return out;
+    }
+    // A ZIP package of the members, published and listed with its size.
+    void publishZip(const std::string& name, int version, const std::map<std::string, std::string>& members) {
+        makeZip(packages / name, timed(members));
         published[name] = readFile(packages / name);
         addPackage(name, version, sizeOf(packages / name), 0);
     }
     // A ZIP package published as a template and pieces of `pieceSize` bytes.
     tpl::Template publishSplit(const std::string& archive, int version,
                                const std::map<std::string, std::string>& members, std::size_t pieceSize) {
-        std::map<std::string, std::pair<std::string, std::string>> timed;
-        for (const auto& [member, bytes] : members) {
-            timed[member] = {bytes, "2024-03-05 14:07:09"};
-            unpacked[member] = bytes;
-        }
         const auto whole = dir.path() / archive;
-        makeZip(whole, timed);
+        makeZip(whole, timed(members));
         unpacked[archive] = readFile(whole); // the join rebuilds it in the update folder
         const std::string stem = archive.substr(0, archive.rfind('.'));
         const auto before = snapshot(packages);
@@ -214,7 +214,7 @@ struct OfficeRelease : ReleaseFolders {
     std::vector<std::string> strays(bool downloadsMayResume) {
         std::map<std::string, std::string> expected = published;
         expected.insert(unpacked.begin(), unpacked.end());
-        return strayFiles(snapshot(update), expected, downloadsMayResume);
+        return strayFiles(snapshot(update), expected, downloadsMayResume ? isResumableDownload : nullptr);
     }
 };
 

@@ -1,8 +1,7 @@
 // What runs leave for the operator, the scheduler and the office, over the executables: the exit
 // codes, the runs file and the --json summary, the earlier run logs kept, the progress lines of a
 // slow download, and the office's request log.
-#include "tests/e2e/Executables.h"
-#include "tests/e2e/SampleRelease.h"
+#include "tests/e2e/WholeRelease.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -18,9 +17,8 @@ using nlohmann::json;
 using ::testing::HasSubstr;
 
 struct RunRecord : ::testing::Test {
-    TempDir scratch{"quillan-e2e-record"};
-    fs::path root = scratch / "office";
-    SampleRelease release{scratch / "staging", root};
+    WholeRelease release;
+    fs::path root = release.root, scratch = release.scratch.path();
 
     static fs::path logs(const SampleInstall& inst) { return inst.dir / "Tervik" / "Logs"; }
     static std::vector<json> runsFile(const SampleInstall& inst) {
@@ -53,11 +51,12 @@ struct RunRecord : ::testing::Test {
 };
 
 TEST_F(RunRecord, AFailedRunAnInstallAndANoOpRunAreEachRecordedAndNoRunLogIsLost) {
-    release.publishScripts("xml", false);
+    ASSERT_EQ(release.publish("xml", false).code, 0);
     auto office = std::make_unique<OfficeProcess>(root, scratch / "port",
-                                                  std::vector<std::string>{"--missing", "Pkg1.zip"});
+                                                  std::vector<std::string>{"--missing", "Release8.zip"});
     const int port = office->port();
     SampleInstall inst("--mode http --format xml --server-path " + office->serverPath());
+    release.putOldFiles(inst);
 
     // A package the office does not have: the run fails before it changes anything.
     const CommandResult failed = inst.run("--json");
@@ -71,7 +70,7 @@ TEST_F(RunRecord, AFailedRunAnInstallAndANoOpRunAreEachRecordedAndNoRunLogIsLost
     EXPECT_TRUE(summary["changed"].empty());
     EXPECT_TRUE(summary["notPutBack"].empty());
     EXPECT_THAT(office->output(),
-                ::testing::ContainsRegex("127\\.0\\.0\\.1 GET /Deploy/Pkg1\\.zip 404 [0-9]+\n"));
+                ::testing::ContainsRegex("127\\.0\\.0\\.1 GET /Deploy/Release8\\.zip 404 [0-9]+\n"));
 
     // The fault gone, on the same address: installed; then nothing to do.
     office.reset();
@@ -95,18 +94,20 @@ TEST_F(RunRecord, AFailedRunAnInstallAndANoOpRunAreEachRecordedAndNoRunLogIsLost
     EXPECT_THAT(inst.runLog(), HasSubstr(">>-Deployment Process Completed"));
     const auto kept = keptLogs(inst);
     ASSERT_EQ(kept.size(), 2u);
-    EXPECT_EQ(std::count_if(
-                  kept.begin(), kept.end(),
-                  [](const std::string& l) { return l.find(">>-Unzipped Pkg1.zip") != std::string::npos; }),
+    EXPECT_EQ(std::count_if(kept.begin(), kept.end(),
+                            [](const std::string& l) {
+                                return l.find(">>-Unzipped Release8.zip") != std::string::npos;
+                            }),
               1);
 }
 
 TEST_F(RunRecord, ASlowDownloadPrintsProgressAtMostOnceASecondAndQuickStepsPrintNone) {
-    release.publishScripts("xml", false);
-    const std::string piece = release.pieces().front();
-    const auto bytes = fs::file_size(root / "Deploy" / piece);
-    OfficeProcess office(root, scratch / "port", {"--slow", piece + "=" + std::to_string(bytes / 3)});
+    WholeRelease::writeDated(release.source / "Data.bin", patternBytes(100'000, 7), WholeRelease::kNewTime);
+    ASSERT_EQ(release.publish("xml", false).code, 0);
+    const auto bytes = fs::file_size(root / "Deploy" / "Release8.zip");
+    OfficeProcess office(root, scratch / "port", {"--slow", "Release8.zip=" + std::to_string(bytes / 3)});
     SampleInstall inst("--mode http --format xml --server-path " + office.serverPath());
+    release.putOldFiles(inst);
 
     const CommandResult r = inst.run();
     EXPECT_EQ(r.code, 0) << r.out;

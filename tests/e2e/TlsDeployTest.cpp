@@ -8,7 +8,6 @@
 #include "platform/db/Connection.h"
 #include "tests/e2e/FolderSnapshot.h"
 #include "tests/e2e/WholeRelease.h"
-#include "tests/transfer/TransferTestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -40,9 +39,8 @@ void setCaFile(const SampleInstall& inst, const fs::path& file) {
 // The release installed: its files in place and its hotfix recorded.
 void expectInstalled(const WholeRelease& r, const SampleInstall& inst, const CommandResult& run) {
     ASSERT_EQ(run.code, 0) << run.out << inst.runLog();
-    for (const auto& [name, f] : r.files)
-        EXPECT_EQ(readFile(inst.dir / f.installedAt), f.newBytes) << name;
-    EXPECT_EQ(inst.rows("SELECT FixId FROM [Tervik].dbo.HotFixLog"), std::vector<std::string>{"801"});
+    r.expectInstalled(inst);
+    WholeRelease::expectRecorded(inst);
 }
 
 TEST(HttpsDeploy, InstallsFromAnOfficeItCanVerifyWithTheAuthorityOfItsSetting) {

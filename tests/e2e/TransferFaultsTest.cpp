@@ -4,12 +4,11 @@
 // it was, the database rows only marked by the finishing operation, nothing half written under a
 // final name in the update folder, and the next run, with the fault gone, takes the release on.
 #include "tests/e2e/OfficeRelease.h"
+#include "tests/platform/TestSupport.h" // EnvGuard
 #include "tests/transfer/TransferTestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace quillan {
 namespace {
@@ -91,10 +90,7 @@ TEST_F(TransferFault, ConnectionDroppedStalledOr404MidReleaseLeavesTheInstallati
                           {Kind::Stall, "in Download from HTTP", true},
                           {Kind::Missing, "404", false}};
     // A stalled transfer is given up after a second instead of a minute.
-    struct StallLimit {
-        StallLimit() { ::setenv("QUILLAN_STALL_SECONDS", "1", 1); }
-        ~StallLimit() { ::unsetenv("QUILLAN_STALL_SECONDS"); }
-    } stallLimit;
+    test::EnvGuard stallLimit{"QUILLAN_STALL_SECONDS", "1"};
     for (const auto& k : cases) {
         SCOPED_TRACE(static_cast<int>(k.kind));
         FaultyRelease f;

@@ -35,35 +35,16 @@ std::string windowsTestFile(const std::string& ending) {
 }
 
 // A Windows program started under Wine from this process; ended at the end.
-class WineProgram {
-public:
-    explicit WineProgram(std::vector<std::string> args) {
+struct WineProgram : Child {
+    WineProgram(const std::vector<std::string>& args, const fs::path& output)
+        : Child(underWine(args), output) {}
+    static std::vector<std::string> underWine(std::vector<std::string> args) {
         args.insert(args.begin(), "wine");
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (::posix_spawnp(&pid_, "wine", nullptr, nullptr, argv.data(), environ) != 0)
-            throw std::runtime_error("cannot start wine");
+        return args;
     }
-    ~WineProgram() { endChildProcess(pid_); }
-    WineProgram(const WineProgram&) = delete;
-    WineProgram& operator=(const WineProgram&) = delete;
-    // True once the program has ended, waiting at most `seconds`.
     bool endedWithin(int seconds) {
-        for (int i = 0; i < seconds * 20; ++i) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = 0;
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
+        return waitFor([&] { return exited().has_value(); }, std::chrono::seconds(seconds));
     }
-
-private:
-    pid_t pid_ = 0;
 };
 
 // Release 8 with a real program (the helper) and a real component (the test DLL); release 7's
@@ -87,31 +68,6 @@ struct WindowsRelease : WholeRelease {
     }
 };
 
-struct Served {
-    std::optional<OfficeProcess> office;
-    std::optional<FtpTestServer> ftp;
-    std::string options;
-
-    Served(const std::string& mode, const std::string& format, const WholeRelease& r) {
-        options = "--mode " + mode + " --format " + format;
-        if (mode == "ftp") {
-            ftp.emplace(r.root, std::vector<std::string>{"--user", "quillan", "--password", "sample"});
-            options += " --server-path " + ftp->address();
-        } else {
-            office.emplace(r.root, r.scratch / "port");
-            options += " --server-path " + office->serverPath();
-        }
-    }
-};
-
-void expectInstalled(const WholeRelease& r, const SampleInstall& inst) {
-    for (const auto& [name, f] : r.files) {
-        SCOPED_TRACE(name);
-        EXPECT_TRUE(readFile(inst.dir / f.installedAt) == f.newBytes);
-        EXPECT_EQ(WholeRelease::timeOf(inst.dir / f.installedAt), WholeRelease::kNewTime);
-    }
-}
-
 void expectAsBefore(const WholeRelease& r, const SampleInstall& inst) {
     for (const auto& [name, f] : r.files) {
         SCOPED_TRACE(name);
@@ -119,15 +75,6 @@ void expectAsBefore(const WholeRelease& r, const SampleInstall& inst) {
         EXPECT_EQ(WholeRelease::timeOf(inst.dir / f.installedAt), WholeRelease::kOldTime);
     }
     EXPECT_EQ(inst.rows("SELECT COUNT(*) FROM [Tervik].dbo.HotFixLog"), std::vector<std::string>{"0"});
-}
-
-// The hotfix ran once and left its mark; every row of the release is finished.
-void expectRecorded(const SampleInstall& inst) {
-    EXPECT_EQ(inst.rows("SELECT FixId FROM [Tervik].dbo.HotFixLog"), std::vector<std::string>{"801"});
-    EXPECT_EQ(inst.rows("SELECT Version, Note FROM [Tervik].dbo.ReleaseNotes"),
-              std::vector<std::string>{"8\tSales report by region"});
-    EXPECT_EQ(inst.rows("SELECT COUNT(*) FROM [Tervik].dbo.SetupDetails WHERE Status <> 3"),
-              std::vector<std::string>{"0"});
 }
 
 class WineDeploy : public ::testing::Test {
@@ -148,26 +95,26 @@ protected:
 TEST_F(WineDeploy, HttpXmlClosesTheRunningProgramRegistersAndThenFindsTheReleaseApplied) {
     WindowsRelease release;
     ASSERT_EQ(release.publish("xml", false).code, 0);
-    Served served("http", "xml", release);
+    ServedRelease served(release, "http");
     SampleInstall inst(served.options);
     release.putOldFiles(inst);
-    WineProgram running({(inst.dir / "Tervik.exe").string(), "sleep", "120"});
+    WineProgram running({(inst.dir / "Tervik.exe").string(), "sleep", "120"}, inst.base / "running.out");
     std::this_thread::sleep_for(std::chrono::seconds(2)); // until Wine lists it
 
     const CommandResult first = inst.run("--answer close=yes");
     ASSERT_EQ(first.code, 0) << first.out << inst.runLog();
     EXPECT_THAT(first.out, HasSubstr("Close the Tervik.exe to continue Quillan -> Yes"));
     EXPECT_TRUE(running.endedWithin(10));
-    expectInstalled(release, inst);
-    expectRecorded(inst);
+    release.expectInstalled(inst);
+    WholeRelease::expectRecorded(inst);
     EXPECT_EQ(readFile(release.componentLog), "DllUnregisterServer\nDllRegisterServer\n");
     EXPECT_THAT(inst.runLog(), HasSubstr(">>-Registered TervikCtl.ocx"));
 
     const CommandResult second = inst.run();
     EXPECT_EQ(second.code, 8) << second.out;
     EXPECT_THAT(second.out, HasSubstr("Updates Completed successfully"));
-    expectInstalled(release, inst);
-    expectRecorded(inst);
+    release.expectInstalled(inst);
+    WholeRelease::expectRecorded(inst);
 }
 
 // Over FTP with a CSV script, from the LAN share (the server machine's run recorded in the shared
@@ -180,26 +127,18 @@ TEST_F(WineDeploy, FtpCsvTheLanShareAndAnExcelScriptInstallTheRelease) {
         SCOPED_TRACE(mode + " " + format);
         WindowsRelease release;
         ASSERT_EQ(release.publish(format, false).code, 0);
-        Served served(mode, format, release);
+        ServedRelease served(release, mode, format);
         SampleInstall inst(served.options);
         release.putOldFiles(inst);
         std::string answers;
         if (mode == "lan") {
-            for (const auto& e : fs::directory_iterator(release.root / "Deploy"))
-                fs::copy_file(e.path(), inst.dir / "LanShare" / e.path().filename());
-            const auto scripts = fileNamesIn(release.root / "Master");
-            ASSERT_EQ(scripts.size(), 1u);
-            inst.sql("EXEC [Tervik].dbo.Proc_ImpSetupDetails " +
-                     db::sqlQuote(readFile(release.root / "Master" / scripts.front())));
-            inst.sql("UPDATE [Tervik].dbo.SetupDetails SET DownloadFileSize = UploadFileSize");
-            inst.sql("INSERT INTO [Tervik].dbo.HotFixLog VALUES (801)");
+            release.asTheServerMachineLeftIt(inst, "Master/SETUPDETAILS_000008.xml");
             answers = "--answer server=yes";
         }
         const CommandResult first = inst.run(answers);
         ASSERT_EQ(first.code, 0) << first.out << inst.runLog();
-        expectInstalled(release, inst);
-        EXPECT_EQ(inst.rows("SELECT COUNT(*) FROM [Tervik].dbo.SetupDetails WHERE Status <> 3"),
-                  std::vector<std::string>{"0"});
+        release.expectInstalled(inst);
+        WholeRelease::expectRecorded(inst, mode != "lan");
         const CommandResult second = inst.run(answers);
         EXPECT_EQ(second.code, 8) << second.out;
         EXPECT_THAT(second.out, HasSubstr("Updates Completed successfully"));
@@ -212,14 +151,15 @@ TEST_F(WineDeploy, FtpCsvTheLanShareAndAnExcelScriptInstallTheRelease) {
 TEST_F(WineDeploy, AFileHeldOpenFailsTheRunWhichPutsEverythingBack) {
     WindowsRelease release;
     ASSERT_EQ(release.publish("xml", false).code, 0);
-    Served served("http", "xml", release);
+    ServedRelease served(release, "http");
     SampleInstall inst(served.options);
     release.putOldFiles(inst);
     {
         const fs::path helper = inst.base / "Holder.exe";
         writeFile(helper, windowsTestFile("quillan_test_helper.exe"));
         WineProgram holder({helper.string(), "hold",
-                            WindowsRelease::consolePathText(inst.dir / "Reports" / "Sales.rpt"), "120"});
+                            WindowsRelease::consolePathText(inst.dir / "Reports" / "Sales.rpt"), "120"},
+                           inst.base / "holder.out");
         std::this_thread::sleep_for(std::chrono::seconds(2));
 
         const CommandResult failed = inst.run("--answer close=yes");
@@ -231,8 +171,8 @@ TEST_F(WineDeploy, AFileHeldOpenFailsTheRunWhichPutsEverythingBack) {
     }
     const CommandResult next = inst.run("--answer close=yes");
     ASSERT_EQ(next.code, 0) << next.out << inst.runLog();
-    expectInstalled(release, inst);
-    expectRecorded(inst);
+    release.expectInstalled(inst);
+    WholeRelease::expectRecorded(inst);
 }
 
 // The distributable as a distributor unpacks it (QUILLAN_WINDOWS_PACKAGE names the unpacked zip):
@@ -252,7 +192,7 @@ TEST_F(WineDeploy, TheUnpackedDistributableDeploysTheSignedDemoRelease) {
     const CommandResult published =
         release.publish("xml", false, "--sign " + shellQuote((keys / "office.key").string()));
     ASSERT_EQ(published.code, 0) << published.out;
-    Served served("http", "xml", release);
+    ServedRelease served(release, "http");
     SampleInstall inst(served.options + " --trust " + consolePath(keys / "office.pub"));
     release.putOldFiles(inst);
 
@@ -260,8 +200,8 @@ TEST_F(WineDeploy, TheUnpackedDistributableDeploysTheSignedDemoRelease) {
                                          consolePath(inst.dir) + " --headless --answer close=yes");
     ASSERT_EQ(run.code, 0) << run.out << inst.runLog();
     EXPECT_THAT(inst.runLog(), HasSubstr(">>-Every package matches the signed manifest of its release"));
-    expectInstalled(release, inst);
-    expectRecorded(inst);
+    release.expectInstalled(inst);
+    WholeRelease::expectRecorded(inst);
 }
 
 } // namespace
