@@ -34,8 +34,6 @@ struct FtpFixture : ConsoleFixture {
         c->state.ftpPassword = "secret";
         c->state.deployServerPath = "deploy";
     }
-    fs::path update(const std::string& name) const { return dir / "update" / name; }
-    bool logged(const std::string& text) const { return log().find(text) != std::string::npos; }
 };
 
 } // namespace

@@ -334,6 +334,8 @@ struct ConsoleFixture {
         c->log.open(dir / "DeployErrlog.log");
     }
     std::string log() const { return c->log.readAll(); }
+    bool logged(const std::string& text) const { return log().find(text) != std::string::npos; }
+    fs::path update(const std::string& name) const { return dir / "update" / name; }
 };
 
 } // namespace quillan::test
