@@ -12,16 +12,6 @@ namespace {
 
 using namespace quillan::test;
 
-std::vector<std::string> listing(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
-         !ec && it != std::filesystem::recursive_directory_iterator(); ++it)
-        names.push_back(it->path().lexically_relative(folder).generic_string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // Unzips and returns the failure text; fails the test when nothing is raised.
 std::string unzipFailure(const std::filesystem::path& archive, const std::filesystem::path& folder,
                          bool folderNames = false) {

@@ -6,6 +6,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -75,6 +76,17 @@ inline std::vector<std::string> memberNames(const std::filesystem::path& archive
     for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i)
         names.emplace_back(zip_get_name(z, static_cast<zip_uint64_t>(i), 0));
     zip_discard(z);
+    return names;
+}
+
+// Everything below `folder`, as sorted relative names; nothing when the folder is missing.
+inline std::vector<std::string> listing(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); ++it)
+        names.push_back(it->path().lexically_relative(folder).generic_string());
+    std::sort(names.begin(), names.end());
     return names;
 }
 

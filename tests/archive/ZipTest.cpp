@@ -4,7 +4,11 @@
 #include "TestFiles.h"
 #include "archive/Unzip.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 
 namespace quillan {
 namespace {
@@ -106,12 +110,7 @@ TEST(Zip, FailuresRaiseAndLeaveNoArchive) {
     TempDir t;
     cZip z = backupStyle(t / "out.zip");
     z.AddFileSpec((t / "missing.bak").string());
-    try {
-        z.Zip();
-        FAIL() << "a missing file was archived";
-    } catch (const ArchiveError& e) {
-        EXPECT_NE(std::string(e.what()).find("missing.bak"), std::string::npos) << e.what();
-    }
+    EXPECT_THAT([&] { z.Zip(); }, ThrowsMessage<ArchiveError>(HasSubstr("missing.bak")));
     EXPECT_FALSE(z.Success());
     EXPECT_FALSE(std::filesystem::exists(t / "out.zip"));
 
@@ -139,8 +138,6 @@ TEST(Zip, WildcardsBasePathFoldersAndDelete) {
     writeFile(t / "b/keep.txt", "k");
     writeFile(t / "b/sub/D1_03.bak", "3");
     cZip z = backupStyle(t / "out.zip");
-    z.BasePath("   "); // blanks: relative specs stay relative to the current folder
-    EXPECT_TRUE(z.BasePath().string() == "   ");
     z.BasePath(t / "b");
     z.AddFileSpec("*.bak");
     ASSERT_EQ(z.Zip(), 0);

@@ -55,8 +55,7 @@ public:
 
     // True when the child was ended from outside within three seconds (it sleeps a minute).
     bool ended(Pid pid) {
-        const auto it =
-            std::find_if(children_.begin(), children_.end(), [&](const Child& c) { return c.pid == pid; });
+        const auto it = find(pid);
         if (it == children_.end())
             return false;
         const bool gone = endedFromOutside(*it);
@@ -66,8 +65,7 @@ public:
     }
 
     bool stillRunning(Pid pid) {
-        const auto it =
-            std::find_if(children_.begin(), children_.end(), [&](const Child& c) { return c.pid == pid; });
+        const auto it = find(pid);
         return it != children_.end() && running(*it);
     }
 
@@ -140,6 +138,9 @@ private:
         ::waitpid(static_cast<pid_t>(c.pid), nullptr, 0);
     }
 #endif
+    std::vector<Child>::iterator find(Pid pid) {
+        return std::find_if(children_.begin(), children_.end(), [&](const Child& c) { return c.pid == pid; });
+    }
 
     static inline std::atomic<int> counter_ = 0;
     TempDir dir_;

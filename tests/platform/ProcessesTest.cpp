@@ -25,10 +25,7 @@ TEST(Processes, ListedByFileNameFoundByWholeNameIgnoringCaseAndKilledByNameEndin
         std::find_if(all.begin(), all.end(), [&](const ProcessEntry& e) { return e.pid == longPid; });
     ASSERT_NE(it, all.end());
     EXPECT_EQ(it->exeName, longer);
-    std::string lower = longer;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    EXPECT_TRUE(IsProcessRunning(lower));
+    EXPECT_TRUE(IsProcessRunning(lowerCase(longer)));
     const std::string app = children.name("", "app.exe");
     EXPECT_FALSE(IsProcessRunning(app)); // the end of a name is not the whole name
     EXPECT_FALSE(IsProcessRunning(""));

@@ -101,7 +101,6 @@ struct Served : ScriptConsole {
             s.ftpPassword = "secret";
         }
     }
-    bool logged(const std::string& text) const { return log().find(text) != std::string::npos; }
 };
 
 struct Download : ::testing::Test, Served {};

@@ -1,11 +1,8 @@
-// The deploy-script download's, import's and split-file reassembly's statements on the embedded
-// engine.
+// The import's work list and the split-file reassembly's statements on the embedded engine: what
+// the whole phases (ScriptImportTest, SplitPackageTest) do not show. The other statements run there.
 #include "scripts/ScriptImportStatements.h"
-#include "platform/db/DbAdmin.h"
-#include "scripts/ScriptDownloadStatements.h"
 #include "scripts/SplitPackageStatements.h"
 #include "tests/support/EngineCatalog.h"
-#include "tests/support/Files.h"
 
 namespace quillan {
 namespace {
@@ -13,23 +10,7 @@ namespace {
 using ScriptImportStatements = test::EngineCatalog;
 using SplitPackageStatements = test::EngineCatalog;
 
-TEST_F(ScriptImportStatements, FetchedNamesAreRecordedOnce) {
-    const std::string name = "O'Brien_SETUPDETAILS.xml";
-    EXPECT_TRUE(conn->query(fetchedScriptLookup(P, name)).eof());
-    conn->execute(fetchedScriptRecord(P, name, false));
-    conn->execute(fetchedScriptRecord(P, "SETUPDETAILS_1.xml", true));
-    EXPECT_EQ(column(fetchedScriptLookup(P, name), "SourceFileName"), std::vector<std::string>{name});
-    EXPECT_EQ(count("[Tervik].dbo.IMPORT_DEPLOY_FILENAMES"), 2);
-}
-
-TEST_F(ScriptImportStatements, WorkListOrdersTheFilesOfEachKind) {
-    conn->execute("INSERT INTO [Tervik].dbo.DEPLOY_FILENAMES VALUES (2, 'SETUPDETAILS')");
-    conn->execute("INSERT INTO [Tervik].dbo.DEPLOY_FILENAMES VALUES (1, 'CONFIG')");
-    EXPECT_EQ(column(scriptKindsQuery(P), "Description"),
-              (std::vector<std::string>{"CONFIG", "SETUPDETAILS"}));
-    EXPECT_EQ(column(scriptKindLookup(P, "SetupDetails"), "SeqNO"), std::vector<std::string>{"2"});
-    EXPECT_TRUE(conn->query(scriptKindLookup(P, "Unknown")).eof());
-
+TEST_F(ScriptImportStatements, WorkListIsClearedFirstOrdersByNameAndKeepsTheDateAlone) {
     conn->execute(scriptFileOrderInsert(P, 1, "stale.xml", {}, "XML"));
     conn->execute(clearScriptFileOrderStatement(P));
     conn->execute(scriptFileOrderInsert(P, 2, "b.xml", *DateTime::parse("2024-02-01 23:00:00"), "XML"));
@@ -37,60 +18,11 @@ TEST_F(ScriptImportStatements, WorkListOrdersTheFilesOfEachKind) {
     conn->execute(scriptFileOrderInsert(P, 1, "c.xml", *DateTime::parse("2024-01-01"), "XML"));
     EXPECT_EQ(column(scriptFilesOfKindQuery(P, 2), "Description"),
               (std::vector<std::string>{"a.xml", "b.xml"}));
+    EXPECT_EQ(column(scriptFilesOfKindQuery(P, 1), "Description"), std::vector<std::string>{"c.xml"});
     EXPECT_EQ(column("SELECT LastModifyDate FROM [Tervik].dbo.DEPLOY_FILE_ORDER WHERE Description = 'b.xml'",
                      "LastModifyDate"),
               std::vector<std::string>{"2024-02-01"}); // the date alone
     EXPECT_TRUE(conn->query(recordedReleaseQuery(P)).eof());
-}
-
-TEST_F(ScriptImportStatements, CsvAndXmlScriptsLoadSetupDetails) {
-    test::writeFile(
-        dir / "CSVImport.csv",
-        "File_Names\tFile_Path\tFile_CrDate\tFile_UnZipDate\tStatus\tRegRequired\tHotfixNo\tVersionNo\t"
-        "UploadFileSize\tDownloadFileSize\tFileExtension\tFileSplitStatus\r\n"
-        "Tervik.exe\tApp.Path\t2024/03/01 10:00:00\t\t1\t0\t0\t4\t1000\t0\tEXE\t0\r\n");
-    conn->execute(csvBulkInsert("Tervik"));
-    EXPECT_EQ(names(recordedReleaseQuery(P)), std::vector<std::string>{"Tervik.exe"});
-
-    // An apostrophe inside the document's values.
-    const std::string xml = "<?xml version=\"1.0\" standalone=\"yes\"?><NewDataSet><SetupDetails>"
-                            "<File_Names>O'Neil.rpt</File_Names><File_Path>App.Path\\Reports</File_Path>"
-                            "<File_CrDate>2024-03-01T11:00:00</File_CrDate><VersionNo>8</VersionNo>"
-                            "</SetupDetails></NewDataSet>";
-    auto admin = db::openEmbeddedAdmin(dir / "Data");
-    admin->connect("(local)", "sa", "");
-    admin->executeBatch("Tervik", xmlImportCall(xml));
-    EXPECT_EQ(count("[Tervik].dbo.SetupDetails WHERE File_Names = 'O''Neil.rpt'"), 1);
-}
-
-TEST_F(ScriptImportStatements, ExcelInsertNamesEveryColumnOfTheTable) {
-    // The columns as the import learns them: from the table's own recordset.
-    const auto columns = conn->query(setupDetailsColumnsQuery(P)).columns();
-    ASSERT_EQ(columns.size(), 12u);
-    test::writeFile(dir / "make.py",
-                    "import sys, xlwt\n"
-                    "wb = xlwt.Workbook(); ws = wb.add_sheet('Sheet1')\n"
-                    "cols = sys.argv[2].split(',')\n"
-                    "vals = {'FILE_NAMES':'Sales.rpt','FILE_PATH':'App.Path','STATUS':1,'VERSIONNO':6}\n"
-                    "for i, c in enumerate(cols):\n"
-                    "    ws.write(0, i, c)\n"
-                    "    if c.upper() in vals: ws.write(1, i, vals[c.upper()])\n"
-                    "wb.save(sys.argv[1])\n");
-    std::string list;
-    for (const auto& c : columns)
-        list += (list.empty() ? "" : ",") + c;
-    ASSERT_EQ(std::system(("/usr/bin/python3 " + (dir / "make.py").string() + " " +
-                           (dir / "ExcelImport.xls").string() + " " + list)
-                              .c_str()),
-              0);
-    auto admin = db::openEmbeddedAdmin(
-        dir / "Data", [d = dir](const std::string& t) { return d / t.substr(t.rfind('\\') + 1); });
-    admin->connect("(local)", "sa", "");
-    admin->executeBatch("Tervik", excelImportInsert(columns));
-    auto rs = conn->query(recordedReleaseQuery(P));
-    ASSERT_EQ(rs.recordCount(), 1u);
-    EXPECT_EQ(rs.field("File_Names").asText(), "Sales.rpt");
-    EXPECT_EQ(rs.field("VersionNo").asInt(), 6);
 }
 
 TEST_F(SplitPackageStatements, RebuiltPackageReplacesItsRowAndIsUnpackedLikeAnyZip) {

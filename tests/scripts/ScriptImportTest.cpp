@@ -15,9 +15,7 @@ namespace {
 using namespace test;
 namespace fs = std::filesystem;
 
-struct ScriptImport : ::testing::Test, ScriptConsole {
-    bool logged(const std::string& text) const { return log().find(text) != std::string::npos; }
-};
+struct ScriptImport : ::testing::Test, ScriptConsole {};
 
 // Two programs and a report whose name and folder hold apostrophes; the unpack date left empty.
 const std::vector<ReleaseRow> kRelease{

@@ -50,6 +50,7 @@ struct ScriptConsole : EngineConsole {
         c.state.fileFormat = f;
         c.state.filePattern = zipped ? "*.Zip" : "*." + f;
     }
+    bool logged(const std::string& text) const { return log().find(text) != std::string::npos; }
     std::filesystem::path deployIn() const { return program / "DEPLOY IN"; }
     std::filesystem::path archive() const { return program / "DEPLOY ARCHIVEIN"; }
     std::vector<std::string> recorded() {

@@ -4,7 +4,11 @@
 #include "scripts/TplTemplate.h"
 #include "tests/support/ReleaseFolders.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 
 namespace quillan {
 namespace {
@@ -88,12 +92,9 @@ TEST_F(SplitPackageTest, DamagedTemplatesAndPiecesFailTheJoinAndLeaveNoFile) {
         SCOPED_TRACE(k.name);
         publish("Big.tpl", "Big.zip");
         k.damage(update / "Big.tpl");
-        try {
-            tpl::joinPieces(tpl::readTemplate(update / "Big.tpl"), update, update / "Big.zip");
-            ADD_FAILURE() << "joined";
-        } catch (const tpl::TplError& e) {
-            EXPECT_NE(std::string(e.what()).find(k.reason), std::string::npos) << e.what();
-        }
+        EXPECT_THAT(
+            [&] { tpl::joinPieces(tpl::readTemplate(update / "Big.tpl"), update, update / "Big.zip"); },
+            ThrowsMessage<tpl::TplError>(HasSubstr(k.reason)));
         EXPECT_FALSE(fs::exists(update / "Big.zip"));
         EXPECT_FALSE(fs::exists(tpl::joiningTemporaryFor(update / "Big.zip")));
     }

@@ -4,7 +4,11 @@
 
 #include "scripts/clsCallWebService.h"
 
+#include <gmock/gmock.h>
 #include <mutex>
+
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 
 using namespace quillan;
 using namespace quillan::test;
@@ -161,12 +165,9 @@ TEST(WebServiceTest, ImportFilesReplacesAFileButNeverWithAnErrorPage) {
     // An error page is refused, naming the status, and neither creates nor replaces a file.
     for (const char* name : {"gone.xml", "SETUPDETAILS_1.xml"}) {
         SCOPED_TRACE(name);
-        try {
-            clsCallWebService().importFiles(f.http.base() + "Master/gone.xml", (d / name).string());
-            ADD_FAILURE() << "an error page must not count as a fetched file";
-        } catch (const std::runtime_error& e) {
-            EXPECT_NE(std::string(e.what()).find("404"), std::string::npos);
-        }
+        EXPECT_THAT(
+            [&] { clsCallWebService().importFiles(f.http.base() + "Master/gone.xml", (d / name).string()); },
+            ThrowsMessage<std::runtime_error>(HasSubstr("404")));
     }
     EXPECT_FALSE(fs::exists(d / "gone.xml"));
     EXPECT_EQ(readFile(d / "SETUPDETAILS_1.xml"), "<new/>");

@@ -34,8 +34,6 @@ struct FtpFixture : ConsoleFixture {
         c->state.ftpPassword = "secret";
         c->state.deployServerPath = "deploy";
     }
-    fs::path update(const std::string& name) const { return dir / "update" / name; }
-    bool logged(const std::string& text) const { return log().find(text) != std::string::npos; }
 };
 
 } // namespace
@@ -169,14 +167,16 @@ TEST(FtpDownloadTest, ALocalFileIsKeptAMissingPackageFailsAndAnUnsafeNameIsRefus
     EXPECT_FALSE(DownloadFtpListItem(*f.c, f.session.ftp, "..")); // the listing item ".." is never downloaded
 }
 
+// The server resumes; refuses REST; or takes REST but refuses the RETR after it (the file then
+// comes whole from byte 0).
 TEST(FtpResumeTest, AConnectionLostMidFileLeavesNoFileAndTheNextAttemptResumesOrStartsAfresh) {
-    for (bool restart : {true, false}) {
-        SCOPED_TRACE(restart ? "server resumes" : "server refuses REST");
+    for (const char* restart : {"", "--no-rest", "--refuse-restart"}) {
+        SCOPED_TRACE(restart);
         ScratchDir logDir;
         std::vector<std::string> options{"--drop-after", "100000", "--log",
                                          (logDir / "commands.log").string()};
-        if (!restart)
-            options.push_back("--no-rest");
+        if (*restart != '\0')
+            options.push_back(restart);
         FtpFixture f(options);
         EXPECT_FALSE(DownloadFromFtp(*f.c, f.session.ftp, "Pkg1.zip"));
         EXPECT_FALSE(fs::exists(f.update("Pkg1.zip"))); // nothing that would count as "already available"
@@ -186,10 +186,11 @@ TEST(FtpResumeTest, AConnectionLostMidFileLeavesNoFileAndTheNextAttemptResumesOr
         EXPECT_LT(kept, f.package.size());
         EXPECT_TRUE(f.logged(">>-Unable to downloaded the File Pkg1.zip\t292 KB from FTP"));
 
-        EXPECT_TRUE(DownloadFromFtp(*f.c, f.session.ftp, "Pkg1.zip"));
+        EXPECT_TRUE(DownloadFromFtp(*f.c, f.session.ftp, "Pkg1.zip")) << f.log();
         EXPECT_TRUE(readFile(f.update("Pkg1.zip")) == f.package);
         EXPECT_FALSE(fs::exists(f.update("Pkg1.zip.part")));
-        if (restart) {
+        EXPECT_FALSE(fs::exists(transfer::PartialFile::recordPathFor(f.update("Pkg1.zip"))));
+        if (std::string(restart) != "--no-rest") { // asked for the rest, even where the server refuses it
             EXPECT_NE(readFile(logDir / "commands.log").find("REST " + std::to_string(kept)),
                       std::string::npos);
         }
@@ -205,22 +206,6 @@ TEST(FtpResumeTest, AStalledTransferIsAbandonedAfterTheStallTime) {
     EXPECT_TRUE(f.logged(">>-The request has timed out.")) << f.log();
     EXPECT_FALSE(fs::exists(f.update("Pkg1.zip")));
     ::unsetenv("QUILLAN_STALL_SECONDS");
-}
-
-TEST(FtpResumeTest, AServerThatTakesRestButRefusesTheRetrAfterItGetsTheFileFromItsStart) {
-    ScratchDir logDir;
-    const fs::path commands = logDir / "commands.log";
-    FtpFixture f({"--drop-after", "100000", "--refuse-restart", "--log", commands.string()});
-    EXPECT_FALSE(DownloadFromFtp(*f.c, f.session.ftp, "Pkg1.zip"));
-    ASSERT_TRUE(fs::exists(f.update("Pkg1.zip.part")));
-    const auto kept = fs::file_size(f.update("Pkg1.zip.part"));
-
-    // The resumption is refused once; the file then comes whole from byte 0, and no part is left.
-    EXPECT_TRUE(DownloadFromFtp(*f.c, f.session.ftp, "Pkg1.zip")) << f.log();
-    EXPECT_TRUE(readFile(f.update("Pkg1.zip")) == f.package);
-    EXPECT_FALSE(fs::exists(f.update("Pkg1.zip.part")));
-    EXPECT_FALSE(fs::exists(transfer::PartialFile::recordPathFor(f.update("Pkg1.zip"))));
-    EXPECT_NE(readFile(commands).find("REST " + std::to_string(kept)), std::string::npos);
 }
 
 // A partial file is continued only while the server still reports the size and time it had when

@@ -32,8 +32,6 @@ struct HttpFixture : ConsoleFixture {
         c->state.serverPath = http.base();
         c->state.deployServerPath = "deploy/";
     }
-    fs::path update(const std::string& name) const { return dir / "update" / name; }
-    bool logged(const std::string& text) const { return log().find(text) != std::string::npos; }
 };
 
 } // namespace

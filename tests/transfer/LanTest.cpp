@@ -7,6 +7,7 @@
 #include "tests/support/RecordingConnection.h"
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/RecordingView.h"
+#include "tests/support/TempDir.h"
 #include "transfer/FileCopy.h"
 #include "trust/Digest.h"
 
@@ -14,7 +15,6 @@
 
 #include <fstream>
 #include <random>
-#include <sstream>
 
 #if defined(__unix__)
 #include <csignal>
@@ -35,45 +35,35 @@ using test::writeFile;
 class Lan : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::random_device rd;
-        root = fs::temp_directory_path() / ("quillan-lan-" + std::to_string(rd()) + std::to_string(rd()));
         fs::create_directories(root / "share");
         fs::create_directories(root / "update");
-        console = std::make_unique<Console>(root, op);
         console->state.updateFolder = (root / "update").string();
         console->state.lanServerPath = (root / "share").string();
         console->log.open(root / "DeployErrlog.log");
-        view = std::make_unique<test::RecordingView>(console->model);
-    }
-    void TearDown() override {
-        view.reset(); // the view detaches from the console's model, which must still be there
-        console.reset();
-        std::error_code ec;
-        fs::remove_all(root, ec);
     }
     std::string logText() const { return console->log.readAll(); }
     bool logged(const std::string& line) const { return logText().find(line + "\r\n") != std::string::npos; }
 
-    fs::path root;
+    test::TempDir dir{"quillan-lan"};
+    const fs::path root = dir.path();
     RecordingOperator op;
-    std::unique_ptr<Console> console;
-    std::unique_ptr<test::RecordingView> view; // declared after the console: detached before it goes
+    std::unique_ptr<Console> console = std::make_unique<Console>(root, op);
+    test::RecordingView view{console->model}; // declared after the console: detached before it goes
 };
 
-TEST_F(Lan, PackageAlreadyLocalCountsEvenWithoutTheShare) {
+TEST_F(Lan, APackageAlreadyLocalCountsEvenWithoutTheShareAndAMissingOneFails) {
     writeFile(root / "update/Pkg_101.ZIP", "local");
     console->state.lanServerPath = (root / "unreachable").string();
     EXPECT_TRUE(DownloadFromLan(*console, "pkg_101.zip"));
     // The lookup ignores case and reports the name found on disk.
     EXPECT_TRUE(logged(">>-Pkg_101.ZIP already available in the local folder "));
     EXPECT_EQ(readFile(root / "update/Pkg_101.ZIP"), "local");
-    EXPECT_TRUE(view->percents(Row::ProgramDownload).empty()); // nothing copied, nothing shown
-}
+    EXPECT_TRUE(view.percents(Row::ProgramDownload).empty()); // nothing copied, nothing shown
 
-TEST_F(Lan, PackageMissingOnTheShare) {
+    console->state.lanServerPath = (root / "share").string();
     EXPECT_FALSE(DownloadFromLan(*console, "Pkg_102.zip"));
     EXPECT_TRUE(logged(">>-Files not available in the LAN Folder " + console->state.lanServerPath));
-    EXPECT_TRUE(fileNamesIn(root / "update").empty());
+    EXPECT_EQ(fileNamesIn(root / "update"), std::vector<std::string>{"Pkg_101.ZIP"});
 }
 
 // On a verifying installation the copy is hashed on the way (a buffer of ours instead of the
@@ -98,9 +88,9 @@ TEST_P(LanCopy, CopyKeepsDataAndTimeAndCountsToHundred) {
     EXPECT_EQ(fileNamesIn(root / "update"), (std::vector<std::string>{"Pkg_103.zip"})); // no temporary left
     EXPECT_EQ(logText(), before); // a successful copy writes no log line
     // 9 MB in 4 MiB chunks: two intermediate steps, then complete.
-    EXPECT_EQ(view->percents(Row::ProgramDownload),
+    EXPECT_EQ(view.percents(Row::ProgramDownload),
               (std::vector<std::string>{"0 %", "46 %", "93 %", "100 %"}));
-    EXPECT_GE(view->repaints, 3);
+    EXPECT_GE(view.repaints, 3);
     EXPECT_EQ(rowPercent(*console, Row::ProgramDownload), "100 %");
     const auto kept = console->state.run.downloadDigests.of(root / "update/Pkg_103.zip");
     EXPECT_EQ(kept.has_value(), GetParam());
@@ -166,7 +156,7 @@ TEST_F(Lan, ReplacesAFileThatAppearedUnderTheTargetName) {
     EXPECT_EQ(readFile(root / "update/a.zip"), "new content");
 }
 
-TEST_F(Lan, SizeInBytesAndMegabytes) {
+TEST_F(Lan, SizeInBytesOrMegabytesAndZeroForAMissingFile) {
     writeFile(root / "update/three.zip", std::string(3 * 1024 * 1000, 'a'));
     writeFile(root / "update/kilo.zip", std::string(1024, 'b'));
     writeFile(root / "update/none.zip", "");
@@ -177,9 +167,6 @@ TEST_F(Lan, SizeInBytesAndMegabytes) {
     EXPECT_EQ(GetDownLoadFileSize(*console, folder + "\\kilo.zip", 7), 1024.0); // other units: bytes
     EXPECT_EQ(GetDownLoadFileSize(*console, folder + "\\none.zip", 2), 0.0);
     EXPECT_TRUE(op.informed.empty());
-}
-
-TEST_F(Lan, SizeOfAMissingFileSaysSoAndIsZero) {
     EXPECT_EQ(GetDownLoadFileSize(*console, console->state.updateFolder + "\\absent.zip", 1), 0.0);
     EXPECT_EQ(op.informed, (std::vector<std::string>{"File not found In GetDownLoadFileSize"}));
 }

@@ -59,6 +59,30 @@ inline std::string patternBytes(std::size_t n, unsigned seed = 7) {
     return s;
 }
 
+// 127.0.0.1 at `port`.
+inline sockaddr_in loopbackAddress(int port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    return a;
+}
+
+// A socket bound to a port of 127.0.0.1 that the system chose, written to `port`; -1 on failure.
+inline int boundLoopbackSocket(int& port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a = loopbackAddress(0);
+    socklen_t len = sizeof a;
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0) {
+        port = ntohs(a.sin_port);
+        return fd;
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
+
 // tests/transfer/ftp_server.py run by the system Python, serving `root` on a port the OS chose.
 class FtpTestServer {
 public:
@@ -180,13 +204,8 @@ private:
     // One connection to the server's port; -1 when it cannot be made.
     int connectToPort() const {
         int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0)
-            return -1;
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(static_cast<std::uint16_t>(port_));
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        const sockaddr_in a = loopbackAddress(port_);
+        if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) {
             ::close(fd);
             return -1;
         }
@@ -231,15 +250,9 @@ public:
     using Answer = std::function<std::string(const std::string& requestHead)>;
 
     explicit RawHttpServer(Answer answer) : answer_(std::move(answer)) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd_, 8) != 0 ||
-            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+        fd_ = boundLoopbackSocket(port_);
+        if (fd_ < 0 || ::listen(fd_, 8) != 0)
             throw std::runtime_error("cannot start the raw HTTP test server");
-        port_ = ntohs(a.sin_port);
         thread_ = std::thread([this] { serve(); });
     }
     ~RawHttpServer() {
@@ -294,17 +307,10 @@ private:
 
 // A port nothing listens on: bound without listening, then released, so connecting is refused.
 inline int closedPort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = 0;
-    socklen_t len = sizeof a;
     int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
-        port = ntohs(a.sin_port);
-    ::close(fd);
+    const int fd = boundLoopbackSocket(port);
+    if (fd >= 0)
+        ::close(fd);
     return port;
 }
 
@@ -328,6 +334,8 @@ struct ConsoleFixture {
         c->log.open(dir / "DeployErrlog.log");
     }
     std::string log() const { return c->log.readAll(); }
+    bool logged(const std::string& text) const { return log().find(text) != std::string::npos; }
+    fs::path update(const std::string& name) const { return dir / "update" / name; }
 };
 
 } // namespace quillan::test

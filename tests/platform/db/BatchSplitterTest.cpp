@@ -2,10 +2,14 @@
 
 #include "platform/db/Connection.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 
 using namespace quillan::db;
 
@@ -49,14 +53,9 @@ TEST(BatchSplitter, GoCountsOutOfRangeOrOtherWordsAreErrorsNamingTheLine) {
     const std::string bad[] = {"SELECT 1\nGO 0\n",  "SELECT 1\nGO 10001\n",
                                "SELECT 1\nGO -1\n", "SELECT 1\nGO 99999999999999999999999\n",
                                "SELECT 1\nGO x\n",  "SELECT 1\nGO 2 3\n"};
-    for (const auto& script : bad) {
-        try {
-            splitBatches(script);
-            ADD_FAILURE() << script;
-        } catch (const DbError& e) {
-            EXPECT_NE(std::string(e.what()).find("line 2"), std::string::npos) << e.what();
-        }
-    }
+    for (const auto& script : bad)
+        EXPECT_THAT([&] { (void)splitBatches(script); }, ThrowsMessage<DbError>(HasSubstr("line 2")))
+            << script;
     EXPECT_EQ(splitBatches("SELECT 1\nGO 10000\n").size(), 10000u);
     // Copies are bounded in bytes as well as in number.
     EXPECT_THROW(splitBatches(std::string(1u << 20, 'x') + "\nGO 10000\n"), DbError);

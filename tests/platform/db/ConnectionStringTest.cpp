@@ -29,17 +29,9 @@ TEST(ConnectionString, ParsesKeysWithoutRegardToCaseAndReadsQuotedValues) {
     EXPECT_EQ(ConnectionString::parse("PWD='abc;UID=u").get("PWD"), "'abc");
 }
 
-TEST(ConnectionString, ToStringReadsBackTheSameEntriesAndSetReplacesTheFirstDroppingDuplicates) {
-    auto cs =
-        ConnectionString::parse("Provider=SQLite;Password=\"a;b}c\";Data Folder= C:\\Tervik\\Data ;X={ y}");
-    const auto again = ConnectionString::parse(cs.toString());
-    ASSERT_EQ(again.entries().size(), 4u);
-    for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(again.entries()[i].key, cs.entries()[i].key);
-        EXPECT_EQ(again.entries()[i].value, cs.entries()[i].value);
-    }
-    EXPECT_EQ(again.get("X"), " y");
-    cs = ConnectionString::parse("a=1;A=2;b=3");
+// How toString writes values so they read back is the next test's; here, which entry counts.
+TEST(ConnectionString, TheFirstOfTwoKeysCountsAndSetReplacesItDroppingTheOther) {
+    auto cs = ConnectionString::parse("a=1;A=2;b=3");
     EXPECT_EQ(cs.get("a"), "1"); // the first one counts, as in the settings reader
     cs.set("A", "9");
     EXPECT_EQ(cs.entries().size(), 2u);

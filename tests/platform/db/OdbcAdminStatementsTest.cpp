@@ -4,7 +4,11 @@
 #include "platform/db/Connection.h"
 #include "platform/db/odbc/OdbcAdmin.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 
 using namespace quillan::db;
 using namespace quillan::db::odbc;
@@ -41,11 +45,7 @@ TEST(OdbcAdminStatements, ReadsPercentFromProgressMessages) {
 
 TEST(OdbcAdmin, CallsBeforeConnectFailClearly) {
     OdbcAdmin admin("FreeTDS");
-    try {
-        admin.executeBatch("master", "SELECT 1");
-        FAIL() << "no exception";
-    } catch (const DbError& e) {
-        EXPECT_NE(std::string(e.what()).find("Not connected"), std::string::npos);
-    }
+    EXPECT_THAT([&] { admin.executeBatch("master", "SELECT 1"); },
+                ThrowsMessage<DbError>(HasSubstr("Not connected")));
     EXPECT_THROW(admin.attachedProcesses("x"), DbError);
 }

@@ -5,22 +5,14 @@
 #include "platform/db/Connection.h"
 
 #include <chrono>
-#include <functional>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 using namespace quillan;
 using db::DbError;
 
-namespace {
-std::string failure(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const DbError& e) {
-        return e.what();
-    }
-    return "<no error>";
-}
-} // namespace
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 
 TEST(Odbc, CreatesInsertsAndSelectsTypedValuesAndNullIsNotTheEmptyText) {
     db::test::SqliteOdbc db;
@@ -63,9 +55,8 @@ TEST(Odbc, LongAndUtf8TextComesBackWhole) {
 
 TEST(Odbc, ErrorsCarryTheDriversTextAndStatementsWithoutRowsQueryAsEmpty) {
     db::test::SqliteOdbc db;
-    EXPECT_NE(
-        failure([&] { db.conn->query("SELECT * FROM NoSuchTable"); }).find("no such table: NoSuchTable"),
-        std::string::npos);
+    EXPECT_THAT([&] { db.conn->query("SELECT * FROM NoSuchTable"); },
+                ThrowsMessage<DbError>(HasSubstr("no such table: NoSuchTable")));
     EXPECT_THROW(db.conn->execute("CREATE TABLE ("), DbError);
     // The connection is still usable after a failed statement.
     db.conn->execute("CREATE TABLE t (x INT)");
@@ -82,16 +73,15 @@ TEST(Odbc, BatchRunsEveryStatementAndAFailingLaterStatementRaises) {
     db::test::SqliteOdbc db;
     db.conn->execute("CREATE TABLE t (x INT); INSERT INTO t VALUES (1); INSERT INTO t VALUES (2)");
     EXPECT_EQ(db.conn->query("SELECT count(*) AS n FROM t").field("n").asInt(), 2);
-    EXPECT_NE(failure([&] {
-                  db.conn->execute("CREATE TABLE u (x INT); INSERT INTO u VALUES (3); INSERT INTO Missing "
-                                   "VALUES (4)");
-              }).find("no such table: Missing"),
-              std::string::npos);
+    EXPECT_THAT(
+        [&] {
+            db.conn->execute(
+                "CREATE TABLE u (x INT); INSERT INTO u VALUES (3); INSERT INTO Missing VALUES (4)");
+        },
+        ThrowsMessage<DbError>(HasSubstr("no such table: Missing")));
     // A batch the driver cannot run is refused with the driver's words, not half run in silence.
-    EXPECT_NE(failure([&] {
-                  db.conn->execute("INSERT INTO t VALUES (3); INSERT INTO t VALUES (4)");
-              }).find("only one SQL statement"),
-              std::string::npos);
+    EXPECT_THAT([&] { db.conn->execute("INSERT INTO t VALUES (3); INSERT INTO t VALUES (4)"); },
+                ThrowsMessage<DbError>(HasSubstr("only one SQL statement")));
     EXPECT_EQ(db.conn->query("SELECT count(*) AS n FROM t").field("n").asInt(), 2);
 }
 

@@ -1,7 +1,11 @@
 #include "platform/db/Value.h"
 #include "platform/db/Connection.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 
 using quillan::DateTime;
 using quillan::db::DbError;
@@ -36,12 +40,7 @@ TEST(Value, NumericTextReadsAsNumberAndFractionsRoundHalfToEven) {
 }
 
 TEST(Value, UnconvertibleValuesThrowNamingTheText) {
-    try {
-        (void)Value("12abc").asInt();
-        FAIL() << "no exception";
-    } catch (const DbError& e) {
-        EXPECT_NE(std::string(e.what()).find("12abc"), std::string::npos);
-    }
+    EXPECT_THAT([] { (void)Value("12abc").asInt(); }, ThrowsMessage<DbError>(HasSubstr("12abc")));
     EXPECT_THROW(Value("").asInt(), DbError);
     EXPECT_THROW(Value("abc").asDouble(), DbError);
     EXPECT_THROW(Value(1e300).asInt(), DbError);

@@ -5,9 +5,13 @@
 #include "tests/platform/TestSupport.h"
 #include "tests/support/EngineCatalog.h"
 
+#include <gmock/gmock.h>
 #include <string>
 
 namespace quillan::db::test {
+
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 
 class EngineTest : public quillan::test::EngineCatalog {
 protected:

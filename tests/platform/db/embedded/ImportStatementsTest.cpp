@@ -81,7 +81,7 @@ void writeWorkbook(const std::filesystem::path& file, const std::vector<std::vec
 
 class ImportStatements : public EngineTest {};
 
-TEST_F(ImportStatements, BulkInsertSkipsHeaderConvertsFieldsAndLoadsNothingOfABadFile) {
+TEST_F(ImportStatements, BulkInsertSkipsHeaderAndConvertsFieldsInBothTerminatorSpellings) {
     writeFile(dir / "CSVImport.csv",
               "File_Names\tFile_Path\tFile_CrDate\tFile_UnZipDate\tStatus\tRegRequired\tHotfixNo\tVersionNo\t"
               "UploadFileSize\tDownloadFileSize\tFileExtension\tFileSplitStatus\r\n"
@@ -99,10 +99,6 @@ TEST_F(ImportStatements, BulkInsertSkipsHeaderConvertsFieldsAndLoadsNothingOfABa
     rs.moveNext();
     EXPECT_EQ(rs.field("File_CrDate").asDate().iso(), "2024-03-01 10:00:00");
 
-    // A bad row loads nothing of the file.
-    writeFile(dir / "CSVImport.csv", "h\nx.exe\tApp.Path\t2024-03-01\t\t1\t0\t0\tfour\t1\t0\tEXE\t0\n");
-    EXPECT_NE(failure(stmt).find("VersionNo"), std::string::npos);
-    EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 2);
     // The same statement with the escape spelling of the terminators.
     writeFile(dir / "CSVImport.csv", "h\nz.exe,App.Path,2024-03-01,,1,0,0,5,1,0,EXE,0\n");
     conn->execute(
@@ -158,13 +154,12 @@ TEST_F(ImportStatements, OpenRowsetReadsTheExcelSheet) {
     EXPECT_EQ(rs.field("File_CrDate").asDate().iso(), "2024-03-01 10:00:00");
     EXPECT_EQ(rs.field("VersionNo").asInt(), 6);
     // A missing sheet names itself.
-    try {
-        admin->executeBatch("Tervik", "INSERT INTO [SETUPDETAILS]([FILE_NAMES]) SELECT [FILE_NAMES]" +
-                                          rowset("Sheet2"));
-        ADD_FAILURE();
-    } catch (const DbError& e) {
-        EXPECT_NE(std::string(e.what()).find("Sheet2"), std::string::npos) << e.what();
-    }
+    EXPECT_THAT(
+        [&] {
+            admin->executeBatch("Tervik", "INSERT INTO [SETUPDETAILS]([FILE_NAMES]) SELECT [FILE_NAMES]" +
+                                              rowset("Sheet2"));
+        },
+        ThrowsMessage<DbError>(HasSubstr("Sheet2")));
 }
 
 #ifndef _WIN32
@@ -287,18 +282,18 @@ TEST_F(ImportStatements, ABadValueNamesItsRowAndColumnAndXmlColumnsMayComeInAnyO
                     "FIELDTERMINATOR ='\t',FIRSTROW = 2 )");
         EXPECT_NE(why.find(k.expected), std::string::npos) << why;
         EXPECT_EQ(why.find("secret9"), std::string::npos);
+        EXPECT_EQ(count("[Tervik].dbo.SetupDetails"), 0); // a bad row loads nothing of the file
     }
     auto admin = openEmbeddedAdmin(dir / "Data");
     admin->connect("(local)", "sa", " ");
-    try {
-        admin->executeBatch("Tervik",
-                            "Exec Proc_ImpSetupDetails '<NewDataSet><SetupDetails><File_Names>a.exe"
-                            "</File_Names></SetupDetails><SetupDetails><File_Names>b.exe</File_Names>"
-                            "<VersionNo>four</VersionNo></SetupDetails></NewDataSet>'");
-        ADD_FAILURE() << "a bad VersionNo was loaded";
-    } catch (const DbError& e) {
-        EXPECT_NE(std::string(e.what()).find("row 2, column VersionNo"), std::string::npos) << e.what();
-    }
+    EXPECT_THAT(
+        [&] {
+            admin->executeBatch("Tervik",
+                                "Exec Proc_ImpSetupDetails '<NewDataSet><SetupDetails><File_Names>a.exe"
+                                "</File_Names></SetupDetails><SetupDetails><File_Names>b.exe</File_Names>"
+                                "<VersionNo>four</VersionNo></SetupDetails></NewDataSet>'");
+        },
+        ThrowsMessage<DbError>(HasSubstr("row 2, column VersionNo")));
     admin->executeBatch("Tervik", "Exec Proc_ImpSetupDetails '<NewDataSet><SetupDetails>"
                                   "<fileextension>DLL</fileextension><VersionNo>7</VersionNo>"
                                   "<File_Names>c.dll</File_Names><UPLOADFILESIZE>42</UPLOADFILESIZE>"
