@@ -5,7 +5,8 @@
 # kind (nothing here needs a display). One wineserver kept for the session, so each program starts
 # in a fraction of a second, and Wine's services started here on /dev/null: started by a program
 # under test, they would inherit its output and keep open the pipe a caller reads to its end.
-# wine_session_end stops that wineserver.
+# wine_session_end stops that wineserver. winpath PATH prints PATH as a Windows program under Wine
+# takes it (drive Z: is the root).
 wine_session() { # WINDOWS_BUILD_DIR
   WINEPREFIX="$(cd "$1" && pwd)/wineprefix"
   export WINEPREFIX WINEARCH=win64 WINEDEBUG=-all
@@ -21,4 +22,7 @@ wine_session() { # WINDOWS_BUILD_DIR
 }
 wine_session_end() {
   wineserver --kill 2>/dev/null || true
+}
+winpath() {
+  printf 'Z:%s' "$1" | tr / '\\'
 }

@@ -31,9 +31,6 @@ ftp_pid=
 trap '[ -n "$ftp_pid" ] && kill "$ftp_pid" 2>/dev/null; bench_cleanup; wine_session_end' EXIT
 wine_session "$windows"
 
-# A path as a Windows program under Wine takes it: drive Z: is the root.
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
-
 mkdir -p "$work/root/deploy" "$work/out"
 head -c $((megabytes * 1024 * 1024)) /dev/urandom > "$work/root/deploy/Package.zip"
 head -c 1024 /dev/urandom > "$work/root/deploy/Small.zip"

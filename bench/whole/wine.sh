@@ -31,9 +31,6 @@ trap 'bench_cleanup; wine_session_end' EXIT
 wine_session "$windows"
 x86_64-w64-mingw32-strip -o "$work/quillan.exe" "$winbin/quillan.exe"
 
-# A path as a Windows program under Wine takes it: drive Z: is the root.
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
-
 echo "Preparing a ${megabytes} MB release of $files files in $work ..."
 old_time=$(date -d '2024-01-15 09:00:00' +%s)
 new_time=$(date -d '2024-03-01 10:00:00' +%s)
